@@ -1,0 +1,23 @@
+# Settings shared by every target of both configurations.
+
+find_program(CCACHE_PROGRAM ccache)
+if(CCACHE_PROGRAM)
+  set(CMAKE_C_COMPILER_LAUNCHER "${CCACHE_PROGRAM}")
+  set(CMAKE_CXX_COMPILER_LAUNCHER "${CCACHE_PROGRAM}")
+endif()
+
+# Our own code builds warning-free; third-party headers come in as SYSTEM includes.
+add_library(sweepwise_warnings INTERFACE)
+target_compile_options(sweepwise_warnings INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align -Woverloaded-virtual
+  -Wimplicit-fallthrough -Werror)
+
+if(WIN32)
+  # Windows 7 is the floor: static winpthread imports GetTickCount64.
+  add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN)
+  # One file per program: no libstdc++, libgcc or winpthread DLL beside the .exe.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+elseif(SWEEPWISE_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,0 +1,62 @@
+#include "cli/cli_app.h"
+
+#include <CLI/CLI.hpp>
+#include <ostream>
+
+#include "sweepwise_version.h"
+
+namespace sw::cli {
+namespace {
+
+constexpr const char* kProgramName = "sweepwise-cli";
+
+// One line, as every usage error is reported, with the way to the full usage.
+int UsageError(CliContext& context, const std::string& message) {
+  context.err << kProgramName << ": " << message << ". Run '" << kProgramName << " --help' for usage.\n";
+  return kExitUsage;
+}
+
+std::string MessageOf(const CLI::ParseError& error, const std::vector<std::string>& args) {
+  if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
+    for (const auto& arg : args) {
+      if (!arg.starts_with('-')) {
+        return "unknown command '" + arg + "'";
+      }
+    }
+  }
+  std::string message = error.what();
+  while (!message.empty() && (message.back() == '\n' || message.back() == '.')) {
+    message.pop_back();
+  }
+  return message;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, CliContext& context) {
+  CLI::App app{"Sweepwise: finds and removes junk files and invalid registry entries.", kProgramName};
+  app.set_version_flag("--version", std::string(kProgramName) + " " + kSweepwiseVersion);
+  bool json = false;
+  app.add_flag("--json", json, "Print the result as one JSON object");
+  app.footer("Exit status: 0 success, 1 the operation failed, 2 usage error.");
+
+  // CLI11 takes the arguments in reverse order.
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    context.out << app.help();
+    return kExitSuccess;
+  } catch (const CLI::CallForVersion&) {
+    context.out << app.version() << "\n";
+    return kExitSuccess;
+  } catch (const CLI::ParseError& error) {
+    return UsageError(context, MessageOf(error, args));
+  }
+  if (app.get_subcommands().empty()) {
+    return UsageError(context, "no command given");
+  }
+  return kExitSuccess;
+}
+
+}  // namespace sw::cli

@@ -1,0 +1,85 @@
+#pragma once
+// How an engine talks to whoever runs it. Engines run synchronously and never touch a
+// window or the console: they report status texts, progress and rows, ask their questions
+// and poll for Stop through this interface. The main window turns the calls into its status
+// bar, progress bar, result list and message boxes; the CLI into console lines and prompts.
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/result_row.h"
+
+namespace sw {
+
+enum class MessageKind { Plain, Information, Warning, Error, Confirmation };
+enum class MessageButtons { Ok, YesNo };
+enum class Answer { Ok, Yes, No };
+
+struct Message {
+  std::string text;
+  std::string title;
+  MessageKind kind = MessageKind::Information;
+  MessageButtons buttons = MessageButtons::Ok;
+};
+
+// The Stop request of a run. Set from the Stop button (or at exit), read between items.
+class StopFlag {
+ public:
+  void Request() { requested_.store(true, std::memory_order_relaxed); }
+  void Clear() { requested_.store(false, std::memory_order_relaxed); }
+  [[nodiscard]] bool IsRequested() const { return requested_.load(std::memory_order_relaxed); }
+
+ private:
+  std::atomic<bool> requested_{false};
+};
+
+class EngineSink {
+ public:
+  EngineSink() = default;
+  EngineSink(const EngineSink&) = delete;
+  EngineSink& operator=(const EngineSink&) = delete;
+  virtual ~EngineSink() = default;
+
+  virtual void ShowStatus(std::string_view text) = 0;
+  virtual void SetProgressMax(std::uint64_t maximum) = 0;
+  virtual void SetProgress(std::uint64_t position) = 0;
+  virtual void AddRow(const ResultRow& row) = 0;
+
+  // A question or notice. Yes/No questions answer Yes or No; OK notices answer Ok.
+  virtual Answer Ask(const Message& message) = 0;
+
+  // Called between the items of every long loop. The front end may use it to keep its
+  // window alive (at most every ~30 ms, see Pacer); true means the user asked to stop.
+  [[nodiscard]] virtual bool ShouldStop() = 0;
+};
+
+// True when a Yes/No question was answered Yes.
+[[nodiscard]] inline bool Confirm(EngineSink& sink, std::string text, std::string title,
+                                  MessageKind kind = MessageKind::Confirmation) {
+  return sink.Ask(Message{std::move(text), std::move(title), kind, MessageButtons::YesNo}) == Answer::Yes;
+}
+
+// Tells whether enough time has passed since the last "yes", so that front ends repaint
+// and pump messages every few tens of milliseconds instead of once per item.
+class Pacer {
+ public:
+  explicit Pacer(std::chrono::milliseconds interval = std::chrono::milliseconds(30)) : interval_(interval) {}
+
+  [[nodiscard]] bool Due() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_ < interval_) {
+      return false;
+    }
+    last_ = now;
+    return true;
+  }
+
+ private:
+  std::chrono::milliseconds interval_;
+  std::chrono::steady_clock::time_point last_{};
+};
+
+}  // namespace sw

@@ -1,0 +1,48 @@
+#include "platform/file_system.h"
+
+#include <limits>
+
+namespace sw::platform {
+
+bool FileSystem::Exists(std::string_view path) {
+  return AttributesOf(path).has_value();
+}
+
+bool FileSystem::FileExists(std::string_view path) {
+  const auto attributes = AttributesOf(path);
+  return attributes && (*attributes & kAttrDirectory) == 0;
+}
+
+bool FileSystem::FolderExists(std::string_view path) {
+  const auto attributes = AttributesOf(path);
+  return attributes && (*attributes & kAttrDirectory) != 0;
+}
+
+Result<Bytes> FileSystem::ReadWhole(std::string_view path) {
+  auto reader = OpenForReading(path);
+  if (!reader) {
+    return reader.error();
+  }
+  Bytes contents;
+  // The size is a hint only: the file may change while it is read.
+  if (auto size = (*reader)->Size(); size && *size < std::numeric_limits<std::uint32_t>::max()) {
+    contents.reserve(static_cast<std::size_t>(*size));
+  }
+  std::uint8_t buffer[64 * 1024];
+  for (;;) {
+    const auto read = (*reader)->Read(buffer);
+    if (!read) {
+      return read.error();
+    }
+    if (*read == 0) {
+      return contents;
+    }
+    contents.insert(contents.end(), buffer, buffer + *read);
+  }
+}
+
+Status FileSystem::ReplaceWholeText(std::string_view path, std::string_view contents) {
+  return ReplaceWhole(path, AsBytes(contents));
+}
+
+}  // namespace sw::platform

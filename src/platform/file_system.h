@@ -1,0 +1,149 @@
+#pragma once
+// Files, folders and drives as the operating system provides them. Paths are UTF-8 Windows
+// paths ("C:\Folder\file.txt"); the Win32 implementation handles long and Unicode paths,
+// the host stand-in maps drive letters to folders of the Linux file system.
+//
+// Failures carry the Win32 error number (FileNotFound, PathNotFound, AccessDenied,
+// SharingViolation, ...). Names avoid those of Win32 macros (DeleteFile, CreateFile, ...),
+// which would rename them in files that include <windows.h>.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "core/bytes.h"
+#include "core/file_time.h"
+#include "core/result.h"
+
+namespace sw::platform {
+
+// GetDriveType's numbers.
+enum class DriveType : std::uint32_t {
+  Unknown = 0,
+  NoRootFolder = 1,
+  Removable = 2,
+  Fixed = 3,
+  Remote = 4,
+  CdRom = 5,
+  RamDisk = 6,
+};
+
+// FILE_ATTRIBUTE_* bits.
+inline constexpr std::uint32_t kAttrReadOnly = 0x1;
+inline constexpr std::uint32_t kAttrHidden = 0x2;
+inline constexpr std::uint32_t kAttrSystem = 0x4;
+inline constexpr std::uint32_t kAttrDirectory = 0x10;
+inline constexpr std::uint32_t kAttrArchive = 0x20;
+inline constexpr std::uint32_t kAttrNormal = 0x80;
+inline constexpr std::uint32_t kAttrTemporary = 0x100;
+inline constexpr std::uint32_t kAttrReparsePoint = 0x400;
+
+struct FolderEntry {
+  std::string name;
+  std::uint64_t size = 0;
+  std::uint32_t attributes = 0;
+  FileTime lastWrite;
+
+  [[nodiscard]] bool IsFolder() const { return (attributes & kAttrDirectory) != 0; }
+  // Junctions, symbolic links and mount points: never walked into, never deleted through.
+  [[nodiscard]] bool IsReparsePoint() const { return (attributes & kAttrReparsePoint) != 0; }
+};
+
+struct FileTimes {
+  FileTime creation;
+  FileTime lastAccess;
+  FileTime lastWrite;
+};
+
+// The entries of one folder, without "." and "..", in the platform's order.
+class FolderReader {
+ public:
+  FolderReader() = default;
+  FolderReader(const FolderReader&) = delete;
+  FolderReader& operator=(const FolderReader&) = delete;
+  virtual ~FolderReader() = default;
+
+  // Fills `entry` with the next entry; false after the last one.
+  virtual bool Next(FolderEntry& entry) = 0;
+};
+
+class FileReader {
+ public:
+  FileReader() = default;
+  FileReader(const FileReader&) = delete;
+  FileReader& operator=(const FileReader&) = delete;
+  virtual ~FileReader() = default;
+
+  // Reads up to buffer.size() bytes; 0 at the end of the file.
+  virtual Result<std::size_t> Read(std::span<std::uint8_t> buffer) = 0;
+  virtual Result<std::uint64_t> Size() = 0;
+};
+
+class FileWriter {
+ public:
+  FileWriter() = default;
+  FileWriter(const FileWriter&) = delete;
+  FileWriter& operator=(const FileWriter&) = delete;
+  // Closes the file; a writer destroyed without Commit keeps what was written so far.
+  virtual ~FileWriter() = default;
+
+  virtual Status Write(std::span<const std::uint8_t> data) = 0;
+  // Flushes to the disk and closes; the file is complete only when this succeeds.
+  virtual Status Commit() = 0;
+};
+
+enum class CreateMode {
+  CreateAlways,  // replace an existing file
+  CreateNew,     // fail with FileExists when the file exists
+};
+
+class FileSystem {
+ public:
+  FileSystem() = default;
+  FileSystem(const FileSystem&) = delete;
+  FileSystem& operator=(const FileSystem&) = delete;
+  virtual ~FileSystem() = default;
+
+  // The type of the drive whose root is `root` ("C:\"); NoRootFolder for an unknown drive.
+  virtual DriveType DriveTypeOf(std::string_view root) = 0;
+
+  virtual Result<std::unique_ptr<FolderReader>> ListFolder(std::string_view folder) = 0;
+
+  virtual Result<std::uint32_t> AttributesOf(std::string_view path) = 0;
+  virtual Status SetAttributes(std::string_view path, std::uint32_t attributes) = 0;
+
+  // Deletes a file; a symbolic link or junction is removed as a link, never its target.
+  virtual Status RemoveFile(std::string_view path) = 0;
+  // Removes an empty folder.
+  virtual Status RemoveFolder(std::string_view path) = 0;
+  // Creates a folder and every missing parent; success when it exists already.
+  virtual Status CreateFolders(std::string_view path) = 0;
+
+  virtual Result<FileTimes> TimesOf(std::string_view path) = 0;
+  // Sets the times of a file or folder; a time of zero ticks is left unchanged.
+  virtual Status SetTimes(std::string_view path, const FileTimes& times) = 0;
+
+  // The folder for temporary files, with a trailing backslash.
+  virtual Result<std::string> TempFolder() = 0;
+  // Creates a new empty file "<prefix><hex>.tmp" in `folder` and returns its path.
+  virtual Result<std::string> CreateTempFile(std::string_view folder, std::string_view prefix) = 0;
+
+  // Opens for reading; other programs may read the file meanwhile, not write it.
+  virtual Result<std::unique_ptr<FileReader>> OpenForReading(std::string_view path) = 0;
+  virtual Result<std::unique_ptr<FileWriter>> OpenForWriting(std::string_view path, CreateMode mode) = 0;
+
+  // Replaces the file's contents as one step: written to a temporary file in the same
+  // folder, flushed, then renamed over the old file, so a crash never leaves half a file.
+  virtual Status ReplaceWhole(std::string_view path, std::span<const std::uint8_t> contents) = 0;
+
+  // Helpers on top of the operations above.
+  [[nodiscard]] bool Exists(std::string_view path);
+  [[nodiscard]] bool FileExists(std::string_view path);
+  [[nodiscard]] bool FolderExists(std::string_view path);
+  Result<Bytes> ReadWhole(std::string_view path);
+  Status ReplaceWholeText(std::string_view path, std::string_view contents);
+};
+
+}  // namespace sw::platform

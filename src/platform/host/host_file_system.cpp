@@ -1,0 +1,467 @@
+#include "platform/host/host_file_system.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+
+#include "core/text.h"
+#include "core/win_path.h"
+#include "platform/host/posix_error.h"
+#include "platform/host/unique_fd.h"
+
+namespace sw::platform::host {
+namespace fs = std::filesystem;
+
+namespace {
+
+// Characters Windows refuses in names.
+bool HasReservedCharacter(std::string_view name) {
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"|?*").find(c) != std::string_view::npos) {
+      return true;
+    }
+  }
+  return false;
+}
+
+FileTime TimeOf(const struct timespec& ts) {
+  return FileTimeFromUnix(ts.tv_sec, static_cast<std::uint32_t>(ts.tv_nsec));
+}
+
+struct timespec TimespecOf(FileTime time) {
+  if (time.ticks == 0) {
+    return {0, UTIME_OMIT};
+  }
+  return {static_cast<time_t>(UnixSecondsOf(time)), static_cast<long>(UnixNanosecondsOf(time))};
+}
+
+// ENOENT means "file not found" when the folder exists and "path not found" when it does not.
+Error MissingError(const fs::path& hostPath) {
+  struct stat st {};
+  const bool parentExists = ::stat(hostPath.parent_path().c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return Error(parentExists ? Errc::FileNotFound : Errc::PathNotFound);
+}
+
+Error LastError(const fs::path& hostPath) {
+  const int e = errno;
+  return e == ENOENT ? MissingError(hostPath) : ErrorFromErrno(e);
+}
+
+Status WriteAll(int fd, std::span<const std::uint8_t> data) {
+  while (!data.empty()) {
+    const ssize_t written = ::write(fd, data.data(), data.size());
+    if (written < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return ErrorFromErrno(errno);
+    }
+    data = data.subspan(static_cast<std::size_t>(written));
+  }
+  return {};
+}
+
+class HostFileReader final : public FileReader {
+ public:
+  explicit HostFileReader(UniqueFd fd) : fd_(std::move(fd)) {}
+
+  Result<std::size_t> Read(std::span<std::uint8_t> buffer) override {
+    for (;;) {
+      const ssize_t got = ::read(fd_.get(), buffer.data(), buffer.size());
+      if (got >= 0) {
+        return static_cast<std::size_t>(got);
+      }
+      if (errno != EINTR) {
+        return ErrorFromErrno(errno);
+      }
+    }
+  }
+
+  Result<std::uint64_t> Size() override {
+    struct stat st {};
+    if (::fstat(fd_.get(), &st) != 0) {
+      return ErrorFromErrno(errno);
+    }
+    return static_cast<std::uint64_t>(st.st_size);
+  }
+
+ private:
+  UniqueFd fd_;
+};
+
+class HostFileWriter final : public FileWriter {
+ public:
+  explicit HostFileWriter(UniqueFd fd) : fd_(std::move(fd)) {}
+
+  Status Write(std::span<const std::uint8_t> data) override {
+    if (!fd_) {
+      return Error(Errc::InvalidHandle);
+    }
+    return WriteAll(fd_.get(), data);
+  }
+
+  Status Commit() override {
+    if (!fd_) {
+      return Error(Errc::InvalidHandle);
+    }
+    const bool synced = ::fsync(fd_.get()) == 0;
+    const int syncErrno = errno;
+    const bool closed = ::close(fd_.release()) == 0;
+    if (!synced || !closed) {
+      return ErrorFromErrno(synced ? errno : syncErrno);
+    }
+    return {};
+  }
+
+ private:
+  UniqueFd fd_;
+};
+
+class HostFolderReader final : public FolderReader {
+ public:
+  HostFolderReader(UniqueDir dir, fs::path hostFolder, const HostFileSystem& owner)
+      : dir_(std::move(dir)), hostFolder_(std::move(hostFolder)), owner_(owner) {}
+
+  bool Next(FolderEntry& entry) override {
+    while (const dirent* d = ::readdir(dir_.get())) {
+      const std::string_view name = d->d_name;
+      if (name == "." || name == "..") {
+        continue;
+      }
+      struct stat st {};
+      if (::fstatat(::dirfd(dir_.get()), d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        continue;  // gone since readdir saw it
+      }
+      entry.name.assign(name);
+      entry.lastWrite = TimeOf(st.st_mtim);
+      if (S_ISLNK(st.st_mode)) {
+        entry.size = 0;
+        entry.attributes = ReparseAttributes(d->d_name);
+      } else {
+        entry.size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
+        entry.attributes = owner_.StoredAttributes(hostFolder_, name, S_ISDIR(st.st_mode));
+      }
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  // Like a Windows directory symbolic link or junction, a link to a folder is also a folder.
+  std::uint32_t ReparseAttributes(const char* name) const {
+    struct stat target {};
+    const bool toFolder = ::fstatat(::dirfd(dir_.get()), name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+    return kAttrReparsePoint | (toFolder ? kAttrDirectory : kAttrArchive);
+  }
+
+  UniqueDir dir_;
+  fs::path hostFolder_;
+  const HostFileSystem& owner_;
+};
+
+}  // namespace
+
+HostFileSystem::HostFileSystem(std::vector<DriveMapping> drives, std::string tempFolder)
+    : drives_(std::move(drives)), tempFolder_(AddTrailingBackslash(tempFolder)) {}
+
+const DriveMapping* HostFileSystem::DriveOf(std::string_view path) const {
+  const auto letter = DriveLetterOf(path);
+  if (!letter) {
+    return nullptr;
+  }
+  for (const auto& drive : drives_) {
+    if (drive.letter == *letter || drive.letter == *letter - 'A' + 'a') {
+      return &drive;
+    }
+  }
+  return nullptr;
+}
+
+Result<fs::path> HostFileSystem::ToHostPath(std::string_view path) const {
+  const DriveMapping* drive = DriveOf(path);
+  if (drive == nullptr) {
+    return Error(Errc::PathNotFound);
+  }
+  if (path.size() > 2 && !IsPathSeparator(path[2])) {
+    return Error(Errc::InvalidName);  // "C:name", relative to a drive's current folder
+  }
+  std::vector<std::string_view> names;
+  for (const auto name : PathComponents(path)) {
+    if (HasReservedCharacter(name)) {
+      return Error(Errc::InvalidName);
+    }
+    if (name == "..") {
+      if (!names.empty()) {
+        names.pop_back();
+      }
+    } else if (name != ".") {
+      names.push_back(name);
+    }
+  }
+  fs::path host = drive->hostFolder;
+  bool matching = true;  // false once a name does not exist: the rest cannot either
+  for (const auto name : names) {
+    fs::path exact = host / fs::path(std::string(name));
+    struct stat st {};
+    if (!matching || ::lstat(exact.c_str(), &st) == 0) {
+      host = std::move(exact);
+      continue;
+    }
+    matching = false;
+    if (UniqueDir dir{::opendir(host.c_str())}) {
+      while (const dirent* d = ::readdir(dir.get())) {
+        if (EqualsNoCase(d->d_name, name)) {
+          exact = host / d->d_name;
+          matching = true;
+          break;
+        }
+      }
+    }
+    host = std::move(exact);
+  }
+  return host;
+}
+
+std::uint32_t HostFileSystem::StoredAttributes(const fs::path& hostFolder, std::string_view name, bool isFolder) const {
+  if (!attributes_.empty()) {  // spares folder walks a path per entry in the usual case
+    const auto it = attributes_.find((hostFolder / name).string());
+    if (it != attributes_.end()) {
+      return it->second | (isFolder ? kAttrDirectory : 0);
+    }
+  }
+  return isFolder ? kAttrDirectory : kAttrArchive;  // new files carry the archive bit
+}
+
+Status HostFileSystem::CheckNotReadOnly(const fs::path& hostPath) const {
+  // Checked here because root, who runs the tests, may write any file whatever its mode.
+  const auto it = attributes_.find(hostPath.string());
+  if (it != attributes_.end() && (it->second & kAttrReadOnly) != 0) {
+    return Error(Errc::AccessDenied);
+  }
+  return {};
+}
+
+DriveType HostFileSystem::DriveTypeOf(std::string_view root) {
+  const DriveMapping* drive = DriveOf(root);
+  return drive == nullptr ? DriveType::NoRootFolder : drive->type;
+}
+
+Result<std::unique_ptr<FolderReader>> HostFileSystem::ListFolder(std::string_view folder) {
+  auto host = ToHostPath(folder);
+  if (!host) {
+    return host.error();
+  }
+  UniqueDir dir{::opendir(host->c_str())};
+  if (!dir) {
+    return errno == ENOTDIR ? Error(Errc::PathNotFound) : LastError(*host);
+  }
+  return std::unique_ptr<FolderReader>(std::make_unique<HostFolderReader>(std::move(dir), *host, *this));
+}
+
+Result<std::uint32_t> HostFileSystem::AttributesOf(std::string_view path) {
+  auto host = ToHostPath(path);
+  if (!host) {
+    return host.error();
+  }
+  struct stat st {};
+  if (::lstat(host->c_str(), &st) != 0) {
+    return LastError(*host);
+  }
+  if (S_ISLNK(st.st_mode)) {
+    struct stat target {};
+    const bool toFolder = ::stat(host->c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+    return kAttrReparsePoint | (toFolder ? kAttrDirectory : kAttrArchive);
+  }
+  return StoredAttributes(host->parent_path(), host->filename().string(), S_ISDIR(st.st_mode));
+}
+
+Status HostFileSystem::SetAttributes(std::string_view path, std::uint32_t attributes) {
+  auto host = ToHostPath(path);
+  if (!host) {
+    return host.error();
+  }
+  struct stat st {};
+  if (::lstat(host->c_str(), &st) != 0) {
+    return LastError(*host);
+  }
+  constexpr std::uint32_t kSettable = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive | kAttrTemporary;
+  attributes_[host->string()] = attributes & kSettable;
+  return {};
+}
+
+Status HostFileSystem::RemoveFile(std::string_view path) {
+  auto host = ToHostPath(path);
+  if (!host) {
+    return host.error();
+  }
+  struct stat st {};
+  if (::lstat(host->c_str(), &st) != 0) {
+    return LastError(*host);
+  }
+  if (S_ISDIR(st.st_mode)) {
+    return Error(Errc::AccessDenied);  // as DeleteFile answers for a folder
+  }
+  if (auto status = CheckNotReadOnly(*host); !status) {
+    return status;
+  }
+  if (::unlink(host->c_str()) != 0) {  // a symbolic link goes, its target stays
+    return LastError(*host);
+  }
+  attributes_.erase(host->string());
+  return {};
+}
+
+Status HostFileSystem::RemoveFolder(std::string_view path) {
+  auto host = ToHostPath(path);
+  if (!host) {
+    return host.error();
+  }
+  struct stat st {};
+  if (::lstat(host->c_str(), &st) != 0) {
+    return LastError(*host);
+  }
+  const int rc = S_ISLNK(st.st_mode) ? ::unlink(host->c_str()) : ::rmdir(host->c_str());
+  if (rc != 0) {
+    return LastError(*host);
+  }
+  attributes_.erase(host->string());
+  return {};
+}
+
+Status HostFileSystem::CreateFolders(std::string_view path) {
+  auto host = ToHostPath(path);
+  if (!host) {
+    return host.error();
+  }
+  std::error_code ec;
+  fs::create_directories(*host, ec);
+  if (ec) {
+    return ec == std::errc::file_exists || ec == std::errc::not_a_directory ? Error(Errc::AlreadyExists)
+                                                                            : ErrorFromErrno(ec.value());
+  }
+  if (!fs::is_directory(*host, ec)) {
+    return Error(Errc::AlreadyExists);  // a file of that name is in the way
+  }
+  return {};
+}
+
+Result<FileTimes> HostFileSystem::TimesOf(std::string_view path) {
+  auto host = ToHostPath(path);
+  if (!host) {
+    return host.error();
+  }
+  struct stat st {};
+  if (::stat(host->c_str(), &st) != 0) {
+    return LastError(*host);
+  }
+  // Linux keeps no creation time that every file system fills; the change time stands in.
+  return FileTimes{TimeOf(st.st_ctim), TimeOf(st.st_atim), TimeOf(st.st_mtim)};
+}
+
+Status HostFileSystem::SetTimes(std::string_view path, const FileTimes& times) {
+  auto host = ToHostPath(path);
+  if (!host) {
+    return host.error();
+  }
+  const struct timespec both[2] = {TimespecOf(times.lastAccess), TimespecOf(times.lastWrite)};
+  if (::utimensat(AT_FDCWD, host->c_str(), both, 0) != 0) {
+    return LastError(*host);
+  }
+  return {};
+}
+
+Result<std::string> HostFileSystem::TempFolder() {
+  return tempFolder_;
+}
+
+Result<std::string> HostFileSystem::CreateTempFile(std::string_view folder, std::string_view prefix) {
+  auto host = ToHostPath(folder);
+  if (!host) {
+    return host.error();
+  }
+  static std::atomic<unsigned> counter{static_cast<unsigned>(::getpid())};
+  const std::string stem(prefix.substr(0, 3));
+  for (int attempt = 0; attempt < 0xFFFF; ++attempt) {
+    char unique[8];
+    std::snprintf(unique, sizeof unique, "%X", (counter++ % 0xFFFFU) + 1);
+    const std::string name = stem + unique + ".tmp";
+    UniqueFd fd{::open((*host / name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644)};
+    if (fd) {
+      return JoinPath(folder, name);
+    }
+    if (errno != EEXIST) {
+      return LastError(*host / name);
+    }
+  }
+  return Error(Errc::FileExists);
+}
+
+Result<std::unique_ptr<FileReader>> HostFileSystem::OpenForReading(std::string_view path) {
+  auto host = ToHostPath(path);
+  if (!host) {
+    return host.error();
+  }
+  UniqueFd fd{::open(host->c_str(), O_RDONLY | O_CLOEXEC)};
+  if (!fd) {
+    return LastError(*host);
+  }
+  struct stat st {};
+  if (::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    return Error(Errc::AccessDenied);
+  }
+  return std::unique_ptr<FileReader>(std::make_unique<HostFileReader>(std::move(fd)));
+}
+
+Result<std::unique_ptr<FileWriter>> HostFileSystem::OpenForWriting(std::string_view path, CreateMode mode) {
+  auto host = ToHostPath(path);
+  if (!host) {
+    return host.error();
+  }
+  if (auto status = CheckNotReadOnly(*host); !status) {
+    return status.error();
+  }
+  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == CreateMode::CreateNew ? O_EXCL : O_TRUNC);
+  UniqueFd fd{::open(host->c_str(), flags, 0644)};
+  if (!fd) {
+    return LastError(*host);
+  }
+  attributes_.erase(host->string());
+  return std::unique_ptr<FileWriter>(std::make_unique<HostFileWriter>(std::move(fd)));
+}
+
+Status HostFileSystem::ReplaceWhole(std::string_view path, std::span<const std::uint8_t> contents) {
+  auto host = ToHostPath(path);
+  if (!host) {
+    return host.error();
+  }
+  if (auto status = CheckNotReadOnly(*host); !status) {
+    return status;
+  }
+  static std::atomic<unsigned> counter{0};
+  fs::path temp = *host;
+  temp += ".~sw" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+  UniqueFd fd{::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644)};
+  if (!fd) {
+    return LastError(temp);
+  }
+  Status status = WriteAll(fd.get(), contents);
+  if (status && ::fsync(fd.get()) != 0) {
+    status = ErrorFromErrno(errno);
+  }
+  if (::close(fd.release()) != 0 && status) {
+    status = ErrorFromErrno(errno);
+  }
+  if (status && ::rename(temp.c_str(), host->c_str()) != 0) {
+    status = LastError(*host);
+  }
+  if (!status) {
+    ::unlink(temp.c_str());
+  }
+  return status;
+}
+
+}  // namespace sw::platform::host

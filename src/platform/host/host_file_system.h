@@ -1,0 +1,61 @@
+#pragma once
+// The file system where there is no Windows: drive letters mapped to folders of the Linux
+// file system, Windows path rules on top (case-insensitive names, backslashes, "." and ".."
+// resolved, reserved characters refused). Attributes that Linux has no place for (read-only,
+// hidden, system, archive) are kept in memory for the life of the object; symbolic links
+// show as reparse points.
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace sw::platform::host {
+
+struct DriveMapping {
+  char letter = 'C';
+  std::filesystem::path hostFolder;
+  DriveType type = DriveType::Fixed;
+};
+
+class HostFileSystem final : public FileSystem {
+ public:
+  // `tempFolder` is a Windows path on one of the drives.
+  explicit HostFileSystem(std::vector<DriveMapping> drives, std::string tempFolder = "C:\\Temp");
+
+  DriveType DriveTypeOf(std::string_view root) override;
+  Result<std::unique_ptr<FolderReader>> ListFolder(std::string_view folder) override;
+  Result<std::uint32_t> AttributesOf(std::string_view path) override;
+  Status SetAttributes(std::string_view path, std::uint32_t attributes) override;
+  Status RemoveFile(std::string_view path) override;
+  Status RemoveFolder(std::string_view path) override;
+  Status CreateFolders(std::string_view path) override;
+  Result<FileTimes> TimesOf(std::string_view path) override;
+  Status SetTimes(std::string_view path, const FileTimes& times) override;
+  Result<std::string> TempFolder() override;
+  Result<std::string> CreateTempFile(std::string_view folder, std::string_view prefix) override;
+  Result<std::unique_ptr<FileReader>> OpenForReading(std::string_view path) override;
+  Result<std::unique_ptr<FileWriter>> OpenForWriting(std::string_view path, CreateMode mode) override;
+  Status ReplaceWhole(std::string_view path, std::span<const std::uint8_t> contents) override;
+  using FileSystem::ReplaceWhole;
+
+  // The Linux path that a Windows path names: each existing name matched without regard to
+  // case, "." and ".." resolved (never above the drive's root).
+  Result<std::filesystem::path> ToHostPath(std::string_view path) const;
+
+  // The attributes of the entry `name` of the Linux folder `hostFolder` (not a link).
+  std::uint32_t StoredAttributes(const std::filesystem::path& hostFolder, std::string_view name, bool isFolder) const;
+
+ private:
+  const DriveMapping* DriveOf(std::string_view path) const;
+  Status CheckNotReadOnly(const std::filesystem::path& hostPath) const;
+
+  std::vector<DriveMapping> drives_;
+  std::string tempFolder_;
+  // Attribute bits other than "directory" and "reparse point", by Linux path.
+  std::map<std::string, std::uint32_t> attributes_;
+};
+
+}  // namespace sw::platform::host

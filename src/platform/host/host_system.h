@@ -1,0 +1,50 @@
+#pragma once
+// The system facts and program starts where there is no Windows. Tests set the version
+// record and the administrator answer; started programs are recorded, not run.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/processes.h"
+#include "platform/system.h"
+
+namespace sw::platform::host {
+
+class HostSystem final : public System {
+ public:
+  VersionRecord Version() override { return version_; }
+  bool IsAdmin() override { return admin_; }
+
+  void SetVersion(const VersionRecord& version) { version_ = version; }
+  void SetAdmin(bool admin) { admin_ = admin; }
+
+ private:
+  VersionRecord version_{kPlatformNt, 6, 1, 7601};  // Windows 7, as a fresh Wine prefix reports
+  bool admin_ = true;
+};
+
+class RecordingProcesses final : public Processes {
+ public:
+  struct Start {
+    std::string commandLine;
+    bool hidden = false;
+    bool wait = false;
+  };
+
+  bool ExecuteProgram(std::string_view commandLine, bool hidden, bool wait) override {
+    starts_.push_back(Start{std::string(commandLine), hidden, wait});
+    return onStart_ ? onStart_(starts_.back()) : true;
+  }
+
+  // Decides whether a start succeeds and may act as the program would (for example delete
+  // a registry key as an uninstaller does). Without one, every start succeeds.
+  void OnStart(std::function<bool(const Start&)> handler) { onStart_ = std::move(handler); }
+  [[nodiscard]] const std::vector<Start>& starts() const { return starts_; }
+
+ private:
+  std::vector<Start> starts_;
+  std::function<bool(const Start&)> onStart_;
+};
+
+}  // namespace sw::platform::host

@@ -1,0 +1,24 @@
+#include "platform/platform.h"
+
+#include <cstdlib>
+
+#include "platform/host/host_file_system.h"
+#include "platform/host/host_system.h"
+#include "platform/host/memory_registry.h"
+
+namespace sw::platform {
+
+Platform CreateSystemPlatform() {
+  std::vector<host::DriveMapping> drives;
+  if (const char* driveC = std::getenv("SWEEPWISE_HOST_DRIVE_C"); driveC != nullptr && *driveC != '\0') {
+    drives.push_back(host::DriveMapping{'C', driveC, DriveType::Fixed});
+  }
+  return Platform{
+      std::make_unique<host::MemoryRegistry>(),
+      std::make_unique<host::HostFileSystem>(std::move(drives)),
+      std::make_unique<host::HostSystem>(),
+      std::make_unique<host::RecordingProcesses>(),
+  };
+}
+
+}  // namespace sw::platform

@@ -1,0 +1,26 @@
+#pragma once
+// The operating-system services of one build, created together at program start and
+// handed to the engines by reference.
+
+#include <memory>
+
+#include "platform/file_system.h"
+#include "platform/processes.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+
+namespace sw::platform {
+
+struct Platform {
+  std::unique_ptr<Registry> registry;
+  std::unique_ptr<FileSystem> files;
+  std::unique_ptr<System> system;
+  std::unique_ptr<Processes> processes;
+};
+
+// The real services of this build: Win32 on Windows; on Linux, the host stand-ins, with
+// drive C: mapped to the folder named by SWEEPWISE_HOST_DRIVE_C (no drive at all without it,
+// so that nothing reaches the host's own files by accident).
+Platform CreateSystemPlatform();
+
+}  // namespace sw::platform

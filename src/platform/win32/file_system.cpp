@@ -1,0 +1,224 @@
+#include "platform/win32/file_system.h"
+
+#include <atomic>
+#include <vector>
+
+#include "core/win_path.h"
+#include "platform/win32/file_find.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/wide.h"
+
+namespace sw::platform::win32 {
+namespace {
+
+Status StatusOf(BOOL ok) {
+  return ok ? Status{} : Status(LastError());
+}
+
+Status WriteAll(HANDLE file, std::span<const std::uint8_t> data) {
+  while (!data.empty()) {
+    const DWORD chunk = data.size() > 0x40000000U ? 0x40000000U : static_cast<DWORD>(data.size());
+    DWORD written = 0;
+    if (!::WriteFile(file, data.data(), chunk, &written, nullptr)) {
+      return LastError();
+    }
+    data = data.subspan(written);
+  }
+  return {};
+}
+
+class Win32FileReader final : public FileReader {
+ public:
+  explicit Win32FileReader(UniqueFileHandle file) : file_(std::move(file)) {}
+
+  Result<std::size_t> Read(std::span<std::uint8_t> buffer) override {
+    const DWORD want = buffer.size() > 0x40000000U ? 0x40000000U : static_cast<DWORD>(buffer.size());
+    DWORD got = 0;
+    if (!::ReadFile(file_.get(), buffer.data(), want, &got, nullptr)) {
+      return LastError();
+    }
+    return static_cast<std::size_t>(got);
+  }
+
+  Result<std::uint64_t> Size() override {
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file_.get(), &size)) {
+      return LastError();
+    }
+    return static_cast<std::uint64_t>(size.QuadPart);
+  }
+
+ private:
+  UniqueFileHandle file_;
+};
+
+class Win32FileWriter final : public FileWriter {
+ public:
+  explicit Win32FileWriter(UniqueFileHandle file) : file_(std::move(file)) {}
+
+  Status Write(std::span<const std::uint8_t> data) override {
+    if (!file_) {
+      return Error(Errc::InvalidHandle);
+    }
+    return WriteAll(file_.get(), data);
+  }
+
+  Status Commit() override {
+    if (!file_) {
+      return Error(Errc::InvalidHandle);
+    }
+    Status status = StatusOf(::FlushFileBuffers(file_.get()));
+    const Status closed = StatusOf(::CloseHandle(file_.release()));
+    return status ? closed : status;
+  }
+
+ private:
+  UniqueFileHandle file_;
+};
+
+}  // namespace
+
+DriveType Win32FileSystem::DriveTypeOf(std::string_view root) {
+  return static_cast<DriveType>(::GetDriveTypeW(ToWide(AddTrailingBackslash(root)).c_str()));
+}
+
+Result<std::unique_ptr<FolderReader>> Win32FileSystem::ListFolder(std::string_view folder) {
+  return OpenFolderReader(folder);
+}
+
+Result<std::uint32_t> Win32FileSystem::AttributesOf(std::string_view path) {
+  const DWORD attributes = ::GetFileAttributesW(ToFilePath(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    return LastError();
+  }
+  return static_cast<std::uint32_t>(attributes);
+}
+
+Status Win32FileSystem::SetAttributes(std::string_view path, std::uint32_t attributes) {
+  return StatusOf(::SetFileAttributesW(ToFilePath(path).c_str(), attributes));
+}
+
+Status Win32FileSystem::RemoveFile(std::string_view path) {
+  return StatusOf(::DeleteFileW(ToFilePath(path).c_str()));
+}
+
+Status Win32FileSystem::RemoveFolder(std::string_view path) {
+  return StatusOf(::RemoveDirectoryW(ToFilePath(path).c_str()));
+}
+
+Status Win32FileSystem::CreateFolders(std::string_view path) {
+  if (FolderExists(path)) {
+    return {};
+  }
+  // Create from the top down; names that exist already are passed over.
+  std::string prefix;
+  if (const auto drive = DriveLetterOf(path)) {
+    prefix = std::string(1, *drive) + ":";
+  } else if (path.starts_with("\\\\")) {
+    return Error(Errc::NotSupported);  // network paths are not ours to create
+  }
+  for (const auto name : PathComponents(path)) {
+    prefix += '\\';
+    prefix += name;
+    if (!::CreateDirectoryW(ToFilePath(prefix).c_str(), nullptr)) {
+      const Error error = LastError();
+      if (!error.Is(Errc::AlreadyExists) || !FolderExists(prefix)) {
+        return error;
+      }
+    }
+  }
+  return {};
+}
+
+Result<FileTimes> Win32FileSystem::TimesOf(std::string_view path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExW(ToFilePath(path).c_str(), GetFileExInfoStandard, &data)) {
+    return LastError();
+  }
+  return FileTimes{FileTimeOf(data.ftCreationTime), FileTimeOf(data.ftLastAccessTime),
+                   FileTimeOf(data.ftLastWriteTime)};
+}
+
+Status Win32FileSystem::SetTimes(std::string_view path, const FileTimes& times) {
+  UniqueFileHandle file{::CreateFileW(ToFilePath(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
+  if (!file) {
+    return LastError();
+  }
+  const FILETIME creation = ToFiletime(times.creation);
+  const FILETIME access = ToFiletime(times.lastAccess);
+  const FILETIME write = ToFiletime(times.lastWrite);
+  return StatusOf(::SetFileTime(file.get(), times.creation.ticks ? &creation : nullptr,
+                                times.lastAccess.ticks ? &access : nullptr, times.lastWrite.ticks ? &write : nullptr));
+}
+
+Result<std::string> Win32FileSystem::TempFolder() {
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  for (;;) {
+    const DWORD length = ::GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (length == 0) {
+      return LastError();
+    }
+    if (length < buffer.size()) {
+      return AddTrailingBackslash(FromWide(std::wstring_view(buffer.data(), length)));
+    }
+    buffer.resize(length + 1);
+  }
+}
+
+Result<std::string> Win32FileSystem::CreateTempFile(std::string_view folder, std::string_view prefix) {
+  wchar_t name[MAX_PATH];
+  if (::GetTempFileNameW(ToWide(folder).c_str(), ToWide(prefix).c_str(), 0, name) == 0) {
+    return LastError();
+  }
+  return FromWide(name);
+}
+
+Result<std::unique_ptr<FileReader>> Win32FileSystem::OpenForReading(std::string_view path) {
+  UniqueFileHandle file{::CreateFileW(ToFilePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
+  if (!file) {
+    return LastError();
+  }
+  return std::unique_ptr<FileReader>(std::make_unique<Win32FileReader>(std::move(file)));
+}
+
+Result<std::unique_ptr<FileWriter>> Win32FileSystem::OpenForWriting(std::string_view path, CreateMode mode) {
+  const DWORD disposition = mode == CreateMode::CreateNew ? CREATE_NEW : CREATE_ALWAYS;
+  UniqueFileHandle file{
+      ::CreateFileW(ToFilePath(path).c_str(), GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (!file) {
+    return LastError();
+  }
+  return std::unique_ptr<FileWriter>(std::make_unique<Win32FileWriter>(std::move(file)));
+}
+
+Status Win32FileSystem::ReplaceWhole(std::string_view path, std::span<const std::uint8_t> contents) {
+  // Windows refuses to rename over a read-only file, Wine does not; refuse on both.
+  if (const auto attributes = AttributesOf(path); attributes && (*attributes & kAttrReadOnly) != 0) {
+    return Error(Errc::AccessDenied);
+  }
+  static std::atomic<unsigned> counter{0};
+  const std::string temp =
+      std::string(path) + ".~sw" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(counter++);
+  auto writer = OpenForWriting(temp, CreateMode::CreateNew);
+  if (!writer) {
+    return writer.error();
+  }
+  Status status = (*writer)->Write(contents);
+  if (status) {
+    status = (*writer)->Commit();
+  }
+  writer->reset();
+  if (status) {
+    status = StatusOf(::MoveFileExW(ToFilePath(temp).c_str(), ToFilePath(path).c_str(),
+                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+  }
+  if (!status) {
+    ::DeleteFileW(ToFilePath(temp).c_str());
+  }
+  return status;
+}
+
+}  // namespace sw::platform::win32

@@ -1,0 +1,40 @@
+#pragma once
+// Owners of the Win32 handle kinds the platform layer uses.
+
+#include <windows.h>
+
+#include "core/unique_handle.h"
+
+namespace sw::platform::win32 {
+
+// Kernel objects whose failure value is null (processes, threads, mutexes, tokens).
+struct KernelHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::CloseHandle(h); }
+};
+using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+
+// Files, whose failure value is INVALID_HANDLE_VALUE.
+struct FileHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) { ::CloseHandle(h); }
+};
+using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
+
+struct FindHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) { ::FindClose(h); }
+};
+using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
+
+struct RegKeyTraits {
+  using Handle = HKEY;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::RegCloseKey(h); }
+};
+using UniqueHkey = UniqueHandle<RegKeyTraits>;
+
+}  // namespace sw::platform::win32

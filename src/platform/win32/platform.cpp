@@ -1,0 +1,18 @@
+#include "platform/platform.h"
+
+#include "platform/win32/file_system.h"
+#include "platform/win32/registry.h"
+#include "platform/win32/system.h"
+
+namespace sw::platform {
+
+Platform CreateSystemPlatform() {
+  return Platform{
+      std::make_unique<win32::Win32Registry>(),
+      std::make_unique<win32::Win32FileSystem>(),
+      std::make_unique<win32::Win32System>(),
+      std::make_unique<win32::Win32Processes>(),
+  };
+}
+
+}  // namespace sw::platform

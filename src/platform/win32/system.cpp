@@ -1,0 +1,66 @@
+#include "platform/win32/system.h"
+
+#include <vector>
+
+#include "core/unique_handle.h"
+#include "platform/win32/wide.h"
+
+namespace sw::platform::win32 {
+namespace {
+
+struct SidTraits {
+  using Handle = PSID;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle sid) { ::FreeSid(sid); }
+};
+
+}  // namespace
+
+VersionRecord Win32System::Version() {
+  // GetVersionExW reports what the program is made to believe (its manifest, a compatibility
+  // mode, Wine's version setting), which is the version it should act on.
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  if (!::GetVersionExW(&info)) {
+    return VersionRecord{};
+  }
+  return VersionRecord{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber};
+}
+
+bool Win32System::IsAdmin() {
+  // CheckTokenMembership reads the thread's token, or the process's when the thread has
+  // none, and counts the group only when it is enabled: under User Account Control an
+  // administrator's unelevated token lists Administrators for "deny" checks only, and such
+  // a program cannot write where an administrator can.
+  SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+  UniqueHandle<SidTraits> administrators;
+  if (!::AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
+                                  0, administrators.put())) {
+    return false;
+  }
+  BOOL member = FALSE;
+  return ::CheckTokenMembership(nullptr, administrators.get(), &member) && member;
+}
+
+bool Win32Processes::ExecuteProgram(std::string_view commandLine, bool hidden, bool wait) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_FORCEONFEEDBACK;
+  startup.wShowWindow = hidden ? SW_HIDE : SW_SHOWNORMAL;
+  PROCESS_INFORMATION process{};
+  std::wstring line = ToWide(commandLine);  // CreateProcessW may write into the command line
+  line.push_back(L'\0');
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
+                        &startup, &process)) {
+    return false;
+  }
+  if (wait) {
+    ::WaitForInputIdle(process.hProcess, INFINITE);
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+  }
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return true;
+}
+
+}  // namespace sw::platform::win32

@@ -1,0 +1,21 @@
+#pragma once
+// What the program calls the running Windows version: a display name for texts and a code
+// that picks the header of registry export files.
+
+#include <string>
+
+#include "platform/registry.h"
+#include "platform/system.h"
+
+namespace sw::reg {
+
+// "Windows 95", "Windows 98", "Windows ME", "Windows NT", "Windows 2000", "Windows XP", or
+// for other versions the "Version" (else "ProductName") value of the system's CurrentVersion
+// key; empty for an unknown platform.
+std::string WindowsVersionName(const platform::VersionRecord& version, platform::Registry& registry);
+
+// 1 Windows 95, 2 Windows 98, 3 Windows ME, 4 NT 4, 5 Windows 2000, 6 Windows XP, 7 newer or
+// unknown, 0 older.
+int WindowsVersionCode(const platform::VersionRecord& version);
+
+}  // namespace sw::reg

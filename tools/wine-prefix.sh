@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Creates the sandboxed Wine prefix DIR, or checks it.
+#
+#   tools/wine-prefix.sh DIR           create DIR unless it is already a sound sandbox (quick then)
+#   tools/wine-prefix.sh --check DIR   exit 0 when DIR is a sound sandbox, else say why and exit 1
+#
+# A sound sandbox has C: as its only drive, and no symbolic link anywhere under drive_c:
+# Wine links the user-profile folders into $HOME and maps Z: to "/", which would let a
+# program under test walk or delete the host's files.
+set -euo pipefail
+
+check_only=0
+if [[ "${1:-}" == "--check" ]]; then
+  check_only=1
+  shift
+fi
+[[ $# -eq 1 ]] || { echo "usage: $0 [--check] PREFIX-DIR" >&2; exit 2; }
+SWEEPWISE_PREFIX=$(realpath -m "$1")
+tools_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=wine-env.sh
+source "$tools_dir/wine-env.sh"
+stamp="$WINEPREFIX/.sweepwise-sandbox"
+
+# Prints what makes the prefix unsound; prints nothing for a sound one.
+sandbox_faults() {
+  [[ -f "$stamp" ]] || echo "not set up by $0 (no $stamp)"
+  local entry name
+  for entry in "$WINEPREFIX"/dosdevices/*; do
+    [[ -e "$entry" || -L "$entry" ]] || continue
+    name=$(basename "$entry")
+    case "$name" in
+      c:) ;;
+      com[0-9]* | lpt[0-9]*) ;;  # serial and printer ports: devices, not file system paths
+      *) echo "drive or device other than c: in dosdevices: $name -> $(readlink "$entry")" ;;
+    esac
+  done
+  find "$WINEPREFIX/drive_c" -type l -printf 'symbolic link in drive_c: %p -> %l\n' 2>/dev/null || true
+}
+
+if [[ $check_only -eq 1 ]]; then
+  faults=$(sandbox_faults)
+  if [[ -n "$faults" ]]; then
+    echo "$faults" >&2
+    exit 1
+  fi
+  echo "sandbox sound: $WINEPREFIX"
+  exit 0
+fi
+
+mkdir -p "$(dirname "$WINEPREFIX")"
+exec 9>"$WINEPREFIX.lock"
+flock 9  # parallel test runs create the prefix once
+
+if [[ -z "$(sandbox_faults)" ]]; then
+  exit 0
+fi
+
+echo "Creating the sandboxed Wine prefix $WINEPREFIX ..." >&2
+wineserver -k 2>/dev/null || true
+rm -rf "$WINEPREFIX"
+mkdir -p "$WINEPREFIX" "$HOME"
+wineboot -i </dev/null >/dev/null 2>&1 9>&-
+wineserver -w
+
+# Every drive but C: goes, Z: (the host's "/") first of all.
+for entry in "$WINEPREFIX"/dosdevices/*; do
+  [[ "$(basename "$entry")" == "c:" ]] || rm -f "$entry"
+done
+# Linked profile folders become real, empty folders.
+while IFS= read -r -d '' link; do
+  rm -f "$link"
+  mkdir -p "$link"
+done < <(find "$WINEPREFIX/drive_c" -type l -print0)
+
+# Fonts for windows under Xvfb.
+if compgen -G "/usr/share/wine/fonts/*.ttf" >/dev/null; then
+  cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+fi
+
+# No crash dialog waiting for a click that never comes; a virtual desktop (with a tray) for
+# windows under Xvfb.
+settings="$WINEPREFIX/drive_c/sweepwise-sandbox.reg"
+cat >"$settings" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Default"="1280x800"
+REG
+(cd "$WINEPREFIX/drive_c" && wine regedit /s 'C:\sweepwise-sandbox.reg' </dev/null >/dev/null 2>&1 9>&-)
+rm -f "$settings"
+wineserver -w
+
+touch "$stamp"
+faults=$(sandbox_faults)
+if [[ -n "$faults" ]]; then
+  echo "$faults" >&2
+  exit 1
+fi
+echo "Sandboxed Wine prefix ready: $WINEPREFIX" >&2

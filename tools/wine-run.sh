@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Runs a Windows program of the build in the sandboxed Wine prefix (created on first use).
+#
+#   tools/wine-run.sh --prefix DIR PROGRAM.exe [ARGS...]
+#
+# The program and the other .exe files beside it are copied to C:\sweepwise\bin and run from
+# there: with no drive but C:, a program started from a Linux path would see a meaningless
+# module path. This is the CMake emulator of the MinGW build, so CTest runs the tests here.
+set -euo pipefail
+
+if [[ "${1:-}" == "--prefix" && $# -ge 3 ]]; then
+  SWEEPWISE_PREFIX=$(realpath -m "$2")
+  shift 2
+else
+  echo "usage: $0 --prefix PREFIX-DIR PROGRAM.exe [ARGS...]" >&2
+  exit 125
+fi
+tools_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+"$tools_dir/wine-prefix.sh" "$SWEEPWISE_PREFIX"
+# shellcheck source=wine-env.sh
+source "$tools_dir/wine-env.sh"
+
+# One Wine server per prefix, kept for a minute after its last program so that a test run
+# pays for start-up once. Its helper processes (services, devices) are started here with no
+# tie to our caller's output: a helper that inherited CTest's pipe would keep CTest waiting
+# for the server to end.
+# (The lock's descriptor is closed for them: a server that inherited it would hold the lock.)
+exec 9>"$WINEPREFIX.lock"
+flock 9
+if wineserver -p60 </dev/null >/dev/null 2>&1 9>&-; then
+  (cd "$WINEPREFIX/drive_c" && wine cmd /c exit </dev/null >/dev/null 2>&1 9>&-)
+fi
+exec 9>&-
+
+program=$1
+shift
+bin="$WINEPREFIX/drive_c/sweepwise/bin"
+mkdir -p "$bin"
+for exe in "$(dirname "$program")"/*.exe; do
+  target="$bin/$(basename "$exe")"
+  if [[ "$exe" -nt "$target" || ! -f "$target" ]]; then
+    # Copied under a new name and renamed, so a program that runs meanwhile keeps its file.
+    cp -p "$exe" "$target.$$"
+    mv -f "$target.$$" "$target"
+  fi
+done
+
+cd "$bin"
+exec wine "C:\\sweepwise\\bin\\$(basename "$program")" "$@"
