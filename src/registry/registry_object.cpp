@@ -159,27 +159,11 @@ std::optional<RegKeyDetails> RegistryObject::GetKeyInfo() {
 }
 
 std::vector<std::string> RegistryObject::GetKeyNames() {
-  std::vector<std::string> names;
-  for (std::uint32_t i = 0; key_; ++i) {
-    auto name = key_->SubKeyName(i);
-    if (!name) {
-      break;
-    }
-    names.push_back(std::move(*name));
-  }
-  return names;
+  return key_ ? EnumerateNames(*key_, NameKind::SubKeys) : std::vector<std::string>{};
 }
 
 std::vector<std::string> RegistryObject::GetValueNames() {
-  std::vector<std::string> names;
-  for (std::uint32_t i = 0; key_; ++i) {
-    auto name = key_->ValueName(i);
-    if (!name) {
-      break;
-    }
-    names.push_back(std::move(*name));
-  }
-  return names;
+  return key_ ? EnumerateNames(*key_, NameKind::Values) : std::vector<std::string>{};
 }
 
 bool RegistryObject::DeleteValue(std::string_view name) {

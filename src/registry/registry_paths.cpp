@@ -62,23 +62,18 @@ std::optional<Bytes> ReadValue(Registry& registry, RootKey root, std::string_vie
   return std::move(value->data);
 }
 
-template <class NameAt>
-std::optional<std::string> JoinNames(Registry& registry, RootKey root, std::string_view keyPath, NameAt nameAt) {
+std::optional<std::string> JoinNames(Registry& registry, RootKey root, std::string_view keyPath, NameKind kind) {
   const auto key = OpenKey(registry, root, keyPath, RegAccess::Read);
   if (!key) {
     return std::nullopt;
   }
+  const std::vector<std::string> names = EnumerateNames(*key, kind);
   std::string joined;
-  for (std::uint32_t index = 0;; ++index) {
-    auto name = nameAt(*key, index);
-    if (!name) {
-      return joined;  // no more items, or the key went away: what was listed stands
-    }
-    if (index > 0) {
-      joined += "\r\n";
-    }
-    joined += *name;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    joined += i == 0 ? "" : "\r\n";
+    joined += names[i];
   }
+  return joined;
 }
 
 }  // namespace
@@ -188,11 +183,22 @@ bool RegDeleteKeyAt(Registry& registry, RootKey root, std::string_view keyPath, 
 }
 
 std::optional<std::string> RegListValueNames(Registry& registry, RootKey root, std::string_view keyPath) {
-  return JoinNames(registry, root, keyPath, [](RegKey& key, std::uint32_t i) { return key.ValueName(i); });
+  return JoinNames(registry, root, keyPath, NameKind::Values);
 }
 
 std::optional<std::string> RegListKeyNames(Registry& registry, RootKey root, std::string_view keyPath) {
-  return JoinNames(registry, root, keyPath, [](RegKey& key, std::uint32_t i) { return key.SubKeyName(i); });
+  return JoinNames(registry, root, keyPath, NameKind::SubKeys);
+}
+
+std::vector<std::string> EnumerateNames(RegKey& key, NameKind kind) {
+  std::vector<std::string> names;
+  for (std::uint32_t index = 0;; ++index) {
+    auto name = kind == NameKind::SubKeys ? key.SubKeyName(index) : key.ValueName(index);
+    if (!name) {
+      return names;  // no more items, or the key went away: what was listed stands
+    }
+    names.push_back(std::move(*name));
+  }
 }
 
 }  // namespace sw::reg

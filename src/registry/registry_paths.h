@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/bytes.h"
 #include "platform/registry.h"
@@ -58,6 +59,11 @@ std::optional<Bytes> RegReadBinary(Registry& registry, RootKey root, std::string
 // nullopt when the key does not open.
 std::optional<std::string> RegListValueNames(Registry& registry, RootKey root, std::string_view keyPath);
 std::optional<std::string> RegListKeyNames(Registry& registry, RootKey root, std::string_view keyPath);
+
+enum class NameKind { SubKeys, Values };
+
+// The names of a key's subkeys or values, in enumeration order, up to the first failure.
+std::vector<std::string> EnumerateNames(platform::RegKey& key, NameKind kind);
 
 // Deletes the subkey `name` of `parent` and everything below it, deepest first. Stops at
 // the first key that cannot be deleted.

@@ -66,7 +66,7 @@ constexpr CodeRow kCodes[] = {
 std::string NameFromRegistry(platform::Registry& registry, std::uint32_t platformId) {
   const std::string key = platformId == kPlatformWindows ? "Software\\Microsoft\\Windows\\CurrentVersion\\"
                                                          : "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\";
-  const std::string version = RegReadString(registry, RootKey::LocalMachine, key + "Version").value_or("");
+  std::string version = RegReadString(registry, RootKey::LocalMachine, key + "Version").value_or("");
   if (!version.empty()) {
     return version;
   }

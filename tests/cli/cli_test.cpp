@@ -14,7 +14,7 @@ struct CliRun {
   std::string err;
 };
 
-CliRun RunWith(std::vector<std::string> args) {
+CliRun RunWith(const std::vector<std::string>& args) {
   platform::Platform platform = platform::CreateSystemPlatform();
   std::ostringstream out;
   std::ostringstream err;

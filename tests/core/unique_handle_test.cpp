@@ -31,7 +31,7 @@ TEST(UniqueHandle, ClosesExactlyOnceWhateverTheOwnershipPath) {
     FakeHandle c(2);
     c = std::move(b);  // closes 2, takes 1
     EXPECT_EQ(g_closed, std::vector<int>{2});
-    c = std::move(c);  // self-move keeps the handle
+    c = std::move(c);  // NOLINT(bugprone-use-after-move): a self-move keeps the handle
     EXPECT_EQ(c.get(), 1);
   }
   EXPECT_EQ(g_closed, (std::vector<int>{2, 1}));

@@ -165,7 +165,7 @@ class HostFolderReader final : public FolderReader {
 
 }  // namespace
 
-HostFileSystem::HostFileSystem(std::vector<DriveMapping> drives, std::string tempFolder)
+HostFileSystem::HostFileSystem(std::vector<DriveMapping> drives, std::string_view tempFolder)
     : drives_(std::move(drives)), tempFolder_(AddTrailingBackslash(tempFolder)) {}
 
 const DriveMapping* HostFileSystem::DriveOf(std::string_view path) const {
@@ -262,73 +262,69 @@ Result<std::unique_ptr<FolderReader>> HostFileSystem::ListFolder(std::string_vie
   return std::unique_ptr<FolderReader>(std::make_unique<HostFolderReader>(std::move(dir), *host, *this));
 }
 
-Result<std::uint32_t> HostFileSystem::AttributesOf(std::string_view path) {
+Result<HostFileSystem::HostEntry> HostFileSystem::Locate(std::string_view path) const {
   auto host = ToHostPath(path);
   if (!host) {
     return host.error();
   }
-  struct stat st {};
-  if (::lstat(host->c_str(), &st) != 0) {
-    return LastError(*host);
+  HostEntry entry{std::move(*host), {}};
+  if (::lstat(entry.path.c_str(), &entry.status) != 0) {
+    return LastError(entry.path);
   }
-  if (S_ISLNK(st.st_mode)) {
+  return entry;
+}
+
+Result<std::uint32_t> HostFileSystem::AttributesOf(std::string_view path) {
+  const auto entry = Locate(path);
+  if (!entry) {
+    return entry.error();
+  }
+  if (S_ISLNK(entry->status.st_mode)) {
     struct stat target {};
-    const bool toFolder = ::stat(host->c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+    const bool toFolder = ::stat(entry->path.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
     return kAttrReparsePoint | (toFolder ? kAttrDirectory : kAttrArchive);
   }
-  return StoredAttributes(host->parent_path(), host->filename().string(), S_ISDIR(st.st_mode));
+  return StoredAttributes(entry->path.parent_path(), entry->path.filename().string(), S_ISDIR(entry->status.st_mode));
 }
 
 Status HostFileSystem::SetAttributes(std::string_view path, std::uint32_t attributes) {
-  auto host = ToHostPath(path);
-  if (!host) {
-    return host.error();
-  }
-  struct stat st {};
-  if (::lstat(host->c_str(), &st) != 0) {
-    return LastError(*host);
+  const auto entry = Locate(path);
+  if (!entry) {
+    return entry.error();
   }
   constexpr std::uint32_t kSettable = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive | kAttrTemporary;
-  attributes_[host->string()] = attributes & kSettable;
+  attributes_[entry->path.string()] = attributes & kSettable;
   return {};
 }
 
 Status HostFileSystem::RemoveFile(std::string_view path) {
-  auto host = ToHostPath(path);
-  if (!host) {
-    return host.error();
+  const auto entry = Locate(path);
+  if (!entry) {
+    return entry.error();
   }
-  struct stat st {};
-  if (::lstat(host->c_str(), &st) != 0) {
-    return LastError(*host);
-  }
-  if (S_ISDIR(st.st_mode)) {
+  if (S_ISDIR(entry->status.st_mode)) {
     return Error(Errc::AccessDenied);  // as DeleteFile answers for a folder
   }
-  if (auto status = CheckNotReadOnly(*host); !status) {
+  if (auto status = CheckNotReadOnly(entry->path); !status) {
     return status;
   }
-  if (::unlink(host->c_str()) != 0) {  // a symbolic link goes, its target stays
-    return LastError(*host);
+  if (::unlink(entry->path.c_str()) != 0) {  // a symbolic link goes, its target stays
+    return LastError(entry->path);
   }
-  attributes_.erase(host->string());
+  attributes_.erase(entry->path.string());
   return {};
 }
 
 Status HostFileSystem::RemoveFolder(std::string_view path) {
-  auto host = ToHostPath(path);
-  if (!host) {
-    return host.error();
+  const auto entry = Locate(path);
+  if (!entry) {
+    return entry.error();
   }
-  struct stat st {};
-  if (::lstat(host->c_str(), &st) != 0) {
-    return LastError(*host);
+  const char* hostPath = entry->path.c_str();
+  if ((S_ISLNK(entry->status.st_mode) ? ::unlink(hostPath) : ::rmdir(hostPath)) != 0) {
+    return LastError(entry->path);
   }
-  const int rc = S_ISLNK(st.st_mode) ? ::unlink(host->c_str()) : ::rmdir(host->c_str());
-  if (rc != 0) {
-    return LastError(*host);
-  }
-  attributes_.erase(host->string());
+  attributes_.erase(entry->path.string());
   return {};
 }
 

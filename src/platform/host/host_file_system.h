@@ -5,6 +5,8 @@
 // hidden, system, archive) are kept in memory for the life of the object; symbolic links
 // show as reparse points.
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <map>
 #include <string>
@@ -23,7 +25,7 @@ struct DriveMapping {
 class HostFileSystem final : public FileSystem {
  public:
   // `tempFolder` is a Windows path on one of the drives.
-  explicit HostFileSystem(std::vector<DriveMapping> drives, std::string tempFolder = "C:\\Temp");
+  explicit HostFileSystem(std::vector<DriveMapping> drives, std::string_view tempFolder = "C:\\Temp");
 
   DriveType DriveTypeOf(std::string_view root) override;
   Result<std::unique_ptr<FolderReader>> ListFolder(std::string_view folder) override;
@@ -49,6 +51,12 @@ class HostFileSystem final : public FileSystem {
   std::uint32_t StoredAttributes(const std::filesystem::path& hostFolder, std::string_view name, bool isFolder) const;
 
  private:
+  struct HostEntry {
+    std::filesystem::path path;
+    struct stat status;  // of the entry itself, not of a link's target
+  };
+  // The Linux path of a Windows path and what lstat says of it.
+  Result<HostEntry> Locate(std::string_view path) const;
   const DriveMapping* DriveOf(std::string_view path) const;
   Status CheckNotReadOnly(const std::filesystem::path& hostPath) const;
 
