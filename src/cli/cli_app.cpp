@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <ostream>
 
+#include "cli/commands.h"
 #include "sweepwise_version.h"
 
 namespace sw::cli {
@@ -16,11 +17,15 @@ int UsageError(CliContext& context, const std::string& message) {
   return kExitUsage;
 }
 
-std::string MessageOf(const CLI::ParseError& error, const std::vector<std::string>& args) {
+std::string MessageOf(const CLI::App& app, const CLI::ParseError& error, const std::vector<std::string>& args) {
   if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
     for (const auto& arg : args) {
       if (!arg.starts_with('-')) {
-        return "unknown command '" + arg + "'";
+        const auto commands = app.get_subcommands([&](const CLI::App* command) { return command->check_name(arg); });
+        if (commands.empty()) {
+          return "unknown command '" + arg + "'";
+        }
+        break;
       }
     }
   }
@@ -36,9 +41,12 @@ std::string MessageOf(const CLI::ParseError& error, const std::vector<std::strin
 int RunCli(const std::vector<std::string>& args, CliContext& context) {
   CLI::App app{"Sweepwise: finds and removes junk files and invalid registry entries.", kProgramName};
   app.set_version_flag("--version", std::string(kProgramName) + " " + kSweepwiseVersion);
-  bool json = false;
-  app.add_flag("--json", json, "Print the result as one JSON object");
+  GlobalOptions options;
+  app.add_flag("--json", options.json, "Print the result as one JSON object");
+  app.add_flag("--yes", options.yes, "Answer yes to every question (needed without a console)");
   app.footer("Exit status: 0 success, 1 the operation failed, 2 usage error.");
+  int status = kExitSuccess;
+  AddArchiveCommands(app, context, options, status);
 
   // CLI11 takes the arguments in reverse order.
   std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -51,12 +59,12 @@ int RunCli(const std::vector<std::string>& args, CliContext& context) {
     context.out << app.version() << "\n";
     return kExitSuccess;
   } catch (const CLI::ParseError& error) {
-    return UsageError(context, MessageOf(error, args));
+    return UsageError(context, MessageOf(app, error, args));
   }
   if (app.get_subcommands().empty()) {
     return UsageError(context, "no command given");
   }
-  return kExitSuccess;
+  return status;
 }
 
 }  // namespace sw::cli

@@ -15,8 +15,8 @@
 namespace sw {
 
 enum class MessageKind { Plain, Information, Warning, Error, Confirmation };
-enum class MessageButtons { Ok, YesNo };
-enum class Answer { Ok, Yes, No };
+enum class MessageButtons { Ok, OkCancel, YesNo };
+enum class Answer { Ok, Cancel, Yes, No };
 
 struct Message {
   std::string text;
@@ -48,11 +48,16 @@ class EngineSink {
   virtual void SetProgress(std::uint64_t position) = 0;
   virtual void AddRow(const ResultRow& row) = 0;
 
-  // A question or notice. Yes/No questions answer Yes or No; OK notices answer Ok.
+  // A question or notice. Yes/No questions answer Yes or No; OK/Cancel ones Ok or Cancel;
+  // OK notices answer Ok.
   virtual Answer Ask(const Message& message) = 0;
 
-  // Called between the items of every long loop. The front end may use it to keep its
-  // window alive (at most every ~30 ms, see Pacer); true means the user asked to stop.
+  // Lets the front end handle pending window messages (repaint, the Stop button) during
+  // long work; the window throttles it (see Pacer).
+  virtual void ProcessMessages() {}
+
+  // Called between the items of every long loop. The front end processes pending messages
+  // here too; true means the user asked to stop.
   [[nodiscard]] virtual bool ShouldStop() = 0;
 };
 

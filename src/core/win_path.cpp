@@ -39,6 +39,20 @@ std::vector<std::string_view> PathComponents(std::string_view path) {
   return parts;
 }
 
+std::vector<std::string_view> ResolvedComponents(std::string_view path) {
+  std::vector<std::string_view> names;
+  for (const auto name : PathComponents(path)) {
+    if (name == "..") {
+      if (!names.empty()) {
+        names.pop_back();
+      }
+    } else if (name != ".") {
+      names.push_back(name);
+    }
+  }
+  return names;
+}
+
 std::string AddTrailingBackslash(std::string_view path) {
   std::string out(path);
   if (out.empty() || !IsPathSeparator(out.back())) {

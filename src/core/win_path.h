@@ -22,6 +22,10 @@ std::optional<char> DriveLetterOf(std::string_view path);
 // The names between separators, without empty ones; the drive part ("C:") is not included.
 std::vector<std::string_view> PathComponents(std::string_view path);
 
+// PathComponents with "." dropped and ".." taking away the name before it (never more
+// than there are: ".." at the root stays at the root).
+std::vector<std::string_view> ResolvedComponents(std::string_view path);
+
 // Appends a backslash unless the path already ends in a separator.
 std::string AddTrailingBackslash(std::string_view path);
 

@@ -97,6 +97,13 @@ class FileWriter {
 enum class CreateMode {
   CreateAlways,  // replace an existing file
   CreateNew,     // fail with FileExists when the file exists
+  Append,        // open an existing file and write at its end
+};
+
+// What other programs may do with a file while we read it.
+enum class ReadSharing {
+  DenyWriters,   // they may read it too; a file someone is writing does not open
+  AllowWriters,  // they may also write it meanwhile
 };
 
 class FileSystem {
@@ -125,13 +132,17 @@ class FileSystem {
   // Sets the times of a file or folder; a time of zero ticks is left unchanged.
   virtual Status SetTimes(std::string_view path, const FileTimes& times) = 0;
 
+  // The absolute form of a path: relative to the current folder when it is not absolute,
+  // "." and ".." resolved, separators made backslashes.
+  virtual Result<std::string> FullPath(std::string_view path) = 0;
+
   // The folder for temporary files, with a trailing backslash.
   virtual Result<std::string> TempFolder() = 0;
   // Creates a new empty file "<prefix><hex>.tmp" in `folder` and returns its path.
   virtual Result<std::string> CreateTempFile(std::string_view folder, std::string_view prefix) = 0;
 
-  // Opens for reading; other programs may read the file meanwhile, not write it.
-  virtual Result<std::unique_ptr<FileReader>> OpenForReading(std::string_view path) = 0;
+  virtual Result<std::unique_ptr<FileReader>> OpenForReading(std::string_view path,
+                                                             ReadSharing sharing = ReadSharing::DenyWriters) = 0;
   virtual Result<std::unique_ptr<FileWriter>> OpenForWriting(std::string_view path, CreateMode mode) = 0;
 
   // Replaces the file's contents as one step: written to a temporary file in the same

@@ -1,7 +1,13 @@
 #pragma once
-// Facts about the running system: its version record and the user's rights.
+// Facts about the running system: its version record, the user's rights, the clock's time
+// zone and the ANSI code page in which 8-bit text files are written.
 
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/file_time.h"
 
 namespace sw::platform {
 
@@ -31,6 +37,21 @@ class System {
   // (or of the process) holds the local Administrators group, enabled. False when no token
   // can be read.
   virtual bool IsAdmin() = 0;
+
+  // UTC to local time and back, as the system converts file times for DOS dates.
+  virtual FileTime LocalTimeOf(FileTime utc) = 0;
+  virtual FileTime UtcTimeOf(FileTime local) = 0;
+
+  // UTF-8 text in the ANSI code page; nullopt when a character has no exact counterpart there
+  // (no "best fit" substitutes: a '?' is a wildcard to some programs).
+  virtual std::optional<std::string> ToAnsi(std::string_view utf8) = 0;
+  virtual std::string FromAnsi(std::string_view ansi) = 0;
+
+  // The bytes of a name or line in an 8-bit file: the ANSI code page when every character
+  // fits, UTF-8 otherwise.
+  std::string ToFileText(std::string_view utf8);
+  // Reads such bytes back: valid UTF-8 as UTF-8, anything else as the ANSI code page.
+  std::string FromFileText(std::string_view bytes);
 };
 
 }  // namespace sw::platform

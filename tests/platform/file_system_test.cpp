@@ -11,11 +11,9 @@
 #include "core/text.h"
 #include "core/win_path.h"
 #include "platform/error_message.h"
-#include "support/temp_folder.h"
+#include "support/file_fixture.h"
 
-#ifdef _WIN32
-#include "platform/win32/file_system.h"
-#else
+#ifndef _WIN32
 #include "platform/host/host_file_system.h"
 #endif
 
@@ -26,30 +24,8 @@ namespace fs = std::filesystem;
 using test::ReadFileBytes;
 using test::WriteFileBytes;
 
-class FileSystemContract : public ::testing::Test {
+class FileSystemContract : public test::FileFixture {
  protected:
-  void SetUp() override {
-#ifdef _WIN32
-    files_ = std::make_unique<win32::Win32FileSystem>();
-    base_ = AddTrailingBackslash(test::Utf8Of(temp_.path()));
-#else
-    files_ = std::make_unique<host::HostFileSystem>(std::vector<host::DriveMapping>{{'C', temp_.path()}}, "C:\\Temp");
-    base_ = "C:\\";
-#endif
-  }
-
-  // The Windows path of `sub` (backslashes) below the test folder, and the same as a host path.
-  [[nodiscard]] std::string At(std::string_view sub) const {
-    return base_ + std::string(sub);
-  }
-  [[nodiscard]] fs::path Host(std::string_view sub) const {
-    std::string relative(sub);
-    for (char& c : relative) {
-      c = c == '\\' ? '/' : c;
-    }
-    return temp_.path() / test::PathOfUtf8(relative);
-  }
-
   std::map<std::string, FolderEntry> List(std::string_view sub) {
     std::map<std::string, FolderEntry> entries;
     auto reader = files_->ListFolder(At(sub));
@@ -61,10 +37,6 @@ class FileSystemContract : public ::testing::Test {
     }
     return entries;
   }
-
-  test::TempFolder temp_;
-  std::unique_ptr<FileSystem> files_;
-  std::string base_;
 };
 
 TEST_F(FileSystemContract, ListsEntriesWithTheirDetails) {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -121,46 +122,50 @@ class HostFileWriter final : public FileWriter {
   UniqueFd fd_;
 };
 
+// Lists a folder in the order NTFS keeps it (names compared upper-cased), so that walks
+// visit the same sequence on Linux as on Windows.
 class HostFolderReader final : public FolderReader {
  public:
-  HostFolderReader(UniqueDir dir, fs::path hostFolder, const HostFileSystem& owner)
-      : dir_(std::move(dir)), hostFolder_(std::move(hostFolder)), owner_(owner) {}
-
-  bool Next(FolderEntry& entry) override {
-    while (const dirent* d = ::readdir(dir_.get())) {
+  HostFolderReader(UniqueDir dir, const fs::path& hostFolder, const HostFileSystem& owner) {
+    while (const dirent* d = ::readdir(dir.get())) {
       const std::string_view name = d->d_name;
-      if (name == "." || name == "..") {
-        continue;
-      }
       struct stat st {};
-      if (::fstatat(::dirfd(dir_.get()), d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (name == "." || name == ".." || ::fstatat(::dirfd(dir.get()), d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
         continue;  // gone since readdir saw it
       }
+      FolderEntry entry;
       entry.name.assign(name);
       entry.lastWrite = TimeOf(st.st_mtim);
       if (S_ISLNK(st.st_mode)) {
-        entry.size = 0;
-        entry.attributes = ReparseAttributes(d->d_name);
+        entry.attributes = ReparseAttributes(dir.get(), d->d_name);
       } else {
         entry.size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
-        entry.attributes = owner_.StoredAttributes(hostFolder_, name, S_ISDIR(st.st_mode));
+        entry.attributes = owner.StoredAttributes(hostFolder, name, S_ISDIR(st.st_mode));
       }
-      return true;
+      entries_.push_back(std::move(entry));
     }
-    return false;
+    std::sort(entries_.begin(), entries_.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return CompareNoCase(a.name, b.name) < 0; });
+  }
+
+  bool Next(FolderEntry& entry) override {
+    if (next_ == entries_.size()) {
+      return false;
+    }
+    entry = std::move(entries_[next_++]);
+    return true;
   }
 
  private:
   // Like a Windows directory symbolic link or junction, a link to a folder is also a folder.
-  std::uint32_t ReparseAttributes(const char* name) const {
+  static std::uint32_t ReparseAttributes(DIR* dir, const char* name) {
     struct stat target {};
-    const bool toFolder = ::fstatat(::dirfd(dir_.get()), name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+    const bool toFolder = ::fstatat(::dirfd(dir), name, &target, 0) == 0 && S_ISDIR(target.st_mode);
     return kAttrReparsePoint | (toFolder ? kAttrDirectory : kAttrArchive);
   }
 
-  UniqueDir dir_;
-  fs::path hostFolder_;
-  const HostFileSystem& owner_;
+  std::vector<FolderEntry> entries_;
+  std::size_t next_ = 0;
 };
 
 }  // namespace
@@ -189,17 +194,10 @@ Result<fs::path> HostFileSystem::ToHostPath(std::string_view path) const {
   if (path.size() > 2 && !IsPathSeparator(path[2])) {
     return Error(Errc::InvalidName);  // "C:name", relative to a drive's current folder
   }
-  std::vector<std::string_view> names;
-  for (const auto name : PathComponents(path)) {
+  const std::vector<std::string_view> names = ResolvedComponents(path);
+  for (const auto name : names) {
     if (HasReservedCharacter(name)) {
       return Error(Errc::InvalidName);
-    }
-    if (name == "..") {
-      if (!names.empty()) {
-        names.pop_back();
-      }
-    } else if (name != ".") {
-      names.push_back(name);
     }
   }
   fs::path host = drive->hostFolder;
@@ -370,6 +368,20 @@ Status HostFileSystem::SetTimes(std::string_view path, const FileTimes& times) {
   return {};
 }
 
+Result<std::string> HostFileSystem::FullPath(std::string_view path) {
+  const std::string absolute = IsAbsoluteDrivePath(path) ? std::string(path) : JoinPath(currentFolder_, path);
+  const auto drive = DriveLetterOf(absolute);
+  if (!drive) {
+    return Error(Errc::InvalidName);
+  }
+  const std::vector<std::string_view> names = ResolvedComponents(absolute);
+  std::string full = std::string(1, *drive) + ":\\";
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    full += (i == 0 ? "" : "\\") + std::string(names[i]);
+  }
+  return full;
+}
+
 Result<std::string> HostFileSystem::TempFolder() {
   return tempFolder_;
 }
@@ -396,7 +408,7 @@ Result<std::string> HostFileSystem::CreateTempFile(std::string_view folder, std:
   return Error(Errc::FileExists);
 }
 
-Result<std::unique_ptr<FileReader>> HostFileSystem::OpenForReading(std::string_view path) {
+Result<std::unique_ptr<FileReader>> HostFileSystem::OpenForReading(std::string_view path, ReadSharing /*sharing*/) {
   auto host = ToHostPath(path);
   if (!host) {
     return host.error();
@@ -420,12 +432,16 @@ Result<std::unique_ptr<FileWriter>> HostFileSystem::OpenForWriting(std::string_v
   if (auto status = CheckNotReadOnly(*host); !status) {
     return status.error();
   }
-  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == CreateMode::CreateNew ? O_EXCL : O_TRUNC);
+  const int flags = mode == CreateMode::Append      ? O_WRONLY | O_APPEND | O_CLOEXEC
+                    : mode == CreateMode::CreateNew ? O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC
+                                                    : O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
   UniqueFd fd{::open(host->c_str(), flags, 0644)};
   if (!fd) {
     return LastError(*host);
   }
-  attributes_.erase(host->string());
+  if (mode != CreateMode::Append) {
+    attributes_.erase(host->string());
+  }
   return std::unique_ptr<FileWriter>(std::make_unique<HostFileWriter>(std::move(fd)));
 }
 

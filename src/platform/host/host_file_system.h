@@ -36,9 +36,10 @@ class HostFileSystem final : public FileSystem {
   Status CreateFolders(std::string_view path) override;
   Result<FileTimes> TimesOf(std::string_view path) override;
   Status SetTimes(std::string_view path, const FileTimes& times) override;
+  Result<std::string> FullPath(std::string_view path) override;
   Result<std::string> TempFolder() override;
   Result<std::string> CreateTempFile(std::string_view folder, std::string_view prefix) override;
-  Result<std::unique_ptr<FileReader>> OpenForReading(std::string_view path) override;
+  Result<std::unique_ptr<FileReader>> OpenForReading(std::string_view path, ReadSharing sharing) override;
   Result<std::unique_ptr<FileWriter>> OpenForWriting(std::string_view path, CreateMode mode) override;
   Status ReplaceWhole(std::string_view path, std::span<const std::uint8_t> contents) override;
   using FileSystem::ReplaceWhole;
@@ -62,6 +63,7 @@ class HostFileSystem final : public FileSystem {
 
   std::vector<DriveMapping> drives_;
   std::string tempFolder_;
+  std::string currentFolder_ = "C:\\";
   // Attribute bits other than "directory" and "reparse point", by Linux path.
   std::map<std::string, std::uint32_t> attributes_;
 };

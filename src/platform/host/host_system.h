@@ -11,10 +11,15 @@
 
 namespace sw::platform::host {
 
+// Local time follows the TZ environment variable; the ANSI code page is Windows-1252.
 class HostSystem final : public System {
  public:
   VersionRecord Version() override { return version_; }
   bool IsAdmin() override { return admin_; }
+  FileTime LocalTimeOf(FileTime utc) override;
+  FileTime UtcTimeOf(FileTime local) override;
+  std::optional<std::string> ToAnsi(std::string_view utf8) override;
+  std::string FromAnsi(std::string_view ansi) override;
 
   void SetVersion(const VersionRecord& version) { version_ = version; }
   void SetAdmin(bool admin) { admin_ = admin; }

@@ -153,6 +153,21 @@ Status Win32FileSystem::SetTimes(std::string_view path, const FileTimes& times) 
                                 times.lastAccess.ticks ? &access : nullptr, times.lastWrite.ticks ? &write : nullptr));
 }
 
+Result<std::string> Win32FileSystem::FullPath(std::string_view path) {
+  const std::wstring wide = ToWide(path);
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  for (;;) {
+    const DWORD length = ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    if (length == 0) {
+      return LastError();
+    }
+    if (length < buffer.size()) {
+      return FromWide(std::wstring_view(buffer.data(), length));
+    }
+    buffer.resize(length + 1);
+  }
+}
+
 Result<std::string> Win32FileSystem::TempFolder() {
   std::vector<wchar_t> buffer(MAX_PATH + 1);
   for (;;) {
@@ -175,8 +190,9 @@ Result<std::string> Win32FileSystem::CreateTempFile(std::string_view folder, std
   return FromWide(name);
 }
 
-Result<std::unique_ptr<FileReader>> Win32FileSystem::OpenForReading(std::string_view path) {
-  UniqueFileHandle file{::CreateFileW(ToFilePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+Result<std::unique_ptr<FileReader>> Win32FileSystem::OpenForReading(std::string_view path, ReadSharing sharing) {
+  const DWORD share = sharing == ReadSharing::AllowWriters ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ;
+  UniqueFileHandle file{::CreateFileW(ToFilePath(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
   if (!file) {
     return LastError();

@@ -16,9 +16,10 @@ class Win32FileSystem final : public FileSystem {
   Status CreateFolders(std::string_view path) override;
   Result<FileTimes> TimesOf(std::string_view path) override;
   Status SetTimes(std::string_view path, const FileTimes& times) override;
+  Result<std::string> FullPath(std::string_view path) override;
   Result<std::string> TempFolder() override;
   Result<std::string> CreateTempFile(std::string_view folder, std::string_view prefix) override;
-  Result<std::unique_ptr<FileReader>> OpenForReading(std::string_view path) override;
+  Result<std::unique_ptr<FileReader>> OpenForReading(std::string_view path, ReadSharing sharing) override;
   Result<std::unique_ptr<FileWriter>> OpenForWriting(std::string_view path, CreateMode mode) override;
   Status ReplaceWhole(std::string_view path, std::span<const std::uint8_t> contents) override;
   using FileSystem::ReplaceWhole;

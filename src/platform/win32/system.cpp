@@ -42,6 +42,45 @@ bool Win32System::IsAdmin() {
   return ::CheckTokenMembership(nullptr, administrators.get(), &member) && member;
 }
 
+FileTime Win32System::LocalTimeOf(FileTime utc) {
+  const FILETIME in = ToFiletime(utc);
+  FILETIME out{};
+  return ::FileTimeToLocalFileTime(&in, &out) ? FileTimeOf(out) : utc;
+}
+
+FileTime Win32System::UtcTimeOf(FileTime local) {
+  const FILETIME in = ToFiletime(local);
+  FILETIME out{};
+  return ::LocalFileTimeToFileTime(&in, &out) ? FileTimeOf(out) : local;
+}
+
+std::optional<std::string> Win32System::ToAnsi(std::string_view utf8) {
+  const std::wstring wide = ToWide(utf8);
+  if (wide.empty()) {
+    return std::string();
+  }
+  BOOL usedDefault = FALSE;
+  const int length = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                                           nullptr, 0, nullptr, &usedDefault);
+  if (length <= 0 || usedDefault) {
+    return std::nullopt;
+  }
+  std::string ansi(static_cast<std::size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), ansi.data(), length,
+                        nullptr, &usedDefault);
+  return usedDefault ? std::nullopt : std::optional(std::move(ansi));
+}
+
+std::string Win32System::FromAnsi(std::string_view ansi) {
+  if (ansi.empty()) {
+    return {};
+  }
+  const int length = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), length);
+  return FromWide(wide);
+}
+
 bool Win32Processes::ExecuteProgram(std::string_view commandLine, bool hidden, bool wait) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;

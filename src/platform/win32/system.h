@@ -10,6 +10,10 @@ class Win32System final : public System {
  public:
   VersionRecord Version() override;
   bool IsAdmin() override;
+  FileTime LocalTimeOf(FileTime utc) override;
+  FileTime UtcTimeOf(FileTime local) override;
+  std::optional<std::string> ToAnsi(std::string_view utf8) override;
+  std::string FromAnsi(std::string_view ansi) override;
 };
 
 class Win32Processes final : public Processes {

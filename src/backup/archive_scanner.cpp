@@ -1,0 +1,159 @@
+#include "backup/archive_scanner.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "backup/archive_format.h"
+
+namespace sw::backup {
+namespace {
+
+constexpr std::size_t kBufferSize = 64 * 1024;
+// Windows paths hold at most 32,767 UTF-16 units: in UTF-8 no more than three bytes each.
+constexpr std::size_t kMaxNameBytes = 3 * 32767;
+constexpr std::size_t kMaxTitleBytes = 64 * 1024;
+
+[[noreturn]] void CannotRead() {
+  throw ArchiveFault(kCannotReadArchive);
+}
+
+}  // namespace
+
+ArchiveScanner::ArchiveScanner(platform::FileReader& source)
+    : source_(&source), buffer_(kBufferSize), chunk_(kChunkSize), decoded_(kChunkSize) {}
+
+ArchiveScanner::ArchiveScanner(std::unique_ptr<platform::FileReader> volume)
+    : owned_(std::move(volume)),
+      source_(owned_.get()),
+      buffer_(kBufferSize),
+      chunk_(kChunkSize),
+      decoded_(kChunkSize) {}
+
+ArchiveScanner::~ArchiveScanner() = default;
+
+std::size_t ArchiveScanner::Fill() {
+  if (begin_ == end_) {
+    begin_ = end_ = 0;
+    const auto read = source_->Read(buffer_);
+    if (!read) {
+      CannotRead();
+    }
+    end_ = *read;
+  }
+  return end_ - begin_;
+}
+
+void ArchiveScanner::ReadExactly(std::span<std::uint8_t> out) {
+  while (!out.empty()) {
+    const std::size_t available = Fill();
+    if (available == 0) {
+      CannotRead();  // the archive ends here
+    }
+    const std::size_t take = std::min(available, out.size());
+    std::memcpy(out.data(), buffer_.data() + begin_, take);
+    begin_ += take;
+    out = out.subspan(take);
+  }
+}
+
+void ArchiveScanner::Skip(std::size_t count) {
+  while (count > 0) {
+    const std::size_t available = Fill();
+    if (available == 0) {
+      CannotRead();
+    }
+    const std::size_t take = std::min(available, count);
+    begin_ += take;
+    count -= take;
+  }
+}
+
+std::int32_t ArchiveScanner::ReadInt32() {
+  std::uint8_t bytes[4];
+  ReadExactly(bytes);
+  return static_cast<std::int32_t>(bytes[0] | bytes[1] << 8U | bytes[2] << 16U |
+                                   static_cast<std::uint32_t>(bytes[3]) << 24U);
+}
+
+std::string ArchiveScanner::ReadText(std::int32_t length, std::size_t maximum) {
+  if (length < 0 || static_cast<std::size_t>(length) > maximum) {
+    CannotRead();
+  }
+  std::string text(static_cast<std::size_t>(length), '\0');
+  ReadExactly({reinterpret_cast<std::uint8_t*>(text.data()), text.size()});
+  return text;
+}
+
+ArchiveHeader ArchiveScanner::ReadHeader() {
+  ArchiveHeader header;
+  header.title = ReadText(ReadInt32(), kMaxTitleBytes);
+  header.totalBytes = ReadInt32();
+  header.fileCount = ReadInt32();
+  return header;
+}
+
+ArchiveRecord ArchiveScanner::ReadRecord() {
+  ArchiveRecord record;
+  const std::int32_t length = ReadInt32();
+  if (length == 0) {
+    return record;
+  }
+  std::string name = ReadText(length, kMaxNameBytes);
+  if (name.starts_with(kVolumeSwitchPrefix)) {
+    record.kind = ArchiveRecord::Kind::VolumeSwitch;
+    record.digits = name.substr(kVolumeSwitchPrefix.size(), 3);
+    const bool threeDigits = record.digits.size() == 3 && std::all_of(record.digits.begin(), record.digits.end(),
+                                                                      [](char c) { return c >= '0' && c <= '9'; });
+    if (!threeDigits) {
+      CannotRead();
+    }
+    return record;
+  }
+  record.kind = ArchiveRecord::Kind::Entry;
+  record.name = std::move(name);
+  record.date = ReadInt32();
+  return record;
+}
+
+BlockEnd ArchiveScanner::ReadBlock(bool decode, const std::function<bool(std::span<const std::uint8_t>)>& onChunk) {
+  std::uint8_t marker[4];
+  ReadExactly(marker);
+  if (std::memcmp(marker, kBlockMarker, sizeof marker) != 0) {
+    throw ArchiveFault(kInvalidArchiveType);
+  }
+  for (;;) {
+    const std::int64_t length = ReadInt32();
+    if (length == 0) {
+      return BlockEnd::EndWord;
+    }
+    const auto size = static_cast<std::size_t>(length < 0 ? -length : length);
+    if (size > kChunkSize) {
+      CannotRead();  // no writer stores more than one chunk's room
+    }
+    std::span<const std::uint8_t> data;
+    if (!decode) {
+      Skip(size);
+    } else if (length < 0) {
+      ReadExactly({chunk_.data(), size});
+      data = {chunk_.data(), size};
+    } else {
+      ReadExactly({chunk_.data(), size});
+      const auto produced = inflater_.Inflate({chunk_.data(), size}, decoded_);
+      if (!produced) {
+        return BlockEnd::InflateFailed;
+      }
+      data = {decoded_.data(), *produced};
+    }
+    if (!onChunk(data)) {
+      return BlockEnd::Stopped;
+    }
+  }
+}
+
+void ArchiveScanner::SwitchVolume(std::unique_ptr<platform::FileReader> volume) {
+  owned_ = std::move(volume);
+  source_ = owned_.get();
+  begin_ = end_ = 0;
+}
+
+}  // namespace sw::backup

@@ -1,0 +1,84 @@
+#pragma once
+// Reads an archive record by record, trusting nothing: every length is checked against what
+// the format allows before anything is allocated or read, so a damaged or hostile archive
+// ends in an ArchiveFault ("Cannot read archive" or "Invalid archive type"), never in a
+// crash or a huge allocation. Used by Restore and by the listing.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <string>
+
+#include "backup/chunk_codec.h"
+#include "platform/file_system.h"
+
+namespace sw::backup {
+
+inline constexpr const char* kCannotReadArchive = "Cannot read archive";
+inline constexpr const char* kInvalidArchiveType = "Invalid archive type";
+
+class ArchiveFault : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct ArchiveHeader {
+  std::string title;  // 8-bit text as stored
+  std::int32_t totalBytes = 0;
+  std::int32_t fileCount = 0;
+};
+
+struct ArchiveRecord {
+  enum class Kind { End, Entry, VolumeSwitch };
+  Kind kind = Kind::End;
+  std::string name;       // Entry: the stored name, 8-bit text as stored
+  std::int32_t date = 0;  // Entry: DOS date and time
+  std::string digits;     // VolumeSwitch: the next volume's three digits
+};
+
+enum class BlockEnd {
+  EndWord,        // the block ended normally
+  Stopped,        // the chunk callback asked to stop
+  InflateFailed,  // a chunk did not decompress
+};
+
+class ArchiveScanner {
+ public:
+  // Reads from `source`, which stays the caller's.
+  explicit ArchiveScanner(platform::FileReader& source);
+  // Reads from a volume file of its own.
+  explicit ArchiveScanner(std::unique_ptr<platform::FileReader> volume);
+  ~ArchiveScanner();
+
+  ArchiveHeader ReadHeader();
+  // The next entry, volume switch or end marker.
+  ArchiveRecord ReadRecord();
+
+  // Decodes the data block that follows. `onChunk` gets each chunk's file bytes when
+  // `decode` is set (zlib streams inflated), an empty span otherwise (the chunk is stepped
+  // over unread); it returns whether to go on.
+  BlockEnd ReadBlock(bool decode, const std::function<bool(std::span<const std::uint8_t>)>& onChunk);
+
+  // Goes on reading from the next volume.
+  void SwitchVolume(std::unique_ptr<platform::FileReader> volume);
+
+ private:
+  std::int32_t ReadInt32();
+  void ReadExactly(std::span<std::uint8_t> out);
+  std::string ReadText(std::int32_t length, std::size_t maximum);
+  void Skip(std::size_t count);
+  std::size_t Fill();
+
+  std::unique_ptr<platform::FileReader> owned_;
+  platform::FileReader* source_;
+  Bytes buffer_;
+  std::size_t begin_ = 0;
+  std::size_t end_ = 0;
+  Bytes chunk_;
+  Bytes decoded_;
+  ChunkInflater inflater_;
+};
+
+}  // namespace sw::backup

@@ -1,0 +1,130 @@
+#pragma once
+// TBackupFile packs a list of files into one compressed archive, optionally spread over
+// volumes of limited size, and unpacks such an archive again: to the stored paths, or below
+// a target folder. Each file is cut into chunks of at most 16 KiB, each chunk compressed by
+// itself (see archive_format.h), so a volume can end between any two chunks and a reader can
+// step over a file without decompressing it.
+//
+// Every property starts at zero, false or empty, as the component's own defaults; the main
+// window sets RestoreFullPath and leaves the rest.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/engine_sink.h"
+#include "platform/file_system.h"
+#include "platform/system.h"
+
+namespace sw::backup {
+
+enum TBackupMode { bmAll, bmIncremental };
+enum TCompressionLevel { clFastest, clNone, clDefault, clMax };
+enum TRestoreMode { rmAll, rmNoOverwrite, rmNewer, rmExisting, rmExistingNewer };
+
+// The archive name that means "the caller's stream" (OutStream for Backup, InStream for Restore).
+inline constexpr std::string_view kStreamArchive = ":STREAM";
+
+class TBackupFile;
+
+using TProgressEvent = std::function<void(TBackupFile& sender, const std::string& fileName, int percent, bool& cont)>;
+using TNeedDiskEvent = std::function<void(TBackupFile& sender, std::uint16_t diskId, bool& cont)>;
+using TRestoreFileEvent =
+    std::function<void(TBackupFile& sender, std::string& fileName, std::int32_t fileDate, bool& doRestore)>;
+using TFileRestoredEvent =
+    std::function<void(TBackupFile& sender, std::string& fileName, platform::FileWriter& stream)>;
+using TBackupErrorEvent = std::function<void(TBackupFile& sender, std::int32_t error, const std::string& errString)>;
+
+// What Restore ends with: its result, and the error it raises for an archive it cannot read.
+struct RestoreOutcome {
+  bool succeeded = false;
+  std::string raisedError;  // "Cannot read archive", "Invalid archive type" or empty
+};
+
+class TBackupFile {
+ public:
+  // `sink` (may be null) processes window messages between chunks and asks for disks when
+  // OnNeedDisk is unassigned.
+  TBackupFile(platform::FileSystem& files, platform::System& system, EngineSink* sink = nullptr);
+
+  // Published properties.
+  [[nodiscard]] static std::string_view Version() { return "5.10"; }
+  std::string BackupTitle;
+  [[nodiscard]] TBackupMode BackupMode() const { return backupMode_; }
+  // Switching to bmIncremental also sets SetArchiveFlag; switching back leaves it.
+  void SetBackupMode(TBackupMode mode);
+  TCompressionLevel CompressionLevel = clFastest;
+  TRestoreMode RestoreMode = rmAll;
+  std::int32_t MaxSize = 0;  // volume size limit in bytes; 0: one volume
+  bool SetArchiveFlag = false;
+  bool RestoreFullPath = false;
+  bool SaveFileID = false;
+
+  TProgressEvent OnProgress;
+  TNeedDiskEvent OnNeedDisk;
+  TRestoreFileEvent OnRestoreFile;
+  TFileRestoredEvent OnFileRestored;
+  // Declared for callers that bind it; Backup and Restore report through ErrorCode instead.
+  TBackupErrorEvent OnError;
+
+  // The caller's streams for the archive name ":STREAM"; never closed here.
+  platform::FileReader* InStream = nullptr;
+  platform::FileWriter* OutStream = nullptr;
+
+  // Threads that compress chunks; 0 means one per processor. The archive's bytes are the
+  // same for any number.
+  unsigned CompressionThreads = 0;
+
+  // True when the whole list was stored and the end marker written.
+  [[nodiscard]] bool Backup(const std::vector<std::string>& fileList, std::string_view archiveName);
+  // Restores below `targetDir`, or to the stored paths when it is empty.
+  [[nodiscard]] RestoreOutcome Restore(std::string_view archiveName, std::string_view targetDir);
+
+  // Run-time state of the last operation.
+  [[nodiscard]] std::int32_t FileCount() const { return fileCount_; }
+  [[nodiscard]] std::int32_t FilesDone() const { return filesDone_; }
+  [[nodiscard]] std::int64_t TotalBytes() const { return totalBytes_; }
+  [[nodiscard]] std::int64_t BytesDone() const { return bytesDone_; }
+  [[nodiscard]] const std::string& CurrentFile() const { return currentFile_; }
+  [[nodiscard]] bool Continue() const { return continue_; }
+  [[nodiscard]] std::int32_t ErrorCode() const { return errorCode_; }
+  // Entries Restore passed over because their target was unsafe (a name that leaves the
+  // target folder, a device name, a link on the way) or could not be written.
+  [[nodiscard]] std::int32_t FilesRefused() const { return filesRefused_; }
+
+  // ErrorCode values.
+  static constexpr std::int32_t kErrorFile = 1;
+  static constexpr std::int32_t kErrorArchive = 4;
+  static constexpr std::int32_t kErrorZlib = 6;
+  static constexpr std::int32_t kErrorFileList = 7;
+
+ private:
+  class Writer;
+  class Reader;
+
+  void ReportProgress(const std::string& fileName, int percent);
+  void ReportChunkProgress();
+  // Asks for volume `number` (OnNeedDisk, else the sink's message box); the answer goes to
+  // Continue.
+  void AskForDisk(std::uint16_t number);
+  void Fail(std::int32_t code);
+  [[nodiscard]] int ZlibLevel() const;
+
+  platform::FileSystem& files_;
+  platform::System& system_;
+  EngineSink* sink_;
+  TBackupMode backupMode_ = bmAll;
+
+  std::int32_t fileCount_ = 0;
+  std::int32_t filesDone_ = 0;
+  std::int64_t totalBytes_ = 0;
+  std::int64_t bytesDone_ = 0;
+  std::string currentFile_;
+  bool continue_ = false;
+  std::int32_t errorCode_ = 0;
+  std::int32_t filesRefused_ = 0;
+};
+
+}  // namespace sw::backup

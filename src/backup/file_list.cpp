@@ -1,0 +1,153 @@
+#include "backup/file_list.h"
+
+#include <unordered_set>
+
+#include "core/text.h"
+#include "core/wildcard.h"
+#include "core/win_path.h"
+
+namespace sw::backup {
+namespace {
+
+using platform::FolderEntry;
+
+// A specification taken apart: the folder (full, lower case, with a trailing backslash),
+// the file-name pattern, and whether subfolders count.
+struct Specification {
+  std::string folder;
+  std::string pattern;
+  bool subfolders = false;
+};
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+    text.remove_prefix(1);
+  }
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+Specification Parse(platform::FileSystem& files, std::string_view text) {
+  Specification spec;
+  std::string lower = ToLowerText(Trimmed(text));
+  // "/s" counts as the trailing switch only, so that a forward slash inside a path (c:/src)
+  // does not cut it.
+  if (lower.ends_with("/s")) {
+    spec.subfolders = true;
+    lower = std::string(Trimmed(std::string_view(lower).substr(0, lower.size() - 2)));
+  }
+  const auto slash = lower.find_last_of("\\/");
+  const std::string folder = slash == std::string::npos ? std::string() : lower.substr(0, slash + 1);
+  spec.pattern = slash == std::string::npos ? lower : lower.substr(slash + 1);
+  const auto full = files.FullPath(folder.empty() ? "." : folder);
+  spec.folder = AddTrailingBackslash(ToLowerText(full ? *full : folder));
+  return spec;
+}
+
+class ListBuilder {
+ public:
+  ListBuilder(platform::FileSystem& files, const FileListRequest& request)
+      : files_(files), archive_(ToLowerText(request.archiveName)), onlyArchiveFlag_(request.onlyArchiveFlag) {
+    if (const auto full = files.FullPath(request.archiveName)) {
+      archive_ = ToLowerText(*full);
+    }
+  }
+
+  void AddSpecification(std::string_view text) {
+    const Specification spec = Parse(files_, text);
+    if (!spec.subfolders && !HasWildcards(spec.pattern)) {
+      AddPlainPath(spec);  // a plain path needs no folder listing
+      return;
+    }
+    Walk(spec);
+  }
+
+  std::vector<std::string> Take() { return std::move(list_); }
+
+ private:
+  // One folder of a walk: its subfolders still to visit and its own matching files, which
+  // go into the list after everything below the folder.
+  struct Frame {
+    std::string folder;
+    std::vector<std::string> subfolders;
+    std::vector<FolderEntry> matches;
+    std::size_t next = 0;
+  };
+
+  void AddPlainPath(const Specification& spec) {
+    const auto attributes = files_.AttributesOf(spec.folder + spec.pattern);
+    if (attributes && (*attributes & platform::kAttrDirectory) == 0) {
+      Add(spec.folder + spec.pattern, *attributes);
+    }
+  }
+
+  // Depth first without recursion, so that no folder depth can exhaust the stack.
+  void Walk(const Specification& spec) {
+    std::vector<Frame> stack;
+    stack.push_back(Visit(spec.folder, spec));
+    while (!stack.empty()) {
+      Frame& top = stack.back();
+      if (top.next < top.subfolders.size()) {
+        const std::string sub = top.folder + top.subfolders[top.next++] + "\\";
+        stack.push_back(Visit(sub, spec));  // may move `top`; it is not used after this
+        continue;
+      }
+      for (const auto& match : top.matches) {
+        Add(top.folder + ToLowerText(match.name), match.attributes);
+      }
+      stack.pop_back();
+    }
+  }
+
+  Frame Visit(const std::string& folder, const Specification& spec) {
+    Frame frame;
+    frame.folder = folder;
+    auto reader = files_.ListFolder(folder);
+    if (!reader) {
+      return frame;
+    }
+    for (FolderEntry entry; (*reader)->Next(entry);) {
+      if (!entry.IsFolder()) {
+        if (MatchesWildcard(entry.name, spec.pattern)) {
+          frame.matches.push_back(entry);
+        }
+        continue;
+      }
+      // The folder search passes over hidden and system folders, and over links.
+      constexpr std::uint32_t kSkipped = platform::kAttrHidden | platform::kAttrSystem | platform::kAttrReparsePoint;
+      if (spec.subfolders && (entry.attributes & kSkipped) == 0) {
+        frame.subfolders.push_back(ToLowerText(entry.name));
+      }
+    }
+    return frame;
+  }
+
+  void Add(const std::string& path, std::uint32_t attributes) {
+    if (path == archive_ || (onlyArchiveFlag_ && (attributes & platform::kAttrArchive) == 0)) {
+      return;
+    }
+    if (seen_.insert(path).second) {
+      list_.push_back(path);
+    }
+  }
+
+  platform::FileSystem& files_;
+  std::string archive_;
+  bool onlyArchiveFlag_;
+  std::vector<std::string> list_;
+  std::unordered_set<std::string> seen_;
+};
+
+}  // namespace
+
+std::vector<std::string> BuildFileList(platform::FileSystem& files, const FileListRequest& request) {
+  ListBuilder builder(files, request);
+  for (const auto& spec : request.specifications) {
+    builder.AddSpecification(spec);
+  }
+  return builder.Take();
+}
+
+}  // namespace sw::backup

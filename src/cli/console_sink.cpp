@@ -1,0 +1,77 @@
+#include "cli/console_sink.h"
+
+#include <cstdio>
+#include <iostream>
+#include <ostream>
+#include <string>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "core/text.h"
+
+namespace sw::cli {
+
+bool StdinIsTerminal() {
+#ifdef _WIN32
+  return _isatty(_fileno(stdin)) != 0;
+#else
+  return ::isatty(STDIN_FILENO) != 0;
+#endif
+}
+
+bool StderrIsTerminal() {
+#ifdef _WIN32
+  return _isatty(_fileno(stderr)) != 0;
+#else
+  return ::isatty(STDERR_FILENO) != 0;
+#endif
+}
+
+void ConsoleSink::SetProgress(std::uint64_t position) {
+  if (!StderrIsTerminal() || maximum_ == 0) {
+    return;
+  }
+  const int percent = static_cast<int>(std::min<std::uint64_t>(position, maximum_) * 100 / maximum_);
+  if (percent != shownPercent_) {
+    shownPercent_ = percent;
+    err_ << "\r" << percent << "%" << std::flush;
+  }
+}
+
+void ConsoleSink::EndProgress() {
+  if (shownPercent_ >= 0) {
+    err_ << "\r    \r" << std::flush;
+    shownPercent_ = -1;
+  }
+}
+
+Answer ConsoleSink::Ask(const Message& message) {
+  const bool okCancel = message.buttons == MessageButtons::OkCancel;
+  if (message.buttons == MessageButtons::Ok) {
+    err_ << message.text << "\n";
+    return Answer::Ok;
+  }
+  if (assumeYes_) {
+    return okCancel ? Answer::Ok : Answer::Yes;
+  }
+  if (!StdinIsTerminal()) {
+    refused_ = true;
+    err_ << "sweepwise-cli: " << message.text << "\nsweepwise-cli: no console to ask; give --yes to go ahead.\n";
+    return okCancel ? Answer::Cancel : Answer::No;
+  }
+  EndProgress();
+  err_ << message.text << " [y/N] " << std::flush;
+  std::string reply;
+  std::getline(std::cin, reply);
+  const bool yes = EqualsNoCase(reply, "y") || EqualsNoCase(reply, "yes");
+  if (okCancel) {
+    return yes ? Answer::Ok : Answer::Cancel;
+  }
+  return yes ? Answer::Yes : Answer::No;
+}
+
+}  // namespace sw::cli

@@ -1,0 +1,47 @@
+#pragma once
+// The engine sink of the console: status texts and rows are collected for the final output,
+// progress goes to stderr only when that is a terminal, and questions are asked on the
+// console, answered by --yes, or refused when there is no console to ask.
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "core/engine_sink.h"
+
+namespace sw::cli {
+
+class ConsoleSink final : public EngineSink {
+ public:
+  ConsoleSink(std::ostream& err, bool assumeYes) : err_(err), assumeYes_(assumeYes) {}
+
+  void ShowStatus(std::string_view text) override { status_ = text; }
+  void SetProgressMax(std::uint64_t maximum) override { maximum_ = maximum; }
+  void SetProgress(std::uint64_t position) override;
+  void AddRow(const ResultRow& row) override { rows_.push_back(row); }
+  Answer Ask(const Message& message) override;
+  bool ShouldStop() override { return false; }
+
+  // Ends a progress line on the terminal, if one was started.
+  void EndProgress();
+
+  [[nodiscard]] const std::string& status() const { return status_; }
+  [[nodiscard]] const std::vector<ResultRow>& rows() const { return rows_; }
+  // Whether a question was refused for want of a console.
+  [[nodiscard]] bool refused() const { return refused_; }
+
+ private:
+  std::ostream& err_;
+  bool assumeYes_;
+  std::string status_;
+  std::vector<ResultRow> rows_;
+  std::uint64_t maximum_ = 100;
+  int shownPercent_ = -1;
+  bool refused_ = false;
+};
+
+// Whether standard input / standard error are terminals (a person is there to see and answer).
+bool StdinIsTerminal();
+bool StderrIsTerminal();
+
+}  // namespace sw::cli

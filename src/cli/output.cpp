@@ -1,0 +1,48 @@
+#include "cli/output.h"
+
+#include <ostream>
+
+namespace sw::cli {
+namespace {
+
+nlohmann::json ToJson(const CommandResult& result) {
+  nlohmann::json object = result.extra;
+  nlohmann::json rows = nlohmann::json::array();
+  for (const auto& row : result.rows) {
+    rows.push_back({{"columns", row.columns}, {"image", row.image}, {"checked", row.checked}});
+  }
+  object["rows"] = std::move(rows);
+  object["status"] = result.status;
+  return object;
+}
+
+}  // namespace
+
+void PrintResult(CliContext& context, bool json, const CommandResult& result) {
+  if (json) {
+    // Names come from disks and archives: never let an odd byte stop the output.
+    context.out << ToJson(result).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    return;
+  }
+  for (const auto& row : result.rows) {
+    context.out << row.columns[0];
+    for (std::size_t i = 1; i < row.columns.size(); ++i) {
+      context.out << "\t" << row.columns[i];
+    }
+    context.out << "\n";
+  }
+  if (!result.status.empty()) {
+    context.out << result.status << "\n";
+  }
+}
+
+int PrintFailure(CliContext& context, bool json, const std::string& message, CommandResult result) {
+  context.err << "sweepwise-cli: " << message << "\n";
+  if (json) {
+    result.extra["error"] = message;
+    PrintResult(context, true, result);
+  }
+  return kExitFailure;
+}
+
+}  // namespace sw::cli

@@ -1,0 +1,27 @@
+#pragma once
+// The result of a command on stdout: rows and a status line as text, or with --json one
+// object {"rows":[{"columns":[...],"image":0,"checked":true}],"status":"..."} plus the
+// command's own fields.
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "cli/cli_app.h"
+#include "core/result_row.h"
+
+namespace sw::cli {
+
+struct CommandResult {
+  std::vector<ResultRow> rows;
+  std::string status;
+  nlohmann::json extra = nlohmann::json::object();  // command-specific fields
+};
+
+void PrintResult(CliContext& context, bool json, const CommandResult& result);
+
+// A failure that ends a command: one line on stderr (with --json also the object on stdout,
+// with an "error" field); returns kExitFailure.
+int PrintFailure(CliContext& context, bool json, const std::string& message, CommandResult result = {});
+
+}  // namespace sw::cli

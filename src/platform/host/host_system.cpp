@@ -1,0 +1,75 @@
+#include "platform/host/host_system.h"
+
+#include <time.h>
+
+#include <array>
+
+#include "core/unicode.h"
+
+namespace sw::platform::host {
+namespace {
+
+// Windows-1252 bytes 0x80 to 0x9F; zero where the code page has no character.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+};
+
+std::optional<char> AnsiOf(char32_t c) {
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+    return static_cast<char>(c);
+  }
+  for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+    if (kHighControls[i] != 0 && kHighControls[i] == c) {
+      return static_cast<char>(0x80 + i);
+    }
+  }
+  return std::nullopt;
+}
+
+// The local time's distance from UTC at `seconds` (a Unix time), in seconds.
+long OffsetAt(time_t seconds) {
+  struct tm local {};
+  localtime_r(&seconds, &local);
+  return local.tm_gmtoff;
+}
+
+}  // namespace
+
+FileTime HostSystem::LocalTimeOf(FileTime utc) {
+  const std::int64_t offset = OffsetAt(static_cast<time_t>(UnixSecondsOf(utc)));
+  return FileTime{utc.ticks + static_cast<std::uint64_t>(offset * 10'000'000)};
+}
+
+FileTime HostSystem::UtcTimeOf(FileTime local) {
+  const std::int64_t offset = OffsetAt(static_cast<time_t>(UnixSecondsOf(local)));
+  return FileTime{local.ticks - static_cast<std::uint64_t>(offset * 10'000'000)};
+}
+
+std::optional<std::string> HostSystem::ToAnsi(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t pos = 0; pos < utf8.size();) {
+    const auto c = DecodeUtf8(utf8, pos);
+    const auto ansi = c ? AnsiOf(*c) : std::nullopt;
+    if (!ansi) {
+      return std::nullopt;
+    }
+    out += *ansi;
+  }
+  return out;
+}
+
+std::string HostSystem::FromAnsi(std::string_view ansi) {
+  std::string out;
+  out.reserve(ansi.size());
+  for (const char byte : ansi) {
+    const auto b = static_cast<unsigned char>(byte);
+    const char16_t high = b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80U] : 0;
+    AppendUtf8(out, b >= 0x80 && b < 0xA0 ? (high != 0 ? high : 0xFFFD) : b);
+  }
+  return out;
+}
+
+}  // namespace sw::platform::host
