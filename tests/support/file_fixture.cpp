@@ -18,11 +18,12 @@ FileFixture::FileFixture() {
   system_ = std::make_unique<platform::win32::Win32System>();
   base_ = AddTrailingBackslash(Utf8Of(temp_.path()));
 #else
+  // The system's temporary folder is a drive of its own, so that the test folder holds only
+  // what a test puts there.
   files_ = std::make_unique<platform::host::HostFileSystem>(
-      std::vector<platform::host::DriveMapping>{{'C', temp_.path()}}, "C:\\Temp");
+      std::vector<platform::host::DriveMapping>{{'C', temp_.path()}, {'T', systemTemp_.path()}}, "T:\\");
   system_ = std::make_unique<platform::host::HostSystem>();
   base_ = "C:\\";
-  std::filesystem::create_directory(temp_.path() / "Temp");  // the stand-in's temporary folder
 #endif
 }
 

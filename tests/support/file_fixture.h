@@ -31,6 +31,7 @@ class FileFixture : public ::testing::Test {
   platform::System& system() { return *system_; }
 
   TempFolder temp_;
+  TempFolder systemTemp_;
   std::unique_ptr<platform::FileSystem> files_;
   std::unique_ptr<platform::System> system_;
   std::string base_;
