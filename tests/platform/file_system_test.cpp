@@ -144,6 +144,18 @@ TEST_F(FileSystemContract, StreamsFilesInAndOut) {
   EXPECT_EQ(AsText(*read), payload);
 }
 
+TEST_F(FileSystemContract, AppendsToAnExistingFileOnly) {
+  WriteFileBytes(Host("log.txt"), "abc");
+  for (const char* more : {"def", "gh"}) {
+    auto writer = files_->OpenForWriting(At("log.txt"), CreateMode::Append);
+    ASSERT_TRUE(writer.has_value());
+    ASSERT_TRUE((*writer)->Write(AsBytes(more)).has_value());
+    ASSERT_TRUE((*writer)->Commit().has_value());
+  }
+  EXPECT_EQ(ReadFileBytes(Host("log.txt")), "abcdefgh");
+  EXPECT_FALSE(files_->OpenForWriting(At("none.txt"), CreateMode::Append).has_value());
+}
+
 TEST_F(FileSystemContract, ReplacesWholeFilesWithoutLeftovers) {
   WriteFileBytes(Host("state.txt"), "old contents that are longer");
   ASSERT_TRUE(files_->ReplaceWholeText(At("state.txt"), "new").has_value());

@@ -201,10 +201,15 @@ Result<std::unique_ptr<FileReader>> Win32FileSystem::OpenForReading(std::string_
 }
 
 Result<std::unique_ptr<FileWriter>> Win32FileSystem::OpenForWriting(std::string_view path, CreateMode mode) {
-  const DWORD disposition = mode == CreateMode::CreateNew ? CREATE_NEW : CREATE_ALWAYS;
+  const DWORD disposition = mode == CreateMode::CreateNew ? CREATE_NEW
+                            : mode == CreateMode::Append  ? OPEN_EXISTING
+                                                          : CREATE_ALWAYS;
   UniqueFileHandle file{
       ::CreateFileW(ToFilePath(path).c_str(), GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr)};
   if (!file) {
+    return LastError();
+  }
+  if (mode == CreateMode::Append && !::SetFilePointerEx(file.get(), LARGE_INTEGER{}, nullptr, FILE_END)) {
     return LastError();
   }
   return std::unique_ptr<FileWriter>(std::make_unique<Win32FileWriter>(std::move(file)));
