@@ -1,0 +1,99 @@
+// sweepwise-cli archive pack | unpack | list, run in-process on real files.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "cli/cli_app.h"
+#include "core/text.h"
+#include "support/file_fixture.h"
+
+#ifndef _WIN32
+#include "platform/host/host_file_system.h"
+#include "platform/host/host_system.h"
+#include "platform/host/memory_registry.h"
+#endif
+
+namespace sw::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ArchiveCommand : public test::FileFixture {
+ protected:
+  ArchiveCommand() {
+#ifdef _WIN32
+    platform_ = platform::CreateSystemPlatform();
+#else
+    platform_.registry = std::make_unique<platform::host::MemoryRegistry>();
+    platform_.files = std::make_unique<platform::host::HostFileSystem>(
+        std::vector<platform::host::DriveMapping>{{'C', temp_.path()}, {'T', systemTemp_.path()}}, "T:\\");
+    platform_.system = std::make_unique<platform::host::HostSystem>();
+#endif
+  }
+
+  int Run(std::vector<std::string> args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    CliContext context{platform_, out, err};
+    const int status = RunCli(args, context);
+    out_ = out.str();
+    err_ = err.str();
+    return status;
+  }
+
+  platform::Platform platform_;
+  std::string out_;
+  std::string err_;
+};
+
+TEST_F(ArchiveCommand, PacksListsAndUnpacksATree) {
+  MakeFile("Data\\a.txt", "alpha");
+  MakeFile("Data\\Sub\\b.bin", std::string(50000, 'b'));
+  ASSERT_EQ(Run({"archive", "pack", At("zq1.bck"), At("Data\\*.* /s"), "--title", "t", "--json"}), kExitSuccess)
+      << err_;
+  const auto packed = nlohmann::json::parse(out_);
+  EXPECT_EQ(packed["files_done"], 2);
+  EXPECT_EQ(packed["total_bytes"], 50005);
+
+  ASSERT_EQ(Run({"archive", "list", At("zq1.bck"), "--json"}), kExitSuccess) << err_;
+  const auto listed = nlohmann::json::parse(out_);
+  ASSERT_EQ(listed["rows"].size(), 2U);
+  EXPECT_EQ(listed["rows"][0]["columns"][0], ToLowerText(At("Data\\Sub\\b.bin")));
+  EXPECT_EQ(listed["rows"][0]["columns"][2], "50000");
+  EXPECT_EQ(listed["title"], "t");
+
+  ASSERT_EQ(Run({"archive", "unpack", At("zq1.bck"), At("out"), "--flat"}), kExitSuccess) << err_;
+  EXPECT_EQ(test::ReadFileBytes(Host("out\\a.txt")), "alpha");
+  EXPECT_EQ(test::ReadFileBytes(Host("out\\b.bin")), std::string(50000, 'b'));
+}
+
+TEST_F(ArchiveCommand, ListingADamagedArchiveFailsAndWritesNothing) {
+  MakeFile("bad.bck", std::string("\0\0\0\0\0\0\0\0\1\0\0\0\xF0\xFF\xFF\x7F", 16));
+  const auto before = std::distance(fs::recursive_directory_iterator(temp_.path()), {});
+  EXPECT_EQ(Run({"archive", "list", At("bad.bck")}), kExitFailure);
+  EXPECT_EQ(err_, "sweepwise-cli: Cannot read archive\n");
+  EXPECT_EQ(Run({"archive", "unpack", At("bad.bck"), At("out")}), kExitFailure);
+  EXPECT_EQ(std::distance(fs::recursive_directory_iterator(temp_.path()), {}), before);
+}
+
+TEST_F(ArchiveCommand, RestoringToStoredPathsNeedsConsent) {
+  MakeFile("c.txt", "c");
+  ASSERT_EQ(Run({"archive", "pack", At("c.bck"), At("c.txt")}), kExitSuccess) << err_;
+  test::WriteFileBytes(Host("c.txt"), "changed since");
+  EXPECT_EQ(Run({"archive", "unpack", At("c.bck")}), kExitFailure);  // tests have no console to ask
+  EXPECT_EQ(test::ReadFileBytes(Host("c.txt")), "changed since");
+  EXPECT_EQ(Run({"archive", "unpack", At("c.bck"), "--yes"}), kExitSuccess) << err_;
+  EXPECT_EQ(test::ReadFileBytes(Host("c.txt")), "c");
+}
+
+TEST_F(ArchiveCommand, RejectsBadOptionsAsUsageErrors) {
+  EXPECT_EQ(Run({"archive", "pack", At("x.bck"), At("*.*"), "--level", "ultra"}), kExitUsage);
+  EXPECT_EQ(Run({"archive", "unpack", At("x.bck"), "--mode", "sometimes"}), kExitUsage);
+  EXPECT_EQ(Run({"archive", "pack", At("x.bck")}), kExitUsage);
+  EXPECT_EQ(Run({"archive"}), kExitUsage);
+}
+
+}  // namespace
+}  // namespace sw::cli
