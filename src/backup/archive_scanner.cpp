@@ -19,15 +19,10 @@ constexpr std::size_t kMaxTitleBytes = 64 * 1024;
 
 }  // namespace
 
-ArchiveScanner::ArchiveScanner(platform::FileReader& source)
-    : source_(&source), buffer_(kBufferSize), chunk_(kChunkSize), decoded_(kChunkSize) {}
+ArchiveScanner::ArchiveScanner(platform::FileReader& source) : source_(&source), buffer_(kBufferSize) {}
 
 ArchiveScanner::ArchiveScanner(std::unique_ptr<platform::FileReader> volume)
-    : owned_(std::move(volume)),
-      source_(owned_.get()),
-      buffer_(kBufferSize),
-      chunk_(kChunkSize),
-      decoded_(kChunkSize) {}
+    : owned_(std::move(volume)), source_(owned_.get()), buffer_(kBufferSize) {}
 
 ArchiveScanner::~ArchiveScanner() = default;
 
@@ -115,36 +110,63 @@ ArchiveRecord ArchiveScanner::ReadRecord() {
   return record;
 }
 
-BlockEnd ArchiveScanner::ReadBlock(bool decode, const std::function<bool(std::span<const std::uint8_t>)>& onChunk) {
+void ArchiveScanner::ReadBlockMarker() {
   std::uint8_t marker[4];
   ReadExactly(marker);
   if (std::memcmp(marker, kBlockMarker, sizeof marker) != 0) {
     throw ArchiveFault(kInvalidArchiveType);
   }
+}
+
+std::int32_t ArchiveScanner::ReadChunkLength() {
+  const std::int32_t length = ReadInt32();
+  // No writer stores more than one chunk's room; INT32_MIN has no positive counterpart.
+  if (length < -static_cast<std::int32_t>(kChunkSize) || length > static_cast<std::int32_t>(kChunkSize)) {
+    CannotRead();
+  }
+  return length;
+}
+
+std::optional<RawChunk> ArchiveScanner::ReadRawChunk() {
+  const std::int32_t length = ReadChunkLength();
+  if (length == 0) {
+    return std::nullopt;
+  }
+  RawChunk chunk{length, Bytes(static_cast<std::size_t>(length < 0 ? -length : length))};
+  ReadExactly(chunk.data);
+  return chunk;
+}
+
+bool ArchiveScanner::SkipChunk() {
+  const std::int32_t length = ReadChunkLength();
+  if (length == 0) {
+    return false;
+  }
+  Skip(static_cast<std::size_t>(length < 0 ? -length : length));
+  return true;
+}
+
+BlockEnd ArchiveScanner::ReadBlock(bool decode, const std::function<bool(std::span<const std::uint8_t>)>& onChunk) {
+  ReadBlockMarker();
   for (;;) {
-    const std::int64_t length = ReadInt32();
-    if (length == 0) {
+    if (!decode) {
+      if (!SkipChunk()) {
+        return BlockEnd::EndWord;
+      }
+      if (!onChunk({})) {
+        return BlockEnd::Stopped;
+      }
+      continue;
+    }
+    const auto chunk = ReadRawChunk();
+    if (!chunk) {
       return BlockEnd::EndWord;
     }
-    const auto size = static_cast<std::size_t>(length < 0 ? -length : length);
-    if (size > kChunkSize) {
-      CannotRead();  // no writer stores more than one chunk's room
+    const DecodedChunk decoded = inflater_.Decode(*chunk);
+    if (!decoded.ok) {
+      return BlockEnd::InflateFailed;
     }
-    std::span<const std::uint8_t> data;
-    if (!decode) {
-      Skip(size);
-    } else if (length < 0) {
-      ReadExactly({chunk_.data(), size});
-      data = {chunk_.data(), size};
-    } else {
-      ReadExactly({chunk_.data(), size});
-      const auto produced = inflater_.Inflate({chunk_.data(), size}, decoded_);
-      if (!produced) {
-        return BlockEnd::InflateFailed;
-      }
-      data = {decoded_.data(), *produced};
-    }
-    if (!onChunk(data)) {
+    if (!onChunk(decoded.data)) {
       return BlockEnd::Stopped;
     }
   }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -56,6 +57,12 @@ class ArchiveScanner {
   // The next entry, volume switch or end marker.
   ArchiveRecord ReadRecord();
 
+  // The pieces of a data block: its marker ("Invalid archive type" when wrong), then its
+  // chunks until the end word (nullopt, or false for SkipChunk).
+  void ReadBlockMarker();
+  std::optional<RawChunk> ReadRawChunk();
+  bool SkipChunk();
+
   // Decodes the data block that follows. `onChunk` gets each chunk's file bytes when
   // `decode` is set (zlib streams inflated), an empty span otherwise (the chunk is stepped
   // over unread); it returns whether to go on.
@@ -66,6 +73,8 @@ class ArchiveScanner {
 
  private:
   std::int32_t ReadInt32();
+  // The next chunk's length, checked against what a chunk can hold; 0 at the end word.
+  std::int32_t ReadChunkLength();
   void ReadExactly(std::span<std::uint8_t> out);
   std::string ReadText(std::int32_t length, std::size_t maximum);
   void Skip(std::size_t count);
@@ -76,8 +85,6 @@ class ArchiveScanner {
   Bytes buffer_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
-  Bytes chunk_;
-  Bytes decoded_;
   ChunkInflater inflater_;
 };
 

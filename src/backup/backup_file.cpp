@@ -7,6 +7,7 @@
 
 #include "backup/archive_format.h"
 #include "backup/archive_output.h"
+#include "backup/chunk_codec.h"
 #include "backup/chunk_pipeline.h"
 #include "backup/file_list.h"
 #include "core/dos_time.h"
@@ -34,7 +35,7 @@ class TBackupFile::Writer {
       : owner_(owner),
         archiveName_(archiveName),
         streamMode_(archiveName == kStreamArchive),
-        pipeline_(owner.ZlibLevel(), owner.CompressionThreads) {}
+        pipeline_(owner.Threads, [level = owner.ZlibLevel()] { return std::make_unique<ChunkCompressor>(level); }) {}
 
   bool Run(const std::vector<std::string>& fileList);
 
@@ -54,7 +55,7 @@ class TBackupFile::Writer {
   std::unique_ptr<platform::FileWriter> volume_;
   std::unique_ptr<ArchiveOutput> out_;
   std::uint16_t volumeNumber_ = 1;
-  ChunkPipeline pipeline_;
+  OrderedPipeline<Bytes, std::optional<StoredChunk>, ChunkCompressor> pipeline_;
 
   // The file whose chunks are being read ahead.
   platform::FileReader* source_ = nullptr;
@@ -92,10 +93,13 @@ void TBackupFile::ReportProgress(const std::string& fileName, int percent) {
   }
 }
 
-void TBackupFile::ReportChunkProgress() {
+void TBackupFile::ProcessMessages() {
   if (sink_ != nullptr) {
     sink_->ProcessMessages();
   }
+}
+
+void TBackupFile::ReportChunkProgress() {
   // The header's total saturates and a hostile archive may claim anything: keep 0..100.
   const double ratio = totalBytes_ > 0 ? static_cast<double>(bytesDone_) / static_cast<double>(totalBytes_) : 1.0;
   ReportProgress(currentFile_, static_cast<int>(std::lround(std::clamp(ratio, 0.0, 1.0) * 100.0)));
@@ -318,6 +322,7 @@ bool TBackupFile::Writer::WriteBlock() {
       o.Fail(kErrorFile);
       return false;
     }
+    o.ProcessMessages();
     o.ReportChunkProgress();
   }
   if (!out_->WriteInt32(0)) {

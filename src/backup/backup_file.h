@@ -73,9 +73,9 @@ class TBackupFile {
   platform::FileReader* InStream = nullptr;
   platform::FileWriter* OutStream = nullptr;
 
-  // Threads that compress chunks; 0 means one per processor. The archive's bytes are the
-  // same for any number.
-  unsigned CompressionThreads = 0;
+  // Threads that compress or decompress chunks; 0 means one per processor. The archive's
+  // bytes and the restored files are the same for any number.
+  unsigned Threads = 0;
 
   // True when the whole list was stored and the end marker written.
   [[nodiscard]] bool Backup(const std::vector<std::string>& fileList, std::string_view archiveName);
@@ -106,6 +106,7 @@ class TBackupFile {
 
   void ReportProgress(const std::string& fileName, int percent);
   void ReportChunkProgress();
+  void ProcessMessages();
   // Asks for volume `number` (OnNeedDisk, else the sink's message box); the answer goes to
   // Continue.
   void AskForDisk(std::uint16_t number);

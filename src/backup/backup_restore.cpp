@@ -1,11 +1,14 @@
 // TBackupFile::Restore: unpacks an archive, volume by volume, to the stored paths or below a
 // target folder.
 
+#include <optional>
 #include <unordered_set>
 
 #include "backup/archive_format.h"
 #include "backup/archive_scanner.h"
 #include "backup/backup_file.h"
+#include "backup/chunk_codec.h"
+#include "backup/chunk_pipeline.h"
 #include "backup/restore_target.h"
 #include "core/dos_time.h"
 #include "core/text.h"
@@ -29,7 +32,8 @@ class TBackupFile::Reader {
       : owner_(owner),
         archiveName_(archiveName),
         streamMode_(archiveName == kStreamArchive),
-        targetDir_(targetDir.empty() ? std::string() : AddTrailingBackslash(targetDir)) {}
+        targetDir_(targetDir.empty() ? std::string() : AddTrailingBackslash(targetDir)),
+        decoder_(owner.Threads, [] { return std::make_unique<ChunkInflater>(); }) {}
 
   RestoreOutcome Run();
 
@@ -38,6 +42,7 @@ class TBackupFile::Reader {
   bool Wanted(const std::string& target, std::int32_t storedDate);
   bool FreeOfLinks(const std::string& target);
   void ReadBlockInto(std::unique_ptr<platform::FileWriter> out);
+  void DecodeChunksIntoOpenFile();
   void FinishFile(platform::FileWriter& out, bool withEvent);
   void SwitchVolume(const std::string& digits);
 
@@ -49,6 +54,7 @@ class TBackupFile::Reader {
   EntryState entry_;
   std::unique_ptr<platform::FileWriter> open_;  // the target being written, while it is
   std::unordered_set<std::string> linkFreeFolders_;
+  OrderedPipeline<RawChunk, DecodedChunk, ChunkInflater> decoder_;
 };
 
 RestoreOutcome TBackupFile::Restore(std::string_view archiveName, std::string_view targetDir) {
@@ -201,26 +207,56 @@ bool TBackupFile::Reader::FreeOfLinks(const std::string& target) {
 void TBackupFile::Reader::ReadBlockInto(std::unique_ptr<platform::FileWriter> out) {
   TBackupFile& o = owner_;
   open_ = std::move(out);
-  bool writable = open_ != nullptr;
-  const BlockEnd end = scanner_->ReadBlock(open_ != nullptr, [&](std::span<const std::uint8_t> data) {
-    if (o.sink_ != nullptr) {
-      o.sink_->ProcessMessages();
+  scanner_->ReadBlockMarker();
+  if (!open_) {
+    while (o.continue_ && scanner_->SkipChunk()) {
+      o.ProcessMessages();
     }
-    if (open_) {
-      writable = writable && open_->Write(data).has_value();
-      o.bytesDone_ += static_cast<std::int64_t>(data.size());
-      o.ReportChunkProgress();
-    }
-    return o.continue_;
-  });
-  if (end == BlockEnd::InflateFailed) {
-    o.Fail(kErrorZlib);
+    return;
   }
-  if (open_) {
-    if (!writable) {
-      ++o.filesRefused_;  // the disk refused the data (full, for example)
+  DecodeChunksIntoOpenFile();
+  FinishFile(*open_, /*withEvent=*/true);
+}
+
+// Reads the block's chunks ahead and decompresses them on the pipeline's threads, writing
+// them in order. A damaged spot found while reading ahead is raised only once every chunk
+// before it is written, as a reader without read-ahead would.
+void TBackupFile::Reader::DecodeChunksIntoOpenFile() {
+  TBackupFile& o = owner_;
+  bool endOfBlock = false;
+  std::optional<ArchiveFault> fault;
+  bool writable = true;
+  while (o.continue_) {
+    while (!endOfBlock && !fault && !decoder_.Full()) {
+      try {
+        auto chunk = scanner_->ReadRawChunk();
+        endOfBlock = !chunk;
+        if (chunk) {
+          decoder_.Submit(std::move(*chunk));
+        }
+      } catch (const ArchiveFault& found) {
+        fault = found;
+      }
     }
-    FinishFile(*open_, /*withEvent=*/true);
+    if (decoder_.Empty()) {
+      if (fault) {
+        throw *fault;
+      }
+      break;
+    }
+    DecodedChunk chunk = decoder_.Take();
+    if (!chunk.ok) {
+      o.Fail(kErrorZlib);
+      break;
+    }
+    o.ProcessMessages();
+    o.bytesDone_ += static_cast<std::int64_t>(chunk.data.size());
+    writable = writable && open_->Write(chunk.data).has_value();
+    o.ReportChunkProgress();
+  }
+  decoder_.Clear();
+  if (!writable) {
+    ++o.filesRefused_;  // the disk refused the data (full, for example)
   }
 }
 

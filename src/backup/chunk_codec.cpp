@@ -78,4 +78,17 @@ std::optional<std::size_t> ChunkInflater::Inflate(std::span<const std::uint8_t> 
   return static_cast<std::size_t>(z.total_out);
 }
 
+DecodedChunk ChunkInflater::Decode(const RawChunk& chunk) {
+  if (chunk.length < 0) {
+    return DecodedChunk{true, chunk.data};
+  }
+  DecodedChunk decoded{false, Bytes(kChunkSize)};
+  const auto produced = Inflate(chunk.data, decoded.data);
+  if (produced) {
+    decoded.ok = true;
+    decoded.data.resize(*produced);
+  }
+  return decoded;
+}
+
 }  // namespace sw::backup

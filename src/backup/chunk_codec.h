@@ -29,10 +29,23 @@ class ChunkCompressor {
 
   // nullopt when zlib fails (to initialise or to compress).
   std::optional<StoredChunk> Compress(std::span<const std::uint8_t> raw);
+  std::optional<StoredChunk> operator()(const Bytes& raw) { return Compress(raw); }
 
  private:
   struct State;
   std::unique_ptr<State> state_;
+};
+
+// A chunk as the archive holds it: its length word and the bytes after it.
+struct RawChunk {
+  std::int32_t length = 0;
+  Bytes data;
+};
+
+// A chunk's file bytes; `ok` false when its zlib stream is damaged.
+struct DecodedChunk {
+  bool ok = false;
+  Bytes data;
 };
 
 class ChunkInflater {
@@ -45,6 +58,10 @@ class ChunkInflater {
   // Decompresses one complete zlib stream into `out` (kChunkSize bytes); the number of bytes
   // produced, or nullopt when the stream is damaged, incomplete or would produce more.
   std::optional<std::size_t> Inflate(std::span<const std::uint8_t> stream, std::span<std::uint8_t> out);
+
+  // The file bytes of a raw or compressed chunk.
+  DecodedChunk Decode(const RawChunk& chunk);
+  DecodedChunk operator()(const RawChunk& chunk) { return Decode(chunk); }
 
  private:
   struct State;

@@ -1,51 +1,140 @@
 #pragma once
-// Compresses chunks ahead of the archive writer on several threads and hands them back in
-// the order they were submitted. Chunks are independent zlib streams, so the result is the
-// same bytes whatever the number of threads; with one thread the caller's thread does the
-// work in Take. At most Window() chunks are in flight, so memory stays bounded.
+// Works on chunks ahead of the archive writer or reader, on several threads, and hands the
+// results back in the order the chunks were submitted. Chunks are independent zlib streams,
+// so the results are the same whatever the number of threads; with one thread the caller's
+// thread does the work in Take. At most a few chunks per thread are in flight, so memory
+// stays bounded whatever the file size.
+//
+// `Worker` is made once per thread (it keeps its zlib state) and maps a Job to a Result:
+//   struct Worker { Result operator()(const Job&); };
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
 
-#include "backup/chunk_codec.h"
-
 namespace sw::backup {
 
-class ChunkPipeline {
+template <class Job, class Result, class Worker>
+class OrderedPipeline {
  public:
-  // `threads` 0 means one per processor.
-  ChunkPipeline(int level, unsigned threads);
-  ~ChunkPipeline();
-  ChunkPipeline(const ChunkPipeline&) = delete;
-  ChunkPipeline& operator=(const ChunkPipeline&) = delete;
+  // `threads` 0 means one per processor; `makeWorker` makes each thread's worker.
+  OrderedPipeline(unsigned threads, std::function<std::unique_ptr<Worker>()> makeWorker)
+      : makeWorker_(std::move(makeWorker)) {
+    if (threads == 0) {
+      threads = std::max(1U, std::thread::hardware_concurrency());
+    }
+    if (threads == 1) {
+      inline_ = makeWorker_();
+      window_ = 1;
+      return;
+    }
+    window_ = 2 * static_cast<std::size_t>(threads) + 2;
+    for (unsigned i = 0; i < threads; ++i) {
+      workers_.emplace_back([this] { Work(); });
+    }
+  }
 
-  [[nodiscard]] bool Full() const;
-  [[nodiscard]] bool Empty() const;
-  void Submit(Bytes raw);
-  // The oldest submitted chunk, compressed; nullopt when zlib failed on it.
-  std::optional<StoredChunk> Take();
-  // Forgets every chunk in flight (after a cancel), waiting for those being compressed.
-  void Clear();
+  ~OrderedPipeline() {
+    {
+      std::lock_guard lock(mutex_);
+      stopping_ = true;
+      // Jobs nobody has started need no work; those being worked on finish first.
+      std::erase_if(slots_, [](const auto& slot) { return !slot->started; });
+    }
+    workReady_.notify_all();
+    for (auto& worker : workers_) {
+      worker.join();
+    }
+  }
+
+  OrderedPipeline(const OrderedPipeline&) = delete;
+  OrderedPipeline& operator=(const OrderedPipeline&) = delete;
+
+  [[nodiscard]] bool Full() const {
+    std::lock_guard lock(mutex_);
+    return slots_.size() >= window_;
+  }
+
+  [[nodiscard]] bool Empty() const {
+    std::lock_guard lock(mutex_);
+    return slots_.empty();
+  }
+
+  void Submit(Job job) {
+    {
+      std::lock_guard lock(mutex_);
+      auto slot = std::make_unique<Slot>();
+      slot->job = std::move(job);
+      slots_.push_back(std::move(slot));
+    }
+    workReady_.notify_one();
+  }
+
+  // The result of the oldest job; blocks until it is done. The pipeline must not be empty.
+  Result Take() {
+    std::unique_lock lock(mutex_);
+    if (inline_) {
+      std::unique_ptr<Slot> slot = std::move(slots_.front());
+      slots_.pop_front();
+      lock.unlock();
+      return (*inline_)(slot->job);
+    }
+    resultReady_.wait(lock, [this] { return slots_.front()->done; });
+    std::unique_ptr<Slot> slot = std::move(slots_.front());
+    slots_.pop_front();
+    return std::move(*slot->result);
+  }
+
+  // Forgets every job in flight (after a cancel or failure), waiting for those being worked on.
+  void Clear() {
+    std::unique_lock lock(mutex_);
+    resultReady_.wait(lock, [this] {
+      return std::none_of(slots_.begin(), slots_.end(), [](const auto& slot) { return slot->started && !slot->done; });
+    });
+    slots_.clear();
+  }
 
  private:
   struct Slot {
-    Bytes raw;
-    std::optional<StoredChunk> result;
+    Job job;
+    std::optional<Result> result;
     bool started = false;
     bool done = false;
   };
 
-  void Work();
+  void Work() {
+    const std::unique_ptr<Worker> worker = makeWorker_();
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      Slot* slot = nullptr;
+      workReady_.wait(lock, [&] {
+        const auto next = std::find_if(slots_.begin(), slots_.end(), [](const auto& s) { return !s->started; });
+        slot = next == slots_.end() ? nullptr : next->get();
+        return slot != nullptr || stopping_;
+      });
+      if (slot == nullptr) {
+        return;  // stopping, nothing left to do
+      }
+      slot->started = true;
+      lock.unlock();
+      Result result = (*worker)(slot->job);
+      lock.lock();
+      slot->result = std::move(result);
+      slot->done = true;
+      resultReady_.notify_all();
+    }
+  }
 
-  int level_;
-  std::size_t window_;
+  std::function<std::unique_ptr<Worker>()> makeWorker_;
+  std::size_t window_ = 1;
   std::deque<std::unique_ptr<Slot>> slots_;
-  std::unique_ptr<ChunkCompressor> inline_;  // the caller's thread compresses (one thread)
+  std::unique_ptr<Worker> inline_;  // one thread: the caller's thread works in Take
   mutable std::mutex mutex_;
   std::condition_variable workReady_;
   std::condition_variable resultReady_;

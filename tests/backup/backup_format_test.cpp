@@ -161,9 +161,9 @@ TEST_F(BackupTest, ThreadsDoNotChangeTheBytes) {
   }
   backup_.MaxSize = 50000;
   backup_.OnNeedDisk = [](TBackupFile&, std::uint16_t, bool& cont) { cont = true; };
-  backup_.CompressionThreads = 1;
+  backup_.Threads = 1;
   ASSERT_TRUE(backup_.Backup({At("Mix\\*.*")}, At("one.bck")));
-  backup_.CompressionThreads = 4;
+  backup_.Threads = 4;
   ASSERT_TRUE(backup_.Backup({At("Mix\\*.*")}, At("four.bck")));
   EXPECT_EQ(Volumes("one.bck"), Volumes("four.bck"));
   EXPECT_GT(Volumes("one.bck").size(), 2U);
