@@ -383,6 +383,10 @@ Result<std::string> HostFileSystem::FullPath(std::string_view path) {
 }
 
 Result<std::string> HostFileSystem::TempFolder() {
+  // A Windows system always has its temporary folder; the stand-in makes it on first use.
+  if (auto status = CreateFolders(tempFolder_); !status) {
+    return status.error();
+  }
   return tempFolder_;
 }
 
