@@ -8,7 +8,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 tools/install-deps.sh
 cmake --preset mingw >/dev/null
-cmake --build --preset mingw --target sweepwise-cli
+cmake --build --preset mingw --target sweepwise-cli >&2  # stdout is the program's
 
 [[ $# -gt 0 ]] || set -- --help
 exec tools/wine-run.sh --prefix build/mingw/demo-prefix build/mingw/src/sweepwise-cli.exe "$@"
