@@ -137,7 +137,7 @@ bool TBackupFile::Writer::Run(const std::vector<std::string>& specifications) {
   std::string tempList;
   const auto filesListed = static_cast<std::int64_t>(list.size());
   if (o.SaveFileID) {
-    const std::string text = JoinLinesCrlf(idLines);
+    const std::string text = o.system_.ToFileText(JoinLinesCrlf(idLines));  // as it is stored
     tempList = WriteFileListToTemp(text);
     if (!tempList.empty()) {
       list.insert(list.begin(), tempList);
@@ -201,7 +201,7 @@ std::string TBackupFile::Writer::WriteFileListToTemp(const std::string& text) {
   if (!temp) {
     return {};
   }
-  if (!o.files_.ReplaceWholeText(*temp, o.system_.ToFileText(text))) {
+  if (!o.files_.ReplaceWholeText(*temp, text)) {
     (void)o.files_.RemoveFile(*temp);
     return {};
   }
