@@ -11,9 +11,9 @@ namespace {
 
 using platform::FolderEntry;
 
-// A specification taken apart: the folder (full, lower case, with a trailing backslash),
+// A file spec taken apart: the folder (full, lower case, with a trailing backslash),
 // the file-name pattern, and whether subfolders count.
-struct Specification {
+struct FileSpec {
   std::string folder;
   std::string pattern;
   bool subfolders = false;
@@ -29,8 +29,8 @@ std::string_view Trimmed(std::string_view text) {
   return text;
 }
 
-Specification Parse(platform::FileSystem& files, std::string_view text) {
-  Specification spec;
+FileSpec Parse(platform::FileSystem& files, std::string_view text) {
+  FileSpec spec;
   std::string lower = ToLowerText(Trimmed(text));
   // "/s" counts as the trailing switch only, so that a forward slash inside a path (c:/src)
   // does not cut it.
@@ -56,7 +56,7 @@ class ListBuilder {
   }
 
   void AddSpecification(std::string_view text) {
-    const Specification spec = Parse(files_, text);
+    const FileSpec spec = Parse(files_, text);
     if (!spec.subfolders && !HasWildcards(spec.pattern)) {
       AddPlainPath(spec);  // a plain path needs no folder listing
       return;
@@ -76,7 +76,7 @@ class ListBuilder {
     std::size_t next = 0;
   };
 
-  void AddPlainPath(const Specification& spec) {
+  void AddPlainPath(const FileSpec& spec) {
     const auto attributes = files_.AttributesOf(spec.folder + spec.pattern);
     if (attributes && (*attributes & platform::kAttrDirectory) == 0) {
       Add(spec.folder + spec.pattern, *attributes);
@@ -84,7 +84,7 @@ class ListBuilder {
   }
 
   // Depth first without recursion, so that no folder depth can exhaust the stack.
-  void Walk(const Specification& spec) {
+  void Walk(const FileSpec& spec) {
     std::vector<Frame> stack;
     stack.push_back(Visit(spec.folder, spec));
     while (!stack.empty()) {
@@ -101,7 +101,7 @@ class ListBuilder {
     }
   }
 
-  Frame Visit(const std::string& folder, const Specification& spec) {
+  Frame Visit(const std::string& folder, const FileSpec& spec) {
     Frame frame;
     frame.folder = folder;
     auto reader = files_.ListFolder(folder);

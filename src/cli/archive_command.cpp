@@ -200,7 +200,7 @@ void AddArchiveCommands(CLI::App& app, CliContext& context, const GlobalOptions&
   packCommand->add_option("ARCHIVE", pack->archive, "The archive (its first volume) to create")->required();
   packCommand
       ->add_option("SPEC", pack->specifications,
-                   "A file specification: a path whose last part may hold * and ?, optionally followed by "
+                   "A file spec: a path whose last part may hold * and ?, optionally followed by "
                    "\" /s\" for subfolders (one quoted argument)")
       ->required();
   packCommand->add_option("--level", pack->level, "Compression: fastest (default), none, default or max")
