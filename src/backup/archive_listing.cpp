@@ -8,7 +8,7 @@ namespace {
 
 // Reads one data block of `entry`, counting its chunks and decoded bytes.
 void ReadBlockOf(ArchiveScanner& scanner, ListedEntry& entry) {
-  const BlockEnd end = scanner.ReadBlock(true, [&](std::span<const std::uint8_t> data) {
+  const BlockEnd end = scanner.ReadBlock([&](std::span<const std::uint8_t> data) {
     ++entry.chunks;
     entry.size += data.size();
     return true;

@@ -146,22 +146,9 @@ bool ArchiveScanner::SkipChunk() {
   return true;
 }
 
-BlockEnd ArchiveScanner::ReadBlock(bool decode, const std::function<bool(std::span<const std::uint8_t>)>& onChunk) {
+BlockEnd ArchiveScanner::ReadBlock(const std::function<bool(std::span<const std::uint8_t>)>& onChunk) {
   ReadBlockMarker();
-  for (;;) {
-    if (!decode) {
-      if (!SkipChunk()) {
-        return BlockEnd::EndWord;
-      }
-      if (!onChunk({})) {
-        return BlockEnd::Stopped;
-      }
-      continue;
-    }
-    const auto chunk = ReadRawChunk();
-    if (!chunk) {
-      return BlockEnd::EndWord;
-    }
+  while (const auto chunk = ReadRawChunk()) {
     const DecodedChunk decoded = inflater_.Decode(*chunk);
     if (!decoded.ok) {
       return BlockEnd::InflateFailed;
@@ -170,6 +157,7 @@ BlockEnd ArchiveScanner::ReadBlock(bool decode, const std::function<bool(std::sp
       return BlockEnd::Stopped;
     }
   }
+  return BlockEnd::EndWord;
 }
 
 void ArchiveScanner::SwitchVolume(std::unique_ptr<platform::FileReader> volume) {

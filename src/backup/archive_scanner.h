@@ -63,10 +63,9 @@ class ArchiveScanner {
   std::optional<RawChunk> ReadRawChunk();
   bool SkipChunk();
 
-  // Decodes the data block that follows. `onChunk` gets each chunk's file bytes when
-  // `decode` is set (zlib streams inflated), an empty span otherwise (the chunk is stepped
-  // over unread); it returns whether to go on.
-  BlockEnd ReadBlock(bool decode, const std::function<bool(std::span<const std::uint8_t>)>& onChunk);
+  // Decodes the data block that follows; `onChunk` gets each chunk's file bytes and returns
+  // whether to go on.
+  BlockEnd ReadBlock(const std::function<bool(std::span<const std::uint8_t>)>& onChunk);
 
   // Goes on reading from the next volume.
   void SwitchVolume(std::unique_ptr<platform::FileReader> volume);
