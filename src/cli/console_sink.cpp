@@ -15,24 +15,16 @@
 
 namespace sw::cli {
 
-bool StdinIsTerminal() {
+bool IsTerminal(std::FILE* stream) {
 #ifdef _WIN32
-  return _isatty(_fileno(stdin)) != 0;
+  return _isatty(_fileno(stream)) != 0;
 #else
-  return ::isatty(STDIN_FILENO) != 0;
-#endif
-}
-
-bool StderrIsTerminal() {
-#ifdef _WIN32
-  return _isatty(_fileno(stderr)) != 0;
-#else
-  return ::isatty(STDERR_FILENO) != 0;
+  return ::isatty(::fileno(stream)) != 0;
 #endif
 }
 
 void ConsoleSink::SetProgress(std::uint64_t position) {
-  if (!StderrIsTerminal() || maximum_ == 0) {
+  if (!IsTerminal(stderr) || maximum_ == 0) {
     return;
   }
   const int percent = static_cast<int>(std::min<std::uint64_t>(position, maximum_) * 100 / maximum_);
@@ -58,7 +50,7 @@ Answer ConsoleSink::Ask(const Message& message) {
   if (assumeYes_) {
     return okCancel ? Answer::Ok : Answer::Yes;
   }
-  if (!StdinIsTerminal()) {
+  if (!IsTerminal(stdin)) {
     refused_ = true;
     err_ << "sweepwise-cli: " << message.text << "\nsweepwise-cli: no console to ask; give --yes to go ahead.\n";
     return okCancel ? Answer::Cancel : Answer::No;

@@ -3,6 +3,7 @@
 // progress goes to stderr only when that is a terminal, and questions are asked on the
 // console, answered by --yes, or refused when there is no console to ask.
 
+#include <cstdio>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -40,8 +41,7 @@ class ConsoleSink final : public EngineSink {
   bool refused_ = false;
 };
 
-// Whether standard input / standard error are terminals (a person is there to see and answer).
-bool StdinIsTerminal();
-bool StderrIsTerminal();
+// Whether `stream` is a terminal (a person is there to see and answer).
+bool IsTerminal(std::FILE* stream);
 
 }  // namespace sw::cli
