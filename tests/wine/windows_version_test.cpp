@@ -24,9 +24,15 @@ constexpr const char* kNtVersionValue = "SOFTWARE\\Microsoft\\Windows NT\\Curren
 
 class WineVersion : public ::testing::Test {
  protected:
+  // Each test undoes only its own setting: the tests run side by side in separate processes,
+  // and one must not take away another's setting while it probes.
   void TearDown() override {
-    (void)reg::RegDeleteKeyAt(registry_, RootKey::CurrentUser, kXpProbeSettings, true);
-    (void)reg::RegDeleteValueAt(registry_, RootKey::LocalMachine, kNtVersionValue);
+    if (setXp_) {
+      (void)reg::RegDeleteKeyAt(registry_, RootKey::CurrentUser, kXpProbeSettings, true);
+    }
+    if (setVersion_) {
+      (void)reg::RegDeleteValueAt(registry_, RootKey::LocalMachine, kNtVersionValue);
+    }
   }
 
   // Runs the probe that sits beside this test program, or a copy of it named `copyName`,
@@ -51,9 +57,12 @@ class WineVersion : public ::testing::Test {
   win32::Win32FileSystem files_;
   win32::Win32Processes processes_;
   test::TempFolder temp_;
+  bool setXp_ = false;
+  bool setVersion_ = false;
 };
 
 TEST_F(WineVersion, NamesWindowsXpWhenThePrefixSaysXp) {
+  setXp_ = true;
   ASSERT_TRUE(
       reg::RegWriteString(registry_, RootKey::CurrentUser, std::string(kXpProbeSettings) + "\\Version", "winxp"));
   EXPECT_EQ(Probe(kXpProbe), "Windows XP|6");
@@ -62,6 +71,7 @@ TEST_F(WineVersion, NamesWindowsXpWhenThePrefixSaysXp) {
 TEST_F(WineVersion, NamesNewerVersionsFromTheRegistry) {
   // A fresh prefix is Windows 7 (NT 6.1) with only "ProductName" set.
   EXPECT_EQ(Probe(), "Microsoft Windows 7|7");
+  setVersion_ = true;
   ASSERT_TRUE(reg::RegWriteString(registry_, RootKey::LocalMachine, kNtVersionValue, "Sweepwise Test Build"));
   EXPECT_EQ(Probe(), "Sweepwise Test Build|7");
 }
