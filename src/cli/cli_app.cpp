@@ -38,6 +38,17 @@ std::string MessageOf(const CLI::App& app, const CLI::ParseError& error, const s
 
 }  // namespace
 
+SharedVerbs AddSharedVerbs(CLI::App& app) {
+  SharedVerbs verbs;
+  verbs.find = app.add_subcommand("find", "List what a cleaning page would delete");
+  verbs.remove = app.add_subcommand("delete", "Delete what a cleaning page finds");
+  for (CLI::App* verb : {verbs.find, verbs.remove}) {
+    verb->require_subcommand(1);
+    verb->fallthrough();
+  }
+  return verbs;
+}
+
 int RunCli(const std::vector<std::string>& args, CliContext& context) {
   CLI::App app{"Sweepwise: finds and removes junk files and invalid registry entries.", kProgramName};
   app.set_version_flag("--version", std::string(kProgramName) + " " + kSweepwiseVersion);
@@ -46,6 +57,8 @@ int RunCli(const std::vector<std::string>& args, CliContext& context) {
   app.add_flag("--yes", options.yes, "Answer yes to every question (needed without a console)");
   app.footer("Exit status: 0 success, 1 the operation failed, 2 usage error.");
   int status = kExitSuccess;
+  const SharedVerbs verbs = AddSharedVerbs(app);
+  AddRegistryCommands(verbs, context, options, status);
   AddArchiveCommands(app, context, options, status);
 
   // CLI11 takes the arguments in reverse order.

@@ -13,6 +13,14 @@ struct GlobalOptions {
   bool yes = false;
 };
 
+// The verbs that several subsystems share: "find files", "find registry", ...
+struct SharedVerbs {
+  CLI::App* find = nullptr;
+  CLI::App* remove = nullptr;  // "delete"
+};
+SharedVerbs AddSharedVerbs(CLI::App& app);
+
 void AddArchiveCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
+void AddRegistryCommands(const SharedVerbs& verbs, CliContext& context, const GlobalOptions& options, int& status);
 
 }  // namespace sw::cli

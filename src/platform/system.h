@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/file_time.h"
+#include "core/result.h"
 
 namespace sw::platform {
 
@@ -21,6 +22,11 @@ struct VersionRecord {
   std::uint32_t major = 0;
   std::uint32_t minor = 0;
   std::uint32_t build = 0;
+};
+
+struct DateTimeSeparators {
+  std::string date = "/";
+  std::string time = ":";
 };
 
 class System {
@@ -41,6 +47,13 @@ class System {
   // UTC to local time and back, as the system converts file times for DOS dates.
   virtual FileTime LocalTimeOf(FileTime utc) = 0;
   virtual FileTime UtcTimeOf(FileTime local) = 0;
+
+  // The folder of the running program, without a trailing backslash: where the program
+  // keeps its settings and backups.
+  virtual Result<std::string> ProgramFolder() = 0;
+
+  // The user's date and time separators ("/" and ":" in the United States).
+  virtual DateTimeSeparators Separators() = 0;
 
   // UTF-8 text in the ANSI code page; nullopt when a character has no exact counterpart there
   // (no "best fit" substitutes: a '?' is a wildcard to some programs).

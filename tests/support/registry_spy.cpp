@@ -36,7 +36,12 @@ class SpyKey final : public RegKey {
   Status Set(std::string_view name, std::uint32_t type, std::span<const std::uint8_t> data) override {
     return inner_->Set(name, type, data);
   }
-  Status DeleteValue(std::string_view name) override { return inner_->DeleteValue(name); }
+  Status DeleteValue(std::string_view name) override {
+    if (spy_.beforeDeletingValue) {
+      spy_.beforeDeletingValue(path_, name);
+    }
+    return inner_->DeleteValue(name);
+  }
   Status DeleteSubKey(std::string_view name) override {
     Status status = inner_->DeleteSubKey(name);
     if (status) {

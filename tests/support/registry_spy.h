@@ -2,6 +2,7 @@
 // A registry decorator for tests: it passes every call to a real registry, records the keys
 // that get deleted (full paths, in order) and can make chosen keys refuse to open.
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -22,6 +23,8 @@ class RegistrySpy final : public platform::Registry {
   [[nodiscard]] bool ShouldFail(const std::string& path) const;
 
   std::vector<std::string> deletedKeys;  // full paths, in deletion order
+  // Called before a value is deleted, with the key's full path and the value's name.
+  std::function<void(const std::string& keyPath, std::string_view name)> beforeDeletingValue;
 
  private:
   platform::Registry& inner_;

@@ -18,15 +18,21 @@ class HostSystem final : public System {
   bool IsAdmin() override { return admin_; }
   FileTime LocalTimeOf(FileTime utc) override;
   FileTime UtcTimeOf(FileTime local) override;
+  Result<std::string> ProgramFolder() override { return programFolder_; }
+  DateTimeSeparators Separators() override { return separators_; }
   std::optional<std::string> ToAnsi(std::string_view utf8) override;
   std::string FromAnsi(std::string_view ansi) override;
 
   void SetVersion(const VersionRecord& version) { version_ = version; }
   void SetAdmin(bool admin) { admin_ = admin; }
+  void SetProgramFolder(std::string folder) { programFolder_ = std::move(folder); }
+  void SetSeparators(DateTimeSeparators separators) { separators_ = std::move(separators); }
 
  private:
   VersionRecord version_{kPlatformNt, 6, 1, 7601};  // Windows 7, as a fresh Wine prefix reports
   bool admin_ = true;
+  std::string programFolder_ = "C:";  // the root of the mapped drive C:
+  DateTimeSeparators separators_;
 };
 
 class RecordingProcesses final : public Processes {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/unique_handle.h"
+#include "core/win_path.h"
 #include "platform/win32/wide.h"
 
 namespace sw::platform::win32 {
@@ -52,6 +53,40 @@ FileTime Win32System::UtcTimeOf(FileTime local) {
   const FILETIME in = ToFiletime(local);
   FILETIME out{};
   return ::LocalFileTimeToFileTime(&in, &out) ? FileTimeOf(out) : local;
+}
+
+Result<std::string> Win32System::ProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) {
+      return LastError();
+    }
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);  // truncated: the path is longer than the buffer
+  }
+  const std::string program = FromWide(path);
+  std::string folder(ParentPathOf(program.starts_with(R"(\\?\)") ? program.substr(4) : program));
+  if (folder.ends_with('\\')) {
+    folder.pop_back();  // a program at a drive's root: "C:"
+  }
+  return folder;
+}
+
+namespace {
+
+std::string LocaleText(LCTYPE type, const char* fallback) {
+  wchar_t text[16] = {};
+  return ::GetLocaleInfoW(LOCALE_USER_DEFAULT, type, text, 16) > 0 ? FromWide(text) : std::string(fallback);
+}
+
+}  // namespace
+
+DateTimeSeparators Win32System::Separators() {
+  return DateTimeSeparators{LocaleText(LOCALE_SDATE, "/"), LocaleText(LOCALE_STIME, ":")};
 }
 
 std::optional<std::string> Win32System::ToAnsi(std::string_view utf8) {

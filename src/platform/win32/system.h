@@ -12,6 +12,8 @@ class Win32System final : public System {
   bool IsAdmin() override;
   FileTime LocalTimeOf(FileTime utc) override;
   FileTime UtcTimeOf(FileTime local) override;
+  Result<std::string> ProgramFolder() override;
+  DateTimeSeparators Separators() override;
   std::optional<std::string> ToAnsi(std::string_view utf8) override;
   std::string FromAnsi(std::string_view ansi) override;
 };

@@ -1,0 +1,303 @@
+#include "registry/reg_file.h"
+
+#include <cstdio>
+
+#include "core/text.h"
+#include "core/unicode.h"
+#include "registry/registry_data.h"
+#include "registry/registry_names.h"
+
+namespace sw::reg {
+namespace {
+
+using platform::kRegBinary;
+using platform::kRegDword;
+using platform::kRegExpandSz;
+using platform::kRegMultiSz;
+using platform::kRegSz;
+
+constexpr std::size_t kBytesPerWrappedLine = 25;
+constexpr std::string_view kUtf16Bom = "\xFF\xFE";
+
+std::string HexByte(std::uint8_t byte) {
+  char text[3];
+  std::snprintf(text, sizeof text, "%02X", byte);
+  return text;
+}
+
+// "prefix" followed by the bytes as "XX,XX,...", wrapped after every 25th byte when asked.
+std::vector<std::string> Dump(std::string prefix, std::span<const std::uint8_t> bytes, DumpLayout layout) {
+  std::vector<std::string> lines;
+  std::string line = std::move(prefix);
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    line += HexByte(bytes[i]);
+    if (i + 1 == bytes.size()) {
+      break;
+    }
+    line += ',';
+    if (layout == DumpLayout::Wrapped && i > 0 && i % kBytesPerWrappedLine == 0) {
+      line += '\\';
+      lines.push_back(std::move(line));
+      line.clear();
+    }
+  }
+  lines.push_back(std::move(line));
+  return lines;
+}
+
+// The text of string data stored exactly as "text" plus one terminating zero, without
+// line breaks: the data a quoted string reads back as. nullopt for anything else.
+std::optional<std::string> QuotableText(std::span<const std::uint8_t> data) {
+  if (data.size() < 2 || data.size() % 2 != 0 || data[data.size() - 1] != 0 || data[data.size() - 2] != 0) {
+    return std::nullopt;
+  }
+  std::string text = DecodeRegString(data);
+  if (text.find_first_of(std::string_view("\0\r\n", 3)) != std::string::npos ||
+      EncodeRegText(text, true) != Bytes(data.begin(), data.end())) {
+    return std::nullopt;
+  }
+  return text;
+}
+
+// The code-page bytes of UTF-16 string data, zeros included; nullopt when the data is no
+// exact UTF-16 text or holds a character the code page lacks.
+std::optional<Bytes> AnsiBytesOf(std::span<const std::uint8_t> data, platform::System& system) {
+  if (data.size() % 2 != 0) {
+    return std::nullopt;
+  }
+  const std::string text = DecodeRegText(data);
+  if (EncodeRegText(text, false) != Bytes(data.begin(), data.end())) {
+    return std::nullopt;
+  }
+  auto ansi = system.ToAnsi(text);
+  if (!ansi) {
+    return std::nullopt;
+  }
+  return Bytes(ansi->begin(), ansi->end());
+}
+
+std::string TypeTag(std::uint32_t type) {
+  char text[16];
+  std::snprintf(text, sizeof text, "hex(%x):", type);
+  return text;
+}
+
+// Where the name part of a value line ends ("@" or a quoted, escaped name); npos when the
+// line is no value line.
+std::size_t NameEnd(std::string_view line) {
+  if (line.starts_with('@')) {
+    return 1;
+  }
+  if (!line.starts_with('"')) {
+    return std::string_view::npos;
+  }
+  for (std::size_t i = 1; i < line.size(); ++i) {
+    if (line[i] == '\\') {
+      ++i;
+    } else if (line[i] == '"') {
+      return i + 1;
+    }
+  }
+  return std::string_view::npos;
+}
+
+std::optional<std::uint8_t> ParseHexByte(std::string_view text) {
+  const auto digit = [](char c) -> int {
+    if (c >= '0' && c <= '9')
+      return c - '0';
+    if (c >= 'a' && c <= 'f')
+      return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+      return c - 'A' + 10;
+    return -1;
+  };
+  if (text.size() != 2 || digit(text[0]) < 0 || digit(text[1]) < 0) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint8_t>(digit(text[0]) * 16 + digit(text[1]));
+}
+
+// The bytes of a dump's "XX,XX,..." text (continuations already joined); nullopt when a
+// piece is no byte.
+std::optional<Bytes> ParseDump(std::string_view text) {
+  Bytes bytes;
+  while (!text.empty()) {
+    const auto comma = text.find(',');
+    std::string_view piece = text.substr(0, comma);
+    while (!piece.empty() && (piece.front() == ' ' || piece.front() == '\t')) {
+      piece.remove_prefix(1);
+    }
+    while (!piece.empty() && (piece.back() == ' ' || piece.back() == '\t')) {
+      piece.remove_suffix(1);
+    }
+    const auto byte = ParseHexByte(piece);
+    if (!byte) {
+      return std::nullopt;
+    }
+    bytes.push_back(*byte);
+    text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+  }
+  return bytes;
+}
+
+}  // namespace
+
+std::string_view ExportHeaderFor(int windowsVersionCode) {
+  return windowsVersionCode == 5 || windowsVersionCode == 6 ? kRegedit5Header : kRegedit4Header;
+}
+
+std::string EscapeRegString(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (const char c : text) {
+    if (c == '\\' || c == '"') {
+      escaped += '\\';
+    }
+    escaped += c;
+  }
+  return escaped;
+}
+
+std::string KeyLine(platform::RootKey root, std::string_view keyPath) {
+  std::string line = "[" + std::string(RootKeyName(root));
+  if (!keyPath.empty()) {
+    line += '\\';
+    line += keyPath;
+  }
+  return line + "]";
+}
+
+std::string ValueDeletionLine(std::string_view valueName) {
+  return (valueName.empty() ? std::string("@") : "\"" + EscapeRegString(valueName) + "\"") + "=-";
+}
+
+bool FitsAnsi(std::string_view line, platform::System& system) {
+  return system.ToAnsi(line).has_value();
+}
+
+std::optional<std::vector<std::string>> ValueLines(const platform::NamedRegValue& value, RegFileEncoding encoding,
+                                                   DumpLayout layout, platform::System& system) {
+  const bool ansi = encoding == RegFileEncoding::Ansi;
+  if (ansi && !FitsAnsi(value.name, system)) {
+    return std::nullopt;
+  }
+  const std::string name = (value.name.empty() ? std::string("@") : "\"" + EscapeRegString(value.name) + "\"") + "=";
+  const std::uint32_t type = value.value.type;
+  const Bytes& data = value.value.data;
+  switch (type) {
+    case kRegSz:
+      if (auto text = QuotableText(data); text && (!ansi || FitsAnsi(*text, system))) {
+        return std::vector<std::string>{name + "\"" + EscapeRegString(*text) + "\""};
+      }
+      [[fallthrough]];
+    case kRegExpandSz:
+    case kRegMultiSz: {
+      if (!ansi) {
+        return Dump(name + TypeTag(type), data, layout);
+      }
+      auto bytes = AnsiBytesOf(data, system);
+      if (!bytes) {
+        return std::nullopt;
+      }
+      return Dump(name + TypeTag(type), *bytes, layout);
+    }
+    case kRegDword:
+      if (data.size() == 4) {
+        char number[9];
+        std::snprintf(number, sizeof number, "%08X",
+                      static_cast<unsigned>(data[0] | (data[1] << 8U) | (data[2] << 16U) |
+                                            (static_cast<std::uint32_t>(data[3]) << 24U)));
+        return std::vector<std::string>{name + "dword:" + number};
+      }
+      break;
+    case kRegBinary: return Dump(name + "hex:", data, layout);
+    default: break;
+  }
+  return Dump(name + TypeTag(type), data, layout);
+}
+
+void ConvertToUnicode(RegFileText& file, platform::System& system) {
+  std::vector<std::string> lines;
+  for (std::size_t i = 0; i < file.lines.size(); ++i) {
+    const std::string& line = file.lines[i];
+    if (i == 0 && (line == kRegedit4Header || line == kRegedit5Header)) {
+      lines.emplace_back(kRegedit5Header);
+      continue;
+    }
+    const std::size_t nameEnd = NameEnd(line);
+    const std::string_view rest = nameEnd == std::string_view::npos ? "" : std::string_view(line).substr(nameEnd);
+    const bool stringDump =
+        rest.starts_with("=hex(1):") || rest.starts_with("=hex(2):") || rest.starts_with("=hex(7):");
+    if (!stringDump) {
+      lines.push_back(line);
+      continue;
+    }
+    // The dump with its continuation lines joined.
+    std::string dump(rest.substr(8));
+    std::size_t last = i;
+    while (dump.ends_with('\\') && last + 1 < file.lines.size()) {
+      dump.pop_back();
+      dump += file.lines[++last];
+    }
+    const auto ansi = ParseDump(dump);
+    if (!ansi) {
+      lines.insert(lines.end(), file.lines.begin() + static_cast<std::ptrdiff_t>(i),
+                   file.lines.begin() + static_cast<std::ptrdiff_t>(last) + 1);
+    } else {
+      const std::string text =
+          system.FromAnsi(std::string_view(reinterpret_cast<const char*>(ansi->data()), ansi->size()));
+      const auto dumped = Dump(line.substr(0, nameEnd + 8), EncodeRegText(text, false), DumpLayout::Wrapped);
+      lines.insert(lines.end(), dumped.begin(), dumped.end());
+    }
+    i = last;
+  }
+  file.lines = std::move(lines);
+  file.encoding = RegFileEncoding::Unicode;
+}
+
+Result<std::optional<RegFileText>> LoadRegFile(platform::FileSystem& files, platform::System& system,
+                                               std::string_view path) {
+  auto bytes = files.ReadWhole(path);
+  if (!bytes) {
+    if (IsNotFound(bytes.error())) {
+      return std::optional<RegFileText>();
+    }
+    return bytes.error();
+  }
+  const std::string_view raw(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+  RegFileText file;
+  if (raw.starts_with(kUtf16Bom)) {
+    std::u16string units((raw.size() - 2) / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+      units[i] = static_cast<char16_t>((*bytes)[2 + 2 * i] | ((*bytes)[3 + 2 * i] << 8U));
+    }
+    file.lines = SplitLines(Utf16ToUtf8(units));
+    file.encoding = RegFileEncoding::Unicode;
+  } else {
+    file.lines = SplitLines(system.FromFileText(raw));
+  }
+  if (file.lines.empty()) {
+    return std::optional<RegFileText>();
+  }
+  return std::optional<RegFileText>(std::move(file));
+}
+
+Status SaveRegFile(platform::FileSystem& files, platform::System& system, std::string_view path,
+                   const RegFileText& file) {
+  std::string bytes;
+  if (file.encoding == RegFileEncoding::Unicode) {
+    bytes = kUtf16Bom;
+    for (const char16_t unit : Utf8ToUtf16(JoinLinesCrlf(file.lines))) {
+      bytes += static_cast<char>(unit & 0xFFU);
+      bytes += static_cast<char>(unit >> 8U);
+    }
+  } else {
+    for (const auto& line : file.lines) {
+      bytes += system.ToFileText(line);
+      bytes += "\r\n";
+    }
+  }
+  return files.ReplaceWholeText(path, bytes);
+}
+
+}  // namespace sw::reg

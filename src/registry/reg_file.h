@@ -1,0 +1,74 @@
+#pragma once
+// Registry export files (.reg), the text that the system's registry editor imports with
+// "regedit /s": a header line, then blocks of a key line "[ROOT\path]" and value lines.
+//
+// The files are 8-bit text in the ANSI code page, every line ended by CR LF. Names and
+// string data escape every backslash and double quote, so that the editor reads back exactly
+// what was there. In an 8-bit file the registry editor takes the bytes of hex(1), hex(2) and
+// hex(7) dumps as code-page text, so those dumps hold the text's code-page bytes and its
+// terminating zero. Text that the code page cannot hold has no exact 8-bit form at all: such
+// a file is written in UTF-16 with a byte-order mark under the "Version 5.00" header, the
+// editor's own Unicode form, where those dumps hold the stored UTF-16 bytes.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/result.h"
+#include "platform/file_system.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+
+namespace sw::reg {
+
+inline constexpr std::string_view kRegedit4Header = "REGEDIT4";
+inline constexpr std::string_view kRegedit5Header = "Windows Registry Editor Version 5.00";
+
+enum class RegFileEncoding { Ansi, Unicode };
+
+// A .reg file in memory: its lines in UTF-8, without line ends.
+struct RegFileText {
+  std::vector<std::string> lines;
+  RegFileEncoding encoding = RegFileEncoding::Ansi;
+};
+
+// The header of a new export file: "Version 5.00" for Windows 2000 and XP (codes 5 and 6),
+// "REGEDIT4" for every other version code.
+std::string_view ExportHeaderFor(int windowsVersionCode);
+
+// Every backslash and double quote preceded by a backslash.
+std::string EscapeRegString(std::string_view text);
+
+// "[HKEY_CURRENT_USER\Software\Foo]" for a key path without leading backslash.
+std::string KeyLine(platform::RootKey root, std::string_view keyPath);
+
+// "@" for the default value, else the name quoted and escaped, then "=-".
+std::string ValueDeletionLine(std::string_view valueName);
+
+// How dumps are laid out: wrapped lines ("," and "\" after every 25th byte) or one line.
+enum class DumpLayout { Wrapped, OneLine };
+
+// The line(s) of one value: "name"="text", "name"=dword:0000000A, "name"=hex:..,
+// "name"=hex(N):.. ; "@" names the default value. nullopt when the value cannot be written
+// exactly in an 8-bit file (a name or text outside the code page, an odd-sized string).
+std::optional<std::vector<std::string>> ValueLines(const platform::NamedRegValue& value, RegFileEncoding encoding,
+                                                   DumpLayout layout, platform::System& system);
+
+// Whether a line of plain text (a key line, a deletion line) fits an 8-bit file.
+[[nodiscard]] bool FitsAnsi(std::string_view line, platform::System& system);
+
+// Turns an 8-bit file's lines into the Unicode form: the header becomes "Version 5.00" and
+// the code-page bytes of hex(1), hex(2) and hex(7) dumps become UTF-16 bytes.
+void ConvertToUnicode(RegFileText& file, platform::System& system);
+
+// The file's lines, or nullopt when it is missing or empty. A file that starts with the
+// UTF-16 byte-order mark is Unicode; any other is 8-bit text (valid UTF-8 read as UTF-8).
+Result<std::optional<RegFileText>> LoadRegFile(platform::FileSystem& files, platform::System& system,
+                                               std::string_view path);
+
+// Writes the file whole (a temporary file renamed over the old one).
+Status SaveRegFile(platform::FileSystem& files, platform::System& system, std::string_view path,
+                   const RegFileText& file);
+
+}  // namespace sw::reg

@@ -1,0 +1,178 @@
+#include "registry/registry_clean.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/language.h"
+#include "platform/error_message.h"
+
+namespace sw::reg {
+namespace {
+
+// A value the removal will delete once the backup is safe.
+struct Removal {
+  RootKey root;
+  std::string keyPath;
+  std::string valueName;
+};
+
+std::string NumberedName(std::string_view folder, std::string_view base, unsigned counter) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%03X", counter);
+  return std::string(folder) + "\\" + std::string(base) + digits + ".reg";
+}
+
+void ReportKeysNotOpened(EngineSink& sink, const std::vector<std::string>& keys) {
+  if (keys.empty()) {
+    return;
+  }
+  std::string text;
+  for (const auto& key : keys) {
+    text += (text.empty() ? "" : "\r\n") + std::string(Text(90)) + " " + key;
+  }
+  sink.Ask(Message{text, "Error", MessageKind::Error, MessageButtons::Ok});
+}
+
+}  // namespace
+
+EntryKey SplitEntryCaption(std::string_view caption) {
+  EntryKey entry;
+  const auto colon = caption.find(':');
+  if (colon == std::string_view::npos) {
+    entry.keyPath = caption;
+  } else {
+    entry.rootName = caption.substr(0, colon);
+    entry.keyPath = caption.substr(std::min(colon + 2, caption.size()));
+  }
+  if (!entry.keyPath.starts_with('\\')) {
+    entry.keyPath.insert(0, "\\");
+  }
+  if (entry.rootName == "HKEY_CURRENT_USER") {
+    entry.root = RootKey::CurrentUser;
+  } else if (entry.rootName == "HKEY_USERS") {
+    entry.root = RootKey::Users;
+  }
+  return entry;
+}
+
+void RegBackup::Add(std::string keyLine, std::optional<platform::NamedRegValue> value) {
+  entries_.push_back(Entry{std::move(keyLine), std::move(value)});
+}
+
+RegFileText RegBackup::Render(platform::System& system) const {
+  for (const RegFileEncoding encoding : {RegFileEncoding::Ansi, RegFileEncoding::Unicode}) {
+    RegFileText file{{std::string(encoding == RegFileEncoding::Ansi ? kRegedit4Header : kRegedit5Header)}, encoding};
+    bool fits = true;
+    for (const auto& entry : entries_) {
+      fits = fits && (encoding == RegFileEncoding::Unicode || FitsAnsi(entry.keyLine, system));
+      file.lines.push_back(entry.keyLine);
+      if (entry.value) {
+        auto lines = ValueLines(*entry.value, encoding, DumpLayout::OneLine, system);
+        fits = fits && lines.has_value();
+        if (lines) {
+          file.lines.insert(file.lines.end(), lines->begin(), lines->end());
+        }
+      }
+    }
+    if (fits) {
+      return file;
+    }
+  }
+  return {};  // the Unicode form holds every line
+}
+
+void BackupRegistryValue(RegBackup& backup, RegistryObject& object, std::string_view rootName, std::string_view keyPath,
+                         std::string_view valueName) {
+  std::string keyLine = "[" + std::string(rootName) + std::string(keyPath) + "]";
+  auto value = object.ReadRaw(valueName);
+  if (!value) {
+    backup.Add(std::move(keyLine), std::nullopt);
+    return;
+  }
+  backup.Add(std::move(keyLine), platform::NamedRegValue{std::string(valueName), std::move(*value)});
+}
+
+Result<std::string> SaveNumberedRegFile(platform::FileSystem& files, platform::System& system, const RegFileText& file,
+                                        std::string_view base) {
+  auto folder = system.ProgramFolder();
+  if (!folder) {
+    return folder.error();
+  }
+  unsigned counter = 0;
+  std::string path = NumberedName(*folder, base, counter);
+  while (files.Exists(path)) {
+    path = NumberedName(*folder, base, ++counter);
+  }
+  if (auto saved = SaveRegFile(files, system, path, file); !saved) {
+    return saved.error();
+  }
+  return path;
+}
+
+RegistryCleanOutcome CleanRegistry(const std::vector<ResultRow>& rows, bool backup, platform::Platform& platform,
+                                   RegistryObject& object, EngineSink& sink) {
+  RegistryCleanOutcome outcome;
+  RegBackup backupFile;
+  std::vector<Removal> removals;
+  sink.SetProgressMax(rows.empty() ? 0 : rows.size() - 1);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    sink.SetProgress(i);
+    sink.ProcessMessages();
+    if (!rows[i].checked) {
+      continue;
+    }
+    EntryKey entry = SplitEntryCaption(rows[i].columns[0]);
+    object.SetRoot(entry.root);
+    if (!object.OpenKey(entry.keyPath, false)) {
+      outcome.keysNotOpened.push_back(entry.keyPath);
+      continue;
+    }
+    if (backup) {
+      BackupRegistryValue(backupFile, object, entry.rootName, entry.keyPath, rows[i].columns[1]);
+    }
+    removals.push_back(Removal{entry.root, std::move(entry.keyPath), rows[i].columns[1]});
+  }
+  ReportKeysNotOpened(sink, outcome.keysNotOpened);
+
+  // Only a backup that is complete on disk allows the first deletion.
+  if (backup) {
+    auto saved =
+        SaveNumberedRegFile(*platform.files, *platform.system, backupFile.Render(*platform.system), "regbackup");
+    if (!saved) {
+      outcome.backupError = platform::ErrorMessage(saved.error());
+      sink.Ask(Message{"The registry backup could not be written (" + outcome.backupError + "). Nothing was deleted.",
+                       "Error", MessageKind::Error, MessageButtons::Ok});
+      return outcome;
+    }
+    outcome.backupFile = std::move(*saved);
+  }
+  for (const auto& removal : removals) {
+    object.SetRoot(removal.root);
+    // A value already gone, or one we may not delete, stays as it is without a word.
+    if (object.OpenKey(removal.keyPath, false) && object.DeleteValue(removal.valueName)) {
+      ++outcome.removed;
+    }
+  }
+  object.CloseKey();
+  return outcome;
+}
+
+RegistryCleanOutcome DeleteRegistry(std::vector<ResultRow>& list, bool backup, platform::Platform& platform,
+                                    RegistryObject& object, EngineSink& sink) {
+  RegistryCleanOutcome outcome;
+  if (std::any_of(list.begin(), list.end(), [](const ResultRow& row) { return row.checked; })) {
+    outcome.asked = true;
+    if (Confirm(sink, std::string(Text(74)), "Warning", MessageKind::Warning)) {
+      outcome = CleanRegistry(list, backup, platform, object, sink);
+      outcome.asked = true;
+    } else {
+      outcome.declined = true;
+    }
+  }
+  if (outcome.backupError.empty()) {
+    list.clear();
+  }
+  return outcome;
+}
+
+}  // namespace sw::reg

@@ -1,0 +1,37 @@
+#include "support/host_platform.h"
+
+namespace sw::test {
+
+using platform::DriveType;
+
+HostPlatform::HostPlatform() {
+  auto system = std::make_unique<platform::host::HostSystem>();
+  system_ = system.get();
+  system_->SetProgramFolder("C:\\Program");
+  std::filesystem::create_directories(driveC_.path() / "Program");
+  platform_.registry = std::make_unique<platform::host::MemoryRegistry>();
+  platform_.files = std::make_unique<platform::host::HostFileSystem>(std::vector<platform::host::DriveMapping>{
+      {'C', driveC_.path(), DriveType::Fixed}, {'D', driveD_.path(), DriveType::CdRom}});
+  platform_.system = std::move(system);
+  platform_.processes = std::make_unique<platform::host::RecordingProcesses>();
+}
+
+std::filesystem::path HostPlatform::Host(std::string_view windowsPath) const {
+  const auto& drive = windowsPath.starts_with('D') || windowsPath.starts_with('d') ? driveD_ : driveC_;
+  std::string relative(windowsPath.substr(std::min<std::size_t>(3, windowsPath.size())));
+  for (char& c : relative) {
+    c = c == '\\' ? '/' : c;
+  }
+  return drive.path() / PathOfUtf8(relative);
+}
+
+void HostPlatform::MakeFile(std::string_view windowsPath, std::string_view contents) {
+  std::filesystem::create_directories(Host(windowsPath).parent_path());
+  WriteFileBytes(Host(windowsPath), contents);
+}
+
+void HostPlatform::MakeFolder(std::string_view windowsPath) {
+  std::filesystem::create_directories(Host(windowsPath));
+}
+
+}  // namespace sw::test

@@ -1,0 +1,40 @@
+#pragma once
+// The host stand-ins bundled as the engines receive them: an in-memory registry, drive C: a
+// fresh fixed disk, drive D: a fresh CD-ROM, and a system whose version, rights, code page
+// and program folder (C:\Program) the test controls. For engine tests of the native build.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "platform/host/host_file_system.h"
+#include "platform/host/host_system.h"
+#include "platform/host/memory_registry.h"
+#include "platform/platform.h"
+#include "support/temp_folder.h"
+
+namespace sw::test {
+
+class HostPlatform {
+ public:
+  HostPlatform();
+
+  platform::Platform& platform() { return platform_; }
+  platform::Registry& registry() { return *platform_.registry; }
+  platform::FileSystem& files() { return *platform_.files; }
+  platform::host::HostSystem& system() { return *system_; }
+
+  // The Linux path of a Windows path on drive C: or D:.
+  [[nodiscard]] std::filesystem::path Host(std::string_view windowsPath) const;
+  // Creates a file (and its folders) on C: or D:.
+  void MakeFile(std::string_view windowsPath, std::string_view contents = "x");
+  void MakeFolder(std::string_view windowsPath);
+
+ private:
+  TempFolder driveC_;
+  TempFolder driveD_;
+  platform::host::HostSystem* system_ = nullptr;
+  platform::Platform platform_;
+};
+
+}  // namespace sw::test
