@@ -142,6 +142,10 @@ void ScanRegistry(platform::Platform& platform, EngineSink& sink) {
   }
 }
 
+void ScanRegistrySubtree(platform::Platform& platform, EngineSink& sink, RootKey root, std::string_view start) {
+  RegistryScanner(platform, sink).ScanRoot(root, start);
+}
+
 void FindRegistry(platform::Platform& platform, EngineSink& sink) {
   sink.SetProgress(0);
   sink.ShowStatus(Text(85));

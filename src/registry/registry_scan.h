@@ -35,4 +35,8 @@ void FindRegistry(platform::Platform& platform, EngineSink& sink);
 // The walk over the roots, adding a row to the sink for every invalid value.
 void ScanRegistry(platform::Platform& platform, EngineSink& sink);
 
+// The same walk below one key (its subkeys; not the key's own values).
+void ScanRegistrySubtree(platform::Platform& platform, EngineSink& sink, platform::RootKey root,
+                         std::string_view start);
+
 }  // namespace sw::reg

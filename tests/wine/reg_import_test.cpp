@@ -95,7 +95,8 @@ class RegImport : public ::testing::Test {
   std::vector<NamedRegValue> ReadBack() {
     std::vector<NamedRegValue> values;
     auto root = platform_.registry->OpenRoot(RootKey::CurrentUser);
-    auto key = root ? (*root)->Open(key_, platform::RegAccess::Read) : Result<std::unique_ptr<platform::RegKey>>(Error(Errc::FileNotFound));
+    auto key = root ? (*root)->Open(key_, platform::RegAccess::Read)
+                    : Result<std::unique_ptr<platform::RegKey>>(Error(Errc::FileNotFound));
     for (std::uint32_t i = 0; key; ++i) {
       auto value = (*key)->ValueAt(i);
       if (!value) {
@@ -163,7 +164,8 @@ TEST_F(RegImport, VersionFiveHeaderInAnEightBitFileRestoresEveryValue) {
   system_->version = platform::VersionRecord{platform::kPlatformNt, 5, 1, 2600};  // XP
   const std::string file = test::Utf8Of(temp_.path() / "default.reg");
   ASSERT_TRUE(ExportRegistryKey(platform_, RootKey::CurrentUser, key_, file));
-  EXPECT_TRUE(test::ReadFileBytes(temp_.path() / "default.reg").starts_with("Windows Registry Editor Version 5.00\r\n"));
+  EXPECT_TRUE(
+      test::ReadFileBytes(temp_.path() / "default.reg").starts_with("Windows Registry Editor Version 5.00\r\n"));
   ExpectImportRestores(file, values);
 }
 
