@@ -74,7 +74,7 @@ struct PackRequest {
 
 int Pack(CliContext& context, const GlobalOptions& options, const PackRequest& request) {
   platform::Platform& p = context.platform;
-  ConsoleSink sink(context.err, options.yes);
+  ConsoleSink sink(context.err, options.yes, context.console);
   TBackupFile backup(*p.files, *p.system, &sink);
   // As the main window configures its archive component, unless an option says otherwise.
   backup.CompressionLevel = kLevels.at(request.level);
@@ -118,7 +118,7 @@ struct UnpackRequest {
 
 int Unpack(CliContext& context, const GlobalOptions& options, const UnpackRequest& request) {
   platform::Platform& p = context.platform;
-  ConsoleSink sink(context.err, options.yes);
+  ConsoleSink sink(context.err, options.yes, context.console);
   const std::string archive = FullPathOf(*p.files, request.archive);
   const std::string target = request.target.empty() ? std::string() : FullPathOf(*p.files, request.target);
   if (target.empty() &&

@@ -18,6 +18,9 @@ struct CliContext {
   platform::Platform& platform;
   std::ostream& out;
   std::ostream& err;
+  // Whether a person at a console can answer questions (stdin and stderr are terminals);
+  // without one, destructive commands need --yes.
+  bool console = false;
 };
 
 // Runs one command line; `args` excludes the program name.

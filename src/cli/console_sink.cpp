@@ -50,7 +50,7 @@ Answer ConsoleSink::Ask(const Message& message) {
   if (assumeYes_) {
     return okCancel ? Answer::Ok : Answer::Yes;
   }
-  if (!IsTerminal(stdin)) {
+  if (!console_) {
     refused_ = true;
     err_ << "sweepwise-cli: " << message.text << "\nsweepwise-cli: no console to ask; give --yes to go ahead.\n";
     return okCancel ? Answer::Cancel : Answer::No;

@@ -14,7 +14,7 @@ namespace sw::cli {
 
 class ConsoleSink final : public EngineSink {
  public:
-  ConsoleSink(std::ostream& err, bool assumeYes) : err_(err), assumeYes_(assumeYes) {}
+  ConsoleSink(std::ostream& err, bool assumeYes, bool console) : err_(err), assumeYes_(assumeYes), console_(console) {}
 
   void ShowStatus(std::string_view text) override { status_ = text; }
   void SetProgressMax(std::uint64_t maximum) override { maximum_ = maximum; }
@@ -34,6 +34,7 @@ class ConsoleSink final : public EngineSink {
  private:
   std::ostream& err_;
   bool assumeYes_;
+  bool console_;
   std::string status_;
   std::vector<ResultRow> rows_;
   std::uint64_t maximum_ = 100;

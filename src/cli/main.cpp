@@ -5,12 +5,14 @@
 #include <vector>
 
 #include "cli/cli_app.h"
+#include "cli/console_sink.h"
 
 namespace {
 
 int Run(const std::vector<std::string>& args) {
   sw::platform::Platform platform = sw::platform::CreateSystemPlatform();
-  sw::cli::CliContext context{platform, std::cout, std::cerr};
+  sw::cli::CliContext context{platform, std::cout, std::cerr,
+                              sw::cli::IsTerminal(stdin) && sw::cli::IsTerminal(stderr)};
   return sw::cli::RunCli(args, context);
 }
 

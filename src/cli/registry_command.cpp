@@ -18,14 +18,14 @@ CommandResult Found(const ConsoleSink& sink) {
 }
 
 int FindRegistry(CliContext& context, const GlobalOptions& options) {
-  ConsoleSink sink(context.err, options.yes);
+  ConsoleSink sink(context.err, options.yes, context.console);
   reg::FindRegistry(context.platform, sink);
   PrintResult(context, options.json, Found(sink));
   return kExitSuccess;
 }
 
 int DeleteRegistry(CliContext& context, const GlobalOptions& options, bool backup) {
-  ConsoleSink sink(context.err, options.yes);
+  ConsoleSink sink(context.err, options.yes, context.console);
   reg::FindRegistry(context.platform, sink);
   CommandResult result = Found(sink);
   std::vector<ResultRow> list = sink.rows();

@@ -14,4 +14,11 @@ status=$?
 [[ ! -s bogus.out ]] || fail "a wrong command printed on stdout"
 [[ $(tr -d '\r' <bogus.err | wc -l) -eq 1 ]] || fail "a wrong command printed more than one line: $(cat bogus.err)"
 grep -q -- "--help" bogus.err || fail "the usage error does not point to --help"
+for args in "find" "delete registry --no-such-option" "find nothing"; do
+  # shellcheck disable=SC2086
+  "$@" $args >/dev/null 2>usage.err
+  status=$?
+  [[ $status -eq 2 ]] || fail "'$args' exited $status, not 2"
+  [[ $(tr -d '\r' <usage.err | wc -l) -eq 1 ]] || fail "'$args' printed more than one line: $(cat usage.err)"
+done
 echo "exit codes as documented"
