@@ -58,6 +58,7 @@ int RunCli(const std::vector<std::string>& args, CliContext& context) {
   app.footer("Exit status: 0 success, 1 the operation failed, 2 usage error.");
   int status = kExitSuccess;
   const SharedVerbs verbs = AddSharedVerbs(app);
+  AddFilesCommands(verbs, context, options, status);
   AddRegistryCommands(verbs, context, options, status);
   AddArchiveCommands(app, context, options, status);
 

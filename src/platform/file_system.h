@@ -136,6 +136,10 @@ class FileSystem {
   // "." and ".." resolved, separators made backslashes.
   virtual Result<std::string> FullPath(std::string_view path) = 0;
 
+  // The 8.3 short form of an existing path ("C:\PROGRA~1\..."); NotSupported where the
+  // volume keeps no short names.
+  virtual Result<std::string> ShortPath(std::string_view path) = 0;
+
   // The folder for temporary files, with a trailing backslash.
   virtual Result<std::string> TempFolder() = 0;
   // Creates a new empty file "<prefix><hex>.tmp" in `folder` and returns its path.

@@ -7,6 +7,7 @@
 #include "platform/file_system.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 #include "platform/system.h"
 
 namespace sw::platform {
@@ -16,6 +17,7 @@ struct Platform {
   std::unique_ptr<FileSystem> files;
   std::unique_ptr<System> system;
   std::unique_ptr<Processes> processes;
+  std::unique_ptr<Shell> shell;
 };
 
 // The real services of this build: Win32 on Windows; on Linux, the host stand-ins, with

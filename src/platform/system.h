@@ -54,6 +54,10 @@ class System {
 
   // The user's date and time separators ("/" and ":" in the United States).
   virtual DateTimeSeparators Separators() = 0;
+  // A date in the user's short date format ("12/8/2026"), a time of day in the user's long
+  // time format ("8:05:03 PM").
+  virtual std::string ShortDateText(const CalendarTime& time) = 0;
+  virtual std::string LongTimeText(const CalendarTime& time) = 0;
 
   // UTF-8 text in the ANSI code page; nullopt when a character has no exact counterpart there
   // (no "best fit" substitutes: a '?' is a wildcard to some programs).

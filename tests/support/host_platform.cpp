@@ -4,20 +4,24 @@ namespace sw::test {
 
 using platform::DriveType;
 
-HostPlatform::HostPlatform() {
+HostPlatform::HostPlatform(DriveType driveD) {
   auto system = std::make_unique<platform::host::HostSystem>();
   system_ = system.get();
   system_->SetProgramFolder("C:\\Program");
   std::filesystem::create_directories(driveC_.path() / "Program");
   platform_.registry = std::make_unique<platform::host::MemoryRegistry>();
   platform_.files = std::make_unique<platform::host::HostFileSystem>(std::vector<platform::host::DriveMapping>{
-      {'C', driveC_.path(), DriveType::Fixed}, {'D', driveD_.path(), DriveType::CdRom}});
+      {'C', driveC_.path(), DriveType::Fixed}, {'D', driveD_.path(), driveD}, {'E', driveE_.path(), DriveType::Fixed}});
   platform_.system = std::move(system);
   platform_.processes = std::make_unique<platform::host::RecordingProcesses>();
+  auto shell = std::make_unique<platform::host::HostShell>();
+  shell_ = shell.get();
+  platform_.shell = std::move(shell);
 }
 
 std::filesystem::path HostPlatform::Host(std::string_view windowsPath) const {
-  const auto& drive = windowsPath.starts_with('D') || windowsPath.starts_with('d') ? driveD_ : driveC_;
+  const char letter = windowsPath.empty() ? 'C' : static_cast<char>(windowsPath[0] & ~0x20);
+  const auto& drive = letter == 'D' ? driveD_ : letter == 'E' ? driveE_ : driveC_;
   std::string relative(windowsPath.substr(std::min<std::size_t>(3, windowsPath.size())));
   for (char& c : relative) {
     c = c == '\\' ? '/' : c;

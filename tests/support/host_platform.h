@@ -1,13 +1,15 @@
 #pragma once
-// The host stand-ins bundled as the engines receive them: an in-memory registry, drive C: a
-// fresh fixed disk, drive D: a fresh CD-ROM, and a system whose version, rights, code page
-// and program folder (C:\Program) the test controls. For engine tests of the native build.
+// The host stand-ins bundled as the engines receive them: an in-memory registry, drives C:,
+// D: and E: fresh folders (C: and E: fixed disks, D: a CD-ROM unless the test says otherwise),
+// shortcuts the test points somewhere, and a system whose version, rights, code page and
+// program folder (C:\Program) the test controls. For engine tests of the native build.
 
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "platform/host/host_file_system.h"
+#include "platform/host/host_shell.h"
 #include "platform/host/host_system.h"
 #include "platform/host/memory_registry.h"
 #include "platform/platform.h"
@@ -17,12 +19,13 @@ namespace sw::test {
 
 class HostPlatform {
  public:
-  HostPlatform();
+  explicit HostPlatform(platform::DriveType driveD = platform::DriveType::CdRom);
 
   platform::Platform& platform() { return platform_; }
   platform::Registry& registry() { return *platform_.registry; }
   platform::FileSystem& files() { return *platform_.files; }
   platform::host::HostSystem& system() { return *system_; }
+  platform::host::HostShell& shell() { return *shell_; }
 
   // The Linux path of a Windows path on drive C: or D:.
   [[nodiscard]] std::filesystem::path Host(std::string_view windowsPath) const;
@@ -33,7 +36,9 @@ class HostPlatform {
  private:
   TempFolder driveC_;
   TempFolder driveD_;
+  TempFolder driveE_;
   platform::host::HostSystem* system_ = nullptr;
+  platform::host::HostShell* shell_ = nullptr;
   platform::Platform platform_;
 };
 

@@ -25,7 +25,8 @@ class RecordingSink final : public EngineSink {
   }
   bool ShouldStop() override {
     ++stopChecks;
-    return stopAfterRows >= 0 && static_cast<int>(rows.size()) >= stopAfterRows;
+    return (stopAfterRows >= 0 && static_cast<int>(rows.size()) >= stopAfterRows) ||
+           (stopAfterChecks >= 0 && stopChecks >= stopAfterChecks);
   }
 
   std::vector<std::string> statuses;
@@ -37,6 +38,7 @@ class RecordingSink final : public EngineSink {
 
   Answer answer = Answer::Yes;  // the reply to every Yes/No or OK/Cancel question
   int stopAfterRows = -1;       // -1: never stop
+  int stopAfterChecks = -1;     // -1: never stop
 };
 
 }  // namespace sw::test

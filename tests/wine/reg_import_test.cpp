@@ -32,6 +32,8 @@ class TestSystem final : public platform::System {
   FileTime UtcTimeOf(FileTime local) override { return real_.UtcTimeOf(local); }
   Result<std::string> ProgramFolder() override { return programFolder; }
   platform::DateTimeSeparators Separators() override { return real_.Separators(); }
+  std::string ShortDateText(const CalendarTime& time) override { return real_.ShortDateText(time); }
+  std::string LongTimeText(const CalendarTime& time) override { return real_.LongTimeText(time); }
   std::optional<std::string> ToAnsi(std::string_view utf8) override { return real_.ToAnsi(utf8); }
   std::string FromAnsi(std::string_view ansi) override { return real_.FromAnsi(ansi); }
 

@@ -37,6 +37,8 @@ class HostFileSystem final : public FileSystem {
   Result<FileTimes> TimesOf(std::string_view path) override;
   Status SetTimes(std::string_view path, const FileTimes& times) override;
   Result<std::string> FullPath(std::string_view path) override;
+  // Linux file systems keep no short names.
+  Result<std::string> ShortPath(std::string_view) override { return Error(Errc::NotSupported); }
   Result<std::string> TempFolder() override;
   Result<std::string> CreateTempFile(std::string_view folder, std::string_view prefix) override;
   Result<std::unique_ptr<FileReader>> OpenForReading(std::string_view path, ReadSharing sharing) override;

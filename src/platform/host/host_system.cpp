@@ -3,6 +3,7 @@
 #include <time.h>
 
 #include <array>
+#include <cstdio>
 
 #include "core/unicode.h"
 
@@ -36,6 +37,17 @@ long OffsetAt(time_t seconds) {
 }
 
 }  // namespace
+
+std::string HostSystem::ShortDateText(const CalendarTime& time) {
+  return std::to_string(time.month) + "/" + std::to_string(time.day) + "/" + std::to_string(time.year);
+}
+
+std::string HostSystem::LongTimeText(const CalendarTime& time) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%d:%02d:%02d %s", time.hour % 12 == 0 ? 12 : time.hour % 12, time.minute,
+                time.second, time.hour < 12 ? "AM" : "PM");
+  return text;
+}
 
 FileTime HostSystem::LocalTimeOf(FileTime utc) {
   const std::int64_t offset = OffsetAt(static_cast<time_t>(UnixSecondsOf(utc)));

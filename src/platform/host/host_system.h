@@ -20,6 +20,9 @@ class HostSystem final : public System {
   FileTime UtcTimeOf(FileTime local) override;
   Result<std::string> ProgramFolder() override { return programFolder_; }
   DateTimeSeparators Separators() override { return separators_; }
+  // The United States formats: "12/8/2026", "8:05:03 PM".
+  std::string ShortDateText(const CalendarTime& time) override;
+  std::string LongTimeText(const CalendarTime& time) override;
   std::optional<std::string> ToAnsi(std::string_view utf8) override;
   std::string FromAnsi(std::string_view ansi) override;
 

@@ -168,6 +168,22 @@ Result<std::string> Win32FileSystem::FullPath(std::string_view path) {
   }
 }
 
+Result<std::string> Win32FileSystem::ShortPath(std::string_view path) {
+  const std::wstring wide = ToFilePath(path);
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  for (;;) {
+    const DWORD length = ::GetShortPathNameW(wide.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) {
+      return LastError();
+    }
+    if (length < buffer.size()) {
+      std::string shortPath = FromWide(std::wstring_view(buffer.data(), length));
+      return shortPath.starts_with(R"(\\?\)") ? shortPath.substr(4) : shortPath;
+    }
+    buffer.resize(length + 1);
+  }
+}
+
 Result<std::string> Win32FileSystem::TempFolder() {
   std::vector<wchar_t> buffer(MAX_PATH + 1);
   for (;;) {

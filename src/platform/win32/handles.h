@@ -37,4 +37,14 @@ struct RegKeyTraits {
 };
 using UniqueHkey = UniqueHandle<RegKeyTraits>;
 
+// A COM interface pointer, released when its owner goes.
+template <class Interface>
+struct ComTraits {
+  using Handle = Interface*;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { h->Release(); }
+};
+template <class Interface>
+using ComPtr = UniqueHandle<ComTraits<Interface>>;
+
 }  // namespace sw::platform::win32

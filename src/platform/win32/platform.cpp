@@ -2,6 +2,7 @@
 
 #include "platform/win32/file_system.h"
 #include "platform/win32/registry.h"
+#include "platform/win32/shell.h"
 #include "platform/win32/system.h"
 
 namespace sw::platform {
@@ -12,6 +13,7 @@ Platform CreateSystemPlatform() {
       std::make_unique<win32::Win32FileSystem>(),
       std::make_unique<win32::Win32System>(),
       std::make_unique<win32::Win32Processes>(),
+      std::make_unique<win32::Win32Shell>(),
   };
 }
 

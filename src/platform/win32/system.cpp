@@ -89,6 +89,34 @@ DateTimeSeparators Win32System::Separators() {
   return DateTimeSeparators{LocaleText(LOCALE_SDATE, "/"), LocaleText(LOCALE_STIME, ":")};
 }
 
+namespace {
+
+SYSTEMTIME SystemTimeOf(const CalendarTime& time) {
+  SYSTEMTIME st{};
+  st.wYear = static_cast<WORD>(time.year);
+  st.wMonth = static_cast<WORD>(time.month);
+  st.wDay = static_cast<WORD>(time.day);
+  st.wHour = static_cast<WORD>(time.hour);
+  st.wMinute = static_cast<WORD>(time.minute);
+  st.wSecond = static_cast<WORD>(time.second);
+  return st;
+}
+
+}  // namespace
+
+std::string Win32System::ShortDateText(const CalendarTime& time) {
+  const SYSTEMTIME st = SystemTimeOf(time);
+  wchar_t text[128] = {};
+  return ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, text, 128) > 0 ? FromWide(text)
+                                                                                           : std::string();
+}
+
+std::string Win32System::LongTimeText(const CalendarTime& time) {
+  const SYSTEMTIME st = SystemTimeOf(time);
+  wchar_t text[128] = {};
+  return ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, text, 128) > 0 ? FromWide(text) : std::string();
+}
+
 std::optional<std::string> Win32System::ToAnsi(std::string_view utf8) {
   const std::wstring wide = ToWide(utf8);
   if (wide.empty()) {

@@ -14,6 +14,8 @@ class Win32System final : public System {
   FileTime UtcTimeOf(FileTime local) override;
   Result<std::string> ProgramFolder() override;
   DateTimeSeparators Separators() override;
+  std::string ShortDateText(const CalendarTime& time) override;
+  std::string LongTimeText(const CalendarTime& time) override;
   std::optional<std::string> ToAnsi(std::string_view utf8) override;
   std::string FromAnsi(std::string_view ansi) override;
 };

@@ -1,0 +1,92 @@
+#include "files/clean_batch.h"
+
+namespace sw::files {
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+constexpr std::string_view kHeader[] = {
+    "cls",
+    "@echo ---------------------------------------",
+    "@echo QZ Sweepwise Forced Deletion Batch File",
+    "@echo ---------------------------------------",
+    "@echo * Files to be deleted are deleted with this batch.",
+    "@echo * If deleted, index.dat is recreated by the system with small size.",
+    "@echo * The last message \"Batch file missing, File not found\" is not an error message. It is generated when "
+    "the batch deletes itself.",
+    "@echo ---------------------------------------",
+    "@echo * Files to be deleted:",
+};
+
+// cmd expands "%" even inside quotes; "%%" is one literal "%".
+std::string DoublePercents(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    out += c;
+    if (c == '%') {
+      out += '%';
+    }
+  }
+  return out;
+}
+
+// An unquoted echo argument: the characters cmd reads as redirections or command
+// separators are escaped with "^".
+std::string EchoText(std::string_view path) {
+  std::string out;
+  for (const char c : DoublePercents(path)) {
+    if (c == '&' || c == '|' || c == '<' || c == '>' || c == '^' || c == '(' || c == ')') {
+      out += '^';
+    }
+    out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+CleanBatch::CleanBatch(std::string programFolder, platform::FileSystem& files, platform::System& system)
+    : programFolder_(std::move(programFolder)), files_(files), system_(system) {}
+
+std::optional<std::string> CleanBatch::FileLines(std::string_view path) const {
+  // The del line keeps the path after an opening quote, so blanks and "&" are literal.
+  const std::string lines =
+      "@echo  " + EchoText(path) + std::string(kCrLf) + "@del \"" + DoublePercents(path) + std::string(kCrLf);
+  return system_.ToAnsi(lines);
+}
+
+bool CleanBatch::Queue(std::string_view path) {
+  auto lines = FileLines(path);
+  if (!lines) {
+    if (auto shortPath = files_.ShortPath(path)) {
+      lines = FileLines(*shortPath);
+    }
+  }
+  if (!lines) {
+    return false;
+  }
+  body_ += *lines;
+  ++queued_;
+  return true;
+}
+
+std::string CleanBatch::Text() const {
+  std::string text;
+  for (const auto line : kHeader) {
+    text += std::string(line) + std::string(kCrLf);
+  }
+  // The program folder is quoted: with a blank in it (C:\Program Files\...) the batch would
+  // otherwise start, and delete, the wrong files.
+  const std::string folder = system_.ToFileText(DoublePercents(programFolder_));
+  text += "@\"" + folder + "\\deletebat.exe\"" + std::string(kCrLf);
+  text += body_;
+  text += "@del \"" + folder + "\\clean.bat\" >nul" + std::string(kCrLf);
+  text += "@CLS >nul" + std::string(kCrLf);
+  return text;
+}
+
+Status CleanBatch::Save() const {
+  return files_.ReplaceWholeText(Path(), Text());
+}
+
+}  // namespace sw::files

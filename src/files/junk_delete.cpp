@@ -1,0 +1,197 @@
+#include "files/junk_delete.h"
+
+#include <algorithm>
+
+#include "backup/backup_file.h"
+#include "core/language.h"
+#include "core/product.h"
+#include "files/clean_batch.h"
+#include "files/junk_search.h"
+#include "platform/error_message.h"
+#include "registry/registry_object.h"
+
+namespace sw::files {
+namespace {
+
+using platform::RootKey;
+
+constexpr std::string_view kRunOnceKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr std::string_view kRestartNotice =
+    "Some files needs computer to be restarted for deletion. After deletion, they may be recreated by the system "
+    "with smaller sizes.";
+
+void Notify(EngineSink& sink, std::string text, MessageKind kind) {
+  sink.Ask(Message{std::move(text), std::string(kProductName), kind, MessageButtons::Ok});
+}
+
+class FileDeletion {
+ public:
+  FileDeletion(std::vector<ResultRow>& list, platform::Platform& platform, EngineSink& sink, std::string programFolder)
+      : list_(list),
+        platform_(platform),
+        sink_(sink),
+        programFolder_(std::move(programFolder)),
+        kept_(list.size(), false) {}
+
+  // Packs the readable checked files; false when the backup failed.
+  bool Backup(int& backupCounter);
+  void Delete();
+  void WriteRunOnce();
+
+  FileDeleteOutcome outcome;
+
+ private:
+  std::string NextArchive(int& counter);
+
+  std::vector<ResultRow>& list_;
+  platform::Platform& platform_;
+  EngineSink& sink_;
+  std::string programFolder_;
+  std::vector<bool> kept_;  // by row: left out of the backup, so not to be deleted
+};
+
+std::string FileDeletion::NextArchive(int& counter) {
+  // An existing archive is never overwritten: its number is passed over.
+  for (;; ++counter) {
+    std::string archive = programFolder_ + "\\zq" + std::to_string(counter) + ".bck";
+    if (!platform_.files->Exists(archive)) {
+      return archive;
+    }
+  }
+}
+
+bool FileDeletion::Backup(int& backupCounter) {
+  platform::FileSystem& files = *platform_.files;
+  sink_.SetProgressMax(list_.size());
+  sink_.ShowStatus("Backing up files to be deleted");
+  std::vector<std::string> backupList;
+  for (std::size_t i = 0; i < list_.size(); ++i) {
+    sink_.ProcessMessages();
+    if (list_[i].checked) {
+      const std::string path = FullPathOfRow(list_[i]);
+      (void)files.SetAttributes(path, platform::kAttrArchive);
+      // A file another program holds without letting us read it cannot go into the backup.
+      if (files.OpenForReading(path, platform::ReadSharing::AllowWriters)) {
+        backupList.push_back(path);
+      } else {
+        kept_[i] = true;
+        ++outcome.keptUnreadable;
+      }
+    }
+    sink_.SetProgress(i + 1);
+  }
+  if (!backupList.empty()) {
+    sink_.SetProgressMax(100);
+    backup::TBackupFile archive(files, *platform_.system, &sink_);
+    archive.CompressionLevel = backup::clFastest;
+    archive.RestoreFullPath = true;
+    archive.OnProgress = [&](backup::TBackupFile&, const std::string&, int percent, bool&) {
+      sink_.SetProgress(static_cast<std::uint64_t>(std::clamp(percent, 0, 100)));
+    };
+    outcome.archive = NextArchive(backupCounter);
+    if (!archive.Backup(backupList, outcome.archive)) {
+      outcome.error = "The backup " + outcome.archive + " could not be written. Nothing was deleted.";
+      Notify(sink_, outcome.error, MessageKind::Error);
+      return false;
+    }
+    ++backupCounter;
+  }
+  sink_.ShowStatus("Backup done.");
+  sink_.SetProgress(0);
+  if (outcome.keptUnreadable > 0) {
+    Notify(sink_,
+           std::to_string(outcome.keptUnreadable) +
+               " files are in use and could not be backed up. They were not deleted and stay in the list.",
+           MessageKind::Warning);
+  }
+  return true;
+}
+
+void FileDeletion::Delete() {
+  platform::FileSystem& files = *platform_.files;
+  CleanBatch batch(programFolder_, files, *platform_.system);
+  sink_.SetProgressMax(list_.size());
+  std::uint64_t progress = 0;
+  std::size_t i = 0;
+  while (i < list_.size()) {
+    if (!list_[i].checked || kept_[i]) {
+      ++i;
+      continue;
+    }
+    sink_.ProcessMessages();
+    sink_.SetProgress(++progress);
+    const std::string path = FullPathOfRow(list_[i]);
+    (void)files.SetAttributes(path, platform::kAttrArchive);  // read-only files too
+    const Status removed = files.RemoveFile(path);
+    // A file that is gone already is as good as deleted.
+    if (removed || IsNotFound(removed.error())) {
+      list_.erase(list_.begin() + static_cast<std::ptrdiff_t>(i));
+      kept_.erase(kept_.begin() + static_cast<std::ptrdiff_t>(i));
+      ++outcome.deleted;
+      continue;
+    }
+    if (batch.Queue(path)) {
+      ++outcome.queued;
+    } else {
+      ++outcome.notQueued;
+    }
+    ++i;
+  }
+  if (const Status saved = batch.Save(); !saved) {
+    outcome.error = "The batch " + batch.Path() + " could not be written: " + platform::ErrorMessage(saved.error());
+    Notify(sink_, outcome.error, MessageKind::Error);
+  }
+  if (outcome.notQueued > 0) {
+    Notify(sink_,
+           std::to_string(outcome.notQueued) +
+               " files could not be deleted, and their names cannot be written to the batch file. They stay in "
+               "the list.",
+           MessageKind::Warning);
+  }
+  if (outcome.queued > 0) {
+    Notify(sink_, std::string(kRestartNotice), MessageKind::Information);
+    outcome.clearWithoutAsking = true;
+  }
+  sink_.SetProgress(0);
+  sink_.ShowStatus(Text(89));
+}
+
+void FileDeletion::WriteRunOnce() {
+  const RootKey root = platform_.system->IsAdmin() ? RootKey::LocalMachine : RootKey::CurrentUser;
+  reg::RegistryObject object(*platform_.registry, root);
+  // A failure here only means the batch waits for a manual start.
+  if (object.OpenKey(kRunOnceKey, true)) {
+    (void)object.WriteString("Sweepwise", programFolder_ + "\\clean.bat");
+  }
+}
+
+}  // namespace
+
+FileDeleteOutcome DeleteFiles(std::vector<ResultRow>& list, bool backup, int& backupCounter,
+                              platform::Platform& platform, EngineSink& sink) {
+  FileDeleteOutcome outcome;
+  if (std::none_of(list.begin(), list.end(), [](const ResultRow& row) { return row.checked; })) {
+    return outcome;
+  }
+  outcome.asked = true;
+  if (!Confirm(sink, std::string(Text(73)), "Select", MessageKind::Warning)) {
+    outcome.declined = true;
+    return outcome;
+  }
+  auto programFolder = platform.system->ProgramFolder();
+  if (!programFolder) {
+    outcome.error = "The program folder is unknown: " + platform::ErrorMessage(programFolder.error());
+    Notify(sink, outcome.error, MessageKind::Error);
+    return outcome;
+  }
+  FileDeletion deletion(list, platform, sink, *programFolder);
+  deletion.outcome = outcome;
+  if (backup && !deletion.Backup(backupCounter)) {
+    return deletion.outcome;
+  }
+  deletion.Delete();
+  deletion.WriteRunOnce();
+  return deletion.outcome;
+}
+
+}  // namespace sw::files

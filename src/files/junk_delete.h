@@ -1,0 +1,38 @@
+#pragma once
+// The Delete of the Files Cleaning page: deletes the files of the checked rows, after
+// packing them into the next free zqN.bck in the program folder when a backup is asked for.
+// Files that cannot be deleted now are queued in clean.bat, which the system runs once at
+// the next logon (the RunOnce key); their rows stay.
+//
+// With a backup, a file is deleted (now or by the batch) only once it is safely in the
+// archive: files that cannot be read are left out of it, kept and not queued, and their rows
+// stay checked; when the backup fails, nothing is deleted at all.
+
+#include <string>
+#include <vector>
+
+#include "core/engine_sink.h"
+#include "core/result_row.h"
+#include "platform/platform.h"
+
+namespace sw::files {
+
+struct FileDeleteOutcome {
+  bool asked = false;
+  bool declined = false;
+  int deleted = 0;
+  int queued = 0;          // in clean.bat, for the next logon
+  int notQueued = 0;       // could not be deleted, and no exact batch line exists for them
+  int keptUnreadable = 0;  // left out of the backup, so not deleted
+  std::string archive;     // the backup written
+  std::string error;       // the backup or the batch could not be written
+  // Files wait for a restart: the next page change empties the list without asking.
+  bool clearWithoutAsking = false;
+};
+
+// `backupCounter` names the first archive tried (zq<counter>.bck); it ends one past the
+// archive written.
+FileDeleteOutcome DeleteFiles(std::vector<ResultRow>& list, bool backup, int& backupCounter,
+                              platform::Platform& platform, EngineSink& sink);
+
+}  // namespace sw::files

@@ -1,0 +1,49 @@
+#include "files/junk_walk.h"
+
+#include <vector>
+
+#include "core/win_path.h"
+
+namespace sw::files {
+
+bool WalkJunk(platform::FileSystem& files, std::string_view folder, std::span<const JunkPattern> patterns,
+              const JunkMatchHandler& onMatch, const JunkVisitHandler& visit) {
+  std::vector<std::string> pending{AddTrailingBackslash(folder)};
+  std::vector<std::string> subfolders;
+  platform::FolderEntry entry;
+  while (!pending.empty()) {
+    const std::string current = std::move(pending.back());
+    pending.pop_back();
+    auto reader = files.ListFolder(current);
+    if (!reader) {
+      continue;
+    }
+    subfolders.clear();
+    while ((*reader)->Next(entry)) {
+      if (!visit(entry)) {
+        return false;
+      }
+      if (entry.name.starts_with('.')) {
+        continue;
+      }
+      if (entry.IsFolder()) {
+        if (!entry.IsReparsePoint()) {
+          subfolders.push_back(current + entry.name + "\\");
+        }
+        continue;
+      }
+      for (std::size_t i = 0; i < patterns.size(); ++i) {
+        if (MatchesJunkPattern(entry.name, patterns[i])) {
+          onMatch(current, entry, i);
+          break;
+        }
+      }
+    }
+    // The first subfolder is walked next.
+    pending.insert(pending.end(), std::make_move_iterator(subfolders.rbegin()),
+                   std::make_move_iterator(subfolders.rend()));
+  }
+  return true;
+}
+
+}  // namespace sw::files

@@ -1,0 +1,53 @@
+#include "platform/win32/shell.h"
+
+#include <windows.h>
+// windows.h first: the shell headers build on it.
+#include <objidl.h>
+#include <shlobj.h>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/wide.h"
+
+namespace sw::platform::win32 {
+namespace {
+
+// The component library for this thread, for as long as the object lives; a thread that
+// has it already (in another mode, too) just uses it.
+class ComScope {
+ public:
+  ComScope() : initialised_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~ComScope() {
+    if (initialised_) {
+      ::CoUninitialize();
+    }
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  bool initialised_;
+};
+
+}  // namespace
+
+std::string Win32Shell::ResolveLink(std::string_view path) {
+  const ComScope com;
+  ComPtr<IShellLinkW> link;
+  if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(link.put())))) {
+    return std::string(kUnresolvedLink);
+  }
+  ComPtr<IPersistFile> file;
+  if (FAILED(link.get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.put()))) ||
+      FAILED(file.get()->Load(ToFilePath(path).c_str(), STGM_READ))) {
+    return std::string(kUnresolvedLink);
+  }
+  // Targets are paths of the classic length; the shell's own limit.
+  wchar_t target[MAX_PATH + 1] = {};
+  if (FAILED(link.get()->GetPath(target, MAX_PATH + 1, nullptr, SLGP_UNCPRIORITY))) {
+    return std::string(kUnresolvedLink);
+  }
+  return FromWide(target);
+}
+
+}  // namespace sw::platform::win32

@@ -1,0 +1,13 @@
+#pragma once
+// Shortcuts through the shell's link object (IShellLinkW with IPersistFile).
+
+#include "platform/shell.h"
+
+namespace sw::platform::win32 {
+
+class Win32Shell final : public Shell {
+ public:
+  std::string ResolveLink(std::string_view path) override;
+};
+
+}  // namespace sw::platform::win32
