@@ -1,0 +1,175 @@
+// The junk-file engine on the real system: shell links made by the shell itself, files held
+// open by another handle, and the batch run by Wine's cmd.
+
+#include <windows.h>
+// windows.h first: the shell headers build on it.
+#include <gtest/gtest.h>
+#include <objidl.h>
+#include <shlobj.h>
+
+#include <algorithm>
+
+#include "core/text.h"
+#include "core/win_path.h"
+#include "files/junk_delete.h"
+#include "files/junk_search.h"
+#include "platform/win32/file_system.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/registry.h"
+#include "platform/win32/shell.h"
+#include "platform/win32/system.h"
+#include "platform/win32/wide.h"
+#include "support/recording_sink.h"
+#include "support/temp_folder.h"
+
+namespace sw::files {
+namespace {
+
+using platform::win32::ToWide;
+
+// The real services, with the program folder a test chooses.
+class TestSystem final : public platform::System {
+ public:
+  explicit TestSystem(std::string folder) : programFolder_(std::move(folder)) {}
+  platform::VersionRecord Version() override { return real_.Version(); }
+  bool IsAdmin() override { return false; }  // RunOnce goes to the test user's own hive
+  FileTime LocalTimeOf(FileTime utc) override { return real_.LocalTimeOf(utc); }
+  FileTime UtcTimeOf(FileTime local) override { return real_.UtcTimeOf(local); }
+  Result<std::string> ProgramFolder() override { return programFolder_; }
+  platform::DateTimeSeparators Separators() override { return real_.Separators(); }
+  std::string ShortDateText(const CalendarTime& time) override { return real_.ShortDateText(time); }
+  std::string LongTimeText(const CalendarTime& time) override { return real_.LongTimeText(time); }
+  std::optional<std::string> ToAnsi(std::string_view utf8) override { return real_.ToAnsi(utf8); }
+  std::string FromAnsi(std::string_view ansi) override { return real_.FromAnsi(ansi); }
+
+ private:
+  platform::win32::Win32System real_;
+  std::string programFolder_;
+};
+
+// A shortcut made by the shell's own link object.
+void MakeShortcut(const std::string& shortcut, const std::string& target) {
+  ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+  {
+    platform::win32::ComPtr<IShellLinkW> link;
+    ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                             reinterpret_cast<void**>(link.put()))));
+    ASSERT_TRUE(SUCCEEDED(link.get()->SetPath(ToWide(target).c_str())));
+    platform::win32::ComPtr<IPersistFile> file;
+    ASSERT_TRUE(SUCCEEDED(link.get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.put()))));
+    ASSERT_TRUE(SUCCEEDED(file.get()->Save(ToWide(shortcut).c_str(), TRUE)));
+  }
+  ::CoUninitialize();
+}
+
+class JunkFilesOnWine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    base_ = AddTrailingBackslash(test::Utf8Of(temp_.path()));
+    std::filesystem::create_directories(temp_.path() / "program");
+    platform_.registry = std::make_unique<platform::win32::Win32Registry>();
+    platform_.files = std::make_unique<platform::win32::Win32FileSystem>();
+    platform_.system = std::make_unique<TestSystem>(base_ + "program");
+    platform_.processes = std::make_unique<platform::win32::Win32Processes>();
+    platform_.shell = std::make_unique<platform::win32::Win32Shell>();
+  }
+
+  std::string Make(std::string_view name, std::string_view contents = "junk") {
+    test::WriteFileBytes(temp_.path() / test::PathOfUtf8(std::string(name)), contents);
+    return base_ + std::string(name);
+  }
+  bool Exists(std::string_view name) {
+    return std::filesystem::exists(temp_.path() / test::PathOfUtf8(std::string(name)));
+  }
+  ResultRow Row(std::string_view name) {
+    ResultRow row;
+    row.columns = {std::string(name), base_, "4", "-"};
+    return row;
+  }
+  // A handle that lets others read the file but not delete it, or (exclusive) not even read.
+  platform::win32::UniqueFileHandle Hold(std::string_view name, bool exclusive) {
+    return platform::win32::UniqueFileHandle(::CreateFileW(ToWide(base_ + std::string(name)).c_str(), GENERIC_READ,
+                                                           exclusive ? 0 : FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+  }
+
+  test::TempFolder temp_;
+  std::string base_;
+  platform::Platform platform_;
+  test::RecordingSink sink_;
+};
+
+TEST_F(JunkFilesOnWine, OnlyBrokenShellLinksAreListed) {
+  const std::string target = Make("target.txt");
+  MakeShortcut(base_ + "working.lnk", target);
+  MakeShortcut(base_ + "broken.lnk", base_ + "gone.exe");
+  Make("unreadable.lnk", "not a shell link");
+  EXPECT_TRUE(EqualsNoCase(platform_.shell->ResolveLink(base_ + "working.lnk"), target));
+
+  FindFiles(platform_, sink_);
+  std::vector<std::string> ours;
+  for (const auto& row : sink_.rows) {
+    if (EqualsNoCase(row.columns[1], base_)) {
+      ours.push_back(row.columns[0] + (row.image == kImageBrokenShortcut ? " (broken)" : ""));
+    }
+  }
+  std::sort(ours.begin(), ours.end());
+  EXPECT_EQ(ours, (std::vector<std::string>{"broken.lnk (broken)", "unreadable.lnk (broken)"}));
+}
+
+TEST_F(JunkFilesOnWine, FileInUseIsQueuedAndTheBatchDeletesExactlyIt) {
+  std::vector<ResultRow> list;
+  for (const char* name : {"in use.tmp", "50% & more.tmp", "free.tmp"}) {
+    Make(name);
+    list.push_back(Row(name));
+  }
+  Make("in use.tmp.keep");  // a neighbour the batch must leave alone
+  Make("50.tmp");
+  auto held = Hold("in use.tmp", false);
+  ASSERT_TRUE(held);
+  auto held2 = Hold("50% & more.tmp", false);
+  int counter = 1;
+  const FileDeleteOutcome outcome = DeleteFiles(list, false, counter, platform_, sink_);
+  EXPECT_EQ(outcome.deleted, 1);
+  EXPECT_EQ(outcome.queued, 2);
+  EXPECT_TRUE(outcome.clearWithoutAsking);
+  ASSERT_EQ(list.size(), 2U);  // the rows of files in use stay, checked
+  EXPECT_TRUE(list[0].checked);
+  EXPECT_FALSE(Exists("free.tmp"));
+
+  held.reset();
+  held2.reset();
+  const std::string batch = base_ + "program\\clean.bat";
+  ASSERT_TRUE(platform_.processes->ExecuteProgram("cmd.exe /c \"" + batch + "\"", true, true));
+  EXPECT_FALSE(Exists("in use.tmp"));
+  EXPECT_FALSE(Exists("50% & more.tmp"));
+  EXPECT_TRUE(Exists("in use.tmp.keep"));
+  EXPECT_TRUE(Exists("50.tmp"));
+  EXPECT_FALSE(Exists("program\\clean.bat"));  // the batch deletes itself
+}
+
+TEST_F(JunkFilesOnWine, WithBackupAFileThatCannotBeReadIsKeptAndNotQueued) {
+  std::vector<ResultRow> list;
+  for (const char* name : {"locked.tmp", "readable in use.tmp", "free.tmp"}) {
+    Make(name, std::string("data of ") + name);
+    list.push_back(Row(name));
+  }
+  auto locked = Hold("locked.tmp", true);
+  auto inUse = Hold("readable in use.tmp", false);
+  int counter = 3;
+  const FileDeleteOutcome outcome = DeleteFiles(list, true, counter, platform_, sink_);
+  EXPECT_EQ(outcome.keptUnreadable, 1);
+  EXPECT_EQ(outcome.deleted, 1);
+  EXPECT_EQ(outcome.queued, 1);  // in the archive, so the batch may delete it
+  EXPECT_EQ(outcome.archive, base_ + "program\\zq3.bck");
+  EXPECT_TRUE(Exists("locked.tmp"));
+  ASSERT_EQ(list.size(), 2U);
+  EXPECT_EQ(list[0].columns[0], "locked.tmp");
+  EXPECT_TRUE(list[0].checked);
+  const std::string batch = test::ReadFileBytes(temp_.path() / "program" / "clean.bat");
+  EXPECT_EQ(batch.find("locked.tmp"), std::string::npos);
+  EXPECT_NE(batch.find("readable in use.tmp"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace sw::files
