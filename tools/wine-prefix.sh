@@ -4,9 +4,10 @@
 #   tools/wine-prefix.sh DIR           create DIR unless it is already a sound sandbox (quick then)
 #   tools/wine-prefix.sh --check DIR   exit 0 when DIR is a sound sandbox, else say why and exit 1
 #
-# A sound sandbox has C: as its only drive, and no symbolic link anywhere under drive_c:
-# Wine links the user-profile folders into $HOME and maps Z: to "/", which would let a
-# program under test walk or delete the host's files.
+# A sound sandbox has C: as its only drive, and no symbolic link under drive_c that leads out
+# of the prefix: Wine links the user-profile folders into $HOME and maps Z: to "/", which
+# would let a program under test walk or delete the host's files. (Tests make links to
+# folders inside the prefix, to show that no walk follows them.)
 set -euo pipefail
 
 check_only=0
@@ -34,7 +35,13 @@ sandbox_faults() {
       *) echo "drive or device other than c: in dosdevices: $name -> $(readlink "$entry")" ;;
     esac
   done
-  find "$WINEPREFIX/drive_c" -type l -printf 'symbolic link in drive_c: %p -> %l\n' 2>/dev/null || true
+  local link
+  while IFS= read -r -d '' link; do
+    case "$(realpath -m "$link")/" in
+      "$WINEPREFIX"/*) ;;
+      *) echo "symbolic link out of the prefix in drive_c: $link -> $(readlink "$link")" ;;
+    esac
+  done < <(find "$WINEPREFIX/drive_c" -type l -print0 2>/dev/null)
 }
 
 if [[ $check_only -eq 1 ]]; then
