@@ -14,7 +14,8 @@ bool WalkJunk(platform::FileSystem& files, std::string_view folder, std::span<co
   while (!pending.empty()) {
     const std::string current = std::move(pending.back());
     pending.pop_back();
-    auto reader = files.ListFolder(current);
+    // Size and date are needed of the few matching files only.
+    auto reader = files.ListFolder(current, platform::FolderDetail::Kinds);
     if (!reader) {
       continue;
     }
@@ -34,6 +35,7 @@ bool WalkJunk(platform::FileSystem& files, std::string_view folder, std::span<co
       }
       for (std::size_t i = 0; i < patterns.size(); ++i) {
         if (MatchesJunkPattern(entry.name, patterns[i])) {
+          (*reader)->FillDetails(entry);
           onMatch(current, entry, i);
           break;
         }

@@ -57,6 +57,13 @@ struct FileTimes {
   FileTime lastWrite;
 };
 
+// What a folder listing fills in at once.
+enum class FolderDetail {
+  Full,   // name, attributes, size and last-write time of every entry
+  Kinds,  // name and attributes; size and time on request (FillDetails), for walks that
+          // need them of a few entries only
+};
+
 // The entries of one folder, without "." and "..", in the platform's order.
 class FolderReader {
  public:
@@ -67,6 +74,9 @@ class FolderReader {
 
   // Fills `entry` with the next entry; false after the last one.
   virtual bool Next(FolderEntry& entry) = 0;
+  // Fills in the size and last-write time of the entry Next gave last, when the listing
+  // left them out (FolderDetail::Kinds). Readers that know them at once do nothing.
+  virtual void FillDetails(FolderEntry& entry) { (void)entry; }
 };
 
 class FileReader {
@@ -116,7 +126,8 @@ class FileSystem {
   // The type of the drive whose root is `root` ("C:\"); NoRootFolder for an unknown drive.
   virtual DriveType DriveTypeOf(std::string_view root) = 0;
 
-  virtual Result<std::unique_ptr<FolderReader>> ListFolder(std::string_view folder) = 0;
+  virtual Result<std::unique_ptr<FolderReader>> ListFolder(std::string_view folder,
+                                                           FolderDetail detail = FolderDetail::Full) = 0;
 
   virtual Result<std::uint32_t> AttributesOf(std::string_view path) = 0;
   virtual Status SetAttributes(std::string_view path, std::uint32_t attributes) = 0;

@@ -126,46 +126,103 @@ class HostFileWriter final : public FileWriter {
 // visit the same sequence on Linux as on Windows.
 class HostFolderReader final : public FolderReader {
  public:
-  HostFolderReader(UniqueDir dir, const fs::path& hostFolder, const HostFileSystem& owner) {
-    while (const dirent* d = ::readdir(dir.get())) {
+  HostFolderReader(UniqueDir dir, const fs::path& hostFolder, const HostFileSystem& owner, FolderDetail detail)
+      : dir_(std::move(dir)) {
+    while (const dirent* d = ::readdir(dir_.get())) {
       const std::string_view name = d->d_name;
-      struct stat st {};
-      if (name == "." || name == ".." || ::fstatat(::dirfd(dir.get()), d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (name == "." || name == "..") {
+        continue;
+      }
+      Listed listed;
+      listed.entry.name.assign(name);
+      if (!Classify(*d, hostFolder, owner, detail, listed)) {
         continue;  // gone since readdir saw it
       }
-      FolderEntry entry;
-      entry.name.assign(name);
-      entry.lastWrite = TimeOf(st.st_mtim);
-      if (S_ISLNK(st.st_mode)) {
-        entry.attributes = ReparseAttributes(dir.get(), d->d_name);
-      } else {
-        entry.size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
-        entry.attributes = owner.StoredAttributes(hostFolder, name, S_ISDIR(st.st_mode));
-      }
-      entries_.push_back(std::move(entry));
+      entries_.push_back(std::move(listed));
     }
     std::sort(entries_.begin(), entries_.end(),
-              [](const FolderEntry& a, const FolderEntry& b) { return CompareNoCase(a.name, b.name) < 0; });
+              [](const Listed& a, const Listed& b) { return NtfsOrder(a.entry.name, b.entry.name) < 0; });
   }
 
   bool Next(FolderEntry& entry) override {
     if (next_ == entries_.size()) {
       return false;
     }
-    entry = std::move(entries_[next_++]);
+    current_ = &entries_[next_++];
+    entry = std::move(current_->entry);
     return true;
   }
 
+  void FillDetails(FolderEntry& entry) override {
+    if (current_ == nullptr || !current_->detailsPending) {
+      return;
+    }
+    struct stat st {};
+    if (::fstatat(::dirfd(dir_.get()), entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+      SetDetails(entry, st);
+    }
+    current_->detailsPending = false;
+  }
+
  private:
+  struct Listed {
+    FolderEntry entry;
+    bool detailsPending = false;
+  };
+
+  // Names upper-cased and compared by code point: the order of an NTFS folder. ASCII names,
+  // the usual ones, are compared in place.
+  static int NtfsOrder(std::string_view a, std::string_view b) {
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+      if (static_cast<unsigned char>(a[i]) >= 0x80 || static_cast<unsigned char>(b[i]) >= 0x80) {
+        return CompareNoCase(a.substr(i), b.substr(i));
+      }
+      const char x = upper(a[i]);
+      const char y = upper(b[i]);
+      if (x != y) {
+        return static_cast<unsigned char>(x) < static_cast<unsigned char>(y) ? -1 : 1;
+      }
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+  }
+
+  static void SetDetails(FolderEntry& entry, const struct stat& st) {
+    entry.lastWrite = TimeOf(st.st_mtim);
+    entry.size = S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
+  }
+
+  // Attributes from the directory entry's type when that is all the caller needs, else from
+  // the file's status; false when the entry is gone.
+  bool Classify(const dirent& d, const fs::path& hostFolder, const HostFileSystem& owner, FolderDetail detail,
+                Listed& listed) const {
+    FolderEntry& entry = listed.entry;
+    if (detail == FolderDetail::Kinds && (d.d_type == DT_DIR || d.d_type == DT_REG)) {
+      entry.attributes = owner.StoredAttributes(hostFolder, entry.name, d.d_type == DT_DIR);
+      listed.detailsPending = true;
+      return true;
+    }
+    struct stat st {};
+    if (::fstatat(::dirfd(dir_.get()), d.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      return false;
+    }
+    SetDetails(entry, st);
+    entry.attributes = S_ISLNK(st.st_mode) ? ReparseAttributes(d.d_name)
+                                           : owner.StoredAttributes(hostFolder, entry.name, S_ISDIR(st.st_mode));
+    return true;
+  }
+
   // Like a Windows directory symbolic link or junction, a link to a folder is also a folder.
-  static std::uint32_t ReparseAttributes(DIR* dir, const char* name) {
+  std::uint32_t ReparseAttributes(const char* name) const {
     struct stat target {};
-    const bool toFolder = ::fstatat(::dirfd(dir), name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+    const bool toFolder = ::fstatat(::dirfd(dir_.get()), name, &target, 0) == 0 && S_ISDIR(target.st_mode);
     return kAttrReparsePoint | (toFolder ? kAttrDirectory : kAttrArchive);
   }
 
-  std::vector<FolderEntry> entries_;
+  UniqueDir dir_;  // kept open for FillDetails
+  std::vector<Listed> entries_;
   std::size_t next_ = 0;
+  Listed* current_ = nullptr;
 };
 
 }  // namespace
@@ -186,7 +243,7 @@ const DriveMapping* HostFileSystem::DriveOf(std::string_view path) const {
   return nullptr;
 }
 
-Result<fs::path> HostFileSystem::ToHostPath(std::string_view path) const {
+Result<fs::path> HostFileSystem::SpelledHostPath(std::string_view path) const {
   const DriveMapping* drive = DriveOf(path);
   if (drive == nullptr) {
     return Error(Errc::PathNotFound);
@@ -200,6 +257,22 @@ Result<fs::path> HostFileSystem::ToHostPath(std::string_view path) const {
       return Error(Errc::InvalidName);
     }
   }
+  fs::path whole = drive->hostFolder;
+  for (const auto name : names) {
+    whole /= fs::path(std::string(name));
+  }
+  return whole;
+}
+
+Result<fs::path> HostFileSystem::ToHostPath(std::string_view path) const {
+  auto whole = SpelledHostPath(path);
+  // Usually every name is spelt as on disk: one look at the whole path settles it, where a
+  // look per name would cost the kernel a walk per name (quadratic in a deep tree).
+  if (struct stat st{}; !whole || ::lstat(whole->c_str(), &st) == 0) {
+    return whole;
+  }
+  const DriveMapping* drive = DriveOf(path);
+  const std::vector<std::string_view> names = ResolvedComponents(path);
   fs::path host = drive->hostFolder;
   bool matching = true;  // false once a name does not exist: the rest cannot either
   for (const auto name : names) {
@@ -248,16 +321,24 @@ DriveType HostFileSystem::DriveTypeOf(std::string_view root) {
   return drive == nullptr ? DriveType::NoRootFolder : drive->type;
 }
 
-Result<std::unique_ptr<FolderReader>> HostFileSystem::ListFolder(std::string_view folder) {
-  auto host = ToHostPath(folder);
+Result<std::unique_ptr<FolderReader>> HostFileSystem::ListFolder(std::string_view folder, FolderDetail detail) {
+  // A walk names folders as it found them: open them as spelt before resolving letter case.
+  auto host = SpelledHostPath(folder);
   if (!host) {
     return host.error();
   }
   UniqueDir dir{::opendir(host->c_str())};
+  if (!dir && errno == ENOENT) {
+    host = ToHostPath(folder);
+    if (!host) {
+      return host.error();
+    }
+    dir.reset(::opendir(host->c_str()));
+  }
   if (!dir) {
     return errno == ENOTDIR ? Error(Errc::PathNotFound) : LastError(*host);
   }
-  return std::unique_ptr<FolderReader>(std::make_unique<HostFolderReader>(std::move(dir), *host, *this));
+  return std::unique_ptr<FolderReader>(std::make_unique<HostFolderReader>(std::move(dir), *host, *this, detail));
 }
 
 Result<HostFileSystem::HostEntry> HostFileSystem::Locate(std::string_view path) const {

@@ -28,7 +28,7 @@ class HostFileSystem final : public FileSystem {
   explicit HostFileSystem(std::vector<DriveMapping> drives, std::string_view tempFolder = "C:\\Temp");
 
   DriveType DriveTypeOf(std::string_view root) override;
-  Result<std::unique_ptr<FolderReader>> ListFolder(std::string_view folder) override;
+  Result<std::unique_ptr<FolderReader>> ListFolder(std::string_view folder, FolderDetail detail) override;
   Result<std::uint32_t> AttributesOf(std::string_view path) override;
   Status SetAttributes(std::string_view path, std::uint32_t attributes) override;
   Status RemoveFile(std::string_view path) override;
@@ -61,6 +61,8 @@ class HostFileSystem final : public FileSystem {
   // The Linux path of a Windows path and what lstat says of it.
   Result<HostEntry> Locate(std::string_view path) const;
   const DriveMapping* DriveOf(std::string_view path) const;
+  // The Linux path with the names as given, without looking at the disk.
+  Result<std::filesystem::path> SpelledHostPath(std::string_view path) const;
   Status CheckNotReadOnly(const std::filesystem::path& hostPath) const;
 
   std::vector<DriveMapping> drives_;

@@ -82,7 +82,8 @@ DriveType Win32FileSystem::DriveTypeOf(std::string_view root) {
   return static_cast<DriveType>(::GetDriveTypeW(ToWide(AddTrailingBackslash(root)).c_str()));
 }
 
-Result<std::unique_ptr<FolderReader>> Win32FileSystem::ListFolder(std::string_view folder) {
+// The directory search reports every detail at once, whatever the caller needs.
+Result<std::unique_ptr<FolderReader>> Win32FileSystem::ListFolder(std::string_view folder, FolderDetail) {
   return OpenFolderReader(folder);
 }
 

@@ -8,7 +8,7 @@ namespace sw::platform::win32 {
 class Win32FileSystem final : public FileSystem {
  public:
   DriveType DriveTypeOf(std::string_view root) override;
-  Result<std::unique_ptr<FolderReader>> ListFolder(std::string_view folder) override;
+  Result<std::unique_ptr<FolderReader>> ListFolder(std::string_view folder, FolderDetail detail) override;
   Result<std::uint32_t> AttributesOf(std::string_view path) override;
   Status SetAttributes(std::string_view path, std::uint32_t attributes) override;
   Status RemoveFile(std::string_view path) override;
