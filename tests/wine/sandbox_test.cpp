@@ -29,7 +29,7 @@ TEST(Sandbox, NoReparsePointUnderTheUsersFolder) {
     const std::string folder = pending.back();
     pending.pop_back();
     ++folders;
-    auto reader = files.ListFolder(folder);
+    auto reader = files.ListFolder(folder, platform::FolderDetail::Full);
     ASSERT_TRUE(reader.has_value()) << folder;
     for (FolderEntry entry; (*reader)->Next(entry);) {
       const std::string path = JoinPath(folder, entry.name);
