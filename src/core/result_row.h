@@ -3,6 +3,7 @@
 // The window's result list and the CLI's output show the same rows.
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 namespace sw {
@@ -15,5 +16,11 @@ struct ResultRow {
 
   friend bool operator==(const ResultRow&, const ResultRow&) = default;
 };
+
+// The result list's sort order for a click on column `sortColumn`: negative, zero or
+// positive as `a` sorts before, with or after `b`. Columns compare as text, ignoring case;
+// on the Files page the Length column (2) compares as numbers, largest first, with equal
+// sizes (and a "-" on either side) left as they are for a stable sort.
+int ListView1Compare(const ResultRow& a, const ResultRow& b, int sortColumn, bool filesPageCurrent);
 
 }  // namespace sw

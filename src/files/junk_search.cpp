@@ -126,9 +126,10 @@ void JunkSearch::SearchShellFolder(bool wanted, int statusText, std::string_view
 
 void JunkSearch::SearchNavigatorCache() {
   const std::string version = ReadString(RootKey::LocalMachine, kNavigatorKey, "CurrentVersion");
+  // An empty version stays empty: no doubled backslash.
+  const std::string versionKey = version.empty() ? std::string() : AddTrailingBackslash(version);
   const std::string install =
-      ReadString(RootKey::LocalMachine, std::string(kNavigatorKey) + AddTrailingBackslash(version) + "Main\\",
-                 "Install Directory");
+      ReadString(RootKey::LocalMachine, std::string(kNavigatorKey) + versionKey + "Main\\", "Install Directory");
   if (install.size() > 3) {
     FindJunkFiles(AddTrailingBackslash(install) + "..\\Users\\default\\cache\\", kAnyDotted);
   }

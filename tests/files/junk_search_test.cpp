@@ -148,6 +148,16 @@ TEST_F(JunkSearchTest, FoldersNamedInTheRegistryAreSearchedWhole) {
   EXPECT_NE(std::find(sink_.statuses.begin(), sink_.statuses.end(), std::string(Text(111))), sink_.statuses.end());
 }
 
+TEST_F(JunkSearchTest, OtherBrowserCacheIsFoundThroughItsInstallFolder) {
+  ASSERT_TRUE(reg::RegWriteString(host_.registry(), RootKey::LocalMachine,
+                                  R"(Software\Netscape\Netscape Navigator\CurrentVersion)", "4.7 (en)"));
+  ASSERT_TRUE(reg::RegWriteString(host_.registry(), RootKey::LocalMachine,
+                                  R"(Software\Netscape\Netscape Navigator\4.7 (en)\Main\Install Directory)",
+                                  R"(D:\Netscape\Program)"));
+  host_.MakeFile(R"(D:\Netscape\Users\default\cache\page.htm)");
+  EXPECT_EQ(Find(), std::vector<std::string>{R"(D:\Netscape\Program\..\Users\default\cache\|page.htm)"});
+}
+
 class JunkSearchTwoDrives : public JunkSearchTest {
  protected:
   JunkSearchTwoDrives() : JunkSearchTest(platform::DriveType::Fixed) {}
