@@ -5,6 +5,10 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
+constexpr std::string_view kLastMessageNote =
+    "@echo * The last message \"Batch file missing, File not found\" is not an error message. It is generated when the "
+    "batch deletes itself.";
+
 constexpr std::string_view kHeader[] = {
     "cls",
     "@echo ---------------------------------------",
@@ -12,8 +16,7 @@ constexpr std::string_view kHeader[] = {
     "@echo ---------------------------------------",
     "@echo * Files to be deleted are deleted with this batch.",
     "@echo * If deleted, index.dat is recreated by the system with small size.",
-    "@echo * The last message \"Batch file missing, File not found\" is not an error message. It is generated when "
-    "the batch deletes itself.",
+    kLastMessageNote,
     "@echo ---------------------------------------",
     "@echo * Files to be deleted:",
 };

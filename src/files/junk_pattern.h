@@ -11,7 +11,7 @@ namespace sw::files {
 enum class MatchMode { Suffix, Contains };
 
 struct JunkPattern {
-  std::string pattern;  // upper case
+  std::string_view pattern;  // upper case
   MatchMode mode = MatchMode::Suffix;
 };
 

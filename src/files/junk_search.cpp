@@ -22,11 +22,11 @@ constexpr std::string_view kShellFoldersKey =
 constexpr std::string_view kNavigatorKey = "\\Software\\Netscape\\Netscape Navigator\\";
 
 // The categories searched on each drive's whole tree, in their order.
-const std::array<JunkPattern, 4> kDrivePatterns = {
+constexpr std::array<JunkPattern, 4> kDrivePatterns = {
     JunkPattern{".LNK", MatchMode::Suffix}, JunkPattern{".TMP", MatchMode::Suffix},
     JunkPattern{".~", MatchMode::Contains}, JunkPattern{".GID", MatchMode::Suffix}};
 // Whole folders: every file with a dot in its name.
-const std::array<JunkPattern, 1> kAnyDotted = {JunkPattern{".", MatchMode::Contains}};
+constexpr std::array<JunkPattern, 1> kAnyDotted = {JunkPattern{".", MatchMode::Contains}};
 
 constexpr int kProgressBase = 11;
 constexpr int kProgressPerDrive = 7;
@@ -46,9 +46,9 @@ class JunkSearch {
   void FindJunkFiles(std::string_view folder, std::span<const JunkPattern> patterns);
   // The row of a matched file, unless it is a working shortcut or listed already.
   std::optional<ResultRow> InsertFileToList(const std::string& folder, const platform::FolderEntry& entry);
-  [[nodiscard]] bool IsBrokenShortcut(const std::string& path);
+  [[nodiscard]] bool IsBrokenShortcut(const std::string& path) const;
   bool Visit(const platform::FolderEntry& entry);
-  std::string ReadString(RootKey root, std::string_view key, std::string_view value);
+  std::string ReadString(RootKey root, std::string_view key, std::string_view value) const;
   void Step(int steps = 1) { sink_.SetProgress(progress_ += static_cast<std::uint64_t>(steps)); }
 
   platform::Platform& platform_;
@@ -135,7 +135,7 @@ void JunkSearch::SearchNavigatorCache() {
   }
 }
 
-std::string JunkSearch::ReadString(RootKey root, std::string_view key, std::string_view value) {
+std::string JunkSearch::ReadString(RootKey root, std::string_view key, std::string_view value) const {
   reg::RegistryObject object(*platform_.registry, root);
   if (!object.OpenKey(key, false)) {
     return {};
@@ -199,7 +199,7 @@ std::optional<ResultRow> JunkSearch::InsertFileToList(const std::string& folder,
   return row;
 }
 
-bool JunkSearch::IsBrokenShortcut(const std::string& path) {
+bool JunkSearch::IsBrokenShortcut(const std::string& path) const {
   const std::string upperPath = ToUpperText(path);
   if (upperPath.find(":\\") == std::string::npos || upperPath.find("SYSTEM") != std::string::npos) {
     return false;

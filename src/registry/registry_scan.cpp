@@ -69,7 +69,11 @@ void RegistryScanner::ScanRegistryKey(RegKey& key, const std::string& path) {
     // Opened for writing too, as the removal will need it: a key we may not change is
     // not ours to clean.
     if (auto child = key.Open(name, RegAccess::ReadWrite)) {
-      const std::string childPath = path.empty() ? name : path + "\\" + name;
+      std::string childPath = path;
+      if (!childPath.empty()) {
+        childPath += '\\';
+      }
+      childPath += name;
       CheckKeyValues(**child, childPath);
       if (Stopped()) {
         return;
