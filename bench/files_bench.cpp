@@ -19,6 +19,7 @@
 #include <functional>
 #include <string>
 
+#include "bench_support.h"
 #include "files/junk_search.h"
 #include "platform/host/host_file_system.h"
 #include "platform/host/host_shell.h"
@@ -72,27 +73,6 @@ long long ReaddirWalk(const std::string& folder) {
   return entries;
 }
 
-class CountingSink final : public sw::EngineSink {
- public:
-  void ShowStatus(std::string_view) override {}
-  void SetProgressMax(std::uint64_t) override {}
-  void SetProgress(std::uint64_t) override {}
-  void AddRow(const sw::ResultRow&) override { ++rows; }
-  sw::Answer Ask(const sw::Message&) override { return sw::Answer::No; }
-  bool ShouldStop() override { return false; }
-  long long rows = 0;
-};
-
-double BestSeconds(const std::function<void()>& run) {
-  double best = 1e9;
-  for (int i = 0; i < 3; ++i) {
-    const auto start = Clock::now();
-    run();
-    best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-  }
-  return best;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -115,16 +95,16 @@ int main(int argc, char** argv) {
 
   long long entries = 0;
   ReaddirWalk(root.string());  // warms the cache
-  const double readdir = BestSeconds([&] { entries = ReaddirWalk(root.string()); });
-  CountingSink sink;
-  const double engine = BestSeconds([&] {
+  const double readdir = sw::bench::BestSeconds([&] { entries = ReaddirWalk(root.string()); });
+  sw::bench::CountingSink sink;
+  const double engine = sw::bench::BestSeconds([&] {
     sink.rows = 0;
     sw::files::FindFiles(platform, sink);
   });
   const std::string command = "find '" + root.string() +
                               "' \\( -iname '*.lnk' -o -iname '*.tmp' -o -iname '*.~*' -o -iname '*.gid' \\) "
                               ">/dev/null";
-  const double find = BestSeconds([&] {
+  const double find = sw::bench::BestSeconds([&] {
     if (std::system(command.c_str()) != 0) {
       std::fprintf(stderr, "find failed\n");
     }

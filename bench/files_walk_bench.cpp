@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "files/junk_search.h"
 #include "platform/platform.h"
 
@@ -81,27 +82,6 @@ long long BareWalk(const std::wstring& folder) {
   return entries;
 }
 
-class CountingSink final : public sw::EngineSink {
- public:
-  void ShowStatus(std::string_view) override {}
-  void SetProgressMax(std::uint64_t) override {}
-  void SetProgress(std::uint64_t) override {}
-  void AddRow(const sw::ResultRow&) override { ++rows; }
-  sw::Answer Ask(const sw::Message&) override { return sw::Answer::No; }
-  bool ShouldStop() override { return false; }
-  long long rows = 0;
-};
-
-double BestSeconds(const std::function<void()>& run) {
-  double best = 1e9;
-  for (int i = 0; i < 3; ++i) {
-    const auto start = Clock::now();
-    run();
-    best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-  }
-  return best;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -114,9 +94,9 @@ int wmain(int argc, wchar_t** argv) {
   auto platform = sw::platform::CreateSystemPlatform();
   long long entries = 0;
   BareWalk(L"C:\\");  // warms the caches
-  const double bare = BestSeconds([&] { entries = BareWalk(L"C:\\"); });
-  CountingSink sink;
-  const double engine = BestSeconds([&] {
+  const double bare = sw::bench::BestSeconds([&] { entries = BareWalk(L"C:\\"); });
+  sw::bench::CountingSink sink;
+  const double engine = sw::bench::BestSeconds([&] {
     sink.rows = 0;
     sw::files::FindFiles(platform, sink);
   });

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "platform/platform.h"
 #include "registry/registry_paths.h"
 #include "registry/registry_scan.h"
@@ -106,27 +107,6 @@ long long BareWalk(HKEY parent, const wchar_t* name) {
   return values;
 }
 
-class CountingSink final : public sw::EngineSink {
- public:
-  void ShowStatus(std::string_view) override {}
-  void SetProgressMax(std::uint64_t) override {}
-  void SetProgress(std::uint64_t) override {}
-  void AddRow(const sw::ResultRow&) override { ++rows; }
-  sw::Answer Ask(const sw::Message&) override { return sw::Answer::No; }
-  bool ShouldStop() override { return false; }
-  long long rows = 0;
-};
-
-double BestSeconds(const std::function<void()>& run) {
-  double best = 1e9;
-  for (int i = 0; i < 3; ++i) {
-    const auto start = Clock::now();
-    run();
-    best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-  }
-  return best;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -141,13 +121,13 @@ int wmain(int argc, wchar_t** argv) {
               std::chrono::duration<double>(Clock::now() - start).count());
 
   long long walked = 0;
-  const double bare = BestSeconds([&] { walked = BareWalk(HKEY_CURRENT_USER, kBenchKey); });
-  CountingSink sink;
-  const double scan = BestSeconds([&] {
+  const double bare = sw::bench::BestSeconds([&] { walked = BareWalk(HKEY_CURRENT_USER, kBenchKey); });
+  sw::bench::CountingSink sink;
+  const double scan = sw::bench::BestSeconds([&] {
     sink.rows = 0;
     sw::reg::ScanRegistrySubtree(platform, sink, sw::platform::RootKey::CurrentUser, "Software\\SweepwiseBench");
   });
-  const double query = BestSeconds([&] {
+  const double query = sw::bench::BestSeconds([&] {
     (void)platform.processes->ExecuteProgram("cmd.exe /c reg query HKCU\\Software\\SweepwiseBench /s >NUL", true, true);
   });
   const double values = static_cast<double>(walked);

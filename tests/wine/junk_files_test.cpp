@@ -19,6 +19,7 @@
 #include "platform/win32/shell.h"
 #include "platform/win32/system.h"
 #include "platform/win32/wide.h"
+#include "support/overridden_system.h"
 #include "support/recording_sink.h"
 #include "support/temp_folder.h"
 
@@ -26,26 +27,6 @@ namespace sw::files {
 namespace {
 
 using platform::win32::ToWide;
-
-// The real services, with the program folder a test chooses.
-class TestSystem final : public platform::System {
- public:
-  explicit TestSystem(std::string folder) : programFolder_(std::move(folder)) {}
-  platform::VersionRecord Version() override { return real_.Version(); }
-  bool IsAdmin() override { return false; }  // RunOnce goes to the test user's own hive
-  FileTime LocalTimeOf(FileTime utc) override { return real_.LocalTimeOf(utc); }
-  FileTime UtcTimeOf(FileTime local) override { return real_.UtcTimeOf(local); }
-  Result<std::string> ProgramFolder() override { return programFolder_; }
-  platform::DateTimeSeparators Separators() override { return real_.Separators(); }
-  std::string ShortDateText(const CalendarTime& time) override { return real_.ShortDateText(time); }
-  std::string LongTimeText(const CalendarTime& time) override { return real_.LongTimeText(time); }
-  std::optional<std::string> ToAnsi(std::string_view utf8) override { return real_.ToAnsi(utf8); }
-  std::string FromAnsi(std::string_view ansi) override { return real_.FromAnsi(ansi); }
-
- private:
-  platform::win32::Win32System real_;
-  std::string programFolder_;
-};
 
 // A shortcut made by the shell's own link object.
 void MakeShortcut(const std::string& shortcut, const std::string& target) {
@@ -69,7 +50,9 @@ class JunkFilesOnWine : public ::testing::Test {
     std::filesystem::create_directories(temp_.path() / "program");
     platform_.registry = std::make_unique<platform::win32::Win32Registry>();
     platform_.files = std::make_unique<platform::win32::Win32FileSystem>();
-    platform_.system = std::make_unique<TestSystem>(base_ + "program");
+    auto system = std::make_unique<test::OverriddenSystem>(base_ + "program");
+    system->admin = false;  // RunOnce goes to the test user's own hive
+    platform_.system = std::move(system);
     platform_.processes = std::make_unique<platform::win32::Win32Processes>();
     platform_.shell = std::make_unique<platform::win32::Win32Shell>();
   }

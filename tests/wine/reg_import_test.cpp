@@ -12,6 +12,7 @@
 #include "registry/registry_clean.h"
 #include "registry/registry_data.h"
 #include "registry/registry_paths.h"
+#include "support/overridden_system.h"
 #include "support/recording_sink.h"
 #include "support/registries.h"
 #include "support/temp_folder.h"
@@ -23,27 +24,6 @@ using platform::NamedRegValue;
 using platform::RegValue;
 using platform::RootKey;
 
-// The real services, with the version and program folder a test chooses.
-class TestSystem final : public platform::System {
- public:
-  platform::VersionRecord Version() override { return version; }
-  bool IsAdmin() override { return real_.IsAdmin(); }
-  FileTime LocalTimeOf(FileTime utc) override { return real_.LocalTimeOf(utc); }
-  FileTime UtcTimeOf(FileTime local) override { return real_.UtcTimeOf(local); }
-  Result<std::string> ProgramFolder() override { return programFolder; }
-  platform::DateTimeSeparators Separators() override { return real_.Separators(); }
-  std::string ShortDateText(const CalendarTime& time) override { return real_.ShortDateText(time); }
-  std::string LongTimeText(const CalendarTime& time) override { return real_.LongTimeText(time); }
-  std::optional<std::string> ToAnsi(std::string_view utf8) override { return real_.ToAnsi(utf8); }
-  std::string FromAnsi(std::string_view ansi) override { return real_.FromAnsi(ansi); }
-
-  platform::VersionRecord version{platform::kPlatformNt, 6, 1, 7601};
-  std::string programFolder;
-
- private:
-  platform::win32::Win32System real_;
-};
-
 Bytes Utf16(std::string_view text) {
   return EncodeRegText(text, true);
 }
@@ -51,9 +31,8 @@ Bytes Utf16(std::string_view text) {
 class RegImport : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto system = std::make_unique<TestSystem>();
+    auto system = std::make_unique<test::OverriddenSystem>(test::Utf8Of(temp_.path()));
     system_ = system.get();
-    system_->programFolder = test::Utf8Of(temp_.path());
     platform_.registry = std::make_unique<platform::win32::Win32Registry>();
     platform_.files = std::make_unique<platform::win32::Win32FileSystem>();
     platform_.system = std::move(system);
@@ -146,7 +125,7 @@ class RegImport : public ::testing::Test {
   }
 
   test::TempFolder temp_;
-  TestSystem* system_ = nullptr;
+  test::OverriddenSystem* system_ = nullptr;
   platform::Platform platform_;
   std::string key_;
 };
