@@ -39,7 +39,9 @@ class JunkSearch {
   JunkSearchOutcome Run(const JunkSearchOptions& options);
 
  private:
-  void SearchDrives();
+  // "c:\", "d:\", ... up to the first letter that is no fixed drive.
+  [[nodiscard]] std::vector<std::string> FixedDrives() const;
+  void SearchDrives(const std::vector<std::string>& drives);
   void SearchShellFolder(bool wanted, int statusText, std::string_view valueName);
   void SearchNavigatorCache();
   // Walks `folder` for the patterns; the rows of each pattern follow those of the one before.
@@ -64,16 +66,12 @@ class JunkSearch {
 JunkSearchOutcome JunkSearch::Run(const JunkSearchOptions& options) {
   sink_.ShowStatus(Text(109));
   sink_.ShowStatus(Text(114));
-  int drives = 0;
-  for (char letter = 'c';
-       letter <= 'z' && platform_.files->DriveTypeOf(std::string{letter, ':', '\\'}) == platform::DriveType::Fixed;
-       ++letter) {
-    ++drives;
-  }
-  sink_.SetProgressMax(kProgressBase + kProgressPerDrive * static_cast<std::uint64_t>(drives));
+  const std::vector<std::string> drives = FixedDrives();
+  const std::uint64_t progressMax = kProgressBase + kProgressPerDrive * static_cast<std::uint64_t>(drives.size());
+  sink_.SetProgressMax(progressMax);
   progress_ = 0;
   Step();
-  SearchDrives();
+  SearchDrives(drives);
   if (options.internetCache) {
     sink_.ShowStatus(Text(110));
     const std::string cache = ReadString(RootKey::CurrentUser, kShellFoldersKey, "Cache");
@@ -89,16 +87,24 @@ JunkSearchOutcome JunkSearch::Run(const JunkSearchOptions& options) {
   sink_.ProcessMessages();
   sink_.ShowStatus(std::string(Text(123)) + " " + std::to_string(found_.size()) + " " + std::string(Text(124)));
   sink_.ShowStatus(std::to_string(total_ / 1024) + "KBytes " + std::string(Text(72)));
-  sink_.SetProgress(kProgressBase + kProgressPerDrive * static_cast<std::uint64_t>(drives));
+  sink_.SetProgress(progressMax);
   return JunkSearchOutcome{total_, found_.size(), stopped_};
 }
 
-void JunkSearch::SearchDrives() {
+std::vector<std::string> JunkSearch::FixedDrives() const {
+  std::vector<std::string> drives;
   for (char letter = 'c'; letter <= 'z'; ++letter) {
-    const std::string drive{letter, ':', '\\'};
+    std::string drive{letter, ':', '\\'};
     if (platform_.files->DriveTypeOf(drive) != platform::DriveType::Fixed) {
-      break;  // fixed drives after a gap are not searched
+      break;  // fixed drives after a gap (a CD-ROM drive, a missing letter) are not searched
     }
+    drives.push_back(std::move(drive));
+  }
+  return drives;
+}
+
+void JunkSearch::SearchDrives(const std::vector<std::string>& drives) {
+  for (const auto& drive : drives) {
     sink_.ShowStatus(std::string(Text(115)) + " " + drive + " ...");
     FindJunkFiles(drive, kDrivePatterns);
     sink_.ProcessMessages();

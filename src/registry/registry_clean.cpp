@@ -59,26 +59,28 @@ void RegBackup::Add(std::string keyLine, std::optional<platform::NamedRegValue> 
   entries_.push_back(Entry{std::move(keyLine), std::move(value)});
 }
 
-RegFileText RegBackup::Render(platform::System& system) const {
-  for (const RegFileEncoding encoding : {RegFileEncoding::Ansi, RegFileEncoding::Unicode}) {
-    RegFileText file{{std::string(encoding == RegFileEncoding::Ansi ? kRegedit4Header : kRegedit5Header)}, encoding};
-    bool fits = true;
-    for (const auto& entry : entries_) {
-      fits = fits && (encoding == RegFileEncoding::Unicode || FitsAnsi(entry.keyLine, system));
-      file.lines.push_back(entry.keyLine);
-      if (entry.value) {
-        auto lines = ValueLines(*entry.value, encoding, DumpLayout::OneLine, system);
-        fits = fits && lines.has_value();
-        if (lines) {
-          file.lines.insert(file.lines.end(), lines->begin(), lines->end());
-        }
-      }
+std::optional<RegFileText> RegBackup::RenderAs(RegFileEncoding encoding, platform::System& system) const {
+  const bool ansi = encoding == RegFileEncoding::Ansi;
+  RegFileText file{{std::string(ansi ? kRegedit4Header : kRegedit5Header)}, encoding};
+  for (const auto& entry : entries_) {
+    if (ansi && !FitsAnsi(entry.keyLine, system)) {
+      return std::nullopt;
     }
-    if (fits) {
-      return file;
+    file.lines.push_back(entry.keyLine);
+    if (entry.value) {
+      auto lines = ValueLines(*entry.value, encoding, DumpLayout::OneLine, system);
+      if (!lines) {
+        return std::nullopt;
+      }
+      file.lines.insert(file.lines.end(), lines->begin(), lines->end());
     }
   }
-  return {};  // the Unicode form holds every line
+  return file;
+}
+
+RegFileText RegBackup::Render(platform::System& system) const {
+  auto ansi = RenderAs(RegFileEncoding::Ansi, system);
+  return ansi ? std::move(*ansi) : *RenderAs(RegFileEncoding::Unicode, system);  // that form holds every text
 }
 
 void BackupRegistryValue(RegBackup& backup, RegistryObject& object, std::string_view rootName, std::string_view keyPath,
@@ -161,13 +163,12 @@ RegistryCleanOutcome DeleteRegistry(std::vector<ResultRow>& list, bool backup, p
                                     RegistryObject& object, EngineSink& sink) {
   RegistryCleanOutcome outcome;
   if (std::any_of(list.begin(), list.end(), [](const ResultRow& row) { return row.checked; })) {
-    outcome.asked = true;
     if (Confirm(sink, std::string(Text(74)), "Warning", MessageKind::Warning)) {
       outcome = CleanRegistry(list, backup, platform, object, sink);
-      outcome.asked = true;
     } else {
       outcome.declined = true;
     }
+    outcome.asked = true;
   }
   if (outcome.backupError.empty()) {
     list.clear();

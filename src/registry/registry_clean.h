@@ -37,6 +37,9 @@ class RegBackup {
   [[nodiscard]] RegFileText Render(platform::System& system) const;
 
  private:
+  // The file in one encoding; nullopt when an 8-bit file cannot hold a line exactly.
+  [[nodiscard]] std::optional<RegFileText> RenderAs(RegFileEncoding encoding, platform::System& system) const;
+
   struct Entry {
     std::string keyLine;
     std::optional<platform::NamedRegValue> value;
