@@ -9,10 +9,17 @@ namespace {
 
 std::atomic<int> g_currentLanguage{kEnglish};
 
-// The table of a language; null where none exists.
+// The table of a language; null where none exists (Spanish and Polish have none).
 const LanguageTable* TableOf(int language) {
   switch (language) {
+    case kTurkish: return &TurkishTexts();
     case kEnglish: return &EnglishTexts();
+    case kFrench: return &FrenchTexts();
+    case kGerman: return &GermanTexts();
+    case kDutch: return &DutchTexts();
+    case kRomanian: return &RomanianTexts();
+    case kCatalan: return &CatalanTexts();
+    case kSlovak: return &SlovakTexts();
     default: return nullptr;
   }
 }

@@ -21,6 +21,13 @@ constexpr LanguageTable MakeLanguageTable(std::initializer_list<std::pair<int, s
   return table;
 }
 
+const LanguageTable& TurkishTexts();
 const LanguageTable& EnglishTexts();
+const LanguageTable& FrenchTexts();
+const LanguageTable& GermanTexts();
+const LanguageTable& DutchTexts();
+const LanguageTable& RomanianTexts();
+const LanguageTable& CatalanTexts();
+const LanguageTable& SlovakTexts();
 
 }  // namespace sw

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "core/product.h"
 
 namespace sw {
@@ -20,6 +23,35 @@ TEST(Language, EnglishTableHoldsTheNumberedTexts) {
   }
   EXPECT_TRUE(LanguageText(kEnglish, 98).ends_with(kVendorInfoMail));
   EXPECT_TRUE(LanguageText(kEnglish, 135).ends_with(kSupportPageUrl));
+}
+
+// Every table holds the English numbers, and only those, except the texts it is known to lack.
+TEST(Language, EveryTableFollowsTheEnglishNumbering) {
+  const struct {
+    int language;
+    std::vector<int> lacks;
+  } tables[] = {{kTurkish, {67, 129, 135, 136, 137, 138}},
+                {kFrench, {}},
+                {kGerman, {137, 138}},
+                {kDutch, {}},
+                {kRomanian, {}},
+                {kCatalan, {}},
+                {kSlovak, {}}};
+  for (const auto& [language, lacks] : tables) {
+    EXPECT_TRUE(HasLanguageTable(language)) << language;
+    for (int n = 0; n < kTextCount; ++n) {
+      const bool lacked = std::find(lacks.begin(), lacks.end(), n) != lacks.end();
+      const bool expected = !LanguageText(kEnglish, n).empty() && !lacked;
+      EXPECT_EQ(!LanguageText(language, n).empty(), expected) << "language " << language << ", text " << n;
+    }
+    // Addresses end their texts in every language, as in English.
+    if (!LanguageText(language, 135).empty()) {
+      EXPECT_TRUE(LanguageText(language, 135).ends_with(kSupportPageUrl)) << language;
+    }
+    EXPECT_TRUE(LanguageText(language, 98).ends_with(kVendorInfoMail)) << language;
+    EXPECT_NE(LanguageText(language, 115).find("<drive>"), std::string_view::npos) << language;
+    EXPECT_NE(LanguageText(language, 26), LanguageText(kEnglish, 26)) << language;  // translated, not copied
+  }
 }
 
 TEST(Language, MissingTablesAndNumbersReadAsEmpty) {
