@@ -9,6 +9,7 @@ set -uo pipefail
 prefix=$1
 shift
 fail() { echo "FAIL: $*" >&2; exit 1; }
+tools_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools" && pwd)"
 drive_c="$prefix/drive_c"
 tree="$drive_c/sweepwise-junk"
 outside="$prefix/sweepwise-outside"
@@ -58,4 +59,10 @@ for junk in report.tmp deep/unit1.~pas deep/er/help.gid "deep/two words.tmp" "de
   cmp -s "$original" "$drive_c/sweepwise-restored/sweepwise-junk/$junk" || fail "$junk did not come back byte for byte"
 done
 rm -f "$drive_c/$(tr '\\' '/' <<<"${archive#C:\\}")" "$drive_c/sweepwise/bin/clean.bat"
+# The batch runs once at the next logon, from the machine's RunOnce key (Wine's user is an
+# administrator); the entry goes again, or it would run at the prefix's next start.
+run_once='HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce'
+reg() { (SWEEPWISE_PREFIX="$prefix" && source "$tools_dir/wine-env.sh" && cd "$drive_c" && wine reg "$@" 2>/dev/null | tr -d '\r'); }
+reg query "$run_once" /v Sweepwise | grep -q -F 'C:\sweepwise\bin\clean.bat' || fail "no RunOnce entry for clean.bat"
+reg delete "$run_once" /v Sweepwise /f >/dev/null
 echo "files round trip: ok ($archive)"

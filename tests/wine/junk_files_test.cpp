@@ -19,6 +19,7 @@
 #include "platform/win32/shell.h"
 #include "platform/win32/system.h"
 #include "platform/win32/wide.h"
+#include "registry/registry_paths.h"
 #include "support/overridden_system.h"
 #include "support/recording_sink.h"
 #include "support/temp_folder.h"
@@ -55,6 +56,15 @@ class JunkFilesOnWine : public ::testing::Test {
     platform_.system = std::move(system);
     platform_.processes = std::make_unique<platform::win32::Win32Processes>();
     platform_.shell = std::make_unique<platform::win32::Win32Shell>();
+  }
+
+  // The RunOnce entry of a deletion would run this test's batch at the prefix's next start.
+  void TearDown() override {
+    constexpr const char* kRunOnce = R"(Software\Microsoft\Windows\CurrentVersion\RunOnce\Sweepwise)";
+    const auto batch = reg::RegReadString(*platform_.registry, platform::RootKey::CurrentUser, kRunOnce);
+    if (batch && EqualsNoCase(*batch, base_ + "program\\clean.bat")) {
+      (void)reg::RegDeleteValueAt(*platform_.registry, platform::RootKey::CurrentUser, kRunOnce);
+    }
   }
 
   std::string Make(std::string_view name, std::string_view contents = "junk") {
