@@ -264,26 +264,30 @@ Result<std::optional<RegFileText>> LoadRegFile(platform::FileSystem& files, plat
     }
     return bytes.error();
   }
-  const std::string_view raw(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-  RegFileText file;
-  if (raw.starts_with(kUtf16Bom)) {
-    std::u16string units((raw.size() - 2) / 2, u'\0');
-    for (std::size_t i = 0; i < units.size(); ++i) {
-      units[i] = static_cast<char16_t>((*bytes)[2 + 2 * i] | ((*bytes)[3 + 2 * i] << 8U));
-    }
-    file.lines = SplitLines(Utf16ToUtf8(units));
-    file.encoding = RegFileEncoding::Unicode;
-  } else {
-    file.lines = SplitLines(system.FromFileText(raw));
-  }
+  RegFileText file = ParseRegFile(AsText(*bytes), system);
   if (file.lines.empty()) {
     return std::optional<RegFileText>();
   }
   return std::optional<RegFileText>(std::move(file));
 }
 
-Status SaveRegFile(platform::FileSystem& files, platform::System& system, std::string_view path,
-                   const RegFileText& file) {
+RegFileText ParseRegFile(std::string_view bytes, platform::System& system) {
+  RegFileText file;
+  if (bytes.starts_with(kUtf16Bom)) {
+    std::u16string units((bytes.size() - 2) / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+      units[i] = static_cast<char16_t>(static_cast<std::uint8_t>(bytes[2 + 2 * i]) |
+                                       (static_cast<std::uint8_t>(bytes[3 + 2 * i]) << 8U));
+    }
+    file.lines = SplitLines(Utf16ToUtf8(units));
+    file.encoding = RegFileEncoding::Unicode;
+  } else {
+    file.lines = SplitLines(system.FromFileText(bytes));
+  }
+  return file;
+}
+
+std::string RegFileBytes(const RegFileText& file, platform::System& system) {
   std::string bytes;
   if (file.encoding == RegFileEncoding::Unicode) {
     bytes = kUtf16Bom;
@@ -297,7 +301,12 @@ Status SaveRegFile(platform::FileSystem& files, platform::System& system, std::s
       bytes += "\r\n";
     }
   }
-  return files.ReplaceWholeText(path, bytes);
+  return bytes;
+}
+
+Status SaveRegFile(platform::FileSystem& files, platform::System& system, std::string_view path,
+                   const RegFileText& file) {
+  return files.ReplaceWholeText(path, RegFileBytes(file, system));
 }
 
 }  // namespace sw::reg

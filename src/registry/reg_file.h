@@ -67,6 +67,10 @@ void ConvertToUnicode(RegFileText& file, platform::System& system);
 Result<std::optional<RegFileText>> LoadRegFile(platform::FileSystem& files, platform::System& system,
                                                std::string_view path);
 
+// A file's bytes as lines, and lines as a file's bytes, in the encodings above.
+RegFileText ParseRegFile(std::string_view bytes, platform::System& system);
+std::string RegFileBytes(const RegFileText& file, platform::System& system);
+
 // Writes the file whole (a temporary file renamed over the old one).
 Status SaveRegFile(platform::FileSystem& files, platform::System& system, std::string_view path,
                    const RegFileText& file);

@@ -8,24 +8,37 @@
 #include <iterator>
 
 #include "archive_harness.h"
+#include "reg_file_harness.h"
 #include "support/temp_folder.h"
 
 namespace sw::fuzz {
 namespace {
 
-TEST(FuzzCorpus, ArchiveSeedsListAndRestoreSafely) {
-  const std::filesystem::path corpus = std::filesystem::path(SWEEPWISE_SOURCE_DIR) / "fuzz/corpus/archive";
-  test::TempFolder root;
+// Runs `runCase` on every seed of a corpus folder; returns the number of seeds.
+template <class Case>
+int ReplayCorpus(std::string_view name, const std::filesystem::path& root, Case runCase) {
+  const std::filesystem::path corpus = std::filesystem::path(SWEEPWISE_SOURCE_DIR) / "fuzz/corpus" / name;
   int seeds = 0;
   for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
     std::ifstream in(entry.path(), std::ios::binary);
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     SCOPED_TRACE(entry.path().filename().string());
-    RunArchiveCase(bytes, root.path());  // aborts the test program on an escape
+    runCase(bytes, root);  // aborts the test program on a finding
     ++seeds;
   }
-  EXPECT_GE(seeds, 5);
+  return seeds;
+}
+
+TEST(FuzzCorpus, ArchiveSeedsListAndRestoreSafely) {
+  test::TempFolder root;
+  EXPECT_GE(ReplayCorpus("archive", root.path(), RunArchiveCase), 5);
   EXPECT_FALSE(std::filesystem::exists(root.path() / "c"));  // each case cleans up after itself
+}
+
+TEST(FuzzCorpus, RegFileSeedsReadWriteAndExtendSafely) {
+  test::TempFolder root;
+  EXPECT_GE(ReplayCorpus("regfile", root.path(), RunRegFileCase), 5);
+  EXPECT_FALSE(std::filesystem::exists(root.path() / "c"));
 }
 
 }  // namespace
