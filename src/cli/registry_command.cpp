@@ -43,6 +43,10 @@ int DeleteRegistry(CliContext& context, const GlobalOptions& options, bool backu
   }
   result.status = "Removed " + std::to_string(outcome.removed) + " of " + std::to_string(result.rows.size()) +
                   " values" + (outcome.backupFile.empty() ? std::string() : "; backup in " + outcome.backupFile);
+  if (!outcome.notBackedUp.empty()) {
+    return PrintFailure(context, options.json,
+                        std::to_string(outcome.notBackedUp.size()) + " values could not be backed up and stay", result);
+  }
   if (!outcome.keysNotOpened.empty()) {
     return PrintFailure(context, options.json,
                         std::to_string(outcome.keysNotOpened.size()) + " keys could not be opened", result);

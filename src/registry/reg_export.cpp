@@ -85,6 +85,9 @@ std::optional<std::vector<std::string>> BlockValueLines(const std::vector<NamedR
                                                         RegFileEncoding encoding, platform::System& system) {
   std::vector<std::string> lines;
   for (const auto& value : values) {
+    if (!IsWritableName(value.name)) {
+      continue;  // no .reg file can name it, so none can restore it either
+    }
     auto valueLines = ValueLines(value, encoding, DumpLayout::Wrapped, system);
     if (!valueLines) {
       return std::nullopt;

@@ -171,6 +171,10 @@ std::string ValueDeletionLine(std::string_view valueName) {
   return (valueName.empty() ? std::string("@") : "\"" + EscapeRegString(valueName) + "\"") + "=-";
 }
 
+bool IsWritableName(std::string_view name) {
+  return name.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
 bool FitsAnsi(std::string_view line, platform::System& system) {
   return system.ToAnsi(line).has_value();
 }
@@ -178,7 +182,7 @@ bool FitsAnsi(std::string_view line, platform::System& system) {
 std::optional<std::vector<std::string>> ValueLines(const platform::NamedRegValue& value, RegFileEncoding encoding,
                                                    DumpLayout layout, platform::System& system) {
   const bool ansi = encoding == RegFileEncoding::Ansi;
-  if (ansi && !FitsAnsi(value.name, system)) {
+  if (!IsWritableName(value.name) || (ansi && !FitsAnsi(value.name, system))) {
     return std::nullopt;
   }
   const std::string name = (value.name.empty() ? std::string("@") : "\"" + EscapeRegString(value.name) + "\"") + "=";

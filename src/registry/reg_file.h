@@ -49,9 +49,14 @@ std::string ValueDeletionLine(std::string_view valueName);
 // How dumps are laid out: wrapped lines ("," and "\" after every 25th byte) or one line.
 enum class DumpLayout { Wrapped, OneLine };
 
+// Whether a value or key name can stand in a .reg file at all: the file is read line by
+// line, so a name holding a line break or a zero has no form the registry editor reads back.
+[[nodiscard]] bool IsWritableName(std::string_view name);
+
 // The line(s) of one value: "name"="text", "name"=dword:0000000A, "name"=hex:..,
 // "name"=hex(N):.. ; "@" names the default value. nullopt when the value cannot be written
-// exactly in an 8-bit file (a name or text outside the code page, an odd-sized string).
+// exactly in an 8-bit file (a name or text outside the code page, an odd-sized string), or
+// in no file at all (a name that is not IsWritableName).
 std::optional<std::vector<std::string>> ValueLines(const platform::NamedRegValue& value, RegFileEncoding encoding,
                                                    DumpLayout layout, platform::System& system);
 

@@ -130,11 +130,20 @@ RegistryCleanOutcome CleanRegistry(const std::vector<ResultRow>& rows, bool back
       continue;
     }
     if (backup) {
+      if (!IsWritableName(entry.keyPath) || !IsWritableName(rows[i].columns[1])) {
+        outcome.notBackedUp.push_back(rows[i].columns[0] + " " + rows[i].columns[1]);
+        continue;  // a backup cannot hold it, so it stays
+      }
       BackupRegistryValue(backupFile, object, entry.rootName, entry.keyPath, rows[i].columns[1]);
     }
     removals.push_back(Removal{entry.root, std::move(entry.keyPath), rows[i].columns[1]});
   }
   ReportKeysNotOpened(sink, outcome.keysNotOpened);
+  if (!outcome.notBackedUp.empty()) {
+    sink.Ask(Message{std::to_string(outcome.notBackedUp.size()) +
+                         " values have names a registry file cannot hold; they were not backed up and stay.",
+                     "Warning", MessageKind::Warning, MessageButtons::Ok});
+  }
 
   // Only a backup that is complete on disk allows the first deletion.
   if (backup) {

@@ -62,8 +62,9 @@ struct RegistryCleanOutcome {
   bool declined = false;  // and answered No
   int removed = 0;        // values deleted
   std::vector<std::string> keysNotOpened;
-  std::string backupFile;   // the file written, when a backup was asked for
-  std::string backupError;  // why the backup failed; then nothing was deleted
+  std::vector<std::string> notBackedUp;  // rows kept: a .reg file cannot name their value
+  std::string backupFile;                // the file written, when a backup was asked for
+  std::string backupError;               // why the backup failed; then nothing was deleted
 };
 
 // Removes the checked rows' values, keeping a backup when asked.

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/text.h"
+#include "registry/registry_object.h"
 #include "registry/registry_paths.h"
 #include "support/host_platform.h"
 
@@ -80,6 +81,16 @@ TEST_F(RegExportTest, TextOutsideTheCodePageTurnsTheFileUnicode) {
   EXPECT_EQ(units,
             u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\B]\r\n\"z\"=\"\u0416\"\r\n"
             u"\r\n[HKEY_CURRENT_USER\\Software\\A]\r\n\"e\"=\"caf\u00e9\"\r\n");
+}
+
+TEST_F(RegExportTest, ValueNoRegistryFileCanNameIsLeftOut) {
+  ASSERT_TRUE(RegWriteString(host_.registry(), RootKey::CurrentUser, "Software\\A\\v", "x"));
+  RegistryObject object(host_.registry());
+  ASSERT_TRUE(object.OpenKey("Software\\A", false));
+  ASSERT_TRUE(object.WriteString("a\r\nb", "y"));
+  ASSERT_TRUE(object.WriteString("\xD0\x96\n", "y"));  // in the Unicode form neither
+  ASSERT_TRUE(Export("Software\\A"));
+  EXPECT_EQ(FileLines(), (Lines{"REGEDIT4", "", "[HKEY_CURRENT_USER\\Software\\A]", R"("v"="x")"}));
 }
 
 TEST_F(RegExportTest, UnwritableFileReportsTheError) {

@@ -161,6 +161,23 @@ TEST_F(RegistryCleanTest, FailedBackupDeletesNothingAndKeepsTheRows) {
   EXPECT_EQ(sink_.questions.back().kind, MessageKind::Error);
 }
 
+TEST_F(RegistryCleanTest, ValueNoRegistryFileCanNameIsKeptWhenABackupIsAsked) {
+  RegistryObject object(host_.registry());
+  ASSERT_TRUE(object.OpenKey("Software\\T", false));
+  ASSERT_TRUE(object.WriteString("two\nlines", R"(C:\Gone\x.exe)"));
+  list_ = {Row("HKEY_CURRENT_USER: Software\\T", "two\nlines"), Row("HKEY_CURRENT_USER: Software\\T", "old")};
+  const RegistryCleanOutcome outcome = Delete(true);
+  EXPECT_EQ(outcome.notBackedUp.size(), 1U);
+  EXPECT_EQ(outcome.removed, 1);
+  EXPECT_TRUE(object.ValueExists("two\nlines"));
+  EXPECT_EQ(BackupLines("regbackup000.reg"),
+            (Lines{"REGEDIT4", "[HKEY_CURRENT_USER\\Software\\T]", R"("old"="C:\\Old\\app.exe")"}));
+
+  list_ = {Row("HKEY_CURRENT_USER: Software\\T", "two\nlines")};
+  EXPECT_EQ(Delete(false).removed, 1);  // without a backup there is nothing to hold it
+  EXPECT_FALSE(object.ValueExists("two\nlines"));
+}
+
 TEST_F(RegistryCleanTest, KeyThatDoesNotOpenIsReportedAndTheOthersAreHandled) {
   list_.insert(list_.begin(), Row("HKEY_CURRENT_USER: Software\\Gone", "v"));
   const RegistryCleanOutcome outcome = Delete(true);
