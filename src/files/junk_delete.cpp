@@ -70,10 +70,12 @@ bool FileDeletion::Backup(int& backupCounter) {
     if (list_[i].checked) {
       const std::string path = FullPathOfRow(list_[i]);
       (void)files.SetAttributes(path, platform::kAttrArchive);
-      // A file another program holds without letting us read it cannot go into the backup.
-      if (files.OpenForReading(path, platform::ReadSharing::AllowWriters)) {
+      // A file another program holds without letting us read it cannot go into the backup;
+      // one that is gone already needs no backup (the deletion finds it gone).
+      const auto reader = files.OpenForReading(path, platform::ReadSharing::AllowWriters);
+      if (reader) {
         backupList.push_back(path);
-      } else {
+      } else if (!IsNotFound(reader.error())) {
         kept_[i] = true;
         ++outcome.keptUnreadable;
       }

@@ -131,10 +131,16 @@ TEST_F(JunkDeleteTest, DecliningOrNothingCheckedChangesNothing) {
 }
 
 TEST_F(JunkDeleteTest, FileGoneAlreadyCountsAsDeleted) {
-  std::filesystem::remove(host_.Host(R"(C:\a\one.tmp)"));
-  const FileDeleteOutcome outcome = Delete(false);
-  EXPECT_EQ(outcome.deleted, 3);
-  EXPECT_EQ(outcome.queued, 0);
+  for (const bool backup : {false, true}) {
+    list_.clear();
+    SetUp();  // the files and rows again
+    std::filesystem::remove(host_.Host(R"(C:\a\one.tmp)"));
+    const FileDeleteOutcome outcome = Delete(backup);
+    EXPECT_EQ(outcome.deleted, 3) << backup;
+    EXPECT_EQ(outcome.queued, 0) << backup;
+    EXPECT_EQ(outcome.keptUnreadable, 0) << backup;
+    EXPECT_EQ(list_.size(), 1U) << backup;  // only the unchecked row
+  }
 }
 
 TEST(CleanBatch, LinesNameExactlyOneFile) {
