@@ -23,9 +23,6 @@
 
 namespace sw::files {
 
-// The language texts of the result list's column headings on this page.
-inline constexpr std::array<int, 4> kFileColumnTexts = {28, 29, 30, 31};
-
 inline constexpr int kImageFile = 0;
 inline constexpr int kImageBrokenShortcut = 3;
 

@@ -12,7 +12,6 @@
 // is passed over with its subtree. Stop (the sink's ShouldStop, asked at every examined
 // value and subkey) ends the walk; the rows found so far stay.
 
-#include <array>
 #include <string>
 
 #include "core/engine_sink.h"
@@ -20,9 +19,6 @@
 #include "platform/platform.h"
 
 namespace sw::reg {
-
-// The language texts of the result list's column headings on this page.
-inline constexpr std::array<int, 4> kRegistryColumnTexts = {68, 69, 70, 31};
 
 // The key date of a row: "mm/dd/yyyy hh:mmAM" (the 12-hour clock, "AM" or "PM" right after
 // the minutes) with the system's separators in place of "/" and ":". The time is shown as
