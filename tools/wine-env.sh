@@ -8,8 +8,9 @@ fi
 export WINEPREFIX="$SWEEPWISE_PREFIX"
 export WINEARCH=win64
 export WINEDEBUG=-all
-# No Mono or Gecko prompts, and no menu entries or file associations written into $HOME.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# No Mono or Gecko prompts, no menu entries or file associations written into $HOME, and no
+# web address or mail link handed to the host's browser (winebrowser would call xdg-open).
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winebrowser.exe=d"
 # Wine links the profile folders to folders of $HOME when it creates a prefix; with HOME
 # inside the sandbox, even that could not reach the user's own files.
 export HOME="$SWEEPWISE_PREFIX/home"

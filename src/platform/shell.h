@@ -1,5 +1,5 @@
 #pragma once
-// The shell's objects the program uses: shortcut (.lnk) files.
+// The shell's services the program uses: shortcut (.lnk) files and opening documents.
 
 #include <string>
 #include <string_view>
@@ -19,6 +19,10 @@ class Shell {
   // The target path of the shortcut file at `path` (its network form when it has one), or
   // kUnresolvedLink when the file is no shortcut the shell can load.
   virtual std::string ResolveLink(std::string_view path) = 0;
+
+  // Opens a document, web address or "mailto:" address with the program the user chose for
+  // it (the shell's "open" verb); false when nothing could open it.
+  virtual bool OpenDocument(std::string_view target) = 0;
 };
 
 }  // namespace sw::platform

@@ -3,6 +3,7 @@
 #include <windows.h>
 // windows.h first: the shell headers build on it.
 #include <objidl.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include "platform/win32/handles.h"
@@ -48,6 +49,13 @@ std::string Win32Shell::ResolveLink(std::string_view path) {
     return std::string(kUnresolvedLink);
   }
   return FromWide(target);
+}
+
+bool Win32Shell::OpenDocument(std::string_view target) {
+  // ShellExecute answers a number above 32 for success.
+  const auto result = reinterpret_cast<INT_PTR>(
+      ::ShellExecuteW(nullptr, L"open", ToWide(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  return result > 32;
 }
 
 }  // namespace sw::platform::win32

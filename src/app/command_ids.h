@@ -1,0 +1,50 @@
+#pragma once
+// The command identifiers of the main window's toolbar, menus and buttons, and its window
+// class. Shared with the programs that drive the window from outside (tests, screenshots).
+
+namespace sw::app {
+
+inline constexpr const wchar_t* kMainWindowClass = L"SweepwiseMainWindow";
+// A window property set once the start is over and the window is in the tray.
+inline constexpr const wchar_t* kResidentProperty = L"Sweepwise.Resident";
+
+enum CommandId : unsigned {
+  // Toolbar buttons.
+  kCmdDosyalar = 100,  // tbtDosyalar
+  kCmdSistemKayit,     // tbtSistemKayit
+  kCmdMemory,          // tbtMemory
+  kCmdSoftware,        // tbtSoftware
+  kCmdAdvanced,        // tbtAdvanced
+  kCmdResources,       // tbtResources
+  kCmdFolders,         // tbtFolders
+  kCmdInformation,     // tbtInformation
+  kCmdHelp,            // tbtHelp
+  kCmdSupport,         // tbtSupport
+  kCmdRestore,         // tbtRestore
+  kCmdBackup,          // tbtBackup
+
+  // Main menu.
+  kCmdMonitor1 = 200,
+  kCmdCpu1,
+  kCmdDrive1,
+  kCmdMemory1,
+  kCmdFolderUsage,
+  kCmdAbout1,
+  kCmdHelp1,
+  kCmdSupport1,
+  kCmdLanguageFirst = 220,  // Turkish1 ... Slovak1: kCmdLanguageFirst + language number
+
+  // Tray menu.
+  kCmdShow1 = 300,
+  kCmdHide1,
+  kCmdExit1,
+
+  // Command panel and pages.
+  kCmdBul = 400,  // btnBul, Find
+  kCmdSil,        // btnSil, Delete
+  kCmdRefresh,    // btnRefresh
+  kCmdStop,       // btnStop
+  kCmdUpdate,     // btnUpdate
+};
+
+}  // namespace sw::app

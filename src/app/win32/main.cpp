@@ -1,0 +1,98 @@
+// The program entry of sweepwise.exe: one instance, the splash while the main window is
+// made, then the tray and the message loop.
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "app/command_ids.h"
+#include "app/program_registration.h"
+#include "app/win32/main_window.h"
+#include "app/win32/single_instance.h"
+#include "app/win32/splash_window.h"
+#include "platform/platform.h"
+
+namespace {
+
+using sw::app::win32::Utf8;
+
+std::wstring ModulePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+std::string FirstArgument() {
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::string first = arguments != nullptr && count > 1 ? Utf8(arguments[1]) : std::string();
+  LocalFree(arguments);
+  return first;
+}
+
+// Lets the splash paint before the slower start-up work begins.
+void ProcessPendingMessages() {
+  MSG message{};
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+int RunMessageLoop(HWND mainWindow) {
+  MSG message{};
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (IsDialogMessageW(mainWindow, &message)) {
+      continue;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  using namespace sw::app::win32;
+  const std::string exePath = Utf8(ModulePath());
+  // A second instance ends here, before it makes any window: the first one is resident.
+  const SingleInstance instance(Wide(sw::app::ApplicationTitle(exePath)));
+  if (!instance.isFirst()) {
+    return 0;
+  }
+
+  AppEnvironment environment;
+  environment.exePath = exePath;
+  environment.programDir = exePath.substr(0, exePath.find_last_of('\\'));
+  environment.firstArgument = FirstArgument();
+  sw::platform::Platform platform = sw::platform::CreateSystemPlatform();
+  environment.platform = &platform;
+
+  auto splash = std::make_unique<SplashWindow>();
+  if (environment.firstArgument != "-splash" && splash->Create()) {
+    splash->Show();
+  }
+  ProcessPendingMessages();
+
+  MainWindow window(environment);
+  if (!window.Create()) {
+    MessageBoxW(nullptr, L"The main window could not be created.", L"QZ Sweepwise Pro", MB_OK | MB_ICONERROR);
+    return 1;
+  }
+  splash.reset();
+  // The news sign-up is offered here once the online services exist.
+  window.HideToTray();
+  // Tells the programs that drive Sweepwise from outside (tests, screenshots) that the start
+  // is over and the window waits in the tray.
+  SetPropW(window.hwnd(), sw::app::kResidentProperty, reinterpret_cast<HANDLE>(1));
+  return RunMessageLoop(window.hwnd());
+}

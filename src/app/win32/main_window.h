@@ -1,0 +1,169 @@
+#pragma once
+// TForm1, the main window: toolbar pages, header, result panel, the two tab controls, the
+// command panel and the tray icon. It owns every page for the life of the process.
+//
+// The window's code is split by concern: main_window.cpp (life cycle: FormCreate,
+// FormClose, tray), main_window_controls.cpp (making and placing the controls),
+// main_window_pages.cpp (page commands, headers, tabs), main_window_language.cpp
+// (ApplyLanguage and the language menu).
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/captions.h"
+#include "app/language_choice.h"
+#include "app/page_headers.h"
+#include "app/settings_file.h"
+#include "app/win32/gdi.h"
+#include "app/win32/panel.h"
+#include "app/win32/tray_icon.h"
+#include "app/win32/window.h"
+#include "platform/platform.h"
+
+namespace sw::app::win32 {
+
+// What the program entry hands to the window.
+struct AppEnvironment {
+  platform::Platform* platform = nullptr;
+  std::string exePath;         // full path of the running program
+  std::string programDir;      // ProgramDir: its folder, without a trailing backslash
+  std::string firstArgument;   // "-splash", "-shortcut" or anything else
+};
+
+// The areas stacked in the work panel; one is in front.
+enum class Area { kResults, kSystem, kInformation, kTweaks };
+
+class MainWindow : public Window {
+ public:
+  explicit MainWindow(AppEnvironment environment);
+  ~MainWindow() override;
+
+  // Creates the (hidden) window; FormCreate runs as part of it.
+  bool Create();
+
+  // The tray residence: hide into the tray, and Show1Click.
+  void HideToTray();
+  void Show1Click();
+  void Exit1Click();
+
+  // Runs a command as its toolbar button, menu item or button would.
+  void RunCommand(unsigned commandId);
+
+  // State for the tests and the program entry.
+  [[nodiscard]] const Settings& settings() const { return settings_; }
+  [[nodiscard]] const LanguageState& language() const { return language_; }
+  [[nodiscard]] const PageView& pageView() const { return view_; }
+  [[nodiscard]] Area frontArea() const { return frontArea_; }
+  [[nodiscard]] bool trayIconAdded() const { return tray_ && tray_->added(); }
+  [[nodiscard]] HWND Control(std::string_view name) const;
+  [[nodiscard]] bool IsToolbarButtonPressed(unsigned commandId) const;
+  [[nodiscard]] int ActiveTab(std::string_view tabControl) const;
+  // What the window shows in a caption, hint, column heading or tab right now.
+  [[nodiscard]] std::string ReadSlot(const CaptionAssignment& assignment) const;
+  [[nodiscard]] std::string StatusText() const;
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  // main_window.cpp
+  void FormCreate();
+  void FormShow();
+  bool FormClose();  // true when the window may be destroyed
+  void ReadVersionLabel();
+  void ApplySettings();
+  void RegisterInRegistry();
+  void OnTrayMessage(WPARAM wParam, LPARAM lParam);
+  void OnCommand(unsigned id);
+  LRESULT OnNotify(const NMHDR& header);
+  void btnStopClick() { stopRequested_ = true; }
+
+  // main_window_controls.cpp
+  void CreateControls();
+  void CreateMenus();
+  void CreateToolbar();
+  void CreateResultPanel(HWND parent);
+  void CreateSystemTabs(HWND parent);
+  void CreateInformationTabs(HWND parent);
+  void CreateCommandPanel(HWND parent);
+  HWND AddControl(std::string_view name, const wchar_t* className, std::string_view text, DWORD style, HWND parent,
+                  unsigned id = 0);
+  Panel& AddPanel(std::string_view name, HWND parent, COLORREF color);
+  void AddHint(std::string_view name);
+  void ApplyFonts();
+  void Layout();
+  void LayoutResultPanel(const RECT& area);
+  void LayoutCommandButtons();
+  void LayoutTabPages(std::string_view tabControl, const std::vector<std::string_view>& pages);
+  void FormResize();
+  void RoundedBorders(std::string_view control, int radius);
+  void OnDpiChanged(UINT dpi, const RECT& suggested);
+
+  // main_window_pages.cpp
+  void btnMonitorClick(std::string_view sender);
+  void RenderPageView();
+  void BringToFront(Area area);
+  void SetCommandVisible(std::string_view name, bool visible);
+  void PressToolbarButton(unsigned commandId);
+  void ActivateListPage(std::string_view sender);
+  void tbtDosyalarClick(std::string_view sender);
+  void tbtSistemKayitClick(std::string_view sender);
+  void rbtSoftwareClick(std::string_view sender);
+  void rbtHafizaClick(std::string_view sender);
+  void rbtTweaksClick();
+  void btnResourcesClick();
+  void SelectTab(std::string_view tabControl, int index);
+  void pnlSystemTabChanged();
+  void pnlAboutTabChanged();
+  void OpenSupportPage();
+  void OpenHelpFile();
+  void SetStatusText(std::string_view text);
+
+  // main_window_language.cpp
+  void ApplyLanguage();
+  void LanguageItemClick(int language);
+  void WriteSlot(const CaptionAssignment& assignment, std::string_view text);
+  void SetHint(std::string_view name, std::string_view text);
+  [[nodiscard]] std::string HintOf(std::string_view name) const;
+  const wchar_t* HintForTooltip(const NMHDR& header);
+
+  AppEnvironment env_;
+  Settings settings_;
+  LanguageState language_;
+  PageView view_;
+  Area frontArea_ = Area::kResults;
+
+  // Process-wide flags of the running program.
+  bool exitRequested_ = false;
+  bool stopRequested_ = false;
+  bool clearWithoutAsking_ = false;
+  bool diskAfterClean_ = false;
+  bool memAfterRegain_ = false;
+  std::string lastPageSender_;
+
+  UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+  std::map<std::string, HWND, std::less<>> controls_;
+  std::map<std::string, std::unique_ptr<Panel>, std::less<>> panels_;
+  std::map<std::string, std::string, std::less<>> hints_;
+  std::wstring tooltipText_;
+  struct MenuSlot {
+    HMENU menu;
+    UINT position;
+  };
+  std::map<std::string, MenuSlot, std::less<>> menuItems_;
+  HMENU languageMenu_ = nullptr;
+  std::map<unsigned, std::string> toolbarButtonNames_;
+  HWND toolbar_ = nullptr;
+  HWND tooltips_ = nullptr;
+  UniqueImageList toolbarImages_;
+  UniqueGdiObject font_;
+  UniqueGdiObject titleFont_;
+  UniqueGdiObject boldFont_;
+  UniqueIcon appIcon_;
+  std::unique_ptr<TrayIcon> tray_;
+};
+
+}  // namespace sw::app::win32

@@ -1,0 +1,292 @@
+// Page commands: which area comes forward, the page header, the command buttons, the tabs.
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "app/command_ids.h"
+#include "app/win32/dpi.h"
+#include "app/win32/main_window.h"
+#include "core/language.h"
+#include "core/product.h"
+#include "core/win_path.h"
+#include "registry/windows_version.h"
+
+namespace sw::app::win32 {
+namespace {
+
+constexpr std::array kOptionBoxes{"chkIntCache", "chkIntCookies", "chkRecent", "chkIntHistory"};
+
+// The vendor's web server: the support page and the mail address of the About tabs.
+constexpr std::string_view kSupportPage = "https://www.orvanta.example/qz/untsupport.php3?fversion=510";
+
+}  // namespace
+
+void MainWindow::btnMonitorClick(std::string_view sender) {
+  const MonitorRow* row = ApplyMonitorClick(view_, sender);
+  RenderPageView();
+  if (row != nullptr && row->resultPanelToFront) {
+    BringToFront(Area::kResults);
+  }
+}
+
+// Shows exactly what the page view says.
+void MainWindow::RenderPageView() {
+  for (const char* name : kOptionBoxes) {
+    EnableWindow(Control(name), view_.optionsEnabled ? TRUE : FALSE);
+  }
+  SendMessageW(toolbar_, TB_ENABLEBUTTON, kCmdBackup, view_.backupEnabled ? TRUE : FALSE);
+  SetText(Control("lblCleanType"), view_.title);
+  SetText(Control("lblCleanTypeDesc"), view_.description);
+  SetCommandVisible("pnlCommands", view_.commandsShown);
+  SetCommandVisible("btnRefresh", view_.refreshShown);
+  SetCommandVisible("btnBul", view_.findShown);
+  SetCommandVisible("btnSil", view_.deleteShown);
+  if (GetText(Control("btnSil")) != view_.deleteCaption) {
+    SetText(Control("btnSil"), view_.deleteCaption);
+    InvalidateRect(Control("btnSil"), nullptr, TRUE);
+  }
+  SetCommandVisible("pnlBottom", view_.headerShown);
+  SetCommandVisible("fpnlTweakLabel", view_.tweakHeaderShown);
+  LayoutCommandButtons();
+}
+
+void MainWindow::SetCommandVisible(std::string_view name, bool visible) {
+  ShowWindow(Control(name), visible ? SW_SHOW : SW_HIDE);
+}
+
+void MainWindow::BringToFront(Area area) {
+  frontArea_ = area;
+  const std::array<std::pair<const char*, Area>, 4> areas{{{"pnlSilinecekler", Area::kResults},
+                                                           {"pnlSystem", Area::kSystem},
+                                                           {"pnlAbout", Area::kInformation},
+                                                           {"pcTweaks", Area::kTweaks}}};
+  for (const auto& [name, which] : areas) {
+    SetCommandVisible(name, which == area);
+  }
+}
+
+void MainWindow::PressToolbarButton(unsigned commandId) {
+  SendMessageW(toolbar_, TB_CHECKBUTTON, commandId, TRUE);
+}
+
+bool MainWindow::IsToolbarButtonPressed(unsigned commandId) const {
+  return SendMessageW(toolbar_, TB_ISBUTTONCHECKED, commandId, 0) != 0;
+}
+
+// The steps the Files and Registry pages share: the list's columns, Find and Delete with
+// their hints, the result panel forward, captions, an empty status and the header.
+void MainWindow::ActivateListPage(std::string_view sender) {
+  lastPageSender_ = sender;
+  HWND list = Control("ListView1");
+  for (int column = 0; column < 4; ++column) {
+    ListView_SetColumnWidth(list, column, Scale(133, dpi_));
+  }
+  view_.refreshShown = false;
+  SetHint("btnBul", Text(107));
+  SetHint("btnSil", Text(108));
+  view_.findShown = true;
+  view_.deleteShown = true;
+  EnableWindow(Control("btnBul"), TRUE);
+  BringToFront(Area::kResults);
+  ApplyLanguage();
+  SetStatusText("");
+  btnMonitorClick(sender);
+}
+
+void MainWindow::tbtDosyalarClick(std::string_view sender) {
+  ActivateListPage(sender);
+}
+
+void MainWindow::tbtSistemKayitClick(std::string_view sender) {
+  ActivateListPage(sender);
+  view_.optionsEnabled = false;
+  RenderPageView();
+  SendMessageW(toolbar_, TB_ENABLEBUTTON, kCmdBackup, TRUE);
+  SendMessageW(toolbar_, TB_CHECKBUTTON, kCmdBackup, TRUE);
+}
+
+void MainWindow::rbtSoftwareClick(std::string_view sender) {
+  lastPageSender_ = sender;
+  SetHint("btnBul", Text(102));
+  SetHint("btnSil", Text(103));
+  EnableWindow(Control("btnBul"), TRUE);
+  BringToFront(Area::kResults);
+  SetStatusText("");
+  btnMonitorClick(sender);
+  view_.optionsEnabled = false;
+  RenderPageView();
+}
+
+// The Memory page lives on the system tab control's third tab.
+void MainWindow::rbtHafizaClick(std::string_view sender) {
+  BringToFront(Area::kSystem);
+  if (ActiveTab("pnlSystem") != 2) {
+    TabCtrl_SetCurSel(Control("pnlSystem"), 2);
+    for (const auto& page : {"pnlCpu", "pnlDisk", "pnlMemory", "pnlPie"}) {
+      SetCommandVisible(page, std::string_view(page) == "pnlMemory");
+    }
+  }
+  ApplyLanguage();
+  SetStatusText("");
+  btnMonitorClick(sender);
+  view_.optionsEnabled = false;
+  RenderPageView();
+}
+
+// The tweaks page: its list comes with the tweak catalogue; the page, its title and its
+// Apply button exist from now on.
+void MainWindow::rbtTweaksClick() {
+  for (const char* name : kOptionBoxes) {
+    Button_SetCheck(Control(name), BST_UNCHECKED);
+  }
+  SendMessageW(toolbar_, TB_CHECKBUTTON, kCmdBackup, TRUE);
+  view_.findShown = false;
+  view_.refreshShown = false;
+  view_.commandsShown = true;
+  view_.deleteShown = true;
+  view_.deleteCaption = "Apply          ";
+  view_.headerShown = false;
+  view_.tweakHeaderShown = true;
+  RenderPageView();
+  EnableWindow(Control("btnSil"), TRUE);
+  SetHint("btnBul", "Apply advanced tasks selected above");
+  SetHint("btnSil", "Apply advanced tasks selected above");
+  SetHint("tbtRestore", "Restore all tasks performed to previous states before installing " + std::string(kProductName));
+  SetText(Control("lblTweaklabel"),
+          "Advanced settings for " +
+              reg::WindowsVersionName(env_.platform->system->Version(), *env_.platform->registry));
+  BringToFront(Area::kTweaks);
+  SetStatusText("");
+}
+
+void MainWindow::btnResourcesClick() {
+  BringToFront(Area::kSystem);
+  SelectTab("pnlSystem", 0);
+}
+
+int MainWindow::ActiveTab(std::string_view tabControl) const {
+  return TabCtrl_GetCurSel(Control(tabControl));
+}
+
+// Selecting a tab by a command runs the tab-changed handler, as a click would.
+void MainWindow::SelectTab(std::string_view tabControl, int index) {
+  TabCtrl_SetCurSel(Control(tabControl), index);
+  if (tabControl == "pnlSystem") {
+    pnlSystemTabChanged();
+  } else {
+    pnlAboutTabChanged();
+  }
+}
+
+void MainWindow::pnlSystemTabChanged() {
+  const int tab = ActiveTab("pnlSystem");
+  const std::array<const char*, 4> pages{"pnlCpu", "pnlDisk", "pnlMemory", "pnlPie"};
+  for (int i = 0; i < 4; ++i) {
+    SetCommandVisible(pages.at(static_cast<std::size_t>(i)), i == tab);
+  }
+  switch (tab) {
+    case 0: btnMonitorClick("tbtResources"); break;
+    case 1: btnMonitorClick("pnlDisk"); break;
+    case 2: rbtHafizaClick("tbtMemory"); break;
+    case 3: btnMonitorClick("tbtFolders"); break;
+    default: break;
+  }
+}
+
+void MainWindow::pnlAboutTabChanged() {
+  const int tab = ActiveTab("pnlAbout");
+  SetCommandVisible("fpnlAbout", tab != 4);
+  SetCommandVisible("fpnlSpecial", tab == 4);
+  switch (tab) {
+    case 1: env_.platform->shell->OpenDocument("mailto:" + std::string(kVendorInfoMail)); break;
+    case 2: OpenSupportPage(); break;
+    case 3: OpenHelpFile(); break;
+    default: break;
+  }
+}
+
+void MainWindow::OpenSupportPage() {
+  env_.platform->shell->OpenDocument(kSupportPage);
+}
+
+// The help file beside the program, in the viewer the system has for it.
+void MainWindow::OpenHelpFile() {
+  const std::string help = AddTrailingBackslash(env_.programDir) + "sweepwise.hlp";
+  if (!env_.platform->shell->OpenDocument(help)) {
+    ShowMessageBox(hwnd(), "The help file " + help + " cannot be opened.", kProductName, MB_OK | MB_ICONWARNING);
+  }
+}
+
+void MainWindow::SetStatusText(std::string_view text) {
+  SendMessageW(Control("StatusBar1"), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Wide(text).c_str()));
+}
+
+std::string MainWindow::StatusText() const {
+  HWND status = Control("StatusBar1");
+  const auto length = LOWORD(SendMessageW(status, SB_GETTEXTLENGTHW, 0, 0));
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  SendMessageW(status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(length);
+  return Utf8(text);
+}
+
+void MainWindow::RunCommand(unsigned commandId) {
+  OnCommand(commandId);
+}
+
+// Toolbar buttons, menu items and buttons. A page command presses its toolbar button also
+// when it comes from elsewhere than the toolbar.
+void MainWindow::OnCommand(unsigned id) {
+  if (id >= kCmdDosyalar && id <= kCmdRestore) {
+    PressToolbarButton(id);
+  }
+  switch (id) {
+    case kCmdDosyalar: tbtDosyalarClick("tbtDosyalar"); break;
+    case kCmdSistemKayit: tbtSistemKayitClick("tbtSistemKayit"); break;
+    case kCmdSoftware: rbtSoftwareClick("tbtSoftware"); break;
+    case kCmdMemory: rbtHafizaClick("tbtMemory"); break;
+    case kCmdAdvanced: rbtTweaksClick(); break;
+    case kCmdResources:
+    case kCmdCpu1: btnResourcesClick(); break;
+    case kCmdDrive1: btnResourcesClick(); SelectTab("pnlSystem", 1); break;
+    case kCmdMemory1: btnResourcesClick(); SelectTab("pnlSystem", 2); break;
+    case kCmdFolderUsage: btnResourcesClick(); SelectTab("pnlSystem", 3); break;
+    case kCmdFolders: BringToFront(Area::kSystem); SelectTab("pnlSystem", 3); break;
+    case kCmdInformation:
+    case kCmdAbout1: BringToFront(Area::kInformation); SelectTab("pnlAbout", 0); btnMonitorClick("tbtInformation"); break;
+    case kCmdHelp:
+    case kCmdHelp1: BringToFront(Area::kInformation); SelectTab("pnlAbout", 3); break;
+    case kCmdSupport:
+    case kCmdSupport1: OpenSupportPage(); break;
+    case kCmdMonitor1: PressToolbarButton(kCmdDosyalar); btnMonitorClick("tbtDosyalar"); break;
+    case kCmdShow1: Show1Click(); break;
+    case kCmdHide1: HideToTray(); break;
+    case kCmdExit1: Exit1Click(); break;
+    case kCmdStop: btnStopClick(); break;
+    default:
+      if (id >= kCmdLanguageFirst && id < kCmdLanguageFirst + kLanguageCount) {
+        LanguageItemClick(static_cast<int>(id - kCmdLanguageFirst));
+      }
+      break;
+  }
+}
+
+LRESULT MainWindow::OnNotify(const NMHDR& header) {
+  if (header.code == TTN_GETDISPINFOW) {
+    auto& info = const_cast<NMTTDISPINFOW&>(reinterpret_cast<const NMTTDISPINFOW&>(header));
+    info.lpszText = const_cast<wchar_t*>(HintForTooltip(header));
+    return 0;
+  }
+  if (header.code == TCN_SELCHANGE) {
+    if (header.hwndFrom == Control("pnlSystem")) {
+      pnlSystemTabChanged();
+    } else if (header.hwndFrom == Control("pnlAbout")) {
+      pnlAboutTabChanged();
+    }
+  }
+  return 0;
+}
+
+}  // namespace sw::app::win32

@@ -1,0 +1,48 @@
+#pragma once
+// The one window-procedure trampoline: the object is stored with its window at WM_NCCREATE
+// and every later message goes to its HandleMessage. No exception leaves a window procedure.
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace sw::app::win32 {
+
+class Window {
+ public:
+  Window() = default;
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+  virtual ~Window();
+
+  [[nodiscard]] HWND hwnd() const { return hwnd_; }
+
+ protected:
+  // Registers `className` once per process with this trampoline as its procedure.
+  static void RegisterClassOnce(const wchar_t* className, HBRUSH background, HICON icon = nullptr);
+  // Creates the window with `this` as its object; false when creation failed.
+  bool CreateWindowFor(const wchar_t* className, std::wstring_view title, DWORD style, DWORD exStyle, RECT bounds,
+                       HWND parent);
+
+  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+  HWND hwnd_ = nullptr;
+};
+
+// UTF-8 <-> UTF-16 for window texts.
+std::wstring Wide(std::string_view text);
+std::string Utf8(std::wstring_view text);
+void SetText(HWND control, std::string_view text);
+std::string GetText(HWND control);
+
+// Process-wide message-box hook: tests answer instead of a person; null means the real box.
+using MessageBoxHook = int (*)(HWND owner, const std::string& text, const std::string& caption, UINT type);
+void SetMessageBoxHook(MessageBoxHook hook);
+int ShowMessageBox(HWND owner, std::string_view text, std::string_view caption, UINT type);
+
+}  // namespace sw::app::win32

@@ -1,0 +1,128 @@
+// sweepwise-window-driver.exe: drives a running Sweepwise from outside, as a person at the
+// tray and the toolbar would, for the window tests and the screenshot script.
+//
+//   sweepwise-window-driver.exe STEP...
+//     wait           wait (up to 60 s) until Sweepwise is resident and its window answers
+//     show           the tray menu's Show
+//     exit           the tray menu's Exit, then wait until the process has ended
+//     page NAME      files, registry, software, memory, tweaks, cpu, drive, folders, about
+//     language NAME  turkish or english, through the Language menu
+//     sleep MS
+//     memory         print the process's private bytes
+//     gone           fail unless no main window exists
+
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <map>
+#include <string>
+
+#include "app/command_ids.h"
+
+namespace {
+
+using namespace sw::app;
+
+HWND MainWindow() {
+  return FindWindowW(kMainWindowClass, nullptr);
+}
+
+bool WaitForWindow() {
+  for (int i = 0; i < 600; ++i) {
+    HWND window = MainWindow();
+    DWORD_PTR answer = 0;
+    if (window != nullptr && GetPropW(window, kResidentProperty) != nullptr &&
+        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) != 0) {
+      return true;
+    }
+    Sleep(100);
+  }
+  return false;
+}
+
+bool Send(unsigned command) {
+  HWND window = MainWindow();
+  if (window == nullptr) {
+    std::fwprintf(stderr, L"no Sweepwise window\n");
+    return false;
+  }
+  SendMessageW(window, WM_COMMAND, command, 0);
+  return true;
+}
+
+bool ExitAndWait() {
+  HWND window = MainWindow();
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+  PostMessageW(window, WM_COMMAND, kCmdExit1, 0);
+  const bool ended = process != nullptr && WaitForSingleObject(process, 30000) == WAIT_OBJECT_0;
+  if (process != nullptr) {
+    CloseHandle(process);
+  }
+  return ended;
+}
+
+bool PrintMemory() {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(MainWindow(), &processId);
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof(counters);
+  const bool read = process != nullptr &&
+                    GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters));
+  if (read) {
+    std::wprintf(L"private bytes: %llu (%.1f MB), working set: %llu\n",
+                 static_cast<unsigned long long>(counters.PrivateUsage), counters.PrivateUsage / 1048576.0,
+                 static_cast<unsigned long long>(counters.WorkingSetSize));
+  }
+  if (process != nullptr) {
+    CloseHandle(process);
+  }
+  return read;
+}
+
+const std::map<std::wstring, unsigned> kPages{
+    {L"files", kCmdDosyalar},    {L"registry", kCmdSistemKayit}, {L"software", kCmdSoftware},
+    {L"memory", kCmdMemory},     {L"tweaks", kCmdAdvanced},      {L"cpu", kCmdResources},
+    {L"drive", kCmdDrive1},      {L"folders", kCmdFolders},      {L"about", kCmdInformation},
+};
+const std::map<std::wstring, unsigned> kLanguages{{L"turkish", kCmdLanguageFirst + 0},
+                                                  {L"english", kCmdLanguageFirst + 1}};
+
+bool RunStep(const std::wstring& step, const wchar_t* argument) {
+  if (step == L"wait") return WaitForWindow();
+  if (step == L"show") return Send(kCmdShow1);
+  if (step == L"exit") return ExitAndWait();
+  if (step == L"memory") return PrintMemory();
+  if (step == L"gone") return MainWindow() == nullptr;
+  if (step == L"sleep" && argument != nullptr) {
+    Sleep(static_cast<DWORD>(std::wcstoul(argument, nullptr, 10)));
+    return true;
+  }
+  const auto& table = step == L"page" ? kPages : kLanguages;
+  if ((step == L"page" || step == L"language") && argument != nullptr && table.count(argument) != 0) {
+    return Send(table.at(argument));
+  }
+  std::fwprintf(stderr, L"unknown step: %ls\n", step.c_str());
+  return false;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::wstring step = argv[i];
+    const bool takesArgument = step == L"page" || step == L"language" || step == L"sleep";
+    const wchar_t* argument = takesArgument && i + 1 < argc ? argv[++i] : nullptr;
+    if (!RunStep(step, argument)) {
+      std::fwprintf(stderr, L"step failed: %ls\n", step.c_str());
+      return 1;
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Starts Sweepwise in a sandboxed prefix under Xvfb, inside Wine's virtual desktop, opens
+# its main window from the tray and saves PNG pictures of the Files and Registry pages in
+# English and in Turkish.
+#
+#   tools/screenshot.sh [OUTPUT-DIR]     (default build/screenshots)
+#
+# SWEEPWISE_DPI_SCALE=150 tools/screenshot.sh shows the layout at 150 %.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+out=$(realpath -m "${1:-build/screenshots}")
+
+if [[ -z "${SWEEPWISE_SCREENSHOT_DISPLAY:-}" ]]; then
+  tools/install-deps.sh
+  cmake --preset mingw >/dev/null
+  cmake --build --preset mingw --target sweepwise sweepwise-window-driver >&2
+  exec env SWEEPWISE_SCREENSHOT_DISPLAY=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+fi
+
+prefix=build/mingw/screenshot-prefix
+bin="$prefix/drive_c/sweepwise/bin"
+tools/wine-desktop.sh "$prefix" 1024x768
+mkdir -p "$out" "$bin"
+driver() { tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise-window-driver.exe "$@"; }
+shoot() { sleep 1; import -window root "$out/$1.png"; echo "$out/$1.png"; }
+
+# English first: language 1, archive counter 1, alerts off.
+printf '1\r\n1\r\nN\r\n' >"$bin/language.txt"
+tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise.exe -splash &
+program=$!
+trap 'kill $program 2>/dev/null || true' EXIT
+driver wait show page files
+shoot files-english
+driver page registry
+shoot registry-english
+driver language turkish page files
+shoot files-turkish
+driver page registry
+shoot registry-turkish
+driver language english exit
+wait "$program"
+trap - EXIT
