@@ -47,4 +47,9 @@ enum CommandId : unsigned {
   kCmdUpdate,     // btnUpdate
 };
 
+// The Language menu's item of `language`.
+constexpr unsigned LanguageCommand(int language) {
+  return kCmdLanguageFirst + static_cast<unsigned>(language);
+}
+
 }  // namespace sw::app

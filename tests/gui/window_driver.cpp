@@ -91,8 +91,8 @@ const std::map<std::wstring, unsigned> kPages{
     {L"memory", kCmdMemory},     {L"tweaks", kCmdAdvanced},      {L"cpu", kCmdResources},
     {L"drive", kCmdDrive1},      {L"folders", kCmdFolders},      {L"about", kCmdInformation},
 };
-const std::map<std::wstring, unsigned> kLanguages{{L"turkish", kCmdLanguageFirst + 0},
-                                                  {L"english", kCmdLanguageFirst + 1}};
+const std::map<std::wstring, unsigned> kLanguages{{L"turkish", LanguageCommand(0)},
+                                                  {L"english", LanguageCommand(1)}};
 
 bool RunStep(const std::wstring& step, const wchar_t* argument) {
   if (step == L"wait") return WaitForWindow();

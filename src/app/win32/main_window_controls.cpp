@@ -168,10 +168,8 @@ void MainWindow::CreateMenus() {
 
   languageMenu_ = CreatePopupMenu();
   for (const LanguageMenuItem& language : LanguageMenuItems()) {
-    item(languageMenu_, language.name, kCmdLanguageFirst + static_cast<unsigned>(language.language),
-         language.caption);
-    EnableMenuItem(languageMenu_, kCmdLanguageFirst + static_cast<unsigned>(language.language),
-                   MF_BYCOMMAND | (language.enabled ? MF_ENABLED : MF_GRAYED));
+    item(languageMenu_, language.name, LanguageCommand(language.language), language.caption);
+    EnableMenuItem(languageMenu_, LanguageCommand(language.language), MF_BYCOMMAND | (language.enabled ? MF_ENABLED : MF_GRAYED));
   }
   popup("Language1", languageMenu_, "Language");
   SetMenu(hwnd(), bar);

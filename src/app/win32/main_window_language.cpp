@@ -26,8 +26,8 @@ void MainWindow::ApplyLanguage() {
 
 void MainWindow::LanguageItemClick(int language) {
   language_.index = language;
-  CheckMenuRadioItem(languageMenu_, kCmdLanguageFirst, kCmdLanguageFirst + kLanguageCount - 1,
-                     kCmdLanguageFirst + static_cast<unsigned>(language), MF_BYCOMMAND);
+  CheckMenuRadioItem(languageMenu_, LanguageCommand(0), LanguageCommand(kLanguageCount - 1),
+                     LanguageCommand(language), MF_BYCOMMAND);
   ApplyLanguage();
 }
 

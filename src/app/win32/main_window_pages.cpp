@@ -266,8 +266,8 @@ void MainWindow::OnCommand(unsigned id) {
     case kCmdExit1: Exit1Click(); break;
     case kCmdStop: btnStopClick(); break;
     default:
-      if (id >= kCmdLanguageFirst && id < kCmdLanguageFirst + kLanguageCount) {
-        LanguageItemClick(static_cast<int>(id - kCmdLanguageFirst));
+      if (id >= LanguageCommand(0) && id <= LanguageCommand(kLanguageCount - 1)) {
+        LanguageItemClick(static_cast<int>(id - LanguageCommand(0)));
       }
       break;
   }

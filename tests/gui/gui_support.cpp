@@ -1,0 +1,63 @@
+#include "gui/gui_support.h"
+
+#include "app/win32/window.h"
+#include "platform/win32/file_system.h"
+#include "platform/win32/registry.h"
+#include "platform/win32/system.h"
+
+namespace sw::test {
+
+std::vector<ShownMessage>& ShownMessages() {
+  static std::vector<ShownMessage> messages;
+  return messages;
+}
+
+void AnswerMessageBoxesWithOk() {
+  app::win32::SetMessageBoxHook([](HWND, const std::string& text, const std::string&, UINT type) {
+    ShownMessages().push_back({text, type});
+    return IDOK;
+  });
+}
+
+GuiPlatform::GuiPlatform(const std::string& programDir) {
+  auto recordingShell = std::make_unique<RecordingShell>();
+  auto overridden = std::make_unique<OverriddenSystem>(programDir);
+  shell = recordingShell.get();
+  system = overridden.get();
+  platform = platform::Platform{
+      std::make_unique<platform::win32::Win32Registry>(),
+      std::make_unique<platform::win32::Win32FileSystem>(),
+      std::move(overridden),
+      std::make_unique<platform::win32::Win32Processes>(),
+      std::move(recordingShell),
+  };
+}
+
+void DrainMessages() {
+  MSG message{};
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message != WM_QUIT) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+}
+
+std::string RegistryString(HKEY root, const wchar_t* key, const wchar_t* value) {
+  wchar_t data[1024] = {};
+  DWORD size = sizeof(data) - sizeof(wchar_t);
+  if (RegGetValueW(root, key, value, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS) {
+    return {};
+  }
+  return app::win32::Utf8(data);
+}
+
+void DeleteRegistryValue(HKEY root, const wchar_t* key, const wchar_t* value) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(root, key, 0, KEY_SET_VALUE, &opened) == ERROR_SUCCESS) {
+    RegDeleteValueW(opened, value);
+    RegCloseKey(opened);
+  }
+}
+
+}  // namespace sw::test

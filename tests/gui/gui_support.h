@@ -1,0 +1,53 @@
+#pragma once
+// What the window tests share: a program folder of their own, the real platform with a
+// shell that only records what it was asked to open, and message boxes answered by the test.
+
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "support/overridden_system.h"
+#include "support/temp_folder.h"
+
+namespace sw::test {
+
+// Opens nothing: a test must never start a browser, a mail program or a help viewer.
+class RecordingShell final : public platform::Shell {
+ public:
+  std::string ResolveLink(std::string_view) override { return std::string(platform::kUnresolvedLink); }
+  bool OpenDocument(std::string_view target) override {
+    opened.emplace_back(target);
+    return true;
+  }
+  std::vector<std::string> opened;
+};
+
+// The message boxes shown since the last Clear, answered with OK.
+struct ShownMessage {
+  std::string text;
+  UINT type;
+};
+std::vector<ShownMessage>& ShownMessages();
+void AnswerMessageBoxesWithOk();
+
+// The real Win32 platform with the test's shell and system in place.
+struct GuiPlatform {
+  explicit GuiPlatform(const std::string& programDir);
+  platform::Platform platform;
+  RecordingShell* shell;
+  OverriddenSystem* system;
+};
+
+// Runs the window messages waiting for this thread, and takes away the quit request a
+// destroyed main window leaves behind.
+void DrainMessages();
+
+// A value of the registry as text, or "" when it does not exist.
+std::string RegistryString(HKEY root, const wchar_t* key, const wchar_t* value);
+void DeleteRegistryValue(HKEY root, const wchar_t* key, const wchar_t* value);
+inline constexpr const wchar_t* kRunKeyPath = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+}  // namespace sw::test
