@@ -2,13 +2,25 @@
 # Builds the Windows programs and runs Sweepwise under Wine, in a sandboxed demo prefix of its
 # own (build/mingw/demo-prefix). Installs missing Debian packages first.
 #
-#   tools/run.sh [ARGS...]   runs sweepwise-cli.exe with ARGS (default: --help)
+#   tools/run.sh             with a display: starts sweepwise.exe, which waits in the tray
+#                            (click its icon to open the window; its menu's Exit ends it);
+#                            without one: the Files Cleaning Find through sweepwise-cli.exe
+#   tools/run.sh ARGS...     runs sweepwise-cli.exe with ARGS, for example "find registry"
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 tools/install-deps.sh
 cmake --preset mingw >/dev/null
-cmake --build --preset mingw --target sweepwise-cli >&2  # stdout is the program's
+prefix=build/mingw/demo-prefix
 
-[[ $# -gt 0 ]] || set -- --help
-exec tools/wine-run.sh --prefix build/mingw/demo-prefix build/mingw/src/sweepwise-cli.exe "$@"
+if [[ $# -eq 0 && -n "${DISPLAY:-}" ]]; then
+  cmake --build --preset mingw --target sweepwise >&2
+  exec tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise.exe
+fi
+
+cmake --build --preset mingw --target sweepwise-cli >&2  # stdout is the program's
+if [[ $# -eq 0 ]]; then
+  echo "No display: the headless demo, Files Cleaning's Find (tools/run.sh --help lists every command)." >&2
+  set -- find files
+fi
+exec tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise-cli.exe "$@"

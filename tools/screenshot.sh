@@ -9,17 +9,20 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 out=$(realpath -m "${1:-build/screenshots}")
+# The screen grows with the forced scale, so that the scaled window fits on it.
+scale=${SWEEPWISE_DPI_SCALE:-100}
+screen="$((1024 * scale / 100))x$((768 * scale / 100))"
 
 if [[ -z "${SWEEPWISE_SCREENSHOT_DISPLAY:-}" ]]; then
   tools/install-deps.sh
   cmake --preset mingw >/dev/null
   cmake --build --preset mingw --target sweepwise sweepwise-window-driver >&2
-  exec env SWEEPWISE_SCREENSHOT_DISPLAY=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+  exec env SWEEPWISE_SCREENSHOT_DISPLAY=1 xvfb-run -a -s "-screen 0 ${screen}x24" "$0" "$@"
 fi
 
 prefix=build/mingw/screenshot-prefix
 bin="$prefix/drive_c/sweepwise/bin"
-tools/wine-desktop.sh "$prefix" 1024x768
+tools/wine-desktop.sh "$prefix" "$screen"
 mkdir -p "$out" "$bin"
 driver() { tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise-window-driver.exe "$@"; }
 shoot() { sleep 1; import -window root "$out/$1.png"; echo "$out/$1.png"; }

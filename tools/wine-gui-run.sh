@@ -3,9 +3,9 @@
 # sandboxed prefix PREFIX, whose programs share one Wine virtual desktop with a taskbar and
 # notification area. The prefix's Wine server ends with the X server.
 #
-#   run_gui_tests.sh PREFIX PROGRAM.exe [ARGS...]
+#   tools/wine-gui-run.sh PREFIX PROGRAM.exe [ARGS...]
 set -euo pipefail
-tools=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools" && pwd)
+tools=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 prefix=$(realpath -m "$1")
 shift
 
@@ -17,7 +17,7 @@ fi
 status=0
 "$tools/wine-run.sh" --prefix "$prefix" "$@" || status=$?
 SWEEPWISE_PREFIX=$prefix
-# shellcheck source=../../tools/wine-env.sh
+# shellcheck source=wine-env.sh
 source "$tools/wine-env.sh"
 wineserver -k 2>/dev/null || true
 exit "$status"
