@@ -7,6 +7,7 @@
 // main_window_pages.cpp (page commands, headers, tabs), main_window_language.cpp
 // (ApplyLanguage and the language menu).
 
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -92,6 +93,7 @@ class MainWindow : public Window {
   HWND AddControl(std::string_view name, const wchar_t* className, std::string_view text, DWORD style, HWND parent,
                   unsigned id = 0);
   Panel& AddPanel(std::string_view name, HWND parent, COLORREF color);
+  HWND AddTabControl(std::string_view name, HWND parent, std::initializer_list<const wchar_t*> captions);
   void AddHint(std::string_view name);
   void ApplyFonts();
   void Layout();

@@ -228,15 +228,22 @@ void MainWindow::CreateResultPanel(HWND parent) {
   }
 }
 
-void MainWindow::CreateSystemTabs(HWND parent) {
-  HWND tabs = AddControl("pnlSystem", WC_TABCONTROLW, "", WS_CLIPCHILDREN, parent);
+// A hidden tab control with tabs of the given captions (ApplyLanguage fills the empty ones).
+HWND MainWindow::AddTabControl(std::string_view name, HWND parent, std::initializer_list<const wchar_t*> captions) {
+  HWND tabs = AddControl(name, WC_TABCONTROLW, "", WS_CLIPCHILDREN, parent);
   ShowWindow(tabs, SW_HIDE);
-  for (int tab = 0; tab < 4; ++tab) {
+  int index = 0;
+  for (const wchar_t* caption : captions) {
     TCITEMW item{};
     item.mask = TCIF_TEXT;
-    item.pszText = const_cast<wchar_t*>(L"");
-    TabCtrl_InsertItem(tabs, tab, &item);
+    item.pszText = const_cast<wchar_t*>(caption);
+    TabCtrl_InsertItem(tabs, index++, &item);
   }
+  return tabs;
+}
+
+void MainWindow::CreateSystemTabs(HWND parent) {
+  HWND tabs = AddTabControl("pnlSystem", parent, {L"", L"", L"", L""});
   auto statPage = [this, tabs](std::string_view name, std::string_view heading, std::span<const StatRow> rows) {
     HWND page = AddPanel(name, tabs, kPanelColor).hwnd();
     AddControl(heading, WC_STATICW, "", 0, page);
@@ -257,15 +264,8 @@ void MainWindow::CreateSystemTabs(HWND parent) {
 }
 
 void MainWindow::CreateInformationTabs(HWND parent) {
-  HWND tabs = AddControl("pnlAbout", WC_TABCONTROLW, "", WS_CLIPCHILDREN, parent);
-  ShowWindow(tabs, SW_HIDE);
-  for (int tab = 0; tab < 5; ++tab) {
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    // The thanks tab is not translated.
-    item.pszText = const_cast<wchar_t*>(tab == 4 ? L"Thanks" : L"");
-    TabCtrl_InsertItem(tabs, tab, &item);
-  }
+  // The thanks tab is not translated.
+  HWND tabs = AddTabControl("pnlAbout", parent, {L"", L"", L"", L"", L"Thanks"});
   HWND about = AddPanel("fpnlAbout", tabs, kPanelColor).hwnd();
   AddControl("lblProductName", WC_STATICW, "QZ Sweepwise Pro", 0, about);
   AddControl("Version", WC_STATICW, "version 3.5", 0, about);
