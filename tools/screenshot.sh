@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts Sweepwise in a sandboxed prefix under Xvfb, inside Wine's virtual desktop, opens
-# its main window from the tray and saves PNG pictures of the Files and Registry pages in
-# English and in Turkish.
+# its main window from the tray and saves PNG pictures: the Files and Registry pages in
+# English and in Turkish, each page after a Find over prepared junk files and registry
+# values, and the busy note above the taskbar while a deletion backs its files up.
 #
 #   tools/screenshot.sh [OUTPUT-DIR]     (default build/screenshots)
 #
@@ -29,6 +30,20 @@ shoot() { sleep 1; import -window root "$out/$1.png"; echo "$out/$1.png"; }
 
 # English first: language 1, archive counter 1, alerts off.
 printf '1\r\n1\r\nN\r\n' >"$bin/language.txt"
+# Junk for the Files page (the large files keep the backup busy for a moment) and values
+# naming missing files for the Registry page.
+junk="$prefix/drive_c/junk-demo"
+rm -rf "$junk"
+mkdir -p "$junk/reports" "$junk/setup"
+printf 'x' >"$junk/reports/summary.tmp"
+printf 'xy' >"$junk/reports/draft.~doc"
+printf 'help' >"$junk/setup/manual.gid"
+for i in 1 2 3; do head -c 80000000 /dev/urandom >"$junk/setup/download$i.tmp"; done
+SWEEPWISE_PREFIX=$(realpath -m "$prefix")
+(source tools/wine-env.sh
+ wine reg add 'HKCU\Software\SweepwiseDemo\Recent' /v Document /d 'C:\Gone\report.doc' /f
+ wine reg add 'HKCU\Software\SweepwiseDemo\Plugins' /v 'C:\Old Tools\plugin.dll' /d enabled /f
+ wine reg add 'HKCU\Software\SweepwiseDemo\Plugins' /v Viewer /d 'C:\Removed\viewer.exe' /f) >/dev/null 2>&1
 tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise.exe -splash &
 program=$!
 trap 'kill $program 2>/dev/null || true' EXIT
@@ -40,6 +55,13 @@ driver language turkish page files
 shoot files-turkish
 driver page registry
 shoot registry-turkish
-driver language english exit
+driver language english page files find
+shoot files-find
+driver ask-page registry answer yes find
+shoot registry-find
+driver ask-page files answer yes find secure delete answer yes
+import -window root "$out/busy-note.png"
+echo "$out/busy-note.png"
+driver sleep 8000 exit
 wait "$program"
 trap - EXIT

@@ -56,6 +56,11 @@ class EngineSink {
   // long work; the window throttles it (see Pacer).
   virtual void ProcessMessages() {}
 
+  // A long step without rows of its own begins or ends (the backup before a deletion); the
+  // window shows a busy note above the taskbar meanwhile. `text` may hold a line break.
+  virtual void BeginBusy(std::string_view text) { (void)text; }
+  virtual void EndBusy() {}
+
   // Called between the items of every long loop. The front end processes pending messages
   // here too; true means the user asked to stop.
   [[nodiscard]] virtual bool ShouldStop() = 0;

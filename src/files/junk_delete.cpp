@@ -84,6 +84,12 @@ bool FileDeletion::Backup(int& backupCounter) {
   }
   if (!backupList.empty()) {
     sink_.SetProgressMax(100);
+    sink_.ShowStatus(Text(99));
+    sink_.BeginBusy("Backing up files to be deleted\rPlease wait...");
+    struct BusyNote {
+      EngineSink& sink;
+      ~BusyNote() { sink.EndBusy(); }
+    } busy{sink_};
     backup::TBackupFile archive(files, *platform_.system, &sink_);
     archive.CompressionLevel = backup::clFastest;
     archive.RestoreFullPath = true;

@@ -12,10 +12,18 @@ std::vector<ShownMessage>& ShownMessages() {
   return messages;
 }
 
+namespace {
+int g_yesNoAnswer = IDYES;
+}  // namespace
+
+void SetYesNoAnswer(int answer) {
+  g_yesNoAnswer = answer;
+}
+
 void AnswerMessageBoxesWithOk() {
   app::win32::SetMessageBoxHook([](HWND, const std::string& text, const std::string&, UINT type) {
     ShownMessages().push_back({text, type});
-    return IDOK;
+    return (type & MB_TYPEMASK) == MB_YESNO ? g_yesNoAnswer : IDOK;
   });
 }
 

@@ -31,7 +31,9 @@ struct ShownMessage {
   UINT type;
 };
 std::vector<ShownMessage>& ShownMessages();
+// Yes/No questions get the answer last set (Yes at first); everything else OK.
 void AnswerMessageBoxesWithOk();
+void SetYesNoAnswer(int answer);
 
 // The real Win32 platform with the test's shell and system in place.
 struct GuiPlatform {
@@ -49,5 +51,6 @@ void DrainMessages();
 std::string RegistryString(HKEY root, const wchar_t* key, const wchar_t* value);
 void DeleteRegistryValue(HKEY root, const wchar_t* key, const wchar_t* value);
 inline constexpr const wchar_t* kRunKeyPath = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr const wchar_t* kRunOnceKeyPath = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
 }  // namespace sw::test

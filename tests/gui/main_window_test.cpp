@@ -15,64 +15,14 @@
 #include "app/page_headers.h"
 #include "core/language.h"
 #include "gui/gui_support.h"
+#include "gui/main_window_fixture.h"
 #include "support/temp_folder.h"
 
 namespace sw::app::win32 {
 namespace {
 
 using test::ShownMessages;
-
-class MainWindowTest : public ::testing::Test {
- protected:
-  MainWindowTest() : programDir_(test::Utf8Of(temp_.path())), gui_(programDir_) {
-    test::AnswerMessageBoxesWithOk();
-    ShownMessages().clear();
-  }
-  ~MainWindowTest() override {
-    window_.reset();
-    test::DrainMessages();
-    // No later start of the prefix may run a test's program from the Run key.
-    test::DeleteRegistryValue(HKEY_CURRENT_USER, test::kRunKeyPath, L"SweepwiseAutoRun");
-    test::DeleteRegistryValue(HKEY_LOCAL_MACHINE, test::kRunKeyPath, L"SweepwiseAutoRun");
-  }
-
-  void WriteProgramFile(const char* name, std::string_view contents) {
-    test::WriteFileBytes(temp_.path() / name, contents);
-  }
-  [[nodiscard]] std::string ProgramFile(const char* name) const {
-    return std::filesystem::exists(temp_.path() / name) ? test::ReadFileBytes(temp_.path() / name) : "<missing>";
-  }
-
-  MainWindow& Start(std::string firstArgument = {}) {
-    AppEnvironment environment;
-    environment.platform = &gui_.platform;
-    environment.programDir = programDir_;
-    environment.exePath = programDir_ + "\\sweepwise.exe";
-    environment.firstArgument = std::move(firstArgument);
-    window_ = std::make_unique<MainWindow>(environment);
-    EXPECT_TRUE(window_->Create());
-    test::DrainMessages();
-    return *window_;
-  }
-
-  [[nodiscard]] bool Shown(std::string_view control) const {
-    return (GetWindowLongW(window_->Control(control), GWL_STYLE) & WS_VISIBLE) != 0;
-  }
-  [[nodiscard]] std::string TextOf(std::string_view control) const { return GetText(window_->Control(control)); }
-
-  // Every caption and hint of ApplyLanguage shows the text of `language`.
-  void ExpectCaptionsOf(int language) const {
-    for (const CaptionAssignment& assignment : CaptionAssignments()) {
-      EXPECT_EQ(window_->ReadSlot(assignment), CaptionText(assignment, language))
-          << assignment.control << " slot " << static_cast<int>(assignment.slot) << " " << assignment.index;
-    }
-  }
-
-  test::TempFolder temp_;
-  std::string programDir_;
-  test::GuiPlatform gui_;
-  std::unique_ptr<MainWindow> window_;
-};
+using MainWindowTest = test::MainWindowFixture;
 
 TEST_F(MainWindowTest, StartsHiddenOnTheFilesPageWithTheTrayIcon) {
   WriteProgramFile("version.txt", "5.1.7\r\nignored\r\n");

@@ -6,13 +6,19 @@
 //     show           the tray menu's Show
 //     exit           the tray menu's Exit, then wait until the process has ended
 //     page NAME      files, registry, software, memory, tweaks, cpu, drive, folders, about
+//     ask-page NAME  the same, when the page will ask first (answer the question next)
 //     language NAME  turkish or english, through the Language menu
+//     find           Find of the current page; returns when it has ended
+//     delete         Delete of the current page, without waiting (it asks first)
+//     answer BUTTON  presses yes, no or ok in the message box Sweepwise shows (waits for it)
+//     secure         presses the secure (backup) toolbar button
 //     sleep MS
 //     memory         print the process's private bytes
 //     gone           fail unless no main window exists
 
 #include <windows.h>
 
+#include <commctrl.h>
 #include <psapi.h>
 
 #include <cstdio>
@@ -86,6 +92,53 @@ bool PrintMemory() {
   return read;
 }
 
+// Find runs inside the command's handler, so the sent message returns when Find has ended.
+bool FindAndWait() {
+  DWORD_PTR answer = 0;
+  return SendMessageTimeoutW(MainWindow(), WM_COMMAND, kCmdBul, 0, SMTO_NORMAL, 600000, &answer) != 0;
+}
+
+// The message box of Sweepwise's process (a dialog of the class "#32770").
+HWND MessageBoxOfSweepwise() {
+  DWORD sweepwise = 0;
+  GetWindowThreadProcessId(MainWindow(), &sweepwise);
+  HWND dialog = nullptr;
+  while ((dialog = FindWindowExW(nullptr, dialog, L"#32770", nullptr)) != nullptr) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(dialog, &owner);
+    if (owner == sweepwise && IsWindowVisible(dialog)) {
+      return dialog;
+    }
+  }
+  return nullptr;
+}
+
+bool Answer(const std::wstring& button) {
+  const std::map<std::wstring, int> buttons{{L"yes", IDYES}, {L"no", IDNO}, {L"ok", IDOK}};
+  if (buttons.count(button) == 0) {
+    return false;
+  }
+  for (int i = 0; i < 300; ++i) {
+    if (HWND dialog = MessageBoxOfSweepwise(); dialog != nullptr) {
+      PostMessageW(dialog, WM_COMMAND, static_cast<WPARAM>(buttons.at(button)), 0);
+      // Back once the box is gone and the handler that asked has run on.
+      while (IsWindow(dialog)) {
+        Sleep(20);
+      }
+      DWORD_PTR answer = 0;
+      SendMessageTimeoutW(MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, 600000, &answer);
+      return true;
+    }
+    Sleep(100);
+  }
+  return false;
+}
+
+bool PressSecureButton() {
+  HWND toolbar = FindWindowExW(MainWindow(), nullptr, L"ToolbarWindow32", nullptr);
+  return toolbar != nullptr && SendMessageW(toolbar, TB_CHECKBUTTON, kCmdBackup, TRUE) != 0;
+}
+
 const std::map<std::wstring, unsigned> kPages{
     {L"files", kCmdDosyalar},    {L"registry", kCmdSistemKayit}, {L"software", kCmdSoftware},
     {L"memory", kCmdMemory},     {L"tweaks", kCmdAdvanced},      {L"cpu", kCmdResources},
@@ -100,6 +153,10 @@ bool RunStep(const std::wstring& step, const wchar_t* argument) {
   if (step == L"exit") return ExitAndWait();
   if (step == L"memory") return PrintMemory();
   if (step == L"gone") return MainWindow() == nullptr;
+  if (step == L"find") return FindAndWait();
+  if (step == L"delete") return PostMessageW(MainWindow(), WM_COMMAND, kCmdSil, 0) != FALSE;
+  if (step == L"secure") return PressSecureButton();
+  if (step == L"answer" && argument != nullptr) return Answer(argument);
   if (step == L"sleep" && argument != nullptr) {
     Sleep(static_cast<DWORD>(std::wcstoul(argument, nullptr, 10)));
     return true;
@@ -107,6 +164,9 @@ bool RunStep(const std::wstring& step, const wchar_t* argument) {
   const auto& table = step == L"page" ? kPages : kLanguages;
   if ((step == L"page" || step == L"language") && argument != nullptr && table.count(argument) != 0) {
     return Send(table.at(argument));
+  }
+  if (step == L"ask-page" && argument != nullptr && kPages.count(argument) != 0) {
+    return PostMessageW(MainWindow(), WM_COMMAND, kPages.at(argument), 0) != FALSE;
   }
   std::fwprintf(stderr, L"unknown step: %ls\n", step.c_str());
   return false;
@@ -117,7 +177,8 @@ bool RunStep(const std::wstring& step, const wchar_t* argument) {
 int wmain(int argc, wchar_t** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::wstring step = argv[i];
-    const bool takesArgument = step == L"page" || step == L"language" || step == L"sleep";
+    const bool takesArgument =
+        step == L"page" || step == L"ask-page" || step == L"language" || step == L"sleep" || step == L"answer";
     const wchar_t* argument = takesArgument && i + 1 < argc ? argv[++i] : nullptr;
     if (!RunStep(step, argument)) {
       std::fwprintf(stderr, L"step failed: %ls\n", step.c_str());

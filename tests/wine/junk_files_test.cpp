@@ -22,27 +22,14 @@
 #include "registry/registry_paths.h"
 #include "support/overridden_system.h"
 #include "support/recording_sink.h"
+#include "support/shell_link.h"
 #include "support/temp_folder.h"
 
 namespace sw::files {
 namespace {
 
 using platform::win32::ToWide;
-
-// A shortcut made by the shell's own link object.
-void MakeShortcut(const std::string& shortcut, const std::string& target) {
-  ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-  {
-    platform::win32::ComPtr<IShellLinkW> link;
-    ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                             reinterpret_cast<void**>(link.put()))));
-    ASSERT_TRUE(SUCCEEDED(link.get()->SetPath(ToWide(target).c_str())));
-    platform::win32::ComPtr<IPersistFile> file;
-    ASSERT_TRUE(SUCCEEDED(link.get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.put()))));
-    ASSERT_TRUE(SUCCEEDED(file.get()->Save(ToWide(shortcut).c_str(), TRUE)));
-  }
-  ::CoUninitialize();
-}
+using test::MakeShortcut;
 
 class JunkFilesOnWine : public ::testing::Test {
  protected:

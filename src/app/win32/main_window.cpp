@@ -72,10 +72,16 @@ void MainWindow::FormCreate() {
   ApplyLanguage();
   PressToolbarButton(kCmdDosyalar);
   btnMonitorClick("tbtDosyalar");
+  // The Files page is the page shown: a declined page change comes back to it, and its own
+  // button does not ask.
+  lastPageSender_ = "tbtDosyalar";
   SelectTab("pnlAbout", 0);
   stopRequested_ = false;
   diskAfterClean_ = false;
   memAfterRegain_ = false;
+  scanRegistryObject_ = std::make_unique<reg::RegistryObject>(*env_.platform->registry);
+  ConfigurePopupNote();
+  waitDialog_.CreateNote("", 0, 0, false);
   tray_ = std::make_unique<TrayIcon>(hwnd(), kTrayMessage, appIcon_.get(), Wide(kProductName));
   tray_->Add();
   SetTimer(hwnd(), kTimer1, kTimer1Interval, nullptr);
@@ -120,6 +126,14 @@ bool MainWindow::FormClose() {
     HideToTray();
     return false;
   }
+  if (running_) {
+    // A Find or Delete is on the stack below us: it is told to stop, and its frame closes
+    // the window again when it has ended.
+    stopRequested_ = true;
+    closeAfterRun_ = true;
+    return false;
+  }
+  DestroyWindow(waitDialog_.hwnd());
   stopRequested_ = true;
   KillTimer(hwnd(), kTimer1);
   MSG pending{};
@@ -139,6 +153,16 @@ bool MainWindow::FormClose() {
                    kProductName, MB_OK | MB_ICONWARNING);
   }
   return true;
+}
+
+// PopupNote1 as the window has always configured it: a small note, closing only when told.
+void MainWindow::ConfigurePopupNote() {
+  popupNote1_.Layout = online::PopupLayout{148, 121, 16, 2, 0, true};
+  popupNote1_.TimeOut = 1000;
+  popupNote1_.ScrollSpeed = 1;
+  popupNote1_.GradientColor1 = 13689066;
+  popupNote1_.GradientColor2 = 12644602;
+  popupNote1_.AllowScroll = false;
 }
 
 void MainWindow::HideToTray() {
@@ -200,6 +224,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SHOWWINDOW:
       if (wParam != FALSE) {
         FormShow();
+      }
+      break;
+    case WM_SETCURSOR:
+      if (running_) {
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return TRUE;
       }
       break;
     case WM_GETMINMAXINFO:

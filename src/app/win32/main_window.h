@@ -5,7 +5,8 @@
 // The window's code is split by concern: main_window.cpp (life cycle: FormCreate,
 // FormClose, tray), main_window_controls.cpp (making and placing the controls),
 // main_window_pages.cpp (page commands, headers, tabs), main_window_language.cpp
-// (ApplyLanguage and the language menu).
+// (ApplyLanguage and the language menu), main_window_commands.cpp (the Find and Delete
+// frames, the result list's clicks and keys, the page-change question).
 
 #include <initializer_list>
 #include <map>
@@ -19,10 +20,14 @@
 #include "app/page_headers.h"
 #include "app/settings_file.h"
 #include "app/win32/gdi.h"
+#include "app/win32/note_window.h"
 #include "app/win32/panel.h"
+#include "app/win32/popup_note.h"
+#include "app/win32/result_list_view.h"
 #include "app/win32/tray_icon.h"
 #include "app/win32/window.h"
 #include "platform/platform.h"
+#include "registry/registry_object.h"
 
 namespace sw::app::win32 {
 
@@ -65,6 +70,11 @@ class MainWindow : public Window {
   // What the window shows in a caption, hint, column heading or tab right now.
   [[nodiscard]] std::string ReadSlot(const CaptionAssignment& assignment) const;
   [[nodiscard]] std::string StatusText() const;
+  [[nodiscard]] const std::vector<ResultRow>& rows() const { return list_.rows(); }
+  [[nodiscard]] ResultListView& resultList() { return list_; }
+  [[nodiscard]] int ProgressPosition() const;
+  [[nodiscard]] bool running() const { return running_; }
+  [[nodiscard]] PopupNote& popupNote() { return popupNote1_; }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -77,6 +87,7 @@ class MainWindow : public Window {
   void ReadVersionLabel();
   void ApplySettings();
   void RegisterInRegistry();
+  void ConfigurePopupNote();
   void OnTrayMessage(WPARAM wParam, LPARAM lParam);
   void OnCommand(unsigned id);
   LRESULT OnNotify(const NMHDR& header);
@@ -92,7 +103,7 @@ class MainWindow : public Window {
   void CreateCommandPanel(HWND parent);
   HWND AddControl(std::string_view name, const wchar_t* className, std::string_view text, DWORD style, HWND parent,
                   unsigned id = 0);
-  Panel& AddPanel(std::string_view name, HWND parent, COLORREF color);
+  Panel& AddPanel(std::string_view name, HWND parent, COLORREF color, bool clipChildren = true);
   HWND AddTabControl(std::string_view name, HWND parent, std::initializer_list<const wchar_t*> captions);
   void AddHint(std::string_view name);
   void ApplyFonts();
@@ -123,6 +134,26 @@ class MainWindow : public Window {
   void OpenSupportPage();
   void OpenHelpFile();
   void SetStatusText(std::string_view text);
+
+  // main_window_commands.cpp
+  class RunSink;
+  class CommandFrame;
+  void btnBulClick();
+  void btnSilClick();
+  void FindFilesBranch(RunSink& sink);
+  void FindRegistryBranch(RunSink& sink);
+  void DeleteFilesBranch(RunSink& sink);
+  void DeleteRegistryBranch(RunSink& sink);
+  void SetColumnHeadings(std::initializer_list<int> texts);
+  bool ConfirmPageChange(std::string_view sender);
+  void ReturnControl();
+  void ClearResults();
+  void ListView1ColumnClick(int column);
+  void ListView1KeyPress();
+  void EnableRunControls(bool enable, bool toolbarToo);
+  void SetProgressMax(std::uint64_t maximum);
+  void SetProgress(std::uint64_t position);
+  bool PumpMessages();  // false when the application was asked to quit
 
   // main_window_language.cpp
   void ApplyLanguage();
@@ -166,6 +197,15 @@ class MainWindow : public Window {
   UniqueGdiObject boldFont_;
   UniqueIcon appIcon_;
   std::unique_ptr<TrayIcon> tray_;
+  UniqueGdiObject listFont_;
+
+  ResultListView list_;
+  PopupNote popupNote1_;
+  std::unique_ptr<reg::RegistryObject> scanRegistryObject_;
+  NoteWindow waitDialog_;
+  bool running_ = false;        // a Find or Delete frame is on the stack
+  bool closeAfterRun_ = false;  // Exit came during a run: close when it has ended
+  std::uint64_t progressMax_ = 100;
 };
 
 }  // namespace sw::app::win32

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <array>
 
@@ -83,9 +84,9 @@ HWND MainWindow::AddControl(std::string_view name, const wchar_t* className, std
   return control;
 }
 
-Panel& MainWindow::AddPanel(std::string_view name, HWND parent, COLORREF color) {
+Panel& MainWindow::AddPanel(std::string_view name, HWND parent, COLORREF color, bool clipChildren) {
   auto panel = std::make_unique<Panel>();
-  panel->Create(parent, color);
+  panel->Create(parent, color, clipChildren);
   controls_[std::string(name)] = panel->hwnd();
   Panel& made = *panel;
   panels_[std::string(name)] = std::move(panel);
@@ -201,18 +202,20 @@ void MainWindow::CreateToolbar() {
 }
 
 void MainWindow::CreateResultPanel(HWND parent) {
-  Panel& results = AddPanel("pnlSilinecekler", parent, kPanelColor);
+  Panel& results = AddPanel("pnlSilinecekler", parent, kPanelColor, false);
   HWND panel = results.hwnd();
   AddControl("GroupBox2", WC_BUTTONW, "", BS_GROUPBOX, panel);
   AddControl("Label3", WC_STATICW, "", 0, panel);
   AddControl("lblAllDrives", WC_STATICW, "", 0, panel);
   AddControl("GroupBox1", WC_BUTTONW, "", BS_GROUPBOX, panel);
+  // The option boxes start checked: every category is searched unless the user says not.
   for (const char* name : kOptionBoxes) {
-    AddControl(name, WC_BUTTONW, "", BS_AUTOCHECKBOX | WS_TABSTOP, panel);
+    Button_SetCheck(AddControl(name, WC_BUTTONW, "", BS_AUTOCHECKBOX | WS_TABSTOP, panel), BST_CHECKED);
     AddHint(name);
   }
   HWND list = AddControl("ListView1", WC_LISTVIEWW, "", LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP, panel);
-  ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  list_.Attach(list);
+  list_.onEnter = [this] { ListView1KeyPress(); };
   for (int column = 0; column < 4; ++column) {
     LVCOLUMNW heading{};
     heading.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
@@ -306,6 +309,9 @@ void MainWindow::ApplyFonts() {
   for (const auto& name : {"StatLabel20", "StatLabel19", "StatLabel18"}) {
     SendMessageW(Control(name), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
   }
+  listFont_.reset(CreateFontW(-MulDiv(8, static_cast<int>(dpi_), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                              DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Arial"));
+  SendMessageW(Control("ListView1"), WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), TRUE);
 }
 
 void MainWindow::Layout() {

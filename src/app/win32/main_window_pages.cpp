@@ -96,10 +96,15 @@ void MainWindow::ActivateListPage(std::string_view sender) {
 }
 
 void MainWindow::tbtDosyalarClick(std::string_view sender) {
-  ActivateListPage(sender);
+  if (ConfirmPageChange(sender)) {
+    ActivateListPage(sender);
+  }
 }
 
 void MainWindow::tbtSistemKayitClick(std::string_view sender) {
+  if (!ConfirmPageChange(sender)) {
+    return;
+  }
   ActivateListPage(sender);
   view_.optionsEnabled = false;
   RenderPageView();
@@ -108,6 +113,9 @@ void MainWindow::tbtSistemKayitClick(std::string_view sender) {
 }
 
 void MainWindow::rbtSoftwareClick(std::string_view sender) {
+  if (!ConfirmPageChange(sender)) {
+    return;
+  }
   lastPageSender_ = sender;
   SetHint("btnBul", Text(102));
   SetHint("btnSil", Text(103));
@@ -265,6 +273,8 @@ void MainWindow::OnCommand(unsigned id) {
     case kCmdHide1: HideToTray(); break;
     case kCmdExit1: Exit1Click(); break;
     case kCmdStop: btnStopClick(); break;
+    case kCmdBul: btnBulClick(); break;
+    case kCmdSil: btnSilClick(); break;
     default:
       if (id >= LanguageCommand(0) && id <= LanguageCommand(kLanguageCount - 1)) {
         LanguageItemClick(static_cast<int>(id - LanguageCommand(0)));
@@ -277,6 +287,14 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
   if (header.code == TTN_GETDISPINFOW) {
     auto& info = const_cast<NMTTDISPINFOW&>(reinterpret_cast<const NMTTDISPINFOW&>(header));
     info.lpszText = const_cast<wchar_t*>(HintForTooltip(header));
+    return 0;
+  }
+  if (header.hwndFrom == list_.hwnd()) {
+    if (header.code == LVN_ITEMCHANGED) {
+      list_.OnItemChanged(reinterpret_cast<const NMLISTVIEW&>(header));
+    } else if (header.code == LVN_COLUMNCLICK) {
+      ListView1ColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+    }
     return 0;
   }
   if (header.code == TCN_SELCHANGE) {

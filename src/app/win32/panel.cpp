@@ -7,13 +7,11 @@ constexpr const wchar_t* kPanelClass = L"SweepwisePanel";
 
 }  // namespace
 
-// Without WS_CLIPCHILDREN: the panel's background must show through group boxes, which
-// paint only their frame.
-bool Panel::Create(HWND parent, COLORREF color) {
+bool Panel::Create(HWND parent, COLORREF color, bool clipChildren) {
   color_ = color;
   brush_.reset(CreateSolidBrush(color));
   RegisterClassOnce(kPanelClass, nullptr);
-  return CreateWindowFor(kPanelClass, L"", WS_CHILD | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT,
+  return CreateWindowFor(kPanelClass, L"", WS_CHILD | WS_CLIPSIBLINGS | (clipChildren ? WS_CLIPCHILDREN : 0U), WS_EX_CONTROLPARENT,
                          RECT{0, 0, 10, 10}, parent);
 }
 

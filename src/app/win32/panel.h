@@ -11,7 +11,9 @@ class Panel : public Window {
  public:
   // A child of `parent`, hidden until shown; `color` fills its background and that of the
   // labels and check boxes on it.
-  bool Create(HWND parent, COLORREF color);
+  // A panel that holds group boxes does not clip its children: its background must show
+  // through them, as they paint only their frame.
+  bool Create(HWND parent, COLORREF color, bool clipChildren = true);
 
   // A rounded outline along the panel's edge (its window region is rounded to match).
   void SetOutline(int cornerDiameter, COLORREF color);

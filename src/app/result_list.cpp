@@ -1,0 +1,42 @@
+#include "app/result_list.h"
+
+#include <algorithm>
+
+namespace sw::app {
+namespace {
+
+int g_sortColumn = 0;
+
+}  // namespace
+
+int SortColumn() {
+  return g_sortColumn;
+}
+
+void SortRowsByColumn(std::vector<ResultRow>& rows, int column, bool filesPageCurrent) {
+  g_sortColumn = column;
+  std::stable_sort(rows.begin(), rows.end(), [&](const ResultRow& a, const ResultRow& b) {
+    return ListView1Compare(a, b, column, filesPageCurrent) < 0;
+  });
+}
+
+void ApplyEnterKey(std::vector<ResultRow>& rows, std::span<const std::size_t> selected) {
+  if (selected.empty() || selected.front() >= rows.size()) {
+    return;
+  }
+  const bool state = !rows[selected.front()].checked;
+  for (const std::size_t index : selected) {
+    if (index < rows.size()) {
+      rows[index].checked = state;
+    }
+  }
+}
+
+PageChange DecidePageChange(bool clearWithoutAsking, bool hasRows, bool senderIsLastPage) {
+  if (clearWithoutAsking) {
+    return PageChange::kClearAndSwitch;
+  }
+  return hasRows && !senderIsLastPage ? PageChange::kAsk : PageChange::kSwitch;
+}
+
+}  // namespace sw::app

@@ -1,0 +1,35 @@
+#pragma once
+// What the user does to the rows of ListView1 besides checking them: sorting by a column,
+// the Enter key, and the question before a page change discards them.
+
+#include <cstddef>
+#include <span>
+#include <vector>
+
+#include "core/result_row.h"
+
+namespace sw::app {
+
+// SortColumn: the last clicked column, process-wide, kept across pages and never reset.
+[[nodiscard]] int SortColumn();
+
+// ListView1ColumnClick: remembers `column` and sorts the rows present once, stably, with
+// ListView1Compare. Rows added later are appended unsorted.
+void SortRowsByColumn(std::vector<ResultRow>& rows, int column, bool filesPageCurrent);
+
+// ListView1KeyPress with Enter: the first selected row (in list order) flips its check and
+// every further selected row takes the same state. `selected` lists row indexes in list
+// order; nothing happens without a selection.
+void ApplyEnterKey(std::vector<ResultRow>& rows, std::span<const std::size_t> selected);
+
+enum class PageChange {
+  kSwitch,          // nothing in the way
+  kClearAndSwitch,  // the rows wait for a restart after a deletion: drop them without asking
+  kAsk,             // "There exists entries from previous query. ..."
+};
+
+// Activating a list page: rows of another page are not thrown away without asking, except
+// after a deletion that left files for the next start.
+[[nodiscard]] PageChange DecidePageChange(bool clearWithoutAsking, bool hasRows, bool senderIsLastPage);
+
+}  // namespace sw::app

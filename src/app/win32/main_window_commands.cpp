@@ -1,0 +1,321 @@
+// Find and Delete: the frames every list page shares, the engines they run, and the result
+// list's column clicks, Enter key and page-change question.
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "app/command_ids.h"
+#include "app/result_list.h"
+#include "app/win32/main_window.h"
+#include "core/engine_sink.h"
+#include "core/language.h"
+#include "core/product.h"
+#include "files/junk_delete.h"
+#include "files/junk_search.h"
+#include "registry/registry_clean.h"
+#include "registry/registry_scan.h"
+
+namespace sw::app::win32 {
+namespace {
+
+constexpr std::array kPageButtons{kCmdDosyalar,    kCmdSistemKayit, kCmdMemory, kCmdSoftware,
+                                  kCmdAdvanced,    kCmdResources,   kCmdFolders, kCmdInformation,
+                                  kCmdHelp,        kCmdSupport,     kCmdRestore};
+constexpr std::array kRunMenuItems{kCmdMonitor1, kCmdCpu1, kCmdDrive1, kCmdMemory1, kCmdFolderUsage};
+
+UINT MessageBoxType(const Message& message) {
+  UINT type = 0;
+  switch (message.kind) {
+    case MessageKind::Information: type = MB_ICONINFORMATION; break;
+    case MessageKind::Warning: type = MB_ICONWARNING; break;
+    case MessageKind::Error: type = MB_ICONERROR; break;
+    case MessageKind::Confirmation: type = MB_ICONQUESTION; break;
+    case MessageKind::Plain: break;
+  }
+  switch (message.buttons) {
+    case MessageButtons::Ok: return type | MB_OK;
+    case MessageButtons::OkCancel: return type | MB_OKCANCEL;
+    case MessageButtons::YesNo: return type | MB_YESNO;
+  }
+  return type;
+}
+
+Answer AnswerOf(int button) {
+  switch (button) {
+    case IDYES: return Answer::Yes;
+    case IDNO: return Answer::No;
+    case IDOK: return Answer::Ok;
+    default: return Answer::Cancel;
+  }
+}
+
+}  // namespace
+
+// The engines' view of the window: status bar panel 0, Progressbar1, the result list,
+// message boxes, the busy note, and Stop. Pending messages run at most every 30 ms, so the
+// window repaints and Stop answers while the engine works.
+class MainWindow::RunSink final : public EngineSink {
+ public:
+  explicit RunSink(MainWindow& window) : window_(window) {}
+
+  void ShowStatus(std::string_view text) override { window_.SetStatusText(text); }
+  void SetProgressMax(std::uint64_t maximum) override { window_.SetProgressMax(maximum); }
+  void SetProgress(std::uint64_t position) override { window_.SetProgress(position); }
+  void AddRow(const ResultRow& row) override { window_.list_.Add(row); }
+  Answer Ask(const Message& message) override {
+    return AnswerOf(ShowMessageBox(window_.hwnd(), message.text,
+                                   message.title.empty() ? std::string(kProductName) : message.title,
+                                   MessageBoxType(message)));
+  }
+  void ProcessMessages() override {
+    if (pacer_.Due()) {
+      window_.PumpMessages();
+    }
+  }
+  bool ShouldStop() override {
+    ProcessMessages();
+    return window_.stopRequested_;
+  }
+  void BeginBusy(std::string_view text) override {
+    window_.popupNote1_.Title = kProductName;
+    window_.popupNote1_.Text = text;
+    window_.popupNote1_.ShowPopUp();
+    window_.PumpMessages();
+  }
+  void EndBusy() override { window_.popupNote1_.ClosePopUps(); }
+
+ private:
+  MainWindow& window_;
+  Pacer pacer_;
+};
+
+// What both frames do around their branch, and undo on every way out (a failing engine
+// included): controls disabled, the hourglass, Find and Delete hidden.
+class MainWindow::CommandFrame {
+ public:
+  CommandFrame(MainWindow& window, bool find, bool listPage) : window_(window), find_(find) {
+    window_.running_ = true;
+    window_.EnableRunControls(false, find);
+    if (listPage) {
+      // The header again, with the command itself as the sender: no row, only the option
+      // boxes and the secure button enabled.
+      window_.btnMonitorClick(find ? "btnBul" : "btnSil");
+    }
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    ShowWindow(window_.Control("btnBul"), SW_HIDE);
+    ShowWindow(window_.Control("btnSil"), SW_HIDE);
+    if (find) {
+      ShowWindow(window_.Control("btnStop"), SW_SHOW);
+    }
+    window_.LayoutCommandButtons();
+  }
+  CommandFrame(const CommandFrame&) = delete;
+  CommandFrame& operator=(const CommandFrame&) = delete;
+  ~CommandFrame() {
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    window_.SetCommandVisible("btnBul", window_.view_.findShown);
+    window_.SetCommandVisible("btnSil", window_.view_.deleteShown);
+    EnableWindow(window_.Control("btnBul"), TRUE);
+    EnableWindow(window_.Control("btnSil"), TRUE);
+    ShowWindow(window_.Control("btnStop"), SW_HIDE);
+    window_.LayoutCommandButtons();
+    window_.stopRequested_ = false;
+    if (!find_) {
+      window_.diskAfterClean_ = true;
+    }
+    window_.EnableRunControls(true, find_);
+    window_.running_ = false;
+    if (window_.closeAfterRun_) {
+      PostMessageW(window_.hwnd(), WM_CLOSE, 0, 0);
+    }
+  }
+
+ private:
+  MainWindow& window_;
+  bool find_;
+};
+
+void MainWindow::EnableRunControls(bool enable, bool toolbarToo) {
+  if (toolbarToo) {
+    for (const unsigned button : kPageButtons) {
+      SendMessageW(toolbar_, TB_ENABLEBUTTON, button, enable ? TRUE : FALSE);
+    }
+  }
+  HMENU menu = GetMenu(hwnd());
+  for (const unsigned item : kRunMenuItems) {
+    EnableMenuItem(menu, item, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
+  }
+  DrawMenuBar(hwnd());
+}
+
+bool MainWindow::PumpMessages() {
+  MSG pending{};
+  while (PeekMessageW(&pending, nullptr, 0, 0, PM_REMOVE)) {
+    if (pending.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(pending.wParam));
+      stopRequested_ = true;
+      return false;
+    }
+    if (!IsDialogMessageW(hwnd(), &pending)) {
+      TranslateMessage(&pending);
+      DispatchMessageW(&pending);
+    }
+  }
+  return true;
+}
+
+void MainWindow::SetProgressMax(std::uint64_t maximum) {
+  progressMax_ = std::max<std::uint64_t>(1, maximum);
+  SendMessageW(Control("Progressbar1"), PBM_SETRANGE32, 0, 1000);
+}
+
+// The bar works in thousandths, so that a 64-bit count of any size fits its range.
+void MainWindow::SetProgress(std::uint64_t position) {
+  const std::uint64_t thousandths = std::min<std::uint64_t>(position, progressMax_) * 1000 / progressMax_;
+  SendMessageW(Control("Progressbar1"), PBM_SETPOS, static_cast<WPARAM>(thousandths), 0);
+}
+
+int MainWindow::ProgressPosition() const {
+  return static_cast<int>(SendMessageW(Control("Progressbar1"), PBM_GETPOS, 0, 0));
+}
+
+void MainWindow::SetColumnHeadings(std::initializer_list<int> texts) {
+  int column = 0;
+  for (const int text : texts) {
+    std::wstring heading = Wide(Text(text));
+    LVCOLUMNW item{};
+    item.mask = LVCF_TEXT;
+    item.pszText = heading.data();
+    ListView_SetColumn(list_.hwnd(), column++, &item);
+  }
+}
+
+void MainWindow::ClearResults() {
+  list_.Clear();
+  SetProgress(0);
+}
+
+// btnBulClick: Find of the current page.
+void MainWindow::btnBulClick() {
+  if (running_) {
+    return;
+  }
+  RunSink sink(*this);
+  const bool listPage = IsToolbarButtonPressed(kCmdDosyalar) || IsToolbarButtonPressed(kCmdSistemKayit);
+  CommandFrame frame(*this, true, listPage);
+  if (listPage) {
+    ClearResults();
+  }
+  if (IsToolbarButtonPressed(kCmdAdvanced) || IsToolbarButtonPressed(kCmdSoftware)) {
+    return;  // the tweak scan and the software list come with their pages
+  }
+  if (IsToolbarButtonPressed(kCmdDosyalar)) {
+    FindFilesBranch(sink);
+  } else {
+    FindRegistryBranch(sink);
+  }
+  if (listPage) {
+    list_.CheckAll();
+  }
+}
+
+void MainWindow::FindFilesBranch(RunSink& sink) {
+  SetColumnHeadings({28, 29, 30, 31});
+  files::JunkSearchOptions options;
+  options.internetCache = Button_GetCheck(Control("chkIntCache")) == BST_CHECKED;
+  options.internetCookies = Button_GetCheck(Control("chkIntCookies")) == BST_CHECKED;
+  options.internetHistory = Button_GetCheck(Control("chkIntHistory")) == BST_CHECKED;
+  options.recentDocuments = Button_GetCheck(Control("chkRecent")) == BST_CHECKED;
+  (void)files::FindFiles(*env_.platform, sink, options);
+}
+
+void MainWindow::FindRegistryBranch(RunSink& sink) {
+  SetColumnHeadings({68, 69, 70, 31});
+  reg::FindRegistry(*env_.platform, sink);
+}
+
+// btnSilClick: Delete of the current page.
+void MainWindow::btnSilClick() {
+  if (running_) {
+    return;
+  }
+  RunSink sink(*this);
+  const bool listPage = IsToolbarButtonPressed(kCmdDosyalar) || IsToolbarButtonPressed(kCmdSistemKayit);
+  CommandFrame frame(*this, false, listPage);
+  if (IsToolbarButtonPressed(kCmdAdvanced) || IsToolbarButtonPressed(kCmdSoftware)) {
+    return;  // applying tweaks and uninstalling come with their pages
+  }
+  if (IsToolbarButtonPressed(kCmdDosyalar)) {
+    DeleteFilesBranch(sink);
+  } else {
+    DeleteRegistryBranch(sink);
+  }
+  list_.Refill();
+  SetStatusText("Done");
+}
+
+void MainWindow::DeleteFilesBranch(RunSink& sink) {
+  const bool backup = IsToolbarButtonPressed(kCmdBackup);
+  const files::FileDeleteOutcome outcome =
+      files::DeleteFiles(list_.rows(), backup, settings_.backupCounter, *env_.platform, sink);
+  clearWithoutAsking_ = clearWithoutAsking_ || outcome.clearWithoutAsking;
+}
+
+void MainWindow::DeleteRegistryBranch(RunSink& sink) {
+  (void)reg::DeleteRegistry(list_.rows(), IsToolbarButtonPressed(kCmdBackup), *env_.platform, *scanRegistryObject_,
+                            sink);
+}
+
+// Before a list page takes over: rows of another page are kept unless the user agrees to
+// drop them; after a deletion that left files for the next start they go without a word.
+// False when the user kept them (the previous page is back).
+bool MainWindow::ConfirmPageChange(std::string_view sender) {
+  switch (DecidePageChange(clearWithoutAsking_, !list_.rows().empty(), sender == lastPageSender_)) {
+    case PageChange::kClearAndSwitch:
+      ClearResults();
+      clearWithoutAsking_ = false;
+      return true;
+    case PageChange::kAsk:
+      if (ShowMessageBox(hwnd(),
+                         "There exists entries from previous query. Do you want to clear the panel without deleting "
+                         "them ?",
+                         kProductName, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        ReturnControl();
+        return false;
+      }
+      ClearResults();
+      return true;
+    case PageChange::kSwitch:
+      return true;
+  }
+  return true;
+}
+
+// Gives the page of LastPageSender back, with its rows untouched.
+void MainWindow::ReturnControl() {
+  for (const auto& [command, name] : toolbarButtonNames_) {
+    if (name == lastPageSender_) {
+      PressToolbarButton(command);
+      OnCommand(command);
+      return;
+    }
+  }
+}
+
+void MainWindow::ListView1ColumnClick(int column) {
+  SortRowsByColumn(list_.rows(), column, IsToolbarButtonPressed(kCmdDosyalar));
+  list_.Refill();
+}
+
+void MainWindow::ListView1KeyPress() {
+  const std::vector<std::size_t> selected = list_.SelectedRows();
+  ApplyEnterKey(list_.rows(), selected);
+  list_.ShowChecks(selected);
+}
+
+}  // namespace sw::app::win32

@@ -1,0 +1,293 @@
+// Find and Delete through the main window on Wine's real drive and registry: the result
+// list, its checks, sorting and Enter key, Stop, the secure button and the page-change
+// question.
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "app/command_ids.h"
+#include "core/language.h"
+#include "core/text.h"
+#include "gui/main_window_fixture.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/wide.h"
+#include "support/shell_link.h"
+
+namespace sw::test {
+namespace {
+
+using app::win32::MainWindow;
+using app::win32::Wide;
+
+ResultRow Row(std::string caption, std::string folder, std::string length) {
+  ResultRow row;
+  row.columns = {std::move(caption), std::move(folder), std::move(length), "-"};
+  return row;
+}
+
+// The texts of one column as the list view shows them, top to bottom.
+std::vector<std::string> ShownColumn(HWND list, int column) {
+  std::vector<std::string> texts;
+  const int count = ListView_GetItemCount(list);
+  for (int i = 0; i < count; ++i) {
+    wchar_t text[256] = {};
+    ListView_GetItemText(list, i, column, text, 256);
+    texts.push_back(app::win32::Utf8(text));
+  }
+  return texts;
+}
+
+bool Checked(HWND list, int row) {
+  return ListView_GetCheckState(list, row) != FALSE;
+}
+
+class ResultListWindowTest : public MainWindowFixture {
+ protected:
+  ResultListWindowTest() {
+    gui_.system->admin = false;  // the batch's RunOnce value goes to the test user's own hive
+    junk_ = temp_.path() / "junk";
+    std::filesystem::create_directories(junk_ / "deeper");
+  }
+
+  // A junk file below the test folder; returns its Windows path.
+  std::string PlantJunk(const std::string& name, std::string_view contents = "junk") {
+    WriteFileBytes(junk_ / name, contents);
+    return Utf8Of(junk_ / name);
+  }
+
+  [[nodiscard]] bool Listed(const MainWindow& window, const std::string& path) const {
+    return std::any_of(window.rows().begin(), window.rows().end(), [&](const ResultRow& row) {
+      return CompareNoCase(row.columns[1] + row.columns[0], path) == 0;
+    });
+  }
+
+  MainWindow& StartAndAnswer() {
+    MainWindow& window = Start();
+    ShownMessages().clear();  // the administrator warning of the non-administrator start
+    return window;
+  }
+
+  void PressSecureButton(MainWindow& window) {
+    SendMessageW(window.Control("ToolBar1"), TB_CHECKBUTTON, app::kCmdBackup, TRUE);
+  }
+
+  std::filesystem::path junk_;
+};
+
+TEST_F(ResultListWindowTest, FindListsThePreparedJunkCheckedWithTheSelectedTotal) {
+  const std::string temporary = PlantJunk("report.tmp", std::string(4096, 'x'));
+  const std::string backup = PlantJunk("deeper\\letter.~doc");
+  const std::string index = PlantJunk("deeper\\manual.gid");
+  const std::string kept = PlantJunk("deeper\\notes.txt");
+  MainWindow& window = StartAndAnswer();
+  window.RunCommand(app::kCmdBul);
+
+  EXPECT_TRUE(Listed(window, temporary));
+  EXPECT_TRUE(Listed(window, backup));
+  EXPECT_TRUE(Listed(window, index));
+  EXPECT_FALSE(Listed(window, kept));
+  HWND list = window.Control("ListView1");
+  ASSERT_EQ(static_cast<std::size_t>(ListView_GetItemCount(list)), window.rows().size());
+  for (int i = 0; i < ListView_GetItemCount(list); ++i) {
+    EXPECT_TRUE(Checked(list, i)) << i;
+  }
+  EXPECT_NE(window.StatusText().find("KBytes selected"), std::string::npos) << window.StatusText();
+  EXPECT_TRUE(IsWindowVisible(window.Control("btnBul")) || !IsWindowVisible(window.hwnd()));
+  EXPECT_FALSE(GetWindowLongW(window.Control("btnStop"), GWL_STYLE) & WS_VISIBLE);
+  EXPECT_TRUE(GetWindowLongW(window.Control("btnBul"), GWL_STYLE) & WS_VISIBLE);
+  EXPECT_FALSE(window.running());
+}
+
+// Stops the running Find from its own message pump once the first row is in the list.
+MainWindow* g_stopWhenListed = nullptr;
+void CALLBACK StopOnFirstRow(HWND, UINT, UINT_PTR timer, DWORD) {
+  if (g_stopWhenListed != nullptr && !g_stopWhenListed->rows().empty()) {
+    g_stopWhenListed->RunCommand(app::kCmdStop);
+    KillTimer(nullptr, timer);
+  }
+}
+
+// The recent-documents folder the shell names, pointed at a test folder for one test.
+class RecentFolder {
+ public:
+  explicit RecentFolder(const std::filesystem::path& folder) {
+    saved_ = RegistryString(HKEY_CURRENT_USER, kShellFolders, L"Recent");
+    SetTo(Wide(Utf8Of(folder)));
+  }
+  RecentFolder(const RecentFolder&) = delete;
+  RecentFolder& operator=(const RecentFolder&) = delete;
+  ~RecentFolder() { SetTo(Wide(saved_)); }
+
+ private:
+  static constexpr const wchar_t* kShellFolders =
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  static void SetTo(const std::wstring& path) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, L"Recent", REG_SZ, path.c_str(),
+                    static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+  }
+  std::string saved_;
+};
+
+TEST_F(ResultListWindowTest, StopEndsTheFindAndKeepsTheRowsFoundSoFar) {
+  // A broken shortcut is listed while the drive walk runs; the recent documents are searched
+  // after it, so a Stop in the walk leaves them out.
+  MakeShortcut(Utf8Of(junk_ / "gone.lnk"), Utf8Of(junk_ / "missing.exe"));
+  std::filesystem::create_directories(temp_.path() / "recent");
+  WriteFileBytes(temp_.path() / "recent" / "letter.doc.lnk.dat", "recent");
+  const RecentFolder recent(temp_.path() / "recent");
+  MainWindow& window = StartAndAnswer();
+  g_stopWhenListed = &window;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 1, &StopOnFirstRow);
+  window.RunCommand(app::kCmdBul);
+  KillTimer(nullptr, timer);
+  g_stopWhenListed = nullptr;
+
+  const std::string recentFile = Utf8Of(temp_.path() / "recent" / "letter.doc.lnk.dat");
+  EXPECT_FALSE(window.rows().empty()) << "the rows found before Stop stay";
+  EXPECT_FALSE(Listed(window, recentFile)) << "the steps after the walk found nothing";
+  EXPECT_EQ(static_cast<std::size_t>(ListView_GetItemCount(window.Control("ListView1"))), window.rows().size());
+  EXPECT_FALSE(window.running());
+  EXPECT_FALSE(GetWindowLongW(window.Control("btnStop"), GWL_STYLE) & WS_VISIBLE);
+  // The stop request ended with the run: the next Find goes all the way.
+  const std::size_t stopped = window.rows().size();
+  window.RunCommand(app::kCmdBul);
+  EXPECT_GT(window.rows().size(), stopped);
+  EXPECT_TRUE(Listed(window, recentFile));
+}
+
+TEST_F(ResultListWindowTest, DeleteWithTheSecureButtonWritesTheArchiveAndRemovesTheRows) {
+  WriteProgramFile("language.txt", "1\r\n7\r\nN\r\n");
+  const std::string first = PlantJunk("first.tmp", "first file");
+  const std::string second = PlantJunk("deeper\\second.~x", "second file");
+  MainWindow& window = StartAndAnswer();
+  window.RunCommand(app::kCmdBul);
+  ASSERT_TRUE(Listed(window, first) && Listed(window, second));
+  PressSecureButton(window);
+  window.RunCommand(app::kCmdSil);
+
+  ASSERT_FALSE(ShownMessages().empty());
+  EXPECT_EQ(ShownMessages()[0].text, Text(73)) << "the confirmation comes first";
+  EXPECT_TRUE(std::filesystem::exists(temp_.path() / "zq7.bck"));
+  EXPECT_GT(std::filesystem::file_size(temp_.path() / "zq7.bck"), 0U);
+  EXPECT_EQ(window.settings().backupCounter, 8);
+  EXPECT_FALSE(std::filesystem::exists(junk_ / "first.tmp"));
+  EXPECT_FALSE(std::filesystem::exists(junk_ / "deeper" / "second.~x"));
+  EXPECT_FALSE(Listed(window, first));
+  EXPECT_FALSE(Listed(window, second));
+  EXPECT_EQ(window.popupNote().count(), 0) << "the busy note is closed after the backup";
+  EXPECT_EQ(window.StatusText(), "Done");
+  window.Exit1Click();
+  EXPECT_EQ(ProgramFile("language.txt"), "1\r\n8\r\nN\r\n");
+}
+
+TEST_F(ResultListWindowTest, TheRegistryPagePressesTheSecureButtonAndItsFindListsMissingPaths) {
+  const std::wstring key = L"Software\\SweepwiseWindowTest";
+  HKEY created = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr),
+            ERROR_SUCCESS);
+  const std::wstring missing = L"C:\\GoneForTheWindowTest\\tool.dll";
+  RegSetValueExW(created, L"Tool", 0, REG_SZ, reinterpret_cast<const BYTE*>(missing.c_str()),
+                 static_cast<DWORD>((missing.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(created);
+
+  MainWindow& window = StartAndAnswer();
+  window.RunCommand(app::kCmdSistemKayit);
+  EXPECT_TRUE(window.IsToolbarButtonPressed(app::kCmdBackup));
+  window.RunCommand(app::kCmdBul);
+  RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+
+  const auto row = std::find_if(window.rows().begin(), window.rows().end(), [](const ResultRow& r) {
+    return r.columns[0].find("SweepwiseWindowTest") != std::string::npos;
+  });
+  ASSERT_NE(row, window.rows().end());
+  EXPECT_EQ(row->columns[0].rfind("HKEY_CURRENT_USER: ", 0), 0U) << row->columns[0];
+  EXPECT_EQ(row->columns[1], "Tool");
+  EXPECT_EQ(row->columns[2], "C:\\GoneForTheWindowTest\\tool.dll");
+  EXPECT_TRUE(row->checked);
+  EXPECT_EQ(window.ReadSlot({"ListView1", app::Slot::kColumn, 0, -1, {}}), Text(68));
+  EXPECT_EQ(window.ReadSlot({"ListView1", app::Slot::kColumn, 2, -1, {}}), Text(70));
+}
+
+TEST_F(ResultListWindowTest, APageChangeAsksBeforeItDropsTheRows) {
+  MainWindow& window = StartAndAnswer();
+  window.resultList().Add(Row("a.tmp", "C:\\x\\", "1"));
+  window.resultList().Add(Row("b.tmp", "C:\\x\\", "2"));
+
+  SetYesNoAnswer(IDNO);
+  window.RunCommand(app::kCmdSistemKayit);
+  ASSERT_EQ(ShownMessages().size(), 1U);
+  EXPECT_EQ(ShownMessages()[0].text,
+            "There exists entries from previous query. Do you want to clear the panel without deleting them ?");
+  EXPECT_TRUE(window.IsToolbarButtonPressed(app::kCmdDosyalar)) << "No returns to the page of the rows";
+  EXPECT_FALSE(window.IsToolbarButtonPressed(app::kCmdSistemKayit));
+  EXPECT_EQ(window.rows().size(), 2U);
+  EXPECT_EQ(app::win32::GetText(window.Control("lblCleanType")), "Files Cleaning");
+
+  window.RunCommand(app::kCmdDosyalar);
+  EXPECT_EQ(ShownMessages().size(), 1U) << "the page's own button never asks";
+
+  SetYesNoAnswer(IDYES);
+  window.RunCommand(app::kCmdSistemKayit);
+  EXPECT_EQ(ShownMessages().size(), 2U);
+  EXPECT_TRUE(window.rows().empty());
+  EXPECT_EQ(ListView_GetItemCount(window.Control("ListView1")), 0);
+  EXPECT_EQ(app::win32::GetText(window.Control("lblCleanType")), "Registry Cleaning");
+}
+
+TEST_F(ResultListWindowTest, AfterADeletionThatQueuedFilesThePageChangeDropsTheRowsWithoutAsking) {
+  const std::string held = PlantJunk("held.tmp");
+  const platform::win32::UniqueFileHandle handle(CreateFileW(Wide(held).c_str(), GENERIC_READ, 0, nullptr,
+                                                             OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(handle);
+  MainWindow& window = StartAndAnswer();
+  const std::filesystem::path folder = junk_;
+  window.resultList().Add(Row("held.tmp", Utf8Of(folder) + "\\", "4"));
+  window.RunCommand(app::kCmdSil);
+  ASSERT_EQ(window.rows().size(), 1U) << "a file in use stays listed";
+  ASSERT_EQ(ShownMessages().size(), 2U);  // the confirmation and the restart notice
+  EXPECT_NE(ShownMessages()[1].text.find("restarted"), std::string::npos) << ShownMessages()[1].text;
+
+  window.RunCommand(app::kCmdSistemKayit);
+  EXPECT_EQ(ShownMessages().size(), 2U) << "no question";
+  EXPECT_TRUE(window.rows().empty());
+  EXPECT_TRUE(window.IsToolbarButtonPressed(app::kCmdSistemKayit));
+  std::filesystem::remove(temp_.path() / "clean.bat");
+}
+
+TEST_F(ResultListWindowTest, ColumnClicksSortAndEnterTogglesTheSelectedRows) {
+  MainWindow& window = StartAndAnswer();
+  for (const char* size : {"900", "10000", "25"}) {
+    window.resultList().Add(Row(std::string("f") + size + ".tmp", "C:\\x\\", size));
+  }
+  HWND list = window.Control("ListView1");
+  NMLISTVIEW click{};
+  click.hdr.hwndFrom = list;
+  click.hdr.idFrom = 0;
+  click.hdr.code = LVN_COLUMNCLICK;
+  click.iSubItem = 2;
+  SendMessageW(window.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
+  EXPECT_EQ(ShownColumn(list, 2), (std::vector<std::string>{"10000", "900", "25"}));
+
+  for (int i = 0; i < 3; ++i) {
+    ListView_SetItemState(list, i, LVIS_SELECTED, LVIS_SELECTED);
+  }
+  ListView_SetCheckState(list, 1, FALSE);  // the first selected row stays checked
+  EXPECT_FALSE(window.rows()[1].checked) << "a check changed in the control reaches the row";
+  SendMessageW(list, WM_CHAR, L'\r', 0);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_FALSE(Checked(list, i)) << i;
+    EXPECT_FALSE(window.rows()[static_cast<std::size_t>(i)].checked) << i;
+  }
+  SendMessageW(list, WM_CHAR, L'\r', 0);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_TRUE(Checked(list, i)) << i;
+  }
+}
+
+}  // namespace
+}  // namespace sw::test
