@@ -217,6 +217,7 @@ TEST_F(ResultListWindowTest, APageChangeAsksBeforeItDropsTheRows) {
   MainWindow& window = StartAndAnswer();
   window.resultList().Add(Row("a.tmp", "C:\\x\\", "1"));
   window.resultList().Add(Row("b.tmp", "C:\\x\\", "2"));
+  window.resultList().ShowAdded();
 
   SetYesNoAnswer(IDNO);
   window.RunCommand(app::kCmdSistemKayit);
@@ -273,11 +274,20 @@ TEST_F(ResultListWindowTest, ColumnClicksSortAndEnterTogglesTheSelectedRows) {
   SendMessageW(window.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
   EXPECT_EQ(ShownColumn(list, 2), (std::vector<std::string>{"10000", "900", "25"}));
 
+  // A click on the second row's check box unchecks it.
+  RECT row{};
+  ListView_GetItemRect(list, 1, &row, LVIR_BOUNDS);
+  const LPARAM onCheckBox = MAKELPARAM(row.left + 8, (row.top + row.bottom) / 2);
+  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, onCheckBox);
+  SendMessageW(list, WM_LBUTTONUP, 0, onCheckBox);
+  DrainMessages();
+  EXPECT_FALSE(window.rows()[1].checked) << "a click on the check box reaches the row";
+  EXPECT_FALSE(Checked(list, 1));
+  EXPECT_TRUE(Checked(list, 0));
+  // Enter with all three selected: the first selected row is checked, so all go unchecked.
   for (int i = 0; i < 3; ++i) {
     ListView_SetItemState(list, i, LVIS_SELECTED, LVIS_SELECTED);
   }
-  ListView_SetCheckState(list, 1, FALSE);  // the first selected row stays checked
-  EXPECT_FALSE(window.rows()[1].checked) << "a check changed in the control reaches the row";
   SendMessageW(list, WM_CHAR, L'\r', 0);
   for (int i = 0; i < 3; ++i) {
     EXPECT_FALSE(Checked(list, i)) << i;

@@ -66,7 +66,10 @@ class MainWindow::RunSink final : public EngineSink {
   void ShowStatus(std::string_view text) override { window_.SetStatusText(text); }
   void SetProgressMax(std::uint64_t maximum) override { window_.SetProgressMax(maximum); }
   void SetProgress(std::uint64_t position) override { window_.SetProgress(position); }
-  void AddRow(const ResultRow& row) override { window_.list_.Add(row); }
+  void AddRow(const ResultRow& row) override {
+    window_.list_.Add(row);
+    ProcessMessages();
+  }
   Answer Ask(const Message& message) override {
     return AnswerOf(ShowMessageBox(window_.hwnd(), message.text,
                                    message.title.empty() ? std::string(kProductName) : message.title,
@@ -74,6 +77,7 @@ class MainWindow::RunSink final : public EngineSink {
   }
   void ProcessMessages() override {
     if (pacer_.Due()) {
+      window_.list_.ShowAdded();
       window_.PumpMessages();
     }
   }
@@ -219,6 +223,7 @@ void MainWindow::btnBulClick() {
   } else {
     FindRegistryBranch(sink);
   }
+  list_.ShowAdded();
   if (listPage) {
     list_.CheckAll();
   }

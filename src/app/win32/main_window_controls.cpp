@@ -213,8 +213,9 @@ void MainWindow::CreateResultPanel(HWND parent) {
     Button_SetCheck(AddControl(name, WC_BUTTONW, "", BS_AUTOCHECKBOX | WS_TABSTOP, panel), BST_CHECKED);
     AddHint(name);
   }
-  HWND list = AddControl("ListView1", WC_LISTVIEWW, "", LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP, panel);
-  list_.Attach(list);
+  HWND list =
+      AddControl("ListView1", WC_LISTVIEWW, "", LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA | WS_TABSTOP, panel);
+  list_.Attach(list, Scale(14, dpi_));
   list_.onEnter = [this] { ListView1KeyPress(); };
   for (int column = 0; column < 4; ++column) {
     LVCOLUMNW heading{};

@@ -290,8 +290,10 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
     return 0;
   }
   if (header.hwndFrom == list_.hwnd()) {
-    if (header.code == LVN_ITEMCHANGED) {
-      list_.OnItemChanged(reinterpret_cast<const NMLISTVIEW&>(header));
+    if (header.code == LVN_GETDISPINFOW) {
+      list_.OnGetDispInfo(const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)));
+    } else if (header.code == NM_CLICK) {
+      list_.OnClick(reinterpret_cast<const NMITEMACTIVATE&>(header));
     } else if (header.code == LVN_COLUMNCLICK) {
       ListView1ColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
     }

@@ -1,59 +1,67 @@
 #include "app/win32/result_list_view.h"
 
-#include <commctrl.h>
+#include <algorithm>
 
+#include "app/result_list.h"
 #include "app/win32/window.h"
 
 namespace sw::app::win32 {
+namespace {
 
-void ResultListView::Attach(HWND list) {
+// Two state images, unchecked and checked, drawn as the system draws check boxes.
+UniqueImageList MakeCheckBoxes(int size) {
+  UniqueImageList images(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 2, 0));
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  for (const UINT state : {0U, static_cast<UINT>(DFCS_CHECKED)}) {
+    UniqueGdiObject bitmap(CreateCompatibleBitmap(screen, size, size));
+    {
+      ScopedSelect selected(dc, bitmap.get());
+      RECT box{0, 0, size, size};
+      SetBkColor(dc, RGB(255, 0, 255));
+      ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &box, nullptr, 0, nullptr);
+      InflateRect(&box, -1, -1);
+      DrawFrameControl(dc, &box, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | state);
+    }
+    ImageList_AddMasked(images.get(), static_cast<HBITMAP>(bitmap.get()), RGB(255, 0, 255));
+  }
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return images;
+}
+
+}  // namespace
+
+void ResultListView::Attach(HWND list, int checkBoxSize) {
   list_ = list;
   SetWindowLongW(list, GWL_STYLE, GetWindowLongW(list, GWL_STYLE) & ~WS_BORDER);
   SetWindowLongW(list, GWL_EXSTYLE, GetWindowLongW(list, GWL_EXSTYLE) & ~WS_EX_CLIENTEDGE);
-  ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT |
-                                              LVS_EX_ONECLICKACTIVATE | LVS_EX_UNDERLINEHOT | LVS_EX_DOUBLEBUFFER);
+  ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE |
+                                              LVS_EX_UNDERLINEHOT | LVS_EX_DOUBLEBUFFER);
+  checkBoxes_ = MakeCheckBoxes(checkBoxSize);
+  ListView_SetImageList(list, checkBoxes_.get(), LVSIL_STATE);
+  ListView_SetCallbackMask(list, LVIS_STATEIMAGEMASK);
   SetWindowSubclass(list, &ResultListView::Subclass, 1, reinterpret_cast<DWORD_PTR>(this));
   SetWindowPos(list, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
 }
 
-void ResultListView::Insert(std::size_t index, const ResultRow& row) {
-  filling_ = true;
-  std::wstring caption = Wide(row.columns[0]);
-  LVITEMW item{};
-  item.mask = LVIF_TEXT | LVIF_IMAGE;
-  item.iItem = static_cast<int>(index);
-  item.pszText = caption.data();
-  item.iImage = row.image;
-  const int at = ListView_InsertItem(list_, &item);
-  for (int column = 1; column < 4; ++column) {
-    std::wstring text = Wide(row.columns[static_cast<std::size_t>(column)]);
-    ListView_SetItemText(list_, at, column, text.data());
-  }
-  ListView_SetCheckState(list_, at, row.checked ? TRUE : FALSE);
-  filling_ = false;
-}
-
 void ResultListView::Add(const ResultRow& row) {
   rows_.push_back(row);
-  Insert(rows_.size() - 1, row);
+}
+
+void ResultListView::ShowAdded() {
+  if (static_cast<std::size_t>(ListView_GetItemCount(list_)) != rows_.size()) {
+    ListView_SetItemCountEx(list_, static_cast<int>(rows_.size()), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  }
 }
 
 void ResultListView::Clear() {
   rows_.clear();
-  filling_ = true;
-  ListView_DeleteAllItems(list_);
-  filling_ = false;
+  Refill();
 }
 
 void ResultListView::Refill() {
-  SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
-  filling_ = true;
-  ListView_DeleteAllItems(list_);
-  filling_ = false;
-  for (std::size_t i = 0; i < rows_.size(); ++i) {
-    Insert(i, rows_[i]);
-  }
-  SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+  ListView_SetItemCountEx(list_, static_cast<int>(rows_.size()), 0);
   InvalidateRect(list_, nullptr, TRUE);
 }
 
@@ -61,21 +69,13 @@ void ResultListView::CheckAll() {
   for (ResultRow& row : rows_) {
     row.checked = true;
   }
-  filling_ = true;
-  for (std::size_t i = 0; i < rows_.size(); ++i) {
-    ListView_SetCheckState(list_, static_cast<int>(i), TRUE);
-  }
-  filling_ = false;
+  InvalidateRect(list_, nullptr, FALSE);
 }
 
 void ResultListView::ShowChecks(const std::vector<std::size_t>& indexes) {
-  filling_ = true;
   for (const std::size_t i : indexes) {
-    if (i < rows_.size()) {
-      ListView_SetCheckState(list_, static_cast<int>(i), rows_[i].checked ? TRUE : FALSE);
-    }
+    ListView_RedrawItems(list_, static_cast<int>(i), static_cast<int>(i));
   }
-  filling_ = false;
 }
 
 std::vector<std::size_t> ResultListView::SelectedRows() const {
@@ -87,17 +87,45 @@ std::vector<std::size_t> ResultListView::SelectedRows() const {
   return selected;
 }
 
-void ResultListView::OnItemChanged(const NMLISTVIEW& change) {
-  if (filling_ || (change.uChanged & LVIF_STATE) == 0 || change.iItem < 0 ||
-      static_cast<std::size_t>(change.iItem) >= rows_.size() ||
-      ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) == 0) {
+void ResultListView::OnGetDispInfo(NMLVDISPINFOW& info) {
+  LVITEMW& item = info.item;
+  if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= rows_.size()) {
     return;
   }
-  rows_[static_cast<std::size_t>(change.iItem)].checked = ListView_GetCheckState(list_, change.iItem) != FALSE;
+  const ResultRow& row = rows_[static_cast<std::size_t>(item.iItem)];
+  if ((item.mask & LVIF_TEXT) != 0 && item.iSubItem >= 0 && item.iSubItem < 4 && item.cchTextMax > 0) {
+    text_ = Wide(row.columns[static_cast<std::size_t>(item.iSubItem)]);
+    const std::size_t length = std::min(text_.size(), static_cast<std::size_t>(item.cchTextMax - 1));
+    std::copy_n(text_.c_str(), length, item.pszText);
+    item.pszText[length] = L'\0';
+  }
+  if ((item.mask & LVIF_IMAGE) != 0) {
+    item.iImage = row.image;
+  }
+  if ((item.mask & LVIF_STATE) != 0) {
+    item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(row.checked ? 2U : 1U);
+    item.stateMask |= LVIS_STATEIMAGEMASK;
+  }
 }
 
-// The horizontal scroll bar is taken away each time the control works out its frame, and the
-// mouse entering and leaving the control is reported.
+// A click on a row's check box turns it over.
+void ResultListView::OnClick(const NMITEMACTIVATE& click) {
+  LVHITTESTINFO hit{};
+  hit.pt = click.ptAction;
+  if (ListView_SubItemHitTest(list_, &hit) >= 0 && (hit.flags & LVHT_ONITEMSTATEICON) != 0 && hit.iSubItem == 0) {
+    Toggle({static_cast<std::size_t>(hit.iItem)});
+  }
+}
+
+// Flips the first row and gives the others its new state, as Enter does.
+void ResultListView::Toggle(const std::vector<std::size_t>& indexes) {
+  ApplyEnterKey(rows_, indexes);
+  ShowChecks(indexes);
+}
+
+// The horizontal scroll bar is taken away each time the control works out its frame; the
+// mouse entering and leaving the control is reported; Enter and the space bar turn the
+// checks of the selected rows over.
 LRESULT CALLBACK ResultListView::Subclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                           DWORD_PTR self) {
   auto& view = *reinterpret_cast<ResultListView*>(self);
@@ -136,6 +164,10 @@ LRESULT CALLBACK ResultListView::Subclass(HWND window, UINT message, WPARAM wPar
         if (view.onEnter) {
           view.onEnter();
         }
+        return 0;
+      }
+      if (wParam == L' ') {
+        view.Toggle(view.SelectedRows());
         return 0;
       }
       break;

@@ -1,31 +1,37 @@
 #pragma once
-// QZListView: ListView1, the list of findings with a check box on every row. The rows
-// themselves live in `rows()`, in list order; the control shows them, and a check the user
-// changes goes straight back into them.
+// QZListView: ListView1, the list of findings with a check box on every row. The rows live
+// in `rows()`, in list order; the control is a virtual list that asks for what it shows, so
+// tens of thousands of rows cost nothing to add, sort or remove, and a check the user
+// changes goes straight into the row.
 
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
+#include "app/win32/gdi.h"
 #include "core/result_row.h"
 
 namespace sw::app::win32 {
 
 class ResultListView {
  public:
-  // Takes over a report-style list view: check boxes, grid lines, hot tracking with the hand
-  // cursor, several rows selectable, no border, never a horizontal scroll bar. (Its font,
-  // Arial 8 point, comes with the window's fonts.)
-  void Attach(HWND list);
+  // Takes over a report-style list view made with LVS_OWNERDATA: check boxes, grid lines,
+  // hot tracking with the hand cursor, several rows selectable, no border, never a
+  // horizontal scroll bar. (Its font, Arial 8 point, comes with the window's fonts.)
+  void Attach(HWND list, int checkBoxSize);
   [[nodiscard]] HWND hwnd() const { return list_; }
 
   [[nodiscard]] std::vector<ResultRow>& rows() { return rows_; }
   [[nodiscard]] const std::vector<ResultRow>& rows() const { return rows_; }
 
+  // Appends a row; the control learns of it at the next ShowAdded (a run calls that between
+  // its items, so that rows appear while it goes on without redrawing for each one).
   void Add(const ResultRow& row);
+  void ShowAdded();
   void Clear();
   // Shows the rows again after they were changed as a whole (sorted, deleted, checked).
   void Refill();
@@ -35,9 +41,10 @@ class ResultListView {
   // The selected rows, in list order.
   [[nodiscard]] std::vector<std::size_t> SelectedRows() const;
 
-  // Keeps the rows' check states in step with the control; the window passes on the list
-  // view's LVN_ITEMCHANGED.
-  void OnItemChanged(const NMLISTVIEW& change);
+  // The notifications of the control, passed on by the window: what to show, and clicks on
+  // a check box.
+  void OnGetDispInfo(NMLVDISPINFOW& info);
+  void OnClick(const NMITEMACTIVATE& click);
 
   // OnMouseEnter and OnMouseLeave of the control.
   std::function<void()> onMouseEnter;
@@ -48,11 +55,12 @@ class ResultListView {
  private:
   static LRESULT CALLBACK Subclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                    DWORD_PTR self);
-  void Insert(std::size_t index, const ResultRow& row);
+  void Toggle(const std::vector<std::size_t>& indexes);
 
   HWND list_ = nullptr;
+  UniqueImageList checkBoxes_;
   std::vector<ResultRow> rows_;
-  bool filling_ = false;  // the control's own check changes while rows are put in
+  std::wstring text_;  // the text last handed to the control, alive until it asks again
   bool mouseInside_ = false;
 };
 
