@@ -9,6 +9,7 @@
 
 #include "app/command_ids.h"
 #include "app/win32/dpi.h"
+#include "app/win32/gradient_progress.h"
 #include "app/win32/main_window.h"
 #include "app/win32/toolbar_icons.h"
 
@@ -225,7 +226,7 @@ void MainWindow::CreateResultPanel(HWND parent) {
     heading.iSubItem = column;
     ListView_InsertColumn(list, column, &heading);
   }
-  AddControl("Progressbar1", PROGRESS_CLASSW, "", PBS_SMOOTH, panel);
+  MakeGradientProgress(AddControl("Progressbar1", PROGRESS_CLASSW, "", PBS_SMOOTH, panel));
   // A group box paints only its frame; below its contents in the z-order, it cannot hide them.
   for (const auto& name : {"GroupBox1", "GroupBox2"}) {
     SetWindowPos(Control(name), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
