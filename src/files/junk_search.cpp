@@ -162,7 +162,9 @@ bool JunkSearch::Visit(const platform::FolderEntry& entry) {
 }
 
 void JunkSearch::FindJunkFiles(std::string_view folder, std::span<const JunkPattern> patterns) {
-  if (stopped_) {
+  // Stop is asked before each search as well as during it: a request that came while the
+  // walk before had no more entries to look at still ends the searches after it.
+  if (stopped_ || (stopped_ = sink_.ShouldStop())) {
     return;
   }
   std::vector<std::vector<ResultRow>> rows(patterns.size());

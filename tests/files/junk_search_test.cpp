@@ -115,6 +115,21 @@ TEST_F(JunkSearchTest, StopKeepsTheRowsFoundSoFar) {
   EXPECT_TRUE(sink_.rows.front().checked);
 }
 
+// The walk asks for Stop only every so often; a request that came after its last question
+// still ends the searches after it, before their first entry.
+TEST_F(JunkSearchTest, AStopDuringTheWalkEndsTheSearchesAfterIt) {
+  options_.statusInterval = std::chrono::hours(1);
+  ASSERT_TRUE(reg::RegWriteString(host_.registry(), RootKey::CurrentUser,
+                                  R"(Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders\Recent)",
+                                  R"(D:\Recent)"));
+  host_.MakeFile(R"(C:\a\gone.lnk)");  // broken: the host shell resolves no shortcut by default
+  host_.MakeFile(R"(D:\Recent\letter.doc)");
+  sink_.stopAfterRows = 1;
+  const auto rows = Find();
+  EXPECT_EQ(rows, std::vector<std::string>{R"(c:\a\|gone.lnk)"});
+  EXPECT_TRUE(outcome_.stopped);
+}
+
 TEST_F(JunkSearchTest, NeverWalksThroughADirectoryLink) {
   test::TempFolder outside;
   test::WriteFileBytes(outside.path() / "outside.tmp", "keep me");

@@ -103,13 +103,14 @@ TEST_F(ResultListWindowTest, FindListsThePreparedJunkCheckedWithTheSelectedTotal
   EXPECT_FALSE(window.running());
 }
 
-// Stops the running Find from its own message pump once the first row is in the list.
-MainWindow* g_stopWhenListed = nullptr;
-void CALLBACK StopOnFirstRow(HWND, UINT, UINT_PTR timer, DWORD) {
-  if (g_stopWhenListed != nullptr && !g_stopWhenListed->rows().empty()) {
-    g_stopWhenListed->RunCommand(app::kCmdStop);
-    KillTimer(nullptr, timer);
+// Presses Stop as soon as the list shows its first row: the click waits in the queue that
+// the running Find lets through next.
+LRESULT CALLBACK StopOnFirstRow(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR window) {
+  if (message == LVM_SETITEMCOUNT && wParam > 0) {
+    PostMessageW(reinterpret_cast<HWND>(window), WM_COMMAND, app::kCmdStop, 0);
+    RemoveWindowSubclass(list, &StopOnFirstRow, 7);
   }
+  return DefSubclassProc(list, message, wParam, lParam);
 }
 
 // The recent-documents folder the shell names, pointed at a test folder for one test.
@@ -135,21 +136,25 @@ class RecentFolder {
 
 TEST_F(ResultListWindowTest, StopEndsTheFindAndKeepsTheRowsFoundSoFar) {
   // A broken shortcut is listed while the drive walk runs; the recent documents are searched
-  // after it, so a Stop in the walk leaves them out.
+  // after it, so a Stop in the walk leaves them out. The walk looks at the search's Stop
+  // every few tens of milliseconds: a folder of plain files after the shortcut keeps it
+  // walking long enough to see it.
   MakeShortcut(Utf8Of(junk_ / "gone.lnk"), Utf8Of(junk_ / "missing.exe"));
+  std::filesystem::create_directories(junk_ / "zz-plain");
+  for (int i = 0; i < 4000; ++i) {
+    WriteFileBytes(junk_ / "zz-plain" / ("file" + std::to_string(i) + ".txt"), "");
+  }
   std::filesystem::create_directories(temp_.path() / "recent");
   WriteFileBytes(temp_.path() / "recent" / "letter.doc.lnk.dat", "recent");
   const RecentFolder recent(temp_.path() / "recent");
   MainWindow& window = StartAndAnswer();
-  g_stopWhenListed = &window;
-  const UINT_PTR timer = SetTimer(nullptr, 0, 1, &StopOnFirstRow);
+  SetWindowSubclass(window.Control("ListView1"), &StopOnFirstRow, 7, reinterpret_cast<DWORD_PTR>(window.hwnd()));
   window.RunCommand(app::kCmdBul);
-  KillTimer(nullptr, timer);
-  g_stopWhenListed = nullptr;
 
   const std::string recentFile = Utf8Of(temp_.path() / "recent" / "letter.doc.lnk.dat");
   EXPECT_FALSE(window.rows().empty()) << "the rows found before Stop stay";
-  EXPECT_FALSE(Listed(window, recentFile)) << "the steps after the walk found nothing";
+  EXPECT_FALSE(Listed(window, recentFile)) << "the steps after the walk found nothing; first row "
+                                           << window.rows().front().columns[1] << window.rows().front().columns[0];
   EXPECT_EQ(static_cast<std::size_t>(ListView_GetItemCount(window.Control("ListView1"))), window.rows().size());
   EXPECT_FALSE(window.running());
   EXPECT_FALSE(GetWindowLongW(window.Control("btnStop"), GWL_STYLE) & WS_VISIBLE);

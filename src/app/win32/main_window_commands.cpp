@@ -66,9 +66,16 @@ class MainWindow::RunSink final : public EngineSink {
   void ShowStatus(std::string_view text) override { window_.SetStatusText(text); }
   void SetProgressMax(std::uint64_t maximum) override { window_.SetProgressMax(maximum); }
   void SetProgress(std::uint64_t position) override { window_.SetProgress(position); }
+  // The first row of a run shows at once; later ones with the next pass of the messages.
   void AddRow(const ResultRow& row) override {
+    const bool first = window_.list_.rows().empty();
     window_.list_.Add(row);
-    ProcessMessages();
+    if (first) {
+      window_.list_.ShowAdded();
+      window_.PumpMessages();
+    } else {
+      ProcessMessages();
+    }
   }
   Answer Ask(const Message& message) override {
     return AnswerOf(ShowMessageBox(window_.hwnd(), message.text,
