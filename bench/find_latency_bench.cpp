@@ -15,29 +15,13 @@
 #include <vector>
 
 #include "app/command_ids.h"
+#include "resident_program.h"
 #include "files_bench_tree.h"
 
 namespace {
 
-double Now() {
-  LARGE_INTEGER counter{};
-  LARGE_INTEGER frequency{};
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-HWND ResidentWindowOf(DWORD processId) {
-  HWND window = nullptr;
-  while ((window = FindWindowExW(nullptr, window, sw::app::kMainWindowClass, nullptr)) != nullptr) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == processId && GetPropW(window, sw::app::kResidentProperty) != nullptr) {
-      return window;
-    }
-  }
-  return nullptr;
-}
+using sw::bench::Now;
+using sw::bench::ResidentWindowOf;
 
 // The Stop button, which shows exactly while Find runs.
 HWND StopButtonOf(HWND window) {

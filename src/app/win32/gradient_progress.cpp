@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "app/win32/window.h"
+
 namespace sw::app::win32 {
 namespace {
 
@@ -31,13 +33,8 @@ void Paint(HWND bar, HDC dc) {
 
 LRESULT CALLBACK Subclass(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
   switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT paint{};
-      HDC dc = BeginPaint(bar, &paint);
-      Paint(bar, dc);
-      EndPaint(bar, &paint);
-      return 0;
-    }
+    case WM_PAINT:
+      return PaintWindow(bar, [bar](HDC dc) { Paint(bar, dc); });
     case WM_ERASEBKGND:
       return 1;
     case WM_NCDESTROY:

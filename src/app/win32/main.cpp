@@ -38,15 +38,6 @@ std::string FirstArgument() {
   return first;
 }
 
-// Lets the splash paint before the slower start-up work begins.
-void ProcessPendingMessages() {
-  MSG message{};
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
-
 int RunMessageLoop(HWND mainWindow) {
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -81,7 +72,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (environment.firstArgument != "-splash" && splash->Create()) {
     splash->Show();
   }
-  ProcessPendingMessages();
+  ProcessPendingMessages();  // the splash paints before the slower start-up work
 
   MainWindow window(environment);
   if (!window.Create()) {

@@ -136,15 +136,7 @@ bool MainWindow::FormClose() {
   DestroyWindow(waitDialog_.hwnd());
   stopRequested_ = true;
   KillTimer(hwnd(), kTimer1);
-  MSG pending{};
-  while (PeekMessageW(&pending, nullptr, 0, 0, PM_REMOVE)) {
-    if (pending.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(pending.wParam));
-      break;
-    }
-    TranslateMessage(&pending);
-    DispatchMessageW(&pending);
-  }
+  ProcessPendingMessages();
   settings_.languageText = language_.settingText;
   settings_.alerts = Button_GetCheck(Control("chkAlerts")) == BST_CHECKED;
   if (const Status saved = SaveSettings(*env_.platform->files, env_.programDir, settings_); !saved) {

@@ -165,17 +165,9 @@ void MainWindow::EnableRunControls(bool enable, bool toolbarToo) {
 }
 
 bool MainWindow::PumpMessages() {
-  MSG pending{};
-  while (PeekMessageW(&pending, nullptr, 0, 0, PM_REMOVE)) {
-    if (pending.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(pending.wParam));
-      stopRequested_ = true;
-      return false;
-    }
-    if (!IsDialogMessageW(hwnd(), &pending)) {
-      TranslateMessage(&pending);
-      DispatchMessageW(&pending);
-    }
+  if (!ProcessPendingMessages(hwnd())) {
+    stopRequested_ = true;
+    return false;
   }
   return true;
 }

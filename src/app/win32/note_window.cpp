@@ -74,11 +74,7 @@ void NoteWindow::HideNote() {
 
 LRESULT NoteWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PAINT) {
-    PAINTSTRUCT paint{};
-    HDC dc = BeginPaint(hwnd(), &paint);
-    Paint(dc);
-    EndPaint(hwnd(), &paint);
-    return 0;
+    return PaintWindow(hwnd(), [this](HDC dc) { Paint(dc); });
   }
   if (message == WM_ERASEBKGND) {
     return 1;

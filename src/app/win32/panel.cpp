@@ -27,13 +27,8 @@ LRESULT Panel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return reinterpret_cast<LRESULT>(brush_.get());
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT paint{};
-      HDC dc = BeginPaint(hwnd(), &paint);
-      Paint(dc);
-      EndPaint(hwnd(), &paint);
-      return 0;
-    }
+    case WM_PAINT:
+      return PaintWindow(hwnd(), [this](HDC dc) { Paint(dc); });
     default:
       return DefaultHandling(message, wParam, lParam);
   }

@@ -68,13 +68,8 @@ class PopupWindow : public Window {
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
     switch (message) {
-      case WM_PAINT: {
-        PAINTSTRUCT paint{};
-        HDC dc = BeginPaint(hwnd(), &paint);
-        Paint(dc);
-        EndPaint(hwnd(), &paint);
-        return 0;
-      }
+      case WM_PAINT:
+        return PaintWindow(hwnd(), [this](HDC dc) { Paint(dc); });
       case WM_ERASEBKGND:
         return 1;
       case WM_MOUSEACTIVATE:
@@ -253,15 +248,7 @@ void PopupNote::ClosePopUps() {
     if (HWND popup = FindWindowW(kPopupNoteClass, nullptr); popup != nullptr) {
       SendMessageW(popup, WM_CLOSE, 0, 0);
     }
-    MSG pending{};
-    while (PeekMessageW(&pending, nullptr, 0, 0, PM_REMOVE)) {
-      if (pending.message == WM_QUIT) {
-        PostQuitMessage(static_cast<int>(pending.wParam));
-        break;
-      }
-      TranslateMessage(&pending);
-      DispatchMessageW(&pending);
-    }
+    ProcessPendingMessages();
   }
   std::erase_if(LivePopups(), [](const auto& popup) { return popup->closed(); });
 }

@@ -96,6 +96,21 @@ std::string GetText(HWND control) {
   return Utf8(text);
 }
 
+bool ProcessPendingMessages(HWND dialog) {
+  MSG pending{};
+  while (PeekMessageW(&pending, nullptr, 0, 0, PM_REMOVE)) {
+    if (pending.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(pending.wParam));
+      return false;
+    }
+    if (dialog == nullptr || !IsDialogMessageW(dialog, &pending)) {
+      TranslateMessage(&pending);
+      DispatchMessageW(&pending);
+    }
+  }
+  return true;
+}
+
 void SetMessageBoxHook(MessageBoxHook hook) {
   g_messageBoxHook = hook;
 }

@@ -34,6 +34,21 @@ class Window {
   HWND hwnd_ = nullptr;
 };
 
+// WM_PAINT: `paint` draws on the device context between BeginPaint and EndPaint.
+template <class PaintFn>
+LRESULT PaintWindow(HWND window, PaintFn paint) {
+  PAINTSTRUCT ps{};
+  HDC dc = BeginPaint(window, &ps);
+  paint(dc);
+  EndPaint(window, &ps);
+  return 0;
+}
+
+// Runs the window messages waiting for this thread (keyboard navigation of `dialog` too,
+// when given). A quit request is left in the queue for the message loop; the answer is
+// false when one came.
+bool ProcessPendingMessages(HWND dialog = nullptr);
+
 // UTF-8 <-> UTF-16 for window texts.
 std::wstring Wide(std::string_view text);
 std::string Utf8(std::wstring_view text);
