@@ -8,6 +8,7 @@
 // (ApplyLanguage and the language menu), main_window_commands.cpp (the Find and Delete
 // frames, the result list's clicks and keys, the page-change question).
 
+#include <array>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -38,6 +39,10 @@ struct AppEnvironment {
   std::string programDir;      // ProgramDir: its folder, without a trailing backslash
   std::string firstArgument;   // "-splash", "-shortcut" or anything else
 };
+
+// The Files page's option boxes, which several pages enable, disable or clear together.
+inline constexpr std::array<const char*, 4> kOptionBoxes{"chkIntCache", "chkIntCookies", "chkRecent",
+                                                         "chkIntHistory"};
 
 // The areas stacked in the work panel; one is in front.
 enum class Area { kResults, kSystem, kInformation, kTweaks };

@@ -68,7 +68,6 @@ constexpr std::array kMemoryRows{
     StatRow{"StatLabel23", "lblMemAfter"},
 };
 
-constexpr std::array kOptionBoxes{"chkIntCache", "chkIntCookies", "chkRecent", "chkIntHistory"};
 
 void Place(HWND control, int left, int top, int width, int height) {
   SetWindowPos(control, nullptr, left, top, std::max(0, width), std::max(0, height), SWP_NOZORDER | SWP_NOACTIVATE);

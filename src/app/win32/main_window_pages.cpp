@@ -16,8 +16,6 @@
 namespace sw::app::win32 {
 namespace {
 
-constexpr std::array kOptionBoxes{"chkIntCache", "chkIntCookies", "chkRecent", "chkIntHistory"};
-
 // The vendor's web server: the support page and the mail address of the About tabs.
 constexpr std::string_view kSupportPage = "https://www.orvanta.example/qz/untsupport.php3?fversion=510";
 

@@ -20,7 +20,6 @@ class NoteWindow : public Window {
   void HideNote();
 
   [[nodiscard]] bool shown() const { return shown_; }
-  [[nodiscard]] std::string text() const { return Utf8(text_); }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
