@@ -82,7 +82,12 @@ void MainWindow::FormCreate() {
   scanRegistryObject_ = std::make_unique<reg::RegistryObject>(*env_.platform->registry);
   ConfigurePopupNote();
   waitDialog_.CreateNote("", 0, 0, false);
-  tray_ = std::make_unique<TrayIcon>(hwnd(), kTrayMessage, appIcon_.get(), Wide(kProductName));
+  // The notification area shows small icons; the picture at that size stays sharp.
+  trayIcon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconApplication),
+                                                IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                GetSystemMetrics(SM_CYSMICON), 0)));
+  tray_ = std::make_unique<TrayIcon>(hwnd(), kTrayMessage, trayIcon_ ? trayIcon_.get() : appIcon_.get(),
+                                     Wide(kProductName));
   tray_->Add();
   SetTimer(hwnd(), kTimer1, kTimer1Interval, nullptr);
 }

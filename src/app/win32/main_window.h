@@ -201,6 +201,7 @@ class MainWindow : public Window {
   UniqueGdiObject titleFont_;
   UniqueGdiObject boldFont_;
   UniqueIcon appIcon_;
+  UniqueIcon trayIcon_;
   std::unique_ptr<TrayIcon> tray_;
   UniqueGdiObject listFont_;
 

@@ -471,6 +471,7 @@ void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
   SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolbarImages_.get()));
   SendMessageW(toolbar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(size, size));
   ApplyFonts();
+  list_.SetCheckBoxSize(Scale(14, dpi_));
   SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   Layout();

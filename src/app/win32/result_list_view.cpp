@@ -38,11 +38,15 @@ void ResultListView::Attach(HWND list, int checkBoxSize) {
   SetWindowLongW(list, GWL_EXSTYLE, GetWindowLongW(list, GWL_EXSTYLE) & ~WS_EX_CLIENTEDGE);
   ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE |
                                               LVS_EX_UNDERLINEHOT | LVS_EX_DOUBLEBUFFER);
-  checkBoxes_ = MakeCheckBoxes(checkBoxSize);
-  ListView_SetImageList(list, checkBoxes_.get(), LVSIL_STATE);
+  SetCheckBoxSize(checkBoxSize);
   ListView_SetCallbackMask(list, LVIS_STATEIMAGEMASK);
   SetWindowSubclass(list, &ResultListView::Subclass, 1, reinterpret_cast<DWORD_PTR>(this));
   SetWindowPos(list, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+}
+
+void ResultListView::SetCheckBoxSize(int size) {
+  checkBoxes_ = MakeCheckBoxes(size);
+  ListView_SetImageList(list_, checkBoxes_.get(), LVSIL_STATE);
 }
 
 void ResultListView::Add(const ResultRow& row) {

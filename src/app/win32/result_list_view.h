@@ -23,6 +23,8 @@ class ResultListView {
   // hot tracking with the hand cursor, several rows selectable, no border, never a
   // horizontal scroll bar. (Its font, Arial 8 point, comes with the window's fonts.)
   void Attach(HWND list, int checkBoxSize);
+  // The check boxes drawn anew at another size (the window moved to a screen of another DPI).
+  void SetCheckBoxSize(int size);
   [[nodiscard]] HWND hwnd() const { return list_; }
 
   [[nodiscard]] std::vector<ResultRow>& rows() { return rows_; }
