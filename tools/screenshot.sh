@@ -23,6 +23,10 @@ fi
 
 prefix=build/mingw/screenshot-prefix
 bin="$prefix/drive_c/sweepwise/bin"
+# A Wine server left from an earlier run would keep its desktop of an earlier size; this run
+# gets its own, and ends it with its X server.
+end_wine() { (SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh && wineserver -k) 2>/dev/null || true; }
+end_wine
 tools/wine-desktop.sh "$prefix" "$screen"
 mkdir -p "$out" "$bin"
 driver() { tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise-window-driver.exe "$@"; }
@@ -65,3 +69,4 @@ echo "$out/busy-note.png"
 driver sleep 8000 exit
 wait "$program"
 trap - EXIT
+end_wine
