@@ -14,7 +14,12 @@ std::vector<ShownMessage>& ShownMessages() {
 
 namespace {
 int g_yesNoAnswer = IDYES;
+std::function<void()> g_observer;
 }  // namespace
+
+void SetMessageBoxObserver(std::function<void()> observer) {
+  g_observer = std::move(observer);
+}
 
 void SetYesNoAnswer(int answer) {
   g_yesNoAnswer = answer;
@@ -23,6 +28,9 @@ void SetYesNoAnswer(int answer) {
 void AnswerMessageBoxesWithOk() {
   app::win32::SetMessageBoxHook([](HWND, const std::string& text, const std::string&, UINT type) {
     ShownMessages().push_back({text, type});
+    if (g_observer) {
+      g_observer();
+    }
     return (type & MB_TYPEMASK) == MB_YESNO ? g_yesNoAnswer : IDOK;
   });
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ std::vector<ShownMessage>& ShownMessages();
 // Yes/No questions get the answer last set (Yes at first); everything else OK.
 void AnswerMessageBoxesWithOk();
 void SetYesNoAnswer(int answer);
+// Runs `observer` whenever a message box is shown, before it is answered (null: nothing).
+void SetMessageBoxObserver(std::function<void()> observer);
 
 // The real Win32 platform with the test's shell and system in place.
 struct GuiPlatform {

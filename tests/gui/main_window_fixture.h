@@ -31,6 +31,7 @@ class MainWindowFixture : public ::testing::Test {
     DeleteRegistryValue(HKEY_CURRENT_USER, kRunOnceKeyPath, L"Sweepwise");
     DeleteRegistryValue(HKEY_LOCAL_MACHINE, kRunOnceKeyPath, L"Sweepwise");
     SetYesNoAnswer(IDYES);
+    SetMessageBoxObserver(nullptr);
   }
 
   void WriteProgramFile(const char* name, std::string_view contents) {

@@ -168,8 +168,9 @@ TEST_F(MainWindowTest, FrenchComesFromTheSettingsFileAndIsSavedBackAtExit) {
   ExpectCaptionsOf(kFrench);
   EXPECT_EQ(window.settings().backupCounter, 17);
   EXPECT_EQ(Button_GetCheck(window.Control("chkAlerts")), BST_CHECKED);
+  Button_SetCheck(window.Control("chkAlerts"), BST_UNCHECKED);
   window.Exit1Click();
-  EXPECT_EQ(ProgramFile("language.txt"), "2\r\n17\r\nY\r\n");
+  EXPECT_EQ(ProgramFile("language.txt"), "2\r\n17\r\nN\r\n");
 }
 
 TEST_F(MainWindowTest, ExitWritesTheSettingsInTheirThreeLineForm) {

@@ -134,9 +134,10 @@ TEST_F(ResidentProgram, StartsInTheTrayAndASecondInstanceEndsAtOnce) {
   EXPECT_EQ(MainWindowOf(second.id()), nullptr);
   EXPECT_FALSE(first.Ended(0));
 
+  PostMessageW(window, WM_COMMAND, app::LanguageCommand(kTurkish), 0);
   PostMessageW(window, WM_COMMAND, app::kCmdExit1, 0);
   ASSERT_TRUE(first.Ended(20000));
-  EXPECT_EQ(ReadFileBytes(temp_.path() / "language.txt"), "2\r\n17\r\nY\r\n");
+  EXPECT_EQ(ReadFileBytes(temp_.path() / "language.txt"), "0\r\n17\r\nY\r\n");
 }
 
 TEST_F(ResidentProgram, WritesTheAutoRunValueOnlyWhenItIsMissing) {

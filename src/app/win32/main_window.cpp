@@ -29,7 +29,11 @@ constexpr std::string_view kAdminWarning =
 
 MainWindow::MainWindow(AppEnvironment environment) : env_(std::move(environment)) {}
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  if (hwnd() != nullptr) {
+    DestroyWindow(hwnd());
+  }
+}
 
 bool MainWindow::Create() {
   appIcon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconApplication),
@@ -142,6 +146,12 @@ bool MainWindow::FormClose() {
   stopRequested_ = true;
   KillTimer(hwnd(), kTimer1);
   ProcessPendingMessages();
+  SaveSettingsFile();
+  return true;
+}
+
+// language.txt with the current language, archive counter and alerts.
+void MainWindow::SaveSettingsFile() {
   settings_.languageText = language_.settingText;
   settings_.alerts = Button_GetCheck(Control("chkAlerts")) == BST_CHECKED;
   if (const Status saved = SaveSettings(*env_.platform->files, env_.programDir, settings_); !saved) {
@@ -149,7 +159,6 @@ bool MainWindow::FormClose() {
                                std::string(kSettingsFileName) + ": " + platform::ErrorMessage(saved.error()),
                    kProductName, MB_OK | MB_ICONWARNING);
   }
-  return true;
 }
 
 // PopupNote1 as the window has always configured it: a small note, closing only when told.
@@ -234,6 +243,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
+    case WM_ENDSESSION:
+      // Logging off or shutting down ends a resident program without its Exit: the settings
+      // (the archive counter among them) are saved all the same.
+      if (wParam != FALSE) {
+        stopRequested_ = true;
+        SaveSettingsFile();
+      }
       return 0;
     case WM_CLOSE:
       if (FormClose()) {

@@ -50,6 +50,7 @@ enum class Area { kResults, kSystem, kInformation, kTweaks };
 class MainWindow : public Window {
  public:
   explicit MainWindow(AppEnvironment environment);
+  // Destroys the window while every member still lives: its controls notify it as they go.
   ~MainWindow() override;
 
   // Creates the (hidden) window; FormCreate runs as part of it.
@@ -89,6 +90,7 @@ class MainWindow : public Window {
   void FormCreate();
   void FormShow();
   bool FormClose();  // true when the window may be destroyed
+  void SaveSettingsFile();
   void ReadVersionLabel();
   void ApplySettings();
   void RegisterInRegistry();
@@ -149,13 +151,15 @@ class MainWindow : public Window {
   void FindRegistryBranch(RunSink& sink);
   void DeleteFilesBranch(RunSink& sink);
   void DeleteRegistryBranch(RunSink& sink);
-  void SetColumnHeadings(std::initializer_list<int> texts);
+  // The list's headings, by language text; kept for ApplyLanguage, so that they stay those
+  // of the rows shown.
+  void SetColumnHeadings(std::array<int, 4> texts);
   bool ConfirmPageChange(std::string_view sender);
   void ReturnControl();
   void ClearResults();
   void ListView1ColumnClick(int column);
   void ListView1KeyPress();
-  void EnableRunControls(bool enable, bool toolbarToo);
+  void EnableRunControls(bool enable);
   void SetProgressMax(std::uint64_t maximum);
   void SetProgress(std::uint64_t position);
   bool PumpMessages();  // false when the application was asked to quit
@@ -212,6 +216,7 @@ class MainWindow : public Window {
   bool running_ = false;        // a Find or Delete frame is on the stack
   bool closeAfterRun_ = false;  // Exit came during a run: close when it has ended
   std::uint64_t progressMax_ = 100;
+  std::array<int, 4> columnTexts_{28, 29, 30, 31};
 };
 
 }  // namespace sw::app::win32

@@ -26,7 +26,6 @@ namespace {
 constexpr std::array kPageButtons{kCmdDosyalar,    kCmdSistemKayit, kCmdMemory, kCmdSoftware,
                                   kCmdAdvanced,    kCmdResources,   kCmdFolders, kCmdInformation,
                                   kCmdHelp,        kCmdSupport,     kCmdRestore};
-constexpr std::array kRunMenuItems{kCmdMonitor1, kCmdCpu1, kCmdDrive1, kCmdMemory1, kCmdFolderUsage};
 
 UINT MessageBoxType(const Message& message) {
   UINT type = 0;
@@ -106,12 +105,14 @@ class MainWindow::RunSink final : public EngineSink {
 };
 
 // What both frames do around their branch, and undo on every way out (a failing engine
-// included): controls disabled, the hourglass, Find and Delete hidden.
+// included): controls disabled, the hourglass, Find and Delete hidden. The toolbar, the whole
+// menu bar and the list's checks are locked for Delete as for Find: the engines act on the
+// rows by their place in the list while they let messages through.
 class MainWindow::CommandFrame {
  public:
   CommandFrame(MainWindow& window, bool find, bool listPage) : window_(window), find_(find) {
     window_.running_ = true;
-    window_.EnableRunControls(false, find);
+    window_.EnableRunControls(false);
     if (listPage) {
       // The header again, with the command itself as the sender: no row, only the option
       // boxes and the secure button enabled.
@@ -139,7 +140,7 @@ class MainWindow::CommandFrame {
     if (!find_) {
       window_.diskAfterClean_ = true;
     }
-    window_.EnableRunControls(true, find_);
+    window_.EnableRunControls(true);
     window_.running_ = false;
     if (window_.closeAfterRun_) {
       PostMessageW(window_.hwnd(), WM_CLOSE, 0, 0);
@@ -151,17 +152,16 @@ class MainWindow::CommandFrame {
   bool find_;
 };
 
-void MainWindow::EnableRunControls(bool enable, bool toolbarToo) {
-  if (toolbarToo) {
-    for (const unsigned button : kPageButtons) {
-      SendMessageW(toolbar_, TB_ENABLEBUTTON, button, enable ? TRUE : FALSE);
-    }
+void MainWindow::EnableRunControls(bool enable) {
+  for (const unsigned button : kPageButtons) {
+    SendMessageW(toolbar_, TB_ENABLEBUTTON, button, enable ? TRUE : FALSE);
   }
   HMENU menu = GetMenu(hwnd());
-  for (const unsigned item : kRunMenuItems) {
-    EnableMenuItem(menu, item, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
+  for (int item = 0; item < GetMenuItemCount(menu); ++item) {
+    EnableMenuItem(menu, static_cast<UINT>(item), MF_BYPOSITION | (enable ? MF_ENABLED : MF_GRAYED));
   }
   DrawMenuBar(hwnd());
+  list_.SetLocked(!enable);
 }
 
 bool MainWindow::PumpMessages() {
@@ -187,7 +187,8 @@ int MainWindow::ProgressPosition() const {
   return static_cast<int>(SendMessageW(Control("Progressbar1"), PBM_GETPOS, 0, 0));
 }
 
-void MainWindow::SetColumnHeadings(std::initializer_list<int> texts) {
+void MainWindow::SetColumnHeadings(std::array<int, 4> texts) {
+  columnTexts_ = texts;
   int column = 0;
   for (const int text : texts) {
     std::wstring heading = Wide(Text(text));
@@ -217,9 +218,11 @@ void MainWindow::btnBulClick() {
   if (IsToolbarButtonPressed(kCmdAdvanced) || IsToolbarButtonPressed(kCmdSoftware)) {
     return;  // the tweak scan and the software list come with their pages
   }
+  // Only the list pages have a search here; the Registry branch runs for the Registry page
+  // alone, not for every page that is not the Files page.
   if (IsToolbarButtonPressed(kCmdDosyalar)) {
     FindFilesBranch(sink);
-  } else {
+  } else if (IsToolbarButtonPressed(kCmdSistemKayit)) {
     FindRegistryBranch(sink);
   }
   list_.ShowAdded();
@@ -254,9 +257,11 @@ void MainWindow::btnSilClick() {
   if (IsToolbarButtonPressed(kCmdAdvanced) || IsToolbarButtonPressed(kCmdSoftware)) {
     return;  // applying tweaks and uninstalling come with their pages
   }
+  // A page without a button pressed (the tweaks page after its button was released for a
+  // user without administrator rights) removes nothing.
   if (IsToolbarButtonPressed(kCmdDosyalar)) {
     DeleteFilesBranch(sink);
-  } else {
+  } else if (IsToolbarButtonPressed(kCmdSistemKayit)) {
     DeleteRegistryBranch(sink);
   }
   list_.Refill();
@@ -312,11 +317,17 @@ void MainWindow::ReturnControl() {
 }
 
 void MainWindow::ListView1ColumnClick(int column) {
+  if (running_) {
+    return;
+  }
   SortRowsByColumn(list_.rows(), column, IsToolbarButtonPressed(kCmdDosyalar));
   list_.Refill();
 }
 
 void MainWindow::ListView1KeyPress() {
+  if (running_) {
+    return;
+  }
   const std::vector<std::size_t> selected = list_.SelectedRows();
   ApplyEnterKey(list_.rows(), selected);
   list_.ShowChecks(selected);

@@ -214,7 +214,7 @@ void MainWindow::CreateResultPanel(HWND parent) {
     AddHint(name);
   }
   HWND list =
-      AddControl("ListView1", WC_LISTVIEWW, "", LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA | WS_TABSTOP, panel);
+      AddControl("ListView1", WC_LISTVIEWW, "", LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA | LVS_SHAREIMAGELISTS | WS_TABSTOP, panel);
   list_.Attach(list, Scale(14, dpi_));
   list_.onEnter = [this] { ListView1KeyPress(); };
   for (int column = 0; column < 4; ++column) {

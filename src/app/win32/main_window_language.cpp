@@ -21,6 +21,8 @@ void MainWindow::ApplyLanguage() {
   for (const CaptionAssignment& assignment : CaptionAssignments()) {
     WriteSlot(assignment, CaptionText(assignment, language_.index));
   }
+  // The registry's headings stay over registry rows.
+  SetColumnHeadings(columnTexts_);
   DrawMenuBar(hwnd());
 }
 

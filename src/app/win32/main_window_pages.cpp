@@ -77,6 +77,9 @@ bool MainWindow::IsToolbarButtonPressed(unsigned commandId) const {
 // their hints, the result panel forward, captions, an empty status and the header.
 void MainWindow::ActivateListPage(std::string_view sender) {
   lastPageSender_ = sender;
+  if (list_.rows().empty()) {
+    SetColumnHeadings(sender == "tbtSistemKayit" ? std::array{68, 69, 70, 31} : std::array{28, 29, 30, 31});
+  }
   HWND list = Control("ListView1");
   for (int column = 0; column < 4; ++column) {
     ListView_SetColumnWidth(list, column, Scale(133, dpi_));
@@ -245,6 +248,11 @@ void MainWindow::RunCommand(unsigned commandId) {
 // Toolbar buttons, menu items and buttons. A page command presses its toolbar button also
 // when it comes from elsewhere than the toolbar.
 void MainWindow::OnCommand(unsigned id) {
+  // While Find or Delete runs (its loop lets messages through), only Stop and the tray menu
+  // act: anything else could change the rows under the running engine.
+  if (running_ && id != kCmdStop && id != kCmdShow1 && id != kCmdHide1 && id != kCmdExit1) {
+    return;
+  }
   if (id >= kCmdDosyalar && id <= kCmdRestore) {
     PressToolbarButton(id);
   }
@@ -290,6 +298,8 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
   if (header.hwndFrom == list_.hwnd()) {
     if (header.code == LVN_GETDISPINFOW) {
       list_.OnGetDispInfo(const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)));
+    } else if (header.code == LVN_ODFINDITEMW) {
+      return -1;  // no search by typed letters in the findings
     } else if (header.code == NM_CLICK) {
       list_.OnClick(reinterpret_cast<const NMITEMACTIVATE&>(header));
     } else if (header.code == LVN_COLUMNCLICK) {

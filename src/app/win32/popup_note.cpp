@@ -63,7 +63,12 @@ class PopupWindow : public Window {
   }
 
   [[nodiscard]] bool closed() const { return closed_; }
-  void Detach() { owner_ = nullptr; }
+  // The component goes first: the popup closes on its own later without telling it.
+  void DetachFrom(const PopupNote* owner) {
+    if (owner_ == owner) {
+      owner_ = nullptr;
+    }
+  }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -214,7 +219,7 @@ PopupNote::PopupNote() = default;
 
 PopupNote::~PopupNote() {
   for (auto& popup : LivePopups()) {
-    popup->Detach();
+    popup->DetachFrom(this);
   }
 }
 

@@ -123,6 +123,9 @@ void ResultListView::OnClick(const NMITEMACTIVATE& click) {
 
 // Flips the first row and gives the others its new state, as Enter does.
 void ResultListView::Toggle(const std::vector<std::size_t>& indexes) {
+  if (locked_) {
+    return;
+  }
   ApplyEnterKey(rows_, indexes);
   ShowChecks(indexes);
 }

@@ -19,7 +19,8 @@ namespace sw::app::win32 {
 
 class ResultListView {
  public:
-  // Takes over a report-style list view made with LVS_OWNERDATA: check boxes, grid lines,
+  // Takes over a report-style list view made with LVS_OWNERDATA and LVS_SHAREIMAGELISTS (the
+  // check boxes' pictures belong to this object): check boxes, grid lines,
   // hot tracking with the hand cursor, several rows selectable, no border, never a
   // horizontal scroll bar. (Its font, Arial 8 point, comes with the window's fonts.)
   void Attach(HWND list, int checkBoxSize);
@@ -38,6 +39,8 @@ class ResultListView {
   // Shows the rows again after they were changed as a whole (sorted, deleted, checked).
   void Refill();
   void CheckAll();
+  // While a run acts on the rows, the user's clicks and keys do not change their checks.
+  void SetLocked(bool locked) { locked_ = locked; }
   // Shows the check states of the given rows again after they were changed in `rows()`.
   void ShowChecks(const std::vector<std::size_t>& indexes);
   // The selected rows, in list order.
@@ -64,6 +67,7 @@ class ResultListView {
   std::vector<ResultRow> rows_;
   std::wstring text_;  // the text last handed to the control, alive until it asks again
   bool mouseInside_ = false;
+  bool locked_ = false;
 };
 
 }  // namespace sw::app::win32
