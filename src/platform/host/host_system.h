@@ -16,6 +16,7 @@ class HostSystem final : public System {
  public:
   VersionRecord Version() override { return version_; }
   bool IsAdmin() override { return admin_; }
+  Result<std::string> CurrentUserSid() override { return sid_; }
   FileTime LocalTimeOf(FileTime utc) override;
   FileTime UtcTimeOf(FileTime local) override;
   Result<std::string> ProgramFolder() override { return programFolder_; }
@@ -28,12 +29,14 @@ class HostSystem final : public System {
 
   void SetVersion(const VersionRecord& version) { version_ = version; }
   void SetAdmin(bool admin) { admin_ = admin; }
+  void SetCurrentUserSid(std::string sid) { sid_ = std::move(sid); }
   void SetProgramFolder(std::string folder) { programFolder_ = std::move(folder); }
   void SetSeparators(DateTimeSeparators separators) { separators_ = std::move(separators); }
 
  private:
   VersionRecord version_{kPlatformNt, 6, 1, 7601};  // Windows 7, as a fresh Wine prefix reports
   bool admin_ = true;
+  std::string sid_ = "S-1-5-21-0-0-0-1000";
   std::string programFolder_ = "C:";  // the root of the mapped drive C:
   DateTimeSeparators separators_;
 };

@@ -1,9 +1,14 @@
 #include "platform/win32/system.h"
 
+#include <windows.h>
+// windows.h first: sddl.h builds on it.
+#include <sddl.h>
+
 #include <vector>
 
 #include "core/unique_handle.h"
 #include "core/win_path.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
 namespace sw::platform::win32 {
@@ -41,6 +46,32 @@ bool Win32System::IsAdmin() {
   }
   BOOL member = FALSE;
   return ::CheckTokenMembership(nullptr, administrators.get(), &member) && member;
+}
+
+Result<std::string> Win32System::CurrentUserSid() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    return LastError();
+  }
+  const UniqueKernelHandle owned(token);
+  std::vector<std::uint8_t> buffer(256);
+  for (;;) {
+    DWORD needed = 0;
+    if (::GetTokenInformation(token, TokenUser, buffer.data(), static_cast<DWORD>(buffer.size()), &needed)) {
+      break;
+    }
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size()) {
+      return LastError();
+    }
+    buffer.resize(needed);
+  }
+  LPWSTR text = nullptr;
+  if (!::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
+    return LastError();
+  }
+  std::string sid = FromWide(text);
+  ::LocalFree(text);
+  return sid;
 }
 
 FileTime Win32System::LocalTimeOf(FileTime utc) {
@@ -108,7 +139,7 @@ std::string Win32System::ShortDateText(const CalendarTime& time) {
   const SYSTEMTIME st = SystemTimeOf(time);
   wchar_t text[128] = {};
   return ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, text, 128) > 0 ? FromWide(text)
-                                                                                           : std::string();
+                                                                                            : std::string();
 }
 
 std::string Win32System::LongTimeText(const CalendarTime& time) {

@@ -10,6 +10,7 @@ class Win32System final : public System {
  public:
   VersionRecord Version() override;
   bool IsAdmin() override;
+  Result<std::string> CurrentUserSid() override;
   FileTime LocalTimeOf(FileTime utc) override;
   FileTime UtcTimeOf(FileTime local) override;
   Result<std::string> ProgramFolder() override;
