@@ -45,4 +45,14 @@ int PrintFailure(CliContext& context, bool json, const std::string& message, Com
   return kExitFailure;
 }
 
+int PrintUsageError(CliContext& context, bool json, const std::string& message) {
+  context.err << "sweepwise-cli: " << message << ". Run 'sweepwise-cli --help' for usage.\n";
+  if (json) {
+    context.out << nlohmann::json{{"error", message}, {"status", kExitUsage}}.dump(
+                       -1, ' ', false, nlohmann::json::error_handler_t::replace)
+                << "\n";
+  }
+  return kExitUsage;
+}
+
 }  // namespace sw::cli

@@ -24,4 +24,8 @@ void PrintResult(CliContext& context, bool json, const CommandResult& result);
 // with an "error" field); returns kExitFailure.
 int PrintFailure(CliContext& context, bool json, const std::string& message, CommandResult result = {});
 
+// A usage error: one line on stderr with the way to the full usage (with --json also
+// {"error": ..., "status": 2} on stdout); returns kExitUsage.
+int PrintUsageError(CliContext& context, bool json, const std::string& message);
+
 }  // namespace sw::cli
