@@ -22,7 +22,7 @@ int ListSoftware(CliContext& context, const GlobalOptions& options) {
   uninstall::FindSoftware(context.platform, sink);
   CommandResult result;
   result.rows = sink.rows();
-  result.status = sink.status();
+  result.status = "Listed " + std::to_string(result.rows.size()) + " installed programs";
   for (const auto& row : result.rows) {
     result.rowFields.push_back(EntryFields(row));
   }

@@ -85,7 +85,9 @@ UninstalledEntry Uninstaller::Run(const ResultRow& row) {
   Notify(sink_, UninstallNotice(entry.title), MessageKind::Information);
   entry.started = Start(entry.command);
   if (!entry.started) {
-    Notify(sink_, "The uninstaller of " + entry.title + " could not be started:\r\n" + entry.command,
+    Notify(sink_,
+           "The uninstaller of " + entry.title + " could not be started:\r\n" +
+               (entry.command.empty() ? std::string("its entry names no uninstall command") : entry.command),
            MessageKind::Warning);
   }
   sink_.ProcessMessagesNow();
