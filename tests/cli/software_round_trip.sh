@@ -29,7 +29,7 @@ win_folder='C:\sweepwise-uninstall-test'
 log="$folder/log.txt"
 cleanup() {
   for key in "$alpha" "$beta" "$missing" "$nameless"; do reg delete "$uninstall_key\\$key" /f >/dev/null; done
-  rm -rf "$folder"
+  rm -rf "$folder" usage.err refused.err uninstall.err missing.err
 }
 trap cleanup EXIT
 cleanup
