@@ -57,6 +57,7 @@ int RunCli(const std::vector<std::string>& args, CliContext& context) {
   AddFilesCommands(verbs, context, options, status);
   AddRegistryCommands(verbs, context, options, status);
   AddArchiveCommands(app, context, options, status);
+  AddSoftwareCommands(app, context, options, status);
 
   // CLI11 takes the arguments in reverse order.
   std::vector<std::string> reversed(args.rbegin(), args.rend());

@@ -8,8 +8,13 @@ namespace {
 nlohmann::json ToJson(const CommandResult& result) {
   nlohmann::json object = result.extra;
   nlohmann::json rows = nlohmann::json::array();
-  for (const auto& row : result.rows) {
-    rows.push_back({{"columns", row.columns}, {"image", row.image}, {"checked", row.checked}});
+  for (std::size_t i = 0; i < result.rows.size(); ++i) {
+    const ResultRow& row = result.rows[i];
+    nlohmann::json item = {{"columns", row.columns}, {"image", row.image}, {"checked", row.checked}};
+    if (i < result.rowFields.size()) {
+      item.update(result.rowFields[i]);
+    }
+    rows.push_back(std::move(item));
   }
   object["rows"] = std::move(rows);
   object["status"] = result.status;

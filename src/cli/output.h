@@ -16,6 +16,8 @@ struct CommandResult {
   std::vector<ResultRow> rows;
   std::string status;
   nlohmann::json extra = nlohmann::json::object();  // command-specific fields
+  // Per row, fields a command adds to that row's JSON object (none when shorter).
+  std::vector<nlohmann::json> rowFields;
 };
 
 void PrintResult(CliContext& context, bool json, const CommandResult& result);

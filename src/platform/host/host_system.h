@@ -47,11 +47,19 @@ class RecordingProcesses final : public Processes {
     std::string commandLine;
     bool hidden = false;
     bool wait = false;
+    bool whileWaiting = false;  // a hook for the wait was given
   };
 
-  bool ExecuteProgram(std::string_view commandLine, bool hidden, bool wait) override {
-    starts_.push_back(Start{std::string(commandLine), hidden, wait});
-    return onStart_ ? onStart_(starts_.back()) : true;
+  // A program that starts and waits is seen to get one round of input while it runs: the
+  // hook, when given, is called once after the start handler.
+  bool ExecuteProgram(std::string_view commandLine, bool hidden, bool wait,
+                      const std::function<void()>& whileWaiting = {}) override {
+    starts_.push_back(Start{std::string(commandLine), hidden, wait, static_cast<bool>(whileWaiting)});
+    const bool started = onStart_ ? onStart_(starts_.back()) : true;
+    if (started && wait && whileWaiting) {
+      whileWaiting();
+    }
+    return started;
   }
 
   // Decides whether a start succeeds and may act as the program would (for example delete
