@@ -101,8 +101,9 @@ int Pack(CliContext& context, const GlobalOptions& options, const PackRequest& r
   const std::vector<std::string> files =
       backup::BuildFileList(*p.files, backup::FileListRequest{request.specifications, archive, request.incremental});
   if (files.empty()) {
-    return PrintFailure(context, options.json, "no file matches the specifications; no archive written",
-                        CommandResult{{}, "", {{"archive", archive}, {"files_done", 0}, {"file_count", 0}}});
+    CommandResult result;
+    result.extra = {{"archive", archive}, {"files_done", 0}, {"file_count", 0}};
+    return PrintFailure(context, options.json, "no file matches the specifications; no archive written", result);
   }
   const bool stored = backup.Backup(files, archive);
   sink.EndProgress();
