@@ -19,17 +19,40 @@ constexpr std::array kRows{
                Visibility::kShown, false, true, kDeleteCaption, true},
     MonitorRow{"tbtSoftware", "Software Uninstaller", "To uninstall selected software click Delete.",
                Visibility::kShown, false, true, kUninstallCaption, false},
-    MonitorRow{"tbtMemory", "Memory Cleaning", "To reclaim unused memory left from dead processes, click Regain",
-               Visibility::kShown, true, false, {}, false},
-    MonitorRow{"pnlDisk", "Disk Statistics", "Information about total and free disk spaces",
-               Visibility::kUnchanged, false, false, {}, false},
-    MonitorRow{"tbtResources", "CPU Information", "Information about central processing unit",
-               Visibility::kHidden, false, false, {}, false},
-    MonitorRow{"tbtFolders", "Folders Usage",
-               "Pie chart representation of all directories located in fixed drives", Visibility::kHidden, false,
-               false, {}, false},
-    MonitorRow{"tbtInformation", "Information about QZ Sweepwise Pro", "", Visibility::kHidden, false, false, {},
+    MonitorRow{"tbtMemory",
+               "Memory Cleaning",
+               "To reclaim unused memory left from dead processes, click Regain",
+               Visibility::kShown,
+               true,
+               false,
+               {},
                false},
+    MonitorRow{"pnlDisk",
+               "Disk Statistics",
+               "Information about total and free disk spaces",
+               Visibility::kUnchanged,
+               false,
+               false,
+               {},
+               false},
+    MonitorRow{"tbtResources",
+               "CPU Information",
+               "Information about central processing unit",
+               Visibility::kHidden,
+               false,
+               false,
+               {},
+               false},
+    MonitorRow{"tbtFolders",
+               "Folders Usage",
+               "Pie chart representation of all directories located in fixed drives",
+               Visibility::kHidden,
+               false,
+               false,
+               {},
+               false},
+    MonitorRow{
+        "tbtInformation", "Information about QZ Sweepwise Pro", "", Visibility::kHidden, false, false, {}, false},
 };
 static_assert(kDeleteCaption.size() == 15 && kUninstallCaption.size() == 15);
 
@@ -61,6 +84,7 @@ const MonitorRow* ApplyMonitorClick(PageView& view, std::string_view sender) {
   view.deleteShown = !row->deleteCaption.empty();
   if (view.deleteShown) {
     view.deleteCaption = row->deleteCaption;
+    view.applyGlyph = false;  // the delete glyph
   }
   view.headerShown = true;
   view.tweakHeaderShown = false;

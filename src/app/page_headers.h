@@ -33,12 +33,14 @@ struct PageView {
   bool findShown = true;
   bool deleteShown = true;
   std::string deleteCaption;
+  bool applyGlyph = false;        // Delete shows the apply glyph (the tweaks page), else the delete glyph
   bool headerShown = true;        // pnlBottom
   bool tweakHeaderShown = false;  // fpnlTweakLabel
 };
 
 inline constexpr std::string_view kDeleteCaption = "Delete         ";
 inline constexpr std::string_view kUninstallCaption = "Uninstall      ";
+inline constexpr std::string_view kApplyCaption = "Apply          ";
 
 [[nodiscard]] std::span<const MonitorRow> MonitorRows();
 [[nodiscard]] const MonitorRow* FindMonitorRow(std::string_view sender);

@@ -2,7 +2,24 @@
 
 #include <algorithm>
 
+#include "core/language.h"
+#include "uninstall/software_list.h"
+
 namespace sw::app {
+
+ListColumns SoftwareColumns() {
+  ListColumns columns;
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    const uninstall::ColumnLayout& layout = uninstall::kSoftwareColumns.at(i);
+    columns.at(i) = ListColumn{-1, layout.heading, layout.width == uninstall::ColumnWidth::kHidden};
+  }
+  return columns;
+}
+
+std::string HeadingText(const ListColumn& column) {
+  return column.text >= 0 ? std::string(Text(column.text)) : std::string(column.fixed);
+}
+
 namespace {
 
 int g_sortColumn = 0;

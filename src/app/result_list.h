@@ -2,13 +2,34 @@
 // What the user does to the rows of ListView1 besides checking them: sorting by a column,
 // the Enter key, and the question before a page change discards them.
 
+#include <array>
 #include <cstddef>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/result_row.h"
 
 namespace sw::app {
+
+// A column of the result list as a page sets it: its heading (language text `text`, or the
+// fixed English `fixed` where `text` is -1), and whether the column is hidden (width 0,
+// never resized with the list) for data the rows carry but nobody needs to see.
+struct ListColumn {
+  int text = -1;
+  std::string_view fixed;
+  bool hidden = false;
+};
+using ListColumns = std::array<ListColumn, 4>;
+
+inline constexpr ListColumns kFilesColumns{{{28, {}, false}, {29, {}, false}, {30, {}, false}, {31, {}, false}}};
+inline constexpr ListColumns kRegistryColumns{{{68, {}, false}, {69, {}, false}, {70, {}, false}, {31, {}, false}}};
+// "Software Title", "Type", and the uninstall command and an empty column, both hidden.
+[[nodiscard]] ListColumns SoftwareColumns();
+
+// The heading in the current language.
+[[nodiscard]] std::string HeadingText(const ListColumn& column);
 
 // SortColumn: the last clicked column, process-wide, kept across pages and never reset.
 [[nodiscard]] int SortColumn();

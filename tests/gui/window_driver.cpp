@@ -16,6 +16,7 @@
 //     memory         print the process's private bytes
 //     gone           fail unless no main window exists
 //     shortcut LINK TARGET   saves a shortcut (through the shell's link object), for demo data
+//     append FILE TEXT       appends TEXT and a line end to FILE (a stand-in uninstaller's log)
 
 #include <windows.h>
 
@@ -26,6 +27,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <map>
 #include <string>
@@ -162,6 +164,19 @@ bool SaveShortcut(const wchar_t* link, const wchar_t* target) {
   return saved;
 }
 
+bool AppendLine(const wchar_t* file, const wchar_t* text) {
+  FILE* out = _wfopen(file, L"ab");
+  if (out == nullptr) {
+    return false;
+  }
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), size, nullptr, nullptr);
+  utf8.resize(std::strlen(utf8.c_str()));
+  const bool written = std::fprintf(out, "%s\r\n", utf8.c_str()) > 0;
+  return std::fclose(out) == 0 && written;
+}
+
 const std::map<std::wstring, unsigned> kPages{
     {L"files", kCmdDosyalar}, {L"registry", kCmdSistemKayit}, {L"software", kCmdSoftware},
     {L"memory", kCmdMemory},  {L"tweaks", kCmdAdvanced},      {L"cpu", kCmdResources},
@@ -208,9 +223,11 @@ bool RunStep(const std::wstring& step, const wchar_t* argument) {
 int wmain(int argc, wchar_t** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::wstring step = argv[i];
-    if (step == L"shortcut") {
-      if (i + 2 >= argc || !SaveShortcut(argv[i + 1], argv[i + 2])) {
-        std::fwprintf(stderr, L"step failed: shortcut\n");
+    if (step == L"shortcut" || step == L"append") {
+      const bool done = i + 2 < argc && (step == L"shortcut" ? SaveShortcut(argv[i + 1], argv[i + 2])
+                                                             : AppendLine(argv[i + 1], argv[i + 2]));
+      if (!done) {
+        std::fwprintf(stderr, L"step failed: %ls\n", step.c_str());
         return 1;
       }
       i += 2;

@@ -36,8 +36,8 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::Create() {
-  appIcon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconApplication),
-                                               IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+  appIcon_.reset(static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconApplication), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
   RegisterClassOnce(kMainWindowClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), appIcon_.get());
   dpi_ = DpiOf(nullptr);
   RECT bounds{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT + Scale(800, dpi_), CW_USEDEFAULT + Scale(600, dpi_)};
@@ -87,9 +87,9 @@ void MainWindow::FormCreate() {
   ConfigurePopupNote();
   waitDialog_.CreateNote("", 0, 0, false);
   // The notification area shows small icons; the picture at that size stays sharp.
-  trayIcon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconApplication),
-                                                IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                GetSystemMetrics(SM_CYSMICON), 0)));
+  trayIcon_.reset(
+      static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconApplication), IMAGE_ICON,
+                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
   tray_ = std::make_unique<TrayIcon>(hwnd(), kTrayMessage, trayIcon_ ? trayIcon_.get() : appIcon_.get(),
                                      Wide(kProductName));
   tray_->Add();
@@ -155,8 +155,9 @@ void MainWindow::SaveSettingsFile() {
   settings_.languageText = language_.settingText;
   settings_.alerts = Button_GetCheck(Control("chkAlerts")) == BST_CHECKED;
   if (const Status saved = SaveSettings(*env_.platform->files, env_.programDir, settings_); !saved) {
-    ShowMessageBox(hwnd(), "The settings could not be saved to " + AddTrailingBackslash(env_.programDir) +
-                               std::string(kSettingsFileName) + ": " + platform::ErrorMessage(saved.error()),
+    ShowMessageBox(hwnd(),
+                   "The settings could not be saved to " + AddTrailingBackslash(env_.programDir) +
+                       std::string(kSettingsFileName) + ": " + platform::ErrorMessage(saved.error()),
                    kProductName, MB_OK | MB_ICONWARNING);
   }
 }
@@ -194,14 +195,9 @@ void MainWindow::OnTrayMessage(WPARAM wParam, LPARAM lParam) {
   switch (LOWORD(lParam)) {
     case NIN_SELECT:
     case NIN_KEYSELECT:
-    case WM_LBUTTONDBLCLK:
-      Show1Click();
-      break;
-    case WM_CONTEXTMENU:
-      ShowTrayMenu(hwnd(), POINT{GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)});
-      break;
-    default:
-      break;
+    case WM_LBUTTONDBLCLK: Show1Click(); break;
+    case WM_CONTEXTMENU: ShowTrayMenu(hwnd(), POINT{GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)}); break;
+    default: break;
   }
 }
 
@@ -211,14 +207,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   switch (message) {
-    case kTrayMessage:
-      OnTrayMessage(wParam, lParam);
-      return 0;
-    case WM_COMMAND:
-      OnCommand(LOWORD(wParam));
-      return 0;
-    case WM_NOTIFY:
-      return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case kTrayMessage: OnTrayMessage(wParam, lParam); return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wParam)); return 0;
+    case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_SIZE:
       if (wParam == SIZE_MINIMIZED) {
         HideToTray();  // AppMinimize
@@ -241,9 +232,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETMINMAXINFO:
       reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{Scale(640, dpi_), Scale(480, dpi_)};
       return 0;
-    case WM_DPICHANGED:
-      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-      return 0;
+    case WM_DPICHANGED: OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_ENDSESSION:
       // Logging off or shutting down ends a resident program without its Exit: the settings
       // (the archive counter among them) are saved all the same.
@@ -262,8 +251,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       tray_.reset();
       PostQuitMessage(0);
       return 0;
-    default:
-      break;
+    default: break;
   }
   return DefaultHandling(message, wParam, lParam);
 }

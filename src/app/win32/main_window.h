@@ -19,6 +19,7 @@
 #include "app/captions.h"
 #include "app/language_choice.h"
 #include "app/page_headers.h"
+#include "app/result_list.h"
 #include "app/settings_file.h"
 #include "app/win32/gdi.h"
 #include "app/win32/note_window.h"
@@ -27,6 +28,7 @@
 #include "app/win32/result_list_view.h"
 #include "app/win32/tray_icon.h"
 #include "app/win32/window.h"
+#include "core/engine_sink.h"
 #include "platform/platform.h"
 #include "registry/registry_object.h"
 
@@ -35,14 +37,13 @@ namespace sw::app::win32 {
 // What the program entry hands to the window.
 struct AppEnvironment {
   platform::Platform* platform = nullptr;
-  std::string exePath;         // full path of the running program
-  std::string programDir;      // ProgramDir: its folder, without a trailing backslash
-  std::string firstArgument;   // "-splash", "-shortcut" or anything else
+  std::string exePath;        // full path of the running program
+  std::string programDir;     // ProgramDir: its folder, without a trailing backslash
+  std::string firstArgument;  // "-splash", "-shortcut" or anything else
 };
 
 // The Files page's option boxes, which several pages enable, disable or clear together.
-inline constexpr std::array<const char*, 4> kOptionBoxes{"chkIntCache", "chkIntCookies", "chkRecent",
-                                                         "chkIntHistory"};
+inline constexpr std::array<const char*, 4> kOptionBoxes{"chkIntCache", "chkIntCookies", "chkRecent", "chkIntHistory"};
 
 // The areas stacked in the work panel; one is in front.
 enum class Area { kResults, kSystem, kInformation, kTweaks };
@@ -114,6 +115,7 @@ class MainWindow : public Window {
   HWND AddTabControl(std::string_view name, HWND parent, std::initializer_list<const wchar_t*> captions);
   void AddHint(std::string_view name);
   void ApplyFonts();
+  void MakePictures();
   void Layout();
   void LayoutResultPanel(const RECT& area);
   void LayoutCommandButtons();
@@ -151,9 +153,12 @@ class MainWindow : public Window {
   void FindRegistryBranch(RunSink& sink);
   void DeleteFilesBranch(RunSink& sink);
   void DeleteRegistryBranch(RunSink& sink);
-  // The list's headings, by language text; kept for ApplyLanguage, so that they stay those
-  // of the rows shown.
-  void SetColumnHeadings(std::array<int, 4> texts);
+  // software_page.cpp
+  void FindSoftwareBranch(EngineSink& sink);
+  void UninstallBranch(EngineSink& sink);
+  // The list's columns; kept for ApplyLanguage, so that the headings stay those of the rows
+  // shown.
+  void SetColumns(const ListColumns& columns);
   bool ConfirmPageChange(std::string_view sender);
   void ReturnControl();
   void ClearResults();
@@ -163,6 +168,8 @@ class MainWindow : public Window {
   void SetProgressMax(std::uint64_t maximum);
   void SetProgress(std::uint64_t position);
   bool PumpMessages();  // false when the application was asked to quit
+  // The Files, Registry or Software page: the pages whose rows are in the result list.
+  [[nodiscard]] bool IsResultPage() const;
 
   // main_window_language.cpp
   void ApplyLanguage();
@@ -216,7 +223,10 @@ class MainWindow : public Window {
   bool running_ = false;        // a Find or Delete frame is on the stack
   bool closeAfterRun_ = false;  // Exit came during a run: close when it has ended
   std::uint64_t progressMax_ = 100;
-  std::array<int, 4> columnTexts_{28, 29, 30, 31};
+  ListColumns columns_ = kFilesColumns;
+  UniqueImageList listImages_;  // ImageList1
+  UniqueIcon deleteGlyph_;
+  UniqueIcon applyGlyph_;
 };
 
 }  // namespace sw::app::win32

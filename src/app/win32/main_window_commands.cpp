@@ -11,6 +11,7 @@
 
 #include "app/command_ids.h"
 #include "app/result_list.h"
+#include "app/win32/dpi.h"
 #include "app/win32/main_window.h"
 #include "core/engine_sink.h"
 #include "core/language.h"
@@ -86,6 +87,11 @@ class MainWindow::RunSink final : public EngineSink {
       window_.PumpMessages();
     }
   }
+  void ProcessMessagesNow() override {
+    window_.list_.ShowAdded();
+    window_.PumpMessages();
+  }
+  void RowsChanged() override { window_.list_.Refill(); }
   bool ShouldStop() override {
     ProcessMessages();
     return window_.stopRequested_;
@@ -114,9 +120,12 @@ class MainWindow::CommandFrame {
     window_.EnableRunControls(false);
     if (listPage) {
       // The header again, with the command itself as the sender: no row, only the option
-      // boxes and the secure button enabled. The rows come into the result list, which comes
-      // forward (Help may have put the information tabs in front of it).
+      // boxes and the secure button enabled.
       window_.btnMonitorClick(find ? "btnBul" : "btnSil");
+    }
+    // The rows come into the result list, which comes forward (Help may have put the
+    // information tabs in front of it).
+    if (window_.IsResultPage()) {
       window_.BringToFront(Area::kResults);
     }
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
@@ -128,6 +137,9 @@ class MainWindow::CommandFrame {
     window_.LayoutCommandButtons();
   }
   CommandFrame(const CommandFrame&) = delete;
+  // The Software page's Uninstall leaves Find hidden until the page is opened again: the
+  // list it would fill anew is the one just worked through.
+  void KeepFindHidden() { page_.findShown = false; }
   CommandFrame& operator=(const CommandFrame&) = delete;
   ~CommandFrame() {
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
@@ -191,15 +203,20 @@ int MainWindow::ProgressPosition() const {
   return static_cast<int>(SendMessageW(Control("Progressbar1"), PBM_GETPOS, 0, 0));
 }
 
-void MainWindow::SetColumnHeadings(std::array<int, 4> texts) {
-  columnTexts_ = texts;
-  int column = 0;
-  for (const int text : texts) {
-    std::wstring heading = Wide(Text(text));
+void MainWindow::SetColumns(const ListColumns& columns) {
+  columns_ = columns;
+  for (int index = 0; index < 4; ++index) {
+    const ListColumn& column = columns.at(static_cast<std::size_t>(index));
+    std::wstring heading = Wide(HeadingText(column));
     LVCOLUMNW item{};
     item.mask = LVCF_TEXT;
     item.pszText = heading.data();
-    ListView_SetColumn(list_.hwnd(), column++, &item);
+    ListView_SetColumn(list_.hwnd(), index, &item);
+    if (column.hidden) {
+      ListView_SetColumnWidth(list_.hwnd(), index, 0);
+    } else if (ListView_GetColumnWidth(list_.hwnd(), index) == 0) {
+      ListView_SetColumnWidth(list_.hwnd(), index, Scale(133, dpi_));  // shown again after a page that hid it
+    }
   }
 }
 
@@ -219,8 +236,12 @@ void MainWindow::btnBulClick() {
   if (listPage) {
     ClearResults();
   }
-  if (IsToolbarButtonPressed(kCmdAdvanced) || IsToolbarButtonPressed(kCmdSoftware)) {
-    return;  // the tweak scan and the software list come with their pages
+  if (IsToolbarButtonPressed(kCmdAdvanced)) {
+    return;  // the tweak scan comes with its page
+  }
+  if (IsToolbarButtonPressed(kCmdSoftware)) {
+    FindSoftwareBranch(sink);
+    return;
   }
   // Only the list pages have a search here; the Registry branch runs for the Registry page
   // alone, not for every page that is not the Files page.
@@ -236,7 +257,7 @@ void MainWindow::btnBulClick() {
 }
 
 void MainWindow::FindFilesBranch(RunSink& sink) {
-  SetColumnHeadings({28, 29, 30, 31});
+  SetColumns(kFilesColumns);
   files::JunkSearchOptions options;
   options.internetCache = Button_GetCheck(Control("chkIntCache")) == BST_CHECKED;
   options.internetCookies = Button_GetCheck(Control("chkIntCookies")) == BST_CHECKED;
@@ -246,7 +267,7 @@ void MainWindow::FindFilesBranch(RunSink& sink) {
 }
 
 void MainWindow::FindRegistryBranch(RunSink& sink) {
-  SetColumnHeadings({68, 69, 70, 31});
+  SetColumns(kRegistryColumns);
   reg::FindRegistry(*env_.platform, sink);
 }
 
@@ -258,12 +279,15 @@ void MainWindow::btnSilClick() {
   RunSink sink(*this);
   const bool listPage = IsToolbarButtonPressed(kCmdDosyalar) || IsToolbarButtonPressed(kCmdSistemKayit);
   CommandFrame frame(*this, false, listPage);
-  if (IsToolbarButtonPressed(kCmdAdvanced) || IsToolbarButtonPressed(kCmdSoftware)) {
-    return;  // applying tweaks and uninstalling come with their pages
+  if (IsToolbarButtonPressed(kCmdAdvanced)) {
+    return;  // applying tweaks comes with its page
   }
   // A page without a button pressed (the tweaks page after its button was released for a
   // user without administrator rights) removes nothing.
-  if (IsToolbarButtonPressed(kCmdDosyalar)) {
+  if (IsToolbarButtonPressed(kCmdSoftware)) {
+    UninstallBranch(sink);
+    frame.KeepFindHidden();
+  } else if (IsToolbarButtonPressed(kCmdDosyalar)) {
     DeleteFilesBranch(sink);
   } else if (IsToolbarButtonPressed(kCmdSistemKayit)) {
     DeleteRegistryBranch(sink);

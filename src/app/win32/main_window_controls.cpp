@@ -143,7 +143,17 @@ void MainWindow::CreateControls() {
     ShowWindow(Control(name), SW_SHOW);
   }
   ApplyFonts();
+  MakePictures();
   Layout();
+}
+
+// ImageList1 of the result list and the pictures of the Delete button, at the DPI's size.
+void MainWindow::MakePictures() {
+  const int size = Scale(16, dpi_);
+  listImages_ = CreateListImages(size);
+  ListView_SetImageList(list_.hwnd(), listImages_.get(), LVSIL_SMALL);
+  deleteGlyph_ = CreateGlyphIcon(size, ToolbarGlyph::kDelete);
+  applyGlyph_ = CreateGlyphIcon(size, ToolbarGlyph::kApply);
 }
 
 void MainWindow::CreateMenus() {
@@ -485,6 +495,8 @@ void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
   SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolbarImages_.get()));
   SendMessageW(toolbar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(size, size));
   ApplyFonts();
+  MakePictures();
+  RenderPageView();
   list_.SetCheckBoxSize(Scale(14, dpi_));
   SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -22,23 +22,21 @@ void MainWindow::ApplyLanguage() {
     WriteSlot(assignment, CaptionText(assignment, language_.index));
   }
   // The registry's headings stay over registry rows.
-  SetColumnHeadings(columnTexts_);
+  SetColumns(columns_);
   DrawMenuBar(hwnd());
 }
 
 void MainWindow::LanguageItemClick(int language) {
   language_.index = language;
-  CheckMenuRadioItem(languageMenu_, LanguageCommand(0), LanguageCommand(kLanguageCount - 1),
-                     LanguageCommand(language), MF_BYCOMMAND);
+  CheckMenuRadioItem(languageMenu_, LanguageCommand(0), LanguageCommand(kLanguageCount - 1), LanguageCommand(language),
+                     MF_BYCOMMAND);
   ApplyLanguage();
 }
 
 void MainWindow::WriteSlot(const CaptionAssignment& assignment, std::string_view text) {
   std::wstring wide = Wide(text);
   switch (assignment.slot) {
-    case Slot::kHint:
-      SetHint(assignment.control, text);
-      return;
+    case Slot::kHint: SetHint(assignment.control, text); return;
     case Slot::kColumn: {
       LVCOLUMNW column{};
       column.mask = LVCF_TEXT;
@@ -70,8 +68,7 @@ void MainWindow::WriteSlot(const CaptionAssignment& assignment, std::string_view
 std::string MainWindow::ReadSlot(const CaptionAssignment& assignment) const {
   std::array<wchar_t, 512> buffer{};
   switch (assignment.slot) {
-    case Slot::kHint:
-      return HintOf(assignment.control);
+    case Slot::kHint: return HintOf(assignment.control);
     case Slot::kColumn: {
       LVCOLUMNW column{};
       column.mask = LVCF_TEXT;

@@ -41,9 +41,13 @@ void MainWindow::RenderPageView() {
   SetCommandVisible("btnRefresh", view_.refreshShown);
   SetCommandVisible("btnBul", view_.findShown);
   SetCommandVisible("btnSil", view_.deleteShown);
-  if (GetText(Control("btnSil")) != view_.deleteCaption) {
-    SetText(Control("btnSil"), view_.deleteCaption);
-    InvalidateRect(Control("btnSil"), nullptr, TRUE);
+  HWND remove = Control("btnSil");
+  HICON glyph = view_.applyGlyph ? applyGlyph_.get() : deleteGlyph_.get();
+  if (GetText(remove) != view_.deleteCaption ||
+      reinterpret_cast<HICON>(SendMessageW(remove, BM_GETIMAGE, IMAGE_ICON, 0)) != glyph) {
+    SetText(remove, view_.deleteCaption);
+    SendMessageW(remove, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(glyph));
+    InvalidateRect(remove, nullptr, TRUE);
   }
   SetCommandVisible("pnlBottom", view_.headerShown);
   SetCommandVisible("fpnlTweakLabel", view_.tweakHeaderShown);
@@ -78,7 +82,7 @@ bool MainWindow::IsToolbarButtonPressed(unsigned commandId) const {
 void MainWindow::ActivateListPage(std::string_view sender) {
   lastPageSender_ = sender;
   if (list_.rows().empty()) {
-    SetColumnHeadings(sender == "tbtSistemKayit" ? std::array{68, 69, 70, 31} : std::array{28, 29, 30, 31});
+    SetColumns(sender == "tbtSistemKayit" ? kRegistryColumns : kFilesColumns);
   }
   HWND list = Control("ListView1");
   for (int column = 0; column < 4; ++column) {
@@ -113,21 +117,6 @@ void MainWindow::tbtSistemKayitClick(std::string_view sender) {
   SendMessageW(toolbar_, TB_CHECKBUTTON, kCmdBackup, TRUE);
 }
 
-void MainWindow::rbtSoftwareClick(std::string_view sender) {
-  if (!ConfirmPageChange(sender)) {
-    return;
-  }
-  lastPageSender_ = sender;
-  SetHint("btnBul", Text(102));
-  SetHint("btnSil", Text(103));
-  EnableWindow(Control("btnBul"), TRUE);
-  BringToFront(Area::kResults);
-  SetStatusText("");
-  btnMonitorClick(sender);
-  view_.optionsEnabled = false;
-  RenderPageView();
-}
-
 // The Memory page lives on the system tab control's third tab.
 void MainWindow::rbtHafizaClick(std::string_view sender) {
   BringToFront(Area::kSystem);
@@ -155,7 +144,8 @@ void MainWindow::rbtTweaksClick() {
   view_.refreshShown = false;
   view_.commandsShown = true;
   view_.deleteShown = true;
-  view_.deleteCaption = "Apply          ";
+  view_.deleteCaption = kApplyCaption;
+  view_.applyGlyph = true;
   view_.headerShown = false;
   view_.tweakHeaderShown = true;
   RenderPageView();

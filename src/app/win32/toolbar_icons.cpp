@@ -87,7 +87,8 @@ void DrawGlyph(const GlyphPainter& g, ToolbarGlyph glyph) {
       g.Box(7, 9, 25, 29, RGB(120, 170, 220));
       g.Box(5, 5, 27, 9, RGB(80, 130, 190));
       g.Box(12, 2, 20, 5, RGB(80, 130, 190));
-      for (int x : {11, 16, 21}) g.Line(x, 12, x, 26, RGB(40, 80, 130));
+      for (int x : {11, 16, 21})
+        g.Line(x, 12, x, 26, RGB(40, 80, 130));
       break;
     case ToolbarGlyph::kRegistry:
       g.Box(3, 17, 15, 29, RGB(230, 90, 70));
@@ -96,8 +97,10 @@ void DrawGlyph(const GlyphPainter& g, ToolbarGlyph glyph) {
       break;
     case ToolbarGlyph::kMemory:
       g.Box(2, 9, 30, 21, RGB(40, 130, 60));
-      for (int x : {5, 11, 17, 23}) g.Box(x, 11, x + 4, 18, RGB(30, 30, 30));
-      for (int x = 4; x < 29; x += 3) g.Line(x, 21, x, 26, RGB(210, 170, 40), 2);
+      for (int x : {5, 11, 17, 23})
+        g.Box(x, 11, x + 4, 18, RGB(30, 30, 30));
+      for (int x = 4; x < 29; x += 3)
+        g.Line(x, 21, x, 26, RGB(210, 170, 40), 2);
       break;
     case ToolbarGlyph::kSoftware:
       g.Polygon({{4, 10}, {16, 4}, {28, 10}, {28, 24}, {16, 30}, {4, 24}}, RGB(210, 160, 90));
@@ -106,7 +109,8 @@ void DrawGlyph(const GlyphPainter& g, ToolbarGlyph glyph) {
       g.Line(16, 16, 16, 30, RGB(40, 40, 40), 1);
       break;
     case ToolbarGlyph::kAdvanced:
-      for (int y : {8, 16, 24}) g.Line(4, y, 28, y, RGB(90, 90, 90), 2);
+      for (int y : {8, 16, 24})
+        g.Line(4, y, 28, y, RGB(90, 90, 90), 2);
       g.Box(8, 5, 13, 11, RGB(230, 120, 40));
       g.Box(18, 13, 23, 19, RGB(230, 120, 40));
       g.Box(11, 21, 16, 27, RGB(230, 120, 40));
@@ -150,29 +154,65 @@ void DrawGlyph(const GlyphPainter& g, ToolbarGlyph glyph) {
       g.Line(10, 16, 15, 21, RGB(255, 255, 255), 3);
       g.Line(15, 21, 23, 10, RGB(255, 255, 255), 3);
       break;
+    case ToolbarGlyph::kDelete:
+      g.Line(6, 6, 26, 26, RGB(200, 40, 40), 6);
+      g.Line(26, 6, 6, 26, RGB(200, 40, 40), 6);
+      break;
+    case ToolbarGlyph::kApply:
+      g.Line(4, 17, 12, 25, RGB(40, 150, 60), 6);
+      g.Line(12, 25, 28, 7, RGB(40, 150, 60), 6);
+      break;
+    case ToolbarGlyph::kGreenMark: g.Ellipse(5, 5, 27, 27, RGB(70, 180, 80)); break;
+    case ToolbarGlyph::kYellowMark: g.Ellipse(5, 5, 27, 27, RGB(240, 200, 40)); break;
+    case ToolbarGlyph::kRedMark: g.Ellipse(5, 5, 27, 27, RGB(220, 60, 50)); break;
+    case ToolbarGlyph::kBrokenShortcut:
+      g.Box(4, 4, 28, 28, RGB(255, 255, 255));
+      g.Line(9, 23, 15, 17, RGB(40, 90, 200), 4);
+      g.Line(18, 14, 24, 8, RGB(40, 90, 200), 4);
+      g.Line(20, 20, 26, 26, RGB(200, 40, 40), 3);
+      g.Line(26, 20, 20, 26, RGB(200, 40, 40), 3);
+      break;
   }
 }
 
 }  // namespace
 
-UniqueImageList CreateToolbarImages(int size) {
-  UniqueImageList images(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, kToolbarGlyphCount, 0));
+UniqueImageList CreateGlyphImages(int size, std::initializer_list<ToolbarGlyph> glyphs) {
+  const int count = static_cast<int>(glyphs.size());
+  UniqueImageList images(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, count, 0));
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);
-  UniqueGdiObject strip(CreateCompatibleBitmap(screen, size * kToolbarGlyphCount, size));
+  UniqueGdiObject strip(CreateCompatibleBitmap(screen, size * count, size));
   ReleaseDC(nullptr, screen);
   {
     ScopedSelect selected(dc, strip.get());
-    RECT all{0, 0, size * kToolbarGlyphCount, size};
+    RECT all{0, 0, size * count, size};
     SetBkColor(dc, kTransparent);
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
-    for (int i = 0; i < kToolbarGlyphCount; ++i) {
-      DrawGlyph(GlyphPainter(dc, i * size, size), static_cast<ToolbarGlyph>(i));
+    int i = 0;
+    for (const ToolbarGlyph glyph : glyphs) {
+      DrawGlyph(GlyphPainter(dc, i++ * size, size), glyph);
     }
   }
   DeleteDC(dc);
   ImageList_AddMasked(images.get(), static_cast<HBITMAP>(strip.get()), kTransparent);
   return images;
+}
+
+UniqueImageList CreateToolbarImages(int size) {
+  using G = ToolbarGlyph;
+  return CreateGlyphImages(size, {G::kFiles, G::kRegistry, G::kMemory, G::kSoftware, G::kAdvanced, G::kResources,
+                                  G::kFolders, G::kInformation, G::kHelp, G::kSupport, G::kRestore, G::kBackup});
+}
+
+UniqueImageList CreateListImages(int size) {
+  using G = ToolbarGlyph;
+  return CreateGlyphImages(size, {G::kGreenMark, G::kYellowMark, G::kRedMark, G::kBrokenShortcut});
+}
+
+UniqueIcon CreateGlyphIcon(int size, ToolbarGlyph glyph) {
+  const UniqueImageList one = CreateGlyphImages(size, {glyph});
+  return UniqueIcon(ImageList_GetIcon(one.get(), 0, ILD_TRANSPARENT));
 }
 
 }  // namespace sw::app::win32

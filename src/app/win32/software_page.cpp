@@ -1,0 +1,62 @@
+// The Software page: the installed programs in the result list, and Uninstall, which runs
+// their uninstallers one after the other while the window goes on answering.
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/command_ids.h"
+#include "app/win32/dpi.h"
+#include "app/win32/main_window.h"
+#include "core/language.h"
+#include "uninstall/software_list.h"
+
+namespace sw::app::win32 {
+
+// rbtSoftwareClick: the page-change question, then the result list with the page's own
+// columns, Find and Uninstall with their hints, and the header. The Files page's option
+// boxes do not apply here.
+void MainWindow::rbtSoftwareClick(std::string_view sender) {
+  if (!ConfirmPageChange(sender)) {
+    return;
+  }
+  lastPageSender_ = sender;
+  if (list_.rows().empty()) {
+    SetColumns(SoftwareColumns());
+  }
+  SetHint("btnBul", Text(102));
+  SetHint("btnSil", Text(103));
+  EnableWindow(Control("btnBul"), TRUE);
+  BringToFront(Area::kResults);
+  SetStatusText("");
+  btnMonitorClick(sender);
+  view_.optionsEnabled = false;
+  RenderPageView();
+}
+
+bool MainWindow::IsResultPage() const {
+  return IsToolbarButtonPressed(kCmdDosyalar) || IsToolbarButtonPressed(kCmdSistemKayit) ||
+         IsToolbarButtonPressed(kCmdSoftware);
+}
+
+// The list anew from the uninstall key: the rows come unchecked; the user checks what goes.
+void MainWindow::FindSoftwareBranch(EngineSink& sink) {
+  ClearResults();
+  SetColumns(SoftwareColumns());
+  uninstall::FindSoftware(*env_.platform, sink);
+  list_.ShowAdded();
+  // The two shown columns share the list's width; the command and the last column stay out
+  // of sight.
+  for (int column = 0; column < 2; ++column) {
+    ListView_SetColumnWidth(list_.hwnd(), column, LVSCW_AUTOSIZE_USEHEADER);
+  }
+}
+
+// Each checked program in list order: its notice, its uninstaller (the window repaints and
+// the tray answers meanwhile; the toolbar stays disabled), then its own uninstall key.
+void MainWindow::UninstallBranch(EngineSink& sink) {
+  (void)uninstall::UninstallSoftware(list_.rows(), *env_.platform, sink);
+  list_.Refill();
+}
+
+}  // namespace sw::app::win32
