@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <map>
 
-#include "backup/archive_format.h"
 #include "backup/archive_listing.h"
 #include "backup/backup_file.h"
+#include "cli/archive_volumes.h"
 #include "cli/commands.h"
 #include "cli/console_sink.h"
 #include "cli/output.h"
@@ -128,13 +128,7 @@ int Unpack(CliContext& context, const GlobalOptions& options, const UnpackReques
   TBackupFile backup(*p.files, *p.system, &sink);
   backup.RestoreMode = kModes.at(request.mode);
   backup.RestoreFullPath = !request.flat;
-  backup.OnNeedDisk = [&](TBackupFile&, std::uint16_t disk, bool& cont) {
-    const std::string volume = backup::VolumeName(archive, backup::VolumeDigits(disk));
-    cont = p.files->FileExists(volume);
-    if (!cont) {
-      context.err << "sweepwise-cli: volume " << volume << " is missing\n";
-    }
-  };
+  FindVolumesBesideArchive(backup, *p.files, archive, context.err);
   backup.OnProgress = [&](TBackupFile&, const std::string&, int percent, bool&) {
     sink.SetProgress(static_cast<std::uint64_t>(percent));
   };
