@@ -187,10 +187,11 @@ Status ExportValueDeletion(platform::Platform& platform, platform::RootKey root,
   }
   const std::string keyLine = KeyLine(root, keyPath);
   std::string deletion = ValueDeletionLine(valueName);
-  const std::string namePart = deletion.substr(0, deletion.size() - 2);
+  // The value's own line, a deletion or its old data: a name that merely appears inside
+  // another value's line ("xa"="a" for the value a) records nothing about this one.
+  const std::string namePart = deletion.substr(0, deletion.size() - 1);  // "name"= or @=
   if (file->KeyFollowedBy(
-          keyLine, [&](std::string_view next) { return next.find(namePart) != std::string_view::npos; },
-          /*atEnd=*/false)) {
+          keyLine, [&](std::string_view next) { return next.starts_with(namePart); }, /*atEnd=*/false)) {
     return {};
   }
   platform::System& system = *platform.system;

@@ -79,6 +79,17 @@ TEST_F(TweakApplyTest, ChangedValueRecordsItsKeyOnceAboveOlderBlocks) {
   EXPECT_NE(std::find(applied.begin(), applied.end(), "Disable CD Burning"), applied.end());
 }
 
+TEST_F(TweakApplyTest, ValueNamedInAnotherValuesDataStillGetsItsDeletion) {
+  SetString(RootKey::CurrentUser, std::string(kPolicies) + "Note", "NoCDBurning");
+  SetDword(RootKey::CurrentUser, std::string(kPolicies) + "ClassicShell", 0);
+  Apply(kMiscellaneousTab, {"Force Windows to Use the Classic Desktop"});
+  Apply(kMiscellaneousTab, {"Disable CD Burning"});
+  const Lines lines = RestoreLines();
+  ASSERT_GE(lines.size(), 3U);
+  EXPECT_EQ(lines[1], R"([HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer])");
+  EXPECT_EQ(lines[2], R"("NoCDBurning"=-)");
+}
+
 TEST_F(TweakApplyTest, NothingCheckedChangesNothing) {
   TweakPage page = Page(kOptimizationTab);
   const auto rows = page.VisibleRows();
