@@ -28,6 +28,12 @@ enum TRestoreMode { rmAll, rmNoOverwrite, rmNewer, rmExisting, rmExistingNewer }
 inline constexpr std::string_view kStreamArchive = ":STREAM";
 
 class TBackupFile;
+struct RestoreOutcome;
+
+// Why a Restore did not succeed, in words for a person: the archive's own error ("Cannot
+// read archive", "Invalid archive type"), a missing further volume with the file it left
+// incomplete, a chunk that does not decompress, or a cancel; empty when it succeeded.
+[[nodiscard]] std::string RestoreProblemText(const TBackupFile& backup, const RestoreOutcome& outcome);
 
 using TProgressEvent = std::function<void(TBackupFile& sender, const std::string& fileName, int percent, bool& cont)>;
 using TNeedDiskEvent = std::function<void(TBackupFile& sender, std::uint16_t diskId, bool& cont)>;

@@ -63,6 +63,21 @@ class TBackupFile::Reader {
   OrderedPipeline<RawChunk, DecodedChunk, ChunkInflater> decoder_;
 };
 
+std::string RestoreProblemText(const TBackupFile& backup, const RestoreOutcome& outcome) {
+  if (!outcome.raisedError.empty()) {
+    return outcome.raisedError;
+  }
+  if (!outcome.missingVolume.empty()) {
+    return "The volume " + outcome.missingVolume + " is missing" +
+           (outcome.partialFile.empty() ? std::string() : "; " + outcome.partialFile + " was restored only in part");
+  }
+  if (outcome.succeeded) {
+    return {};
+  }
+  return backup.ErrorCode() == TBackupFile::kErrorZlib ? "A part of the archive does not decompress"
+                                                        : "The restore was cancelled";
+}
+
 RestoreOutcome TBackupFile::Restore(std::string_view archiveName, std::string_view targetDir) {
   Reader reader(*this, archiveName, targetDir);
   return reader.Run();

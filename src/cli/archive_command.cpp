@@ -8,6 +8,7 @@
 #include "backup/archive_listing.h"
 #include "backup/backup_file.h"
 #include "backup/file_list.h"
+#include "cli/archive_volumes.h"
 #include "cli/commands.h"
 #include "cli/console_sink.h"
 #include "cli/output.h"
@@ -142,13 +143,7 @@ int Unpack(CliContext& context, const GlobalOptions& options, const UnpackReques
   TBackupFile backup(*p.files, *p.system, &sink);
   backup.RestoreMode = kModes.at(request.mode);
   backup.RestoreFullPath = !request.flat;
-  backup.OnNeedDisk = [&](TBackupFile&, std::uint16_t disk, bool& cont) {
-    const std::string volume = backup::VolumeName(archive, backup::VolumeDigits(disk));
-    cont = p.files->FileExists(volume);
-    if (!cont) {
-      context.err << "sweepwise-cli: volume " << volume << " is missing\n";
-    }
-  };
+  FindVolumesBesideArchive(backup, *p.files, archive);
   backup.OnProgress = [&](TBackupFile&, const std::string&, int percent, bool&) {
     sink.SetProgress(static_cast<std::uint64_t>(percent));
   };
@@ -161,22 +156,10 @@ int Unpack(CliContext& context, const GlobalOptions& options, const UnpackReques
                   {"files_done", backup.FilesDone()},
                   {"files_refused", backup.FilesRefused()},
                   {"error_code", backup.ErrorCode()}};
-  if (!outcome.raisedError.empty()) {
-    return PrintFailure(context, options.json, outcome.raisedError, result);
-  }
-  if (!outcome.missingVolume.empty()) {
+  if (!outcome.succeeded || !outcome.raisedError.empty()) {
     result.extra["partial_file"] = outcome.partialFile;
-    return PrintFailure(
-        context, options.json,
-        "volume " + outcome.missingVolume + " is missing" +
-            (outcome.partialFile.empty() ? std::string() : "; " + outcome.partialFile + " was restored only in part"),
-        result);
-  }
-  if (!outcome.succeeded) {
-    const std::string reason = !p.files->FileExists(archive)                   ? "no archive " + archive
-                               : backup.ErrorCode() == TBackupFile::kErrorZlib ? "a chunk does not decompress"
-                                                                               : "the restore was cancelled";
-    return PrintFailure(context, options.json, reason, result);
+    const std::string problem = p.files->FileExists(archive) ? RestoreProblemText(backup, outcome) : "no archive " + archive;
+    return PrintFailure(context, options.json, problem, result);
   }
   result.status = "Restored " + std::to_string(backup.FilesDone()) + " files" +
                   (target.empty() ? std::string(" to their stored paths") : " to " + target);

@@ -58,6 +58,8 @@ int RunCli(const std::vector<std::string>& args, CliContext& context) {
   AddRegistryCommands(verbs, context, options, status);
   AddArchiveCommands(app, context, options, status);
   AddSoftwareCommands(app, context, options, status);
+  AddTweaksCommands(app, context, options, status);
+  AddRestoreCommands(app, context, options, status);
 
   // CLI11 takes the arguments in reverse order.
   std::vector<std::string> reversed(args.rbegin(), args.rend());

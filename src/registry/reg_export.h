@@ -20,6 +20,12 @@ namespace sw::reg {
 Status ExportRegistryKey(platform::Platform& platform, platform::RootKey root, std::string_view keyPath,
                          std::string_view fileName);
 
+// ExportRegistryKey for the key and for every key below it, each block before those of its
+// subkeys; a key that has its block already is passed over. What a deletion of the key with
+// its subkeys needs to be undone.
+Status ExportRegistryTree(platform::Platform& platform, platform::RootKey root, std::string_view keyPath,
+                          std::string_view fileName);
+
 // Makes sure that `fileName` holds, under the key's line, a line deleting the value.
 Status ExportValueDeletion(platform::Platform& platform, platform::RootKey root, std::string_view keyPath,
                            std::string_view valueName, std::string_view fileName);

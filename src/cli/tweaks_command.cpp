@@ -1,0 +1,158 @@
+// sweepwise-cli tweaks list | tweaks apply: the Advanced page from the console.
+
+#include <algorithm>
+#include <map>
+
+#include "cli/commands.h"
+#include "cli/console_sink.h"
+#include "cli/output.h"
+#include "tweaks/change_registry.h"
+#include "tweaks/tweak_catalogue.h"
+#include "tweaks/tweak_page.h"
+
+namespace sw::cli {
+namespace {
+
+using tweaks::TweakPage;
+
+int ListTweaks(CliContext& context, const GlobalOptions& options, int tab) {
+  ConsoleSink sink(context.err, options.yes, context.console);
+  TweakPage page(context.platform);
+  page.SelectTab(tab, sink);
+  sink.EndProgress();
+  CommandResult result;
+  result.rows = page.TabRows();
+  const std::string caption(tweaks::TabCaption(tab));
+  result.status = std::to_string(result.rows.size()) + " tweaks on the tab " + caption + " for " +
+                  (page.WindowsVersionName().empty() ? std::string("this system") : page.WindowsVersionName());
+  result.extra = {{"tab", tab}, {"caption", caption}, {"windows", page.WindowsVersionName()}};
+  PrintResult(context, options.json, result);
+  return kExitSuccess;
+}
+
+// The tab each named tweak is listed on; a title that is no tweak of this system is a usage
+// error, before anything is changed.
+std::map<int, std::vector<std::string>> TabsOf(const std::vector<std::string>& titles, const TweakPage& page) {
+  std::map<int, std::vector<std::string>> tabs;
+  for (const auto& title : titles) {
+    const tweaks::CatalogueEntry* entry = tweaks::FindCatalogueEntry(title);
+    if (entry == nullptr) {
+      throw CLI::ValidationError("no tweak is titled '" + title + "'");
+    }
+    if ((entry->systems & tweaks::SystemFlagOf(page.WindowsVersionName())) == 0) {
+      throw CLI::ValidationError("'" + title + "' is not offered on " +
+                                 (page.WindowsVersionName().empty() ? "this system" : page.WindowsVersionName()));
+    }
+    for (int tab = 0; tab < tweaks::kAppliedTasksTab; ++tab) {
+      if (tweaks::TabCaption(tab) == tweaks::CategoryName(entry->category)) {
+        tabs[tab].push_back(title);
+      }
+    }
+  }
+  return tabs;
+}
+
+ResultRow StateRow(const std::string& title, std::string_view state) {
+  ResultRow row;
+  const tweaks::CatalogueEntry* entry = tweaks::FindCatalogueEntry(title);
+  row.columns = {title, std::string(tweaks::CategoryName(entry->category)), std::string(state), ""};
+  row.image = entry->risk;
+  row.checked = true;
+  return row;
+}
+
+struct ApplyTally {
+  std::vector<std::string> applied;
+  std::vector<std::string> notInEffect;
+  std::vector<std::string> alreadyInEffect;
+  std::string restoreFile;
+};
+
+CommandResult ResultOf(const ApplyTally& tally) {
+  CommandResult result;
+  for (const auto& title : tally.applied) {
+    const bool missing =
+        std::find(tally.notInEffect.begin(), tally.notInEffect.end(), title) != tally.notInEffect.end();
+    result.rows.push_back(StateRow(title, missing ? "not in effect" : "applied"));
+  }
+  for (const auto& title : tally.alreadyInEffect) {
+    result.rows.push_back(StateRow(title, "already in effect"));
+  }
+  result.extra = {{"applied", tally.applied},
+                  {"not_in_effect", tally.notInEffect},
+                  {"already_in_effect", tally.alreadyInEffect},
+                  {"restore_file", tally.restoreFile}};
+  return result;
+}
+
+int ApplyTweaks(CliContext& context, const GlobalOptions& options, const std::vector<std::string>& titles) {
+  ConsoleSink sink(context.err, options.yes, context.console);
+  TweakPage page(context.platform);
+  const auto tabs = TabsOf(titles, page);
+  ApplyTally tally;
+  tally.restoreFile = tweaks::RestoreFilePath(*context.platform.system).value_or("default.reg");
+  if (!Confirm(sink,
+               "Apply " + std::to_string(titles.size()) + " tweaks, their previous state recorded in " +
+                   tally.restoreFile + "?",
+               "Apply")) {
+    return PrintFailure(context, options.json, "nothing applied");
+  }
+  for (const auto& [tab, names] : tabs) {
+    page.SelectTab(tab, sink);
+    bool anyChecked = false;
+    for (const auto& title : names) {
+      const bool offered = page.CheckTitle(title);  // not offered: the check finds it in effect
+      anyChecked = anyChecked || offered;
+      (offered ? tally.applied : tally.alreadyInEffect).push_back(title);
+    }
+    if (!anyChecked) {
+      continue;
+    }
+    const tweaks::ApplyOutcome outcome = page.Apply(sink);
+    if (!outcome.error.empty()) {
+      sink.EndProgress();
+      return PrintFailure(context, options.json, outcome.error, ResultOf(tally));
+    }
+    tally.notInEffect.insert(tally.notInEffect.end(), outcome.notInEffect.begin(), outcome.notInEffect.end());
+  }
+  sink.EndProgress();
+  CommandResult result = ResultOf(tally);
+  result.status = "Applied " + std::to_string(tally.applied.size() - tally.notInEffect.size()) + " of " +
+                  std::to_string(titles.size()) + " tweaks; their previous state is in " + tally.restoreFile;
+  if (!tally.notInEffect.empty()) {
+    return PrintFailure(context, options.json,
+                        std::to_string(tally.notInEffect.size()) + " tweaks are still not in effect", result);
+  }
+  PrintResult(context, options.json, result);
+  return kExitSuccess;
+}
+
+}  // namespace
+
+void AddTweaksCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status) {
+  CLI::App* group = app.add_subcommand("tweaks", "The Advanced page: list the tweaks of a tab, apply tweaks");
+  group->require_subcommand(1);
+
+  auto tab = std::make_shared<int>(0);
+  auto applied = std::make_shared<bool>(false);
+  CLI::App* list = group->add_subcommand("list", "The rows of a tab after its check: title, category, description");
+  auto* tabOption = list->add_option("--tab", *tab,
+                                     "0 Optimization (default), 1 Cleaning, 2 Internet Accelerator, "
+                                     "3 Miscellaneous, 4 Applied Tasks")
+                        ->check(CLI::Range(0, tweaks::kTabCount - 1));
+  list->add_flag("--applied", *applied, "The Applied Tasks tab: the tweaks already in effect")->excludes(tabOption);
+  list->callback([&context, &options, &status, tab, applied] {
+    status = ListTweaks(context, options, *applied ? tweaks::kAppliedTasksTab : *tab);
+  });
+
+  auto titles = std::make_shared<std::vector<std::string>>();
+  CLI::App* apply = group->add_subcommand("apply", "Apply the tweaks of these titles, recording their previous state");
+  apply->add_option("TITLE", *titles, "The title of a tweak, as 'tweaks list' shows it")->required();
+  apply->callback([&context, &options, &status, titles] { status = ApplyTweaks(context, options, *titles); });
+
+  for (CLI::App* command : {group, list, apply}) {
+    command->fallthrough();  // --json and --yes may follow the command's own arguments
+  }
+}
+
+}  // namespace sw::cli

@@ -1,0 +1,33 @@
+#pragma once
+// One registry change of a tweak: checked (is it in effect?) or made, with the target's state
+// before the change recorded in the restore file first, so that importing that file with the
+// registry editor puts it back.
+
+#include <string>
+#include <string_view>
+
+#include "core/result.h"
+#include "platform/platform.h"
+#include "tweaks/tweak_actions.h"
+
+namespace sw::tweaks {
+
+// Check: answer whether the change is in effect. Apply: make it (the tweak is checked).
+// Skip: the apply pass passes over an unchecked tweak; nothing happens.
+enum class ChangeMode { Check, Apply, Skip };
+
+// ProgramDir + "\default.reg".
+Result<std::string> RestoreFilePath(platform::System& system);
+
+// Check: whether the target holds the change (a deletion: the value or key is gone; a
+// Dword compares as decimal text; a Binary by its first four bytes; a value of another type
+// counts as not in effect). Apply: records the target in `restoreFile` (the key's values
+// when the value exists, the key with its subkeys before a key deletion, else a line that
+// deletes the value again), then writes, creating the key when needed; a deletion of what is
+// not there records and changes nothing. Apply answers true whatever the registry did, as the
+// following check shows; its only error is a restore file that could not be written, and
+// then nothing is changed.
+Result<bool> ChangeRegistry(platform::Platform& platform, std::string_view restoreFile, ChangeMode mode,
+                            const RegistryChange& change);
+
+}  // namespace sw::tweaks

@@ -1,0 +1,107 @@
+#include "tweaks/restore.h"
+
+#include "core/language.h"
+#include "platform/error_message.h"
+#include "tweaks/change_registry.h"
+#include "tweaks/notice.h"
+
+namespace sw::tweaks {
+namespace {
+
+// Language text 96 names the default folder; another target takes its place.
+std::string RestoredFilesText(std::string_view target) {
+  std::string text(Text(96));
+  if (const auto at = text.find(kRestoredFilesFolder); at != std::string::npos) {
+    text.replace(at, kRestoredFilesFolder.size(), target);
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string RegistryImportCommand(std::string_view regFile) {
+  return "REGEDIT.EXE /s \"" + std::string(regFile) + "\"";
+}
+
+TweakRestore RestoreTweaks(platform::Platform& platform, EngineSink& sink) {
+  const auto restoreFile = RestoreFilePath(*platform.system);
+  if (!restoreFile) {
+    Notify(sink, "The program folder is unknown: " + platform::ErrorMessage(restoreFile.error()), MessageKind::Error);
+    return TweakRestore::Failed;
+  }
+  if (!platform.files->FileExists(*restoreFile)) {
+    Notify(sink, "All restorations were already done.", MessageKind::Information);
+    return TweakRestore::NothingToRestore;
+  }
+  if (!platform.processes->ExecuteProgram(RegistryImportCommand(*restoreFile), /*hidden=*/true, /*wait=*/true)) {
+    Notify(sink, "The registry editor could not be started, so nothing was restored.", MessageKind::Error);
+    return TweakRestore::Failed;
+  }
+  sink.ShowStatus("Restored.");
+  Notify(sink, "All tasks were restored to their original states.", MessageKind::Information);
+  return TweakRestore::Restored;
+}
+
+Status OpenRegistryBackup(platform::Platform& platform, std::string_view regFile, EngineSink& sink) {
+  if (!platform.shell->OpenDocument(regFile)) {
+    Notify(sink, "No program could open " + std::string(regFile) + ".", MessageKind::Error);
+    return Error(Errc::FileNotFound);
+  }
+  return {};
+}
+
+Status ImportRegistryBackup(platform::Platform& platform, std::string_view regFile, EngineSink& sink) {
+  if (!platform.files->FileExists(regFile)) {
+    Notify(sink, "There is no registry backup " + std::string(regFile) + ".", MessageKind::Error);
+    return Error(Errc::FileNotFound);
+  }
+  if (!platform.processes->ExecuteProgram(RegistryImportCommand(regFile), /*hidden=*/true, /*wait=*/true)) {
+    Notify(sink, "The registry editor could not be started, so nothing was restored.", MessageKind::Error);
+    return Error(Errc::FileNotFound);
+  }
+  sink.ShowStatus("Restored.");
+  return {};
+}
+
+FileRestoreOutcome RestoreFiles(platform::FileSystem& files, backup::TBackupFile& backupFile, std::string_view archive,
+                                std::string_view target, EngineSink& sink) {
+  FileRestoreOutcome outcome;
+  if (!files.FileExists(archive)) {
+    outcome.error = "There is no archive " + std::string(archive) + ".";
+  } else if (auto made = files.CreateFolders(target); !made) {
+    outcome.error =
+        "The folder " + std::string(target) + " could not be created: " + platform::ErrorMessage(made.error());
+  } else {
+    sink.SetProgressMax(100);
+    const backup::RestoreOutcome restored = backupFile.Restore(archive, target);
+    sink.SetProgress(0);
+    outcome.filesDone = backupFile.FilesDone();
+    outcome.filesRefused = backupFile.FilesRefused();
+    outcome.error = RestoreProblemText(backupFile, restored);
+    outcome.warning = restored.warning;
+    if (outcome.error.empty() && outcome.filesDone == 0) {
+      outcome.error = "No file was restored from " + std::string(archive) + ".";
+    }
+  }
+  std::string refused;
+  if (outcome.filesRefused > 0) {
+    refused = "\n" + std::to_string(outcome.filesRefused) +
+              " files were passed over: their names lead out of the folder, or they could not be written.";
+  }
+  if (!outcome.error.empty()) {
+    // The component counts a file when it starts writing it: the last one may be cut short.
+    const std::string written = outcome.filesDone > 0
+                                    ? "\n" + std::to_string(outcome.filesDone) + " files were written to " +
+                                          std::string(target) + " before the error; the last may be incomplete."
+                                    : std::string();
+    Notify(sink, outcome.error + written + refused, MessageKind::Error);
+    return outcome;
+  }
+  outcome.restored = true;
+  const std::string amiss = outcome.warning.empty() ? std::string() : "\nBut " + outcome.warning + ".";
+  Notify(sink, RestoredFilesText(target) + refused + amiss,
+         outcome.filesRefused > 0 || !amiss.empty() ? MessageKind::Warning : MessageKind::Information);
+  return outcome;
+}
+
+}  // namespace sw::tweaks
