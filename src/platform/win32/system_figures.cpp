@@ -28,14 +28,16 @@ AddressLayout Win32SystemFigures::Layout() {
 Result<VolumeSpace> Win32SystemFigures::VolumeSpaceOf(std::string_view root) {
   // No "\\?\" form here: GetDiskFreeSpaceExW wants the root as the user writes it.
   const std::wstring wide = ToWide(AddTrailingBackslash(root));
-  // An empty removable drive must fail quietly, not ask the user to insert a disk.
-  const UINT oldMode = ::SetErrorMode(SEM_FAILCRITICALERRORS);
+  // An empty removable drive must fail quietly, not ask the user to insert a disk; the
+  // thread's own mode, so that no other thread's calls change behaviour meanwhile.
+  DWORD oldMode = 0;
+  ::SetThreadErrorMode(SEM_FAILCRITICALERRORS, &oldMode);
   ULARGE_INTEGER toCaller{};
   ULARGE_INTEGER total{};
   ULARGE_INTEGER totalFree{};
   const BOOL ok = ::GetDiskFreeSpaceExW(wide.c_str(), &toCaller, &total, &totalFree);
   const Error error = LastError();
-  ::SetErrorMode(oldMode);
+  ::SetThreadErrorMode(oldMode, nullptr);
   if (!ok) {
     return error;
   }
