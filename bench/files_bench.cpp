@@ -21,6 +21,7 @@
 
 #include "bench_support.h"
 #include "files/junk_search.h"
+#include "files_bench_data.h"
 #include "platform/host/host_file_system.h"
 #include "platform/host/host_shell.h"
 #include "platform/host/host_system.h"
@@ -29,25 +30,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-constexpr const char* kNames[] = {"readme.txt", "data.bin", "image.png", "notes.doc", "module.dll",
-                                  "setup.exe",  "page.htm", "style.css", "script.js", "config.ini"};
-constexpr const char* kJunk[] = {"old.tmp", "backup.~doc", "help.gid", "dead.lnk"};
-
-void Generate(const fs::path& root, int files) {
-  const int folders = std::max(1, files / 10);
-  int written = 0;
-  for (int f = 0; f < folders; ++f) {
-    const fs::path folder = root / ("branch" + std::to_string(f % 100)) / ("folder" + std::to_string(f));
-    fs::create_directories(folder);
-    for (int i = 0; i < 10 && written < files; ++i, ++written) {
-      const bool junk = written % 100 == 0;
-      const std::string name = junk ? std::string(kJunk[(written / 100) % 4]) : std::string(kNames[i]);
-      std::ofstream(folder / (std::to_string(written) + "_" + name)) << "x";
-    }
-  }
-}
 
 long long ReaddirWalk(const std::string& folder) {
   DIR* dir = ::opendir(folder.c_str());
@@ -78,13 +60,7 @@ long long ReaddirWalk(const std::string& folder) {
 int main(int argc, char** argv) {
   const fs::path root = fs::absolute(argc > 1 ? argv[1] : "files-bench-data");
   const int files = argc > 2 ? std::max(100, std::atoi(argv[2])) : 200000;
-  if (!fs::exists(root / "complete")) {
-    const auto start = Clock::now();
-    fs::remove_all(root);
-    Generate(root, files);
-    std::ofstream(root / "complete") << files;
-    std::printf("generated %d files in %.1f s\n", files, std::chrono::duration<double>(Clock::now() - start).count());
-  }
+  sw::bench::EnsureBenchData(root, files);
 
   sw::platform::Platform platform;
   platform.registry = std::make_unique<sw::platform::host::MemoryRegistry>();

@@ -10,57 +10,21 @@
 
 #include <windows.h>
 
-#include <chrono>
 #include <cstdio>
-#include <functional>
-#include <string>
-#include <vector>
 
+#include "bare_walk.h"
 #include "bench_support.h"
-#include "files_bench_tree.h"
 #include "files/junk_search.h"
+#include "files_bench_tree.h"
 #include "platform/platform.h"
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-long long BareWalk(const std::wstring& folder) {
-  WIN32_FIND_DATAW data;
-  const HANDLE find = ::FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                         nullptr, FIND_FIRST_EX_LARGE_FETCH);
-  if (find == INVALID_HANDLE_VALUE) {
-    return 0;
-  }
-  long long entries = 0;
-  std::vector<std::wstring> subfolders;
-  do {
-    const std::wstring_view name = data.cFileName;
-    if (name == L"." || name == L"..") {
-      continue;
-    }
-    ++entries;
-    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-        (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-      subfolders.push_back(folder + std::wstring(name) + L"\\");
-    }
-  } while (::FindNextFileW(find, &data));
-  ::FindClose(find);
-  for (const auto& subfolder : subfolders) {
-    entries += BareWalk(subfolder);
-  }
-  return entries;
-}
-
-}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const int files = argc > 1 ? std::max(100, _wtoi(argv[1])) : 200000;
   sw::bench::EnsureFilesBenchTree(files);
   auto platform = sw::platform::CreateSystemPlatform();
   long long entries = 0;
-  BareWalk(L"C:\\");  // warms the caches
-  const double bare = sw::bench::BestSeconds([&] { entries = BareWalk(L"C:\\"); });
+  sw::bench::BareWalk(L"C:\\");  // warms the caches
+  const double bare = sw::bench::BestSeconds([&] { entries = sw::bench::BareWalk(L"C:\\").entries; });
   sw::bench::CountingSink sink;
   const double engine = sw::bench::BestSeconds([&] {
     sink.rows = 0;

@@ -26,5 +26,6 @@ void AddRegistryCommands(const SharedVerbs& verbs, CliContext& context, const Gl
 void AddSoftwareCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 void AddTweaksCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 void AddRestoreCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
+void AddSysinfoCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 
 }  // namespace sw::cli

@@ -9,6 +9,7 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/system.h"
+#include "platform/system_figures.h"
 
 namespace sw::platform {
 
@@ -18,6 +19,7 @@ struct Platform {
   std::unique_ptr<System> system;
   std::unique_ptr<Processes> processes;
   std::unique_ptr<Shell> shell;
+  std::unique_ptr<SystemFigures> figures;
 };
 
 // The real services of this build: Win32 on Windows; on Linux, the host stand-ins, with

@@ -4,6 +4,7 @@
 #include "platform/win32/file_system.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/system.h"
+#include "platform/win32/system_figures.h"
 
 namespace sw::test {
 
@@ -46,6 +47,7 @@ GuiPlatform::GuiPlatform(const std::string& programDir) {
       std::move(overridden),
       std::make_unique<platform::win32::Win32Processes>(),
       std::move(recordingShell),
+      std::make_unique<platform::win32::Win32SystemFigures>(),
   };
 }
 

@@ -10,13 +10,17 @@ HostPlatform::HostPlatform(DriveType driveD) {
   system_->SetProgramFolder("C:\\Program");
   std::filesystem::create_directories(driveC_.path() / "Program");
   platform_.registry = std::make_unique<platform::host::MemoryRegistry>();
-  platform_.files = std::make_unique<platform::host::HostFileSystem>(std::vector<platform::host::DriveMapping>{
-      {'C', driveC_.path(), DriveType::Fixed}, {'D', driveD_.path(), driveD}, {'E', driveE_.path(), DriveType::Fixed}});
+  const std::vector<platform::host::DriveMapping> drives{
+      {'C', driveC_.path(), DriveType::Fixed}, {'D', driveD_.path(), driveD}, {'E', driveE_.path(), DriveType::Fixed}};
+  platform_.files = std::make_unique<platform::host::HostFileSystem>(drives);
   platform_.system = std::move(system);
   platform_.processes = std::make_unique<platform::host::RecordingProcesses>();
   auto shell = std::make_unique<platform::host::HostShell>();
   shell_ = shell.get();
   platform_.shell = std::move(shell);
+  auto figures = std::make_unique<platform::host::HostSystemFigures>(drives);
+  figures_ = figures.get();
+  platform_.figures = std::move(figures);
 }
 
 std::filesystem::path HostPlatform::Host(std::string_view windowsPath) const {

@@ -1,8 +1,9 @@
 #pragma once
 // The host stand-ins bundled as the engines receive them: an in-memory registry, drives C:,
 // D: and E: fresh folders (C: and E: fixed disks, D: a CD-ROM unless the test says otherwise),
-// shortcuts the test points somewhere, and a system whose version, rights, code page and
-// program folder (C:\Program) the test controls. For engine tests of the native build.
+// shortcuts the test points somewhere, a system whose version, rights, code page and program
+// folder (C:\Program) the test controls, and system figures it may set. For engine tests of
+// the native build.
 
 #include <filesystem>
 #include <string>
@@ -11,6 +12,7 @@
 #include "platform/host/host_file_system.h"
 #include "platform/host/host_shell.h"
 #include "platform/host/host_system.h"
+#include "platform/host/host_system_figures.h"
 #include "platform/host/memory_registry.h"
 #include "platform/platform.h"
 #include "support/temp_folder.h"
@@ -26,6 +28,7 @@ class HostPlatform {
   platform::FileSystem& files() { return *platform_.files; }
   platform::host::HostSystem& system() { return *system_; }
   platform::host::HostShell& shell() { return *shell_; }
+  platform::host::HostSystemFigures& figures() { return *figures_; }
 
   // The Linux path of a Windows path on drive C: or D:.
   [[nodiscard]] std::filesystem::path Host(std::string_view windowsPath) const;
@@ -39,6 +42,7 @@ class HostPlatform {
   TempFolder driveE_;
   platform::host::HostSystem* system_ = nullptr;
   platform::host::HostShell* shell_ = nullptr;
+  platform::host::HostSystemFigures* figures_ = nullptr;
   platform::Platform platform_;
 };
 

@@ -5,6 +5,7 @@
 #include "platform/host/host_file_system.h"
 #include "platform/host/host_shell.h"
 #include "platform/host/host_system.h"
+#include "platform/host/host_system_figures.h"
 #include "platform/host/memory_registry.h"
 
 namespace sw::platform {
@@ -16,10 +17,11 @@ Platform CreateSystemPlatform() {
   }
   return Platform{
       std::make_unique<host::MemoryRegistry>(),
-      std::make_unique<host::HostFileSystem>(std::move(drives)),
+      std::make_unique<host::HostFileSystem>(drives),
       std::make_unique<host::HostSystem>(),
       std::make_unique<host::RecordingProcesses>(),
       std::make_unique<host::HostShell>(),
+      std::make_unique<host::HostSystemFigures>(std::move(drives)),
   };
 }
 

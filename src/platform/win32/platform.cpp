@@ -4,6 +4,7 @@
 #include "platform/win32/registry.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/system.h"
+#include "platform/win32/system_figures.h"
 
 namespace sw::platform {
 
@@ -14,6 +15,7 @@ Platform CreateSystemPlatform() {
       std::make_unique<win32::Win32System>(),
       std::make_unique<win32::Win32Processes>(),
       std::make_unique<win32::Win32Shell>(),
+      std::make_unique<win32::Win32SystemFigures>(),
   };
 }
 

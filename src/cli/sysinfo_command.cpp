@@ -1,0 +1,147 @@
+// sweepwise-cli sysinfo | usage: the CPU, Memory and Drive pages' figures, and the Folder
+// Usage chart of one folder, from the console. Nothing here reclaims memory.
+
+#include <ostream>
+
+#include "cli/commands.h"
+#include "cli/output.h"
+#include "core/win_path.h"
+#include "sysinfo/figure_text.h"
+#include "sysinfo/folder_chart.h"
+#include "sysinfo/sys_info.h"
+#include "sysinfo/system_pages.h"
+
+namespace sw::cli {
+namespace {
+
+using nlohmann::json;
+
+json CpuJson(const sysinfo::TCPU& cpu) {
+  return {{"vendor", cpu.Vendor},
+          {"vendor_id", cpu.VendorID},
+          {"brand", cpu.BrandName},
+          {"family", cpu.Family},
+          {"model", cpu.Model},
+          {"stepping", cpu.Stepping},
+          {"mhz", cpu.Frequency},
+          {"bus_mhz", cpu.BusSpeed},
+          {"code_name", cpu.CodeName},
+          {"transistors", cpu.Transistors},
+          {"caches",
+           {{"l1_data_kb", cpu.Cache.L1Data},
+            {"l1_code_kb", cpu.Cache.L1Code},
+            {"level1_kb", cpu.Cache.Level1},
+            {"level2_kb", cpu.Cache.Level2},
+            {"level3_kb", cpu.Cache.Level3}}}};
+}
+
+json MemoryJson(const sysinfo::TMemory& memory) {
+  return {{"physical_total", memory.PhysicalTotal},  {"physical_free", memory.PhysicalFree},
+          {"page_file_total", memory.PageFileTotal}, {"page_file_free", memory.PageFileFree},
+          {"virtual_total", memory.VirtualTotal},    {"virtual_free", memory.VirtualFree},
+          {"memory_load", memory.MemoryLoad}};
+}
+
+// Every fixed drive, whatever its letter.
+json DrivesJson(platform::FileSystem& files, sysinfo::TDisk& disk) {
+  json drives = json::array();
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    const std::string drive{letter, ':'};
+    if (files.DriveTypeOf(drive + "\\") == platform::DriveType::Fixed) {
+      disk.SetDrive(drive);
+      drives.push_back({{"drive", drive}, {"capacity", disk.Capacity}, {"free", disk.FreeSpace}});
+    }
+  }
+  return drives;
+}
+
+void PrintSysinfoText(std::ostream& out, const sysinfo::TSysInfo& info, const json& drives) {
+  const sysinfo::CpuPage cpu = sysinfo::CpuPageOf(info.CPU);
+  out << "Vendor: " << cpu.vendor << "\nVendor ID: " << cpu.vendorId << "\nSpeed: " << cpu.speed
+      << "\nBus Speed: " << cpu.busSpeed << "\n"
+      << cpu.family << "\nCode Name: " << cpu.codeName << "\nTransistors: " << cpu.transistors
+      << "\nData Cache: " << cpu.dataCache << "\nCode Cache: " << cpu.instCache
+      << "\nLevel1 Uni Cache: " << cpu.unifiedCache0 << "\nLevel2 Uni Cache: " << cpu.unifiedCache1 << "\n";
+  sysinfo::MemoryPage memory;
+  sysinfo::ShowMemoryFigures(info.Memory, memory);
+  out << "Total Memory Size: " << memory.totalMem << "\nFree Memory Size: " << memory.freeMem << " ("
+      << memory.freeGauge << "%)\n";
+  for (const auto& drive : drives) {
+    const std::uint64_t capacity = drive["capacity"];
+    const std::uint64_t free = drive["free"];
+    out << drive["drive"].get<std::string>() << " Total Size: " << sysinfo::MBText(capacity)
+        << ", Free Space: " << sysinfo::MBText(free) << " (" << sysinfo::PercentOf(free, capacity) << "%)\n";
+  }
+}
+
+int Sysinfo(CliContext& context, const GlobalOptions& options) {
+  platform::Platform& p = context.platform;
+  if (!p.figures) {
+    return PrintFailure(context, options.json, "this build reads no system figures");
+  }
+  sysinfo::NativeCpuProbe probe;
+  sysinfo::TSysInfo info(probe, *p.figures);
+  info.CPU.Refresh();
+  if (!info.Memory.Refresh()) {
+    return PrintFailure(context, options.json, "the system did not report its memory status");
+  }
+  const json drives = DrivesJson(*p.files, info.Disk);
+  if (!options.json) {
+    PrintSysinfoText(context.out, info, drives);
+    return kExitSuccess;
+  }
+  CommandResult result;
+  result.extra = {{"cpu", CpuJson(info.CPU)}, {"memory", MemoryJson(info.Memory)}, {"drives", drives}};
+  PrintResult(context, true, result);
+  return kExitSuccess;
+}
+
+int Usage(CliContext& context, const GlobalOptions& options, const std::string& folderArgument) {
+  platform::FileSystem& files = *context.platform.files;
+  // "C:" is the drive as the page's drive selector names it, not C:'s current folder.
+  const bool bareDrive = folderArgument.size() == 2 && DriveLetterOf(folderArgument).has_value();
+  const auto full = bareDrive ? Result<std::string>(folderArgument) : files.FullPath(folderArgument);
+  const std::string folder = full ? *full : folderArgument;
+  if (!files.FolderExists(AddTrailingBackslash(folder))) {
+    return PrintFailure(context, options.json, "no folder " + folder);
+  }
+  const sysinfo::FolderChart chart = sysinfo::folderpiechart(files, folder);
+  // In the chart's order: largest first, the files' slice among the others.
+  sysinfo::TPieChart pie;
+  pie.SetItems(chart.lines);
+  CommandResult result;
+  json items = json::array();
+  for (const auto& item : pie.Items()) {
+    const auto kb = static_cast<std::uint64_t>(item.value);
+    items.push_back({{"label", std::string(sysinfo::LabelOf(item.text))}, {"kb", kb}});
+    if (!options.json) {
+      context.out << kb << "\t" << sysinfo::LabelOf(item.text) << "\n";
+    }
+  }
+  result.status = chart.status;
+  result.extra = {{"folder", chart.folder}, {"items", std::move(items)}, {"total_kb", chart.totalKB}};
+  if (!options.json) {
+    context.out << chart.status << "\n";
+    return kExitSuccess;
+  }
+  PrintResult(context, true, result);
+  return kExitSuccess;
+}
+
+}  // namespace
+
+void AddSysinfoCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status) {
+  CLI::App* sysinfo = app.add_subcommand("sysinfo", "Show the processor, memory and fixed drives' figures");
+  sysinfo->callback([&context, &options, &status] { status = Sysinfo(context, options); });
+
+  auto folder = std::make_shared<std::string>();
+  CLI::App* usage = app.add_subcommand("usage", "Show how the space below FOLDER is shared among its subfolders");
+  usage->add_option("FOLDER", *folder, "The folder to measure, for example C: or C:\\Windows")->required();
+  usage->callback([&context, &options, &status, folder] { status = Usage(context, options, *folder); });
+
+  for (CLI::App* command : {sysinfo, usage}) {
+    command->fallthrough();
+  }
+}
+
+}  // namespace sw::cli

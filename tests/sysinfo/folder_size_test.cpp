@@ -1,0 +1,222 @@
+// Folder measuring against real files: the host stand-in natively, kernel32 under Wine.
+
+#include "sysinfo/folder_size.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "core/text.h"
+#include "core/win_path.h"
+#include "support/file_fixture.h"
+#include "sysinfo/folder_chart.h"
+
+namespace sw::sysinfo {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::FileSystem;
+
+// Passes every call on to the real file system, except that the listing of one folder fails
+// and the workers' listings may be held until the test lets them go.
+class GuardedFiles final : public FileSystem {
+ public:
+  explicit GuardedFiles(FileSystem& real) : real_(real) {}
+
+  Result<std::unique_ptr<platform::FolderReader>> ListFolder(std::string_view folder,
+                                                             platform::FolderDetail detail) override {
+    if (holdListings && std::this_thread::get_id() != caller) {
+      std::unique_lock lock(mutex_);
+      released_.wait_for(lock, std::chrono::seconds(10), [this] { return !holdListings; });
+    }
+    if (!refused.empty() && PathsEqual(AddTrailingBackslash(folder), refused)) {
+      return Error(Errc::AccessDenied);
+    }
+    return real_.ListFolder(folder, detail);
+  }
+  void Release() {
+    {
+      const std::lock_guard lock(mutex_);
+      holdListings = false;
+    }
+    released_.notify_all();
+  }
+
+  platform::DriveType DriveTypeOf(std::string_view root) override { return real_.DriveTypeOf(root); }
+  Result<std::uint32_t> AttributesOf(std::string_view p) override { return real_.AttributesOf(p); }
+  Status SetAttributes(std::string_view p, std::uint32_t a) override { return real_.SetAttributes(p, a); }
+  Status RemoveFile(std::string_view p) override { return real_.RemoveFile(p); }
+  Status RemoveFolder(std::string_view p) override { return real_.RemoveFolder(p); }
+  Status CreateFolders(std::string_view p) override { return real_.CreateFolders(p); }
+  Result<platform::FileTimes> TimesOf(std::string_view p) override { return real_.TimesOf(p); }
+  Status SetTimes(std::string_view p, const platform::FileTimes& t) override { return real_.SetTimes(p, t); }
+  Result<std::string> FullPath(std::string_view p) override { return real_.FullPath(p); }
+  Result<std::string> ShortPath(std::string_view p) override { return real_.ShortPath(p); }
+  Result<bool> SameFile(std::string_view a, std::string_view b) override { return real_.SameFile(a, b); }
+  Result<std::string> TempFolder() override { return real_.TempFolder(); }
+  Result<std::string> CreateTempFile(std::string_view f, std::string_view p) override {
+    return real_.CreateTempFile(f, p);
+  }
+  Result<std::unique_ptr<platform::FileReader>> OpenForReading(std::string_view p, platform::ReadSharing s) override {
+    return real_.OpenForReading(p, s);
+  }
+  Result<std::unique_ptr<platform::FileWriter>> OpenForWriting(std::string_view p, platform::CreateMode m) override {
+    return real_.OpenForWriting(p, m);
+  }
+  Status ReplaceWhole(std::string_view p, std::span<const std::uint8_t> c) override { return real_.ReplaceWhole(p, c); }
+  using FileSystem::ReplaceWhole;
+
+  std::string refused;  // with a trailing backslash
+  std::atomic<bool> holdListings{false};
+  std::thread::id caller = std::this_thread::get_id();
+
+ private:
+  FileSystem& real_;
+  std::mutex mutex_;
+  std::condition_variable released_;
+};
+
+// tree               0 + 1 + 1023 + 1024 + 5,000,000 bytes, and a hidden system file of 2048
+//   .config\deep      one file of 3000 bytes
+//   empty
+//   small             50 files of 900 bytes (43 KB summed, 0 KB file by file)
+//   sub\.git\objects  one file of 4096 bytes
+class FolderSizeTest : public test::FileFixture {
+ protected:
+  void SetUp() override {
+    for (const auto& [name, size] : std::map<std::string, std::size_t>{
+             {"zero.bin", 0}, {"one.bin", 1}, {"k-1.bin", 1023}, {"k.bin", 1024}, {"big.bin", 5'000'000}}) {
+      MakeFile("tree\\" + name, std::string(size, 'x'));
+    }
+    MakeFile("tree\\hidden.sys", std::string(2048, 'h'));
+    ASSERT_TRUE(files().SetAttributes(At("tree\\hidden.sys"), platform::kAttrHidden | platform::kAttrSystem));
+    MakeFile("tree\\.config\\deep\\x.dat", std::string(3000, 'c'));
+    fs::create_directories(Host("tree\\empty"));
+    for (int i = 0; i < 50; ++i) {
+      MakeFile("tree\\small\\s" + std::to_string(i) + ".txt", std::string(900, 's'));
+    }
+    MakeFile("tree\\sub\\.git\\objects\\y", std::string(4096, 'g'));
+  }
+
+  // The chart's lines by label, with their tags.
+  std::map<std::string, std::pair<std::string, std::int64_t>> LinesOf(const FolderChart& chart) {
+    std::map<std::string, std::pair<std::string, std::int64_t>> lines;
+    for (const auto& line : chart.lines) {
+      const auto space = line.text.find(' ');
+      lines[line.text.substr(space + 1)] = {line.text.substr(0, space), line.tag};
+    }
+    return lines;
+  }
+
+  std::string Upper(std::string_view sub) { return ToUpperText(At(sub)); }
+};
+
+constexpr std::uint64_t kTreeBytes = 5'002'048 + 2048 + 3000 + 45'000 + 4096;
+
+TEST_F(FolderSizeTest, SumsBytesOfEveryFileAndEveryFolderOnce) {
+  EXPECT_EQ(FolderSizeKB(files(), At("tree\\")), kTreeBytes / 1024);
+  EXPECT_EQ(FolderSizeKB(files(), At("tree\\")), 4937U);
+  EXPECT_EQ(FolderSizeKB(files(), At("tree\\small\\")), 43U);  // 45,000 bytes, not 50 × 0
+  EXPECT_EQ(FolderSizeKB(files(), At("tree\\sub\\")), 4U);     // below a dot folder
+  EXPECT_EQ(FolderSizeKB(files(), At("tree\\empty\\")), 0U);
+  EXPECT_EQ(FolderSizeKB(files(), At("missing\\")), 0U);
+  EXPECT_EQ(FilesSizeKB(files(), At("tree\\")), 4886U);  // 5,004,096 bytes directly in the folder
+  EXPECT_EQ(FilesSizeBytes(files(), At("tree")), 5'004'096U);
+
+  const std::vector<std::string> folders = {At("tree\\.config"), At("tree\\small"), At("tree\\sub"), At("tree\\empty")};
+  for (const unsigned workers : {1U, 2U, 4U}) {
+    MeasureOptions options;
+    options.workers = workers;
+    EXPECT_EQ(MeasureFolderBytes(files(), folders, options), (std::vector<std::uint64_t>{3000, 45'000, 4096, 0}))
+        << workers << " workers";
+  }
+}
+
+TEST_F(FolderSizeTest, ListsSubfoldersInUpperCaseDotFoldersIncluded) {
+  auto listed = ListSubfolders(files(), At("tree"));
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, (std::vector<std::string>{Upper("tree\\.config"), Upper("tree\\empty"), Upper("tree\\small"),
+                                              Upper("tree\\sub")}));
+  EXPECT_TRUE(ListSubfolders(files(), "").empty());
+  EXPECT_TRUE(ListSubfolders(files(), At("tree\\empty")).empty());
+}
+
+TEST_F(FolderSizeTest, ChartHasASlicePerSubfolderAndOneForTheFiles) {
+  const FolderChart chart = folderpiechart(files(), At("tree"));
+  const auto lines = LinesOf(chart);
+  ASSERT_EQ(lines.size(), 5U);
+  EXPECT_EQ(lines.at(Upper("tree\\.config")).first, "2");
+  EXPECT_EQ(lines.at(Upper("tree\\small")).first, "43");
+  EXPECT_EQ(lines.at(Upper("tree\\sub")).first, "4");
+  EXPECT_EQ(lines.at(Upper("tree\\empty")).first, "0");
+  EXPECT_EQ(chart.lines.back().text, "4886 Files");
+  EXPECT_EQ(chart.lines.back().tag, 4);
+  for (std::size_t i = 0; i + 1 < chart.lines.size(); ++i) {
+    EXPECT_EQ(chart.lines[i].tag, static_cast<std::int64_t>(i));
+  }
+  EXPECT_EQ(chart.totalKB, 49U);  // the files' slice is not in the total
+  EXPECT_EQ(chart.status, "Total size in " + At("tree") + " is 0MB");
+
+  const FolderChart empty = folderpiechart(files(), At("tree\\empty"));
+  ASSERT_EQ(empty.lines.size(), 1U);
+  EXPECT_EQ(empty.lines[0].text, "0 Files");
+  EXPECT_EQ(empty.lines[0].tag, 0);
+}
+
+TEST_F(FolderSizeTest, AFolderThatCannotBeListedAddsNothingAndTheRestGoesOn) {
+  GuardedFiles guarded(files());
+  guarded.refused = At("tree\\small\\");
+  EXPECT_EQ(FolderSizeKB(guarded, At("tree")), (kTreeBytes - 45'000) / 1024);
+  const auto lines = LinesOf(folderpiechart(guarded, At("tree")));
+  EXPECT_EQ(lines.at(Upper("tree\\small")).first, "0");
+  EXPECT_EQ(lines.at(Upper("tree\\sub")).first, "4");
+
+  guarded.refused = At("tree\\");
+  const FolderChart chart = folderpiechart(guarded, At("tree"));
+  ASSERT_EQ(chart.lines.size(), 1U);
+  EXPECT_EQ(chart.lines[0].text, "0 Files");
+}
+
+TEST_F(FolderSizeTest, TheCallingThreadKeepsItsMessagesFlowingWhileWorkersMeasure) {
+  GuardedFiles guarded(files());
+  guarded.holdListings = true;  // no listing ends before the caller has waited once
+  const auto caller = std::this_thread::get_id();
+  int pumps = 0;
+  bool pumpedOnCaller = true;
+  MeasureOptions options;
+  options.workers = 2;
+  options.whileWaiting = [&] {
+    ++pumps;
+    pumpedOnCaller = pumpedOnCaller && std::this_thread::get_id() == caller;
+    guarded.Release();
+  };
+  const FolderChart chart = folderpiechart(guarded, At("tree"), options);
+  EXPECT_GE(pumps, 1);
+  EXPECT_TRUE(pumpedOnCaller);
+  EXPECT_EQ(chart.totalKB, 49U);
+}
+
+#ifndef _WIN32
+// Wine shows a Linux symbolic link as the folder it points to, so links are made natively.
+TEST_F(FolderSizeTest, NeverEntersALinkAndWalksAnyDepth) {
+  MakeFile("outside\\huge.bin", std::string(1'000'000, 'o'));
+  fs::create_directory_symlink(Host("outside"), Host("tree\\link"));
+  fs::create_directory_symlink(Host("tree"), Host("tree\\sub\\loop"));
+  EXPECT_EQ(FolderSizeKB(files(), At("tree")), 4937U);
+  EXPECT_EQ(ListSubfolders(files(), At("tree")).size(), 4U);
+
+  std::string deep = "deep";
+  for (int i = 0; i < 400; ++i) {
+    deep += "\\d";
+  }
+  MakeFile(deep + "\\bottom.bin", std::string(4096, 'b'));
+  EXPECT_EQ(FolderSizeKB(files(), At("deep")), 4U);
+}
+#endif
+
+}  // namespace
+}  // namespace sw::sysinfo
