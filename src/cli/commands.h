@@ -23,5 +23,6 @@ SharedVerbs AddSharedVerbs(CLI::App& app);
 void AddArchiveCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 void AddFilesCommands(const SharedVerbs& verbs, CliContext& context, const GlobalOptions& options, int& status);
 void AddRegistryCommands(const SharedVerbs& verbs, CliContext& context, const GlobalOptions& options, int& status);
+void AddUpdateCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 
 }  // namespace sw::cli

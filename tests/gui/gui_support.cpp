@@ -2,6 +2,7 @@
 
 #include "app/win32/window.h"
 #include "platform/win32/file_system.h"
+#include "platform/win32/http.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/system.h"
 
@@ -46,6 +47,7 @@ GuiPlatform::GuiPlatform(const std::string& programDir) {
       std::move(overridden),
       std::make_unique<platform::win32::Win32Processes>(),
       std::move(recordingShell),
+      std::make_unique<platform::win32::Win32Http>(),
   };
 }
 

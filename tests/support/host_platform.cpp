@@ -17,6 +17,9 @@ HostPlatform::HostPlatform(DriveType driveD) {
   auto shell = std::make_unique<platform::host::HostShell>();
   shell_ = shell.get();
   platform_.shell = std::move(shell);
+  auto http = std::make_unique<platform::host::HostHttp>();
+  http_ = http.get();
+  platform_.http = std::move(http);
 }
 
 std::filesystem::path HostPlatform::Host(std::string_view windowsPath) const {

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/host/host_file_system.h"
+#include "platform/host/host_http.h"
 #include "platform/host/host_shell.h"
 #include "platform/host/host_system.h"
 #include "platform/host/memory_registry.h"
@@ -26,6 +27,10 @@ class HostPlatform {
   platform::FileSystem& files() { return *platform_.files; }
   platform::host::HostSystem& system() { return *system_; }
   platform::host::HostShell& shell() { return *shell_; }
+  platform::host::HostHttp& http() { return *http_; }
+  platform::host::RecordingProcesses& processes() {
+    return static_cast<platform::host::RecordingProcesses&>(*platform_.processes);
+  }
 
   // The Linux path of a Windows path on drive C: or D:.
   [[nodiscard]] std::filesystem::path Host(std::string_view windowsPath) const;
@@ -39,6 +44,7 @@ class HostPlatform {
   TempFolder driveE_;
   platform::host::HostSystem* system_ = nullptr;
   platform::host::HostShell* shell_ = nullptr;
+  platform::host::HostHttp* http_ = nullptr;
   platform::Platform platform_;
 };
 

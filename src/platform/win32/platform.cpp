@@ -1,6 +1,7 @@
 #include "platform/platform.h"
 
 #include "platform/win32/file_system.h"
+#include "platform/win32/http.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/system.h"
@@ -14,6 +15,7 @@ Platform CreateSystemPlatform() {
       std::make_unique<win32::Win32System>(),
       std::make_unique<win32::Win32Processes>(),
       std::make_unique<win32::Win32Shell>(),
+      std::make_unique<win32::Win32Http>(),
   };
 }
 
