@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 #include "online/loopback_fixture.h"
 
@@ -25,6 +26,7 @@ struct Events {
   std::string fileName;
   std::uint64_t fileSize = 0;
   std::string text;
+  std::vector<std::thread::id> threads;  // where each event ran
 };
 
 class LoopbackHttpGet : public test::LoopbackFixture {
@@ -36,8 +38,10 @@ class LoopbackHttpGet : public test::LoopbackFixture {
     get->WaitThread = true;
     get->OnProgress = [this](THTTPGet&, std::uint64_t total, std::uint64_t read) {
       events_.progress.emplace_back(total, read);
+      events_.threads.push_back(std::this_thread::get_id());
     };
     get->OnDoneFile = [this](THTTPGet&, const std::string& name, std::uint64_t size) {
+      events_.threads.push_back(std::this_thread::get_id());
       ++events_.doneFile;
       events_.fileName = name;
       events_.fileSize = size;
@@ -80,6 +84,10 @@ TEST_F(LoopbackHttpGet, GetFileBringsTheWholeReplyInBlocksOfAtMost1025Bytes) {
     before = read;
   }
   EXPECT_EQ(before, 5000U);
+  // Every event ran on the thread that waited, none on the worker.
+  for (const auto thread : events_.threads) {
+    EXPECT_EQ(thread, std::this_thread::get_id());
+  }
 }
 
 TEST_F(LoopbackHttpGet, AddressWithoutSchemeAndRedirectsAreFollowed) {
