@@ -18,9 +18,15 @@ if [[ $# -eq 0 && -n "${DISPLAY:-}" ]]; then
   exec tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise.exe
 fi
 
-cmake --build --preset mingw --target sweepwise-cli >&2  # stdout is the program's
-if [[ $# -eq 0 ]]; then
-  echo "No display: the headless demo, Files Cleaning's Find (tools/run.sh --help lists every command)." >&2
-  set -- find files
+cmake --build --preset mingw --target sweepwise-cli sweepwise-window-driver >&2  # stdout is the program's
+tools/demo-data.sh "$prefix" build/mingw/src/sweepwise-window-driver.exe
+if [[ $# -gt 0 ]]; then
+  exec tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise-cli.exe "$@"
 fi
-exec tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise-cli.exe "$@"
+echo "No display: the headless demo, Files Cleaning's Find over the demo junk in C:\\junk-demo." >&2
+tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise-cli.exe find files
+cat >&2 <<'TXT'
+
+Next, try:  tools/run.sh delete files --backup --yes     (deletes these rows, first into a zqN.bck)
+            tools/run.sh archive list 'C:\sweepwise\bin\zq0.bck'   (what that backup holds; --help lists every command)
+TXT

@@ -34,20 +34,9 @@ shoot() { sleep 1; import -window root "$out/$1.png"; echo "$out/$1.png"; }
 
 # English first: language 1, archive counter 1, alerts off.
 printf '1\r\n1\r\nN\r\n' >"$bin/language.txt"
-# Junk for the Files page (the large files keep the backup busy for a moment) and values
-# naming missing files for the Registry page.
-junk="$prefix/drive_c/junk-demo"
-rm -rf "$junk"
-mkdir -p "$junk/reports" "$junk/setup"
-printf 'x' >"$junk/reports/summary.tmp"
-printf 'xy' >"$junk/reports/draft.~doc"
-printf 'help' >"$junk/setup/manual.gid"
-for i in 1 2 3; do head -c 80000000 /dev/urandom >"$junk/setup/download$i.tmp"; done
-SWEEPWISE_PREFIX=$(realpath -m "$prefix")
-(source tools/wine-env.sh
- wine reg add 'HKCU\Software\SweepwiseDemo\Recent' /v Document /d 'C:\Gone\report.doc' /f
- wine reg add 'HKCU\Software\SweepwiseDemo\Plugins' /v 'C:\Old Tools\plugin.dll' /d enabled /f
- wine reg add 'HKCU\Software\SweepwiseDemo\Plugins' /v Viewer /d 'C:\Removed\viewer.exe' /f) >/dev/null 2>&1
+# The demo junk and registry values, and large files that keep the backup busy for a moment.
+tools/demo-data.sh "$prefix" build/mingw/src/sweepwise-window-driver.exe --again
+for i in 1 2 3; do head -c 80000000 /dev/urandom >"$prefix/drive_c/junk-demo/setup/download$i.tmp"; done
 tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise.exe -splash &
 program=$!
 trap 'kill $program 2>/dev/null || true' EXIT

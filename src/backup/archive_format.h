@@ -21,12 +21,27 @@ inline constexpr std::size_t kChunkSize = 16384;
 inline constexpr std::uint8_t kBlockMarker[4] = {'E', 'C', '2', 0};
 // A volume counts as full when this little is left of its size limit.
 inline constexpr std::int64_t kVolumeReserve = 16384 + 100;
+// The smallest volume size limit that still takes a chunk after the smallest header (12
+// bytes) and a block marker: below it every volume would be full before its first chunk,
+// and the volumes would never end.
+inline constexpr std::int64_t kMinimumVolumeSize = 12 + 4 + kVolumeReserve;
+// Volume numbers have three digits; the first volume is the archive itself.
+inline constexpr int kMaximumVolumes = 999;
 inline constexpr std::string_view kVolumeSwitchPrefix = "NEXT:DISK";
 inline constexpr std::string_view kFileListName = "FILE:LIST";
 
 // The name of volume `number` (2 or more) of an archive: its extension replaced by a point
 // and `digits` ("zq3.bck" and "002" give "zq3.002").
 std::string VolumeName(std::string_view archiveName, std::string_view digits);
+
+// Whether `path` is a further volume of the archive `archiveName`: the same folder and stem,
+// and an extension of three digits (compared without regard to case).
+[[nodiscard]] bool IsVolumeOf(std::string_view path, std::string_view archiveName);
+
+// What is amiss with an archive that reached its end marker after `filesRead` entries (the
+// identification list not counted) while its header counts `fileCount`, or that holds more
+// after the marker; empty when nothing is.
+std::string EndMarkerWarning(std::int32_t filesRead, std::int32_t fileCount, bool dataAfterEnd);
 
 // The three digits of a volume number: the last three characters of "00" and the number.
 std::string VolumeDigits(std::uint16_t number);

@@ -1,7 +1,11 @@
 #include "backup/archive_listing.h"
 
+#include <algorithm>
+#include <unordered_set>
+
 #include "backup/archive_format.h"
 #include "backup/archive_scanner.h"
+#include "core/text.h"
 
 namespace sw::backup {
 namespace {
@@ -18,6 +22,13 @@ void ReadBlockOf(ArchiveScanner& scanner, ListedEntry& entry) {
   }
 }
 
+std::string EndWarning(const ArchiveListing& listing, ArchiveScanner& scanner) {
+  const auto files =
+      static_cast<std::int32_t>(std::count_if(listing.entries.begin(), listing.entries.end(),
+                                              [](const ListedEntry& entry) { return entry.name != kFileListName; }));
+  return EndMarkerWarning(files, listing.fileCount, !scanner.AtEnd());
+}
+
 }  // namespace
 
 ArchiveListing ListArchive(platform::FileSystem& files, platform::System& system, std::string_view archiveName) {
@@ -28,6 +39,8 @@ ArchiveListing ListArchive(platform::FileSystem& files, platform::System& system
     return listing;
   }
   ArchiveScanner scanner(std::move(*first));
+  // A chain of volumes that names one already read is damaged; it is never followed.
+  std::unordered_set<std::string> volumesRead{ToUpperText(archiveName)};
   try {
     const ArchiveHeader header = scanner.ReadHeader();
     listing.title = system.FromFileText(header.title);
@@ -36,6 +49,7 @@ ArchiveListing ListArchive(platform::FileSystem& files, platform::System& system
     for (;;) {
       const ArchiveRecord record = scanner.ReadRecord();
       if (record.kind == ArchiveRecord::Kind::End) {
+        listing.warning = EndWarning(listing, scanner);
         return listing;
       }
       if (record.kind == ArchiveRecord::Kind::Entry) {
@@ -43,6 +57,9 @@ ArchiveListing ListArchive(platform::FileSystem& files, platform::System& system
       } else {
         if (listing.entries.empty()) {
           throw ArchiveFault(kCannotReadArchive);  // a volume switch belongs after an entry's data
+        }
+        if (!volumesRead.insert(ToUpperText(VolumeName(archiveName, record.digits))).second) {
+          throw ArchiveFault(kCannotReadArchive);
         }
         auto next = files.OpenForReading(VolumeName(archiveName, record.digits), platform::ReadSharing::AllowWriters);
         if (!next) {

@@ -25,7 +25,8 @@ struct ArchiveListing {
   std::int32_t fileCount = 0;
   int volumes = 1;
   std::vector<ListedEntry> entries;
-  std::string error;  // empty when the whole archive reads, end marker included
+  std::string error;    // empty when the whole archive reads, end marker included
+  std::string warning;  // it reads, but holds fewer files than its header counts, or more after its end
 };
 
 ArchiveListing ListArchive(platform::FileSystem& files, platform::System& system, std::string_view archiveName);

@@ -160,6 +160,10 @@ BlockEnd ArchiveScanner::ReadBlock(const std::function<bool(std::span<const std:
   return BlockEnd::EndWord;
 }
 
+bool ArchiveScanner::AtEnd() {
+  return Fill() == 0;
+}
+
 void ArchiveScanner::SwitchVolume(std::unique_ptr<platform::FileReader> volume) {
   owned_ = std::move(volume);
   source_ = owned_.get();

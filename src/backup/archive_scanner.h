@@ -67,6 +67,9 @@ class ArchiveScanner {
   // whether to go on.
   BlockEnd ReadBlock(const std::function<bool(std::span<const std::uint8_t>)>& onChunk);
 
+  // Whether the current volume has no byte left (after the end marker: nothing follows it).
+  [[nodiscard]] bool AtEnd();
+
   // Goes on reading from the next volume.
   void SwitchVolume(std::unique_ptr<platform::FileReader> volume);
 

@@ -122,6 +122,11 @@ void TBackupFile::AskForDisk(std::uint16_t number) {
 bool TBackupFile::Backup(const std::vector<std::string>& fileList, std::string_view archiveName) {
   errorCode_ = 0;
   continue_ = true;
+  storedFiles_.clear();
+  if (MaxSize != 0 && MaxSize < kMinimumVolumeSize) {
+    Fail(kErrorVolumeSize);
+    return false;
+  }
   Writer writer(*this, archiveName);
   return writer.Run(fileList);
 }
@@ -248,6 +253,7 @@ void TBackupFile::Writer::StoreEntry(const std::string& path, bool isFileList) {
   }
   if (!isFileList) {
     ++o.filesDone_;
+    o.storedFiles_.push_back(path);
   }
   if (o.SetArchiveFlag) {
     if (const auto attributes = o.files_.AttributesOf(path)) {
@@ -336,6 +342,10 @@ bool TBackupFile::Writer::WriteBlock() {
 // Ends the full volume with a switch record and opens the next one.
 bool TBackupFile::Writer::OpenNextVolume() {
   TBackupFile& o = owner_;
+  if (volumeNumber_ >= kMaximumVolumes) {
+    o.Fail(kErrorVolumeCount);  // "000" would come next, and then the volumes already written
+    return false;
+  }
   ++volumeNumber_;
   const std::string digits = VolumeDigits(volumeNumber_);
   const std::string record = std::string(kVolumeSwitchPrefix) + digits;

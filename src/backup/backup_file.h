@@ -41,6 +41,13 @@ using TBackupErrorEvent = std::function<void(TBackupFile& sender, std::int32_t e
 struct RestoreOutcome {
   bool succeeded = false;
   std::string raisedError;  // "Cannot read archive", "Invalid archive type" or empty
+  // The archive read to its end marker but does not hold what its header promised, or holds
+  // more after the marker: what it had was restored, and this says what is amiss.
+  std::string warning;
+  // A further volume that was not there (or not given at the disk prompt), and the file
+  // whose data went on in it, which was therefore restored only in part (may be empty).
+  std::string missingVolume;
+  std::string partialFile;
 };
 
 class TBackupFile {
@@ -90,6 +97,10 @@ class TBackupFile {
   [[nodiscard]] const std::string& CurrentFile() const { return currentFile_; }
   [[nodiscard]] bool Continue() const { return continue_; }
   [[nodiscard]] std::int32_t ErrorCode() const { return errorCode_; }
+  // The files Backup stored whole (as listed: full paths in lower case), in archive order; the
+  // identification list is not one of them. A caller that deletes what it backed up deletes
+  // only these.
+  [[nodiscard]] const std::vector<std::string>& StoredFiles() const { return storedFiles_; }
   // Entries Restore passed over because their target was unsafe (a name that leaves the
   // target folder, a device name, a link on the way) or could not be written.
   [[nodiscard]] std::int32_t FilesRefused() const { return filesRefused_; }
@@ -99,6 +110,11 @@ class TBackupFile {
   static constexpr std::int32_t kErrorArchive = 4;
   static constexpr std::int32_t kErrorZlib = 6;
   static constexpr std::int32_t kErrorFileList = 7;
+  // Not known to the original component: a volume size below kMinimumVolumeSize (no volume
+  // could take a chunk; nothing is written), and an archive that would need more volumes
+  // than three digits number (the backup stops before any volume is overwritten).
+  static constexpr std::int32_t kErrorVolumeSize = 8;
+  static constexpr std::int32_t kErrorVolumeCount = 9;
 
  private:
   class Writer;
@@ -126,6 +142,7 @@ class TBackupFile {
   bool continue_ = false;
   std::int32_t errorCode_ = 0;
   std::int32_t filesRefused_ = 0;
+  std::vector<std::string> storedFiles_;
 };
 
 }  // namespace sw::backup

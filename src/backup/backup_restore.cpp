@@ -45,6 +45,7 @@ class TBackupFile::Reader {
   void DecodeChunksIntoOpenFile();
   void FinishFile(platform::FileWriter& out, bool withEvent);
   void SwitchVolume(const std::string& digits);
+  void CheckEnd(const ArchiveHeader& header);
 
   TBackupFile& owner_;
   std::string archiveName_;
@@ -54,6 +55,11 @@ class TBackupFile::Reader {
   EntryState entry_;
   std::unique_ptr<platform::FileWriter> open_;  // the target being written, while it is
   std::unordered_set<std::string> linkFreeFolders_;
+  // The volumes read so far (upper-cased): a chain that names one again is damaged, and
+  // following it would write without end.
+  std::unordered_set<std::string> volumesRead_;
+  std::int32_t entriesRead_ = 0;  // not counting the identification list
+  RestoreOutcome outcome_;
   OrderedPipeline<RawChunk, DecodedChunk, ChunkInflater> decoder_;
 };
 
@@ -68,7 +74,7 @@ RestoreOutcome TBackupFile::Reader::Run() {
   o.filesDone_ = 0;
   o.filesRefused_ = 0;
   o.continue_ = true;
-  RestoreOutcome outcome;
+  RestoreOutcome& outcome = outcome_;
   if (streamMode_) {
     if (o.InStream == nullptr) {
       return outcome;
@@ -84,6 +90,7 @@ RestoreOutcome TBackupFile::Reader::Run() {
       return outcome;
     }
     scanner_ = std::make_unique<ArchiveScanner>(std::move(*volume));
+    volumesRead_.insert(ToUpperText(archiveName_));
   }
   try {
     const ArchiveHeader header = scanner_->ReadHeader();  // the title is read and discarded
@@ -93,6 +100,7 @@ RestoreOutcome TBackupFile::Reader::Run() {
     while (o.continue_) {
       const ArchiveRecord record = scanner_->ReadRecord();
       if (record.kind == ArchiveRecord::Kind::End) {
+        CheckEnd(header);
         break;
       }
       if (record.kind == ArchiveRecord::Kind::VolumeSwitch) {
@@ -110,15 +118,25 @@ RestoreOutcome TBackupFile::Reader::Run() {
     outcome.raisedError = fault.what();
     return outcome;
   }
+
   scanner_.reset();
   outcome.succeeded = o.errorCode_ == 0 && o.continue_;
   o.ReportProgress("", 100);
   return outcome;
 }
 
+// At the end marker: the archive should have held the files its header counts, and nothing
+// after the marker.
+void TBackupFile::Reader::CheckEnd(const ArchiveHeader& header) {
+  outcome_.warning = EndMarkerWarning(entriesRead_, header.fileCount, !scanner_->AtEnd());
+}
+
 void TBackupFile::Reader::RestoreEntry(const ArchiveRecord& record) {
   TBackupFile& o = owner_;
   const bool isFileList = record.name == kFileListName;
+  if (!isFileList) {
+    ++entriesRead_;
+  }
   const std::string stored = o.system_.FromFileText(record.name);
   const auto target = isFileList ? std::nullopt : RestoreTargetOf(stored, targetDir_, o.RestoreFullPath);
   entry_ = EntryState{target.value_or(stored), record.date, false};
@@ -280,10 +298,17 @@ void TBackupFile::Reader::SwitchVolume(const std::string& digits) {
   }
   const auto number = static_cast<std::uint16_t>(std::stoi(digits));
   const std::string name = VolumeName(archiveName_, digits);
+  if (!volumesRead_.insert(ToUpperText(name)).second) {
+    throw ArchiveFault(kCannotReadArchive);  // the chain of volumes runs in a circle
+  }
   do {
     o.AskForDisk(number);
   } while (!o.files_.FileExists(name) && o.continue_);
   if (!o.continue_) {
+    if (!o.files_.FileExists(name)) {
+      outcome_.missingVolume = name;
+      outcome_.partialFile = entry_.restore ? entry_.target : std::string();
+    }
     return;
   }
   auto volume = o.files_.OpenForReading(name, platform::ReadSharing::AllowWriters);

@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "backup/archive_format.h"
 #include "core/text.h"
 #include "core/wildcard.h"
 #include "core/win_path.h"
@@ -19,11 +20,19 @@ struct FileSpec {
   bool subfolders = false;
 };
 
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+std::string_view TrimmedFront(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) {
     text.remove_prefix(1);
   }
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+  return text;
+}
+
+std::string_view TrimmedBack(std::string_view text) {
+  while (!text.empty() && IsBlank(text.back())) {
     text.remove_suffix(1);
   }
   return text;
@@ -31,12 +40,14 @@ std::string_view Trimmed(std::string_view text) {
 
 FileSpec Parse(platform::FileSystem& files, std::string_view text) {
   FileSpec spec;
-  std::string lower = ToLowerText(Trimmed(text));
+  // Blanks at the end belong to the name: "diary. " is another file than "diary.". Only the
+  // blanks before a "/s" switch (and before the drive) are no part of it.
+  std::string lower = ToLowerText(TrimmedFront(text));
   // "/s" counts as the trailing switch only, so that a forward slash inside a path (c:/src)
   // does not cut it.
-  if (lower.ends_with("/s")) {
+  if (const std::string_view withoutBlanks = TrimmedBack(lower); withoutBlanks.ends_with("/s")) {
     spec.subfolders = true;
-    lower = std::string(Trimmed(std::string_view(lower).substr(0, lower.size() - 2)));
+    lower = std::string(TrimmedBack(withoutBlanks.substr(0, withoutBlanks.size() - 2)));
   }
   const auto slash = lower.find_last_of("\\/");
   const std::string folder = slash == std::string::npos ? std::string() : lower.substr(0, slash + 1);
@@ -125,7 +136,10 @@ class ListBuilder {
   }
 
   void Add(const std::string& path, std::uint32_t attributes) {
-    if (path == archive_ || (onlyArchiveFlag_ && (attributes & platform::kAttrArchive) == 0)) {
+    // The archive being written is never packed into itself, nor are its further volumes
+    // (an archive inside the folder it packs would otherwise store them).
+    const bool partOfArchive = !archive_.empty() && (path == archive_ || IsVolumeOf(path, archive_));
+    if (partOfArchive || (onlyArchiveFlag_ && (attributes & platform::kAttrArchive) == 0)) {
       return;
     }
     if (seen_.insert(path).second) {

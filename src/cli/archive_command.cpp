@@ -1,11 +1,13 @@
 // sweepwise-cli archive pack | unpack | list: the backup archive component from the console.
 
+#include <charconv>
 #include <cstdio>
 #include <map>
 
 #include "backup/archive_format.h"
 #include "backup/archive_listing.h"
 #include "backup/backup_file.h"
+#include "backup/file_list.h"
 #include "cli/commands.h"
 #include "cli/console_sink.h"
 #include "cli/output.h"
@@ -51,6 +53,10 @@ std::string BackupErrorText(std::int32_t code) {
     case TBackupFile::kErrorArchive: return "the archive could not be created or written";
     case TBackupFile::kErrorZlib: return "compression failed";
     case TBackupFile::kErrorFileList: return "the file identification list could not be written";
+    case TBackupFile::kErrorVolumeSize:
+      return "the volume size is below " + std::to_string(backup::kMinimumVolumeSize) + " bytes";
+    case TBackupFile::kErrorVolumeCount:
+      return "the archive would need more than " + std::to_string(backup::kMaximumVolumes) + " volumes";
     default: return "the backup was cancelled";
   }
 }
@@ -91,7 +97,15 @@ int Pack(CliContext& context, const GlobalOptions& options, const PackRequest& r
     sink.SetProgress(static_cast<std::uint64_t>(percent));
   };
   const std::string archive = FullPathOf(*p.files, request.archive);
-  const bool stored = backup.Backup(request.specifications, archive);
+  // The list first: when nothing matches, nothing is written (an archive of that name stays).
+  const std::vector<std::string> files =
+      backup::BuildFileList(*p.files, backup::FileListRequest{request.specifications, archive, request.incremental});
+  if (files.empty()) {
+    CommandResult result;
+    result.extra = {{"archive", archive}, {"files_done", 0}, {"file_count", 0}};
+    return PrintFailure(context, options.json, "no file matches the specifications; no archive written", result);
+  }
+  const bool stored = backup.Backup(files, archive);
   sink.EndProgress();
 
   CommandResult result;
@@ -150,6 +164,14 @@ int Unpack(CliContext& context, const GlobalOptions& options, const UnpackReques
   if (!outcome.raisedError.empty()) {
     return PrintFailure(context, options.json, outcome.raisedError, result);
   }
+  if (!outcome.missingVolume.empty()) {
+    result.extra["partial_file"] = outcome.partialFile;
+    return PrintFailure(
+        context, options.json,
+        "volume " + outcome.missingVolume + " is missing" +
+            (outcome.partialFile.empty() ? std::string() : "; " + outcome.partialFile + " was restored only in part"),
+        result);
+  }
   if (!outcome.succeeded) {
     const std::string reason = !p.files->FileExists(archive)                   ? "no archive " + archive
                                : backup.ErrorCode() == TBackupFile::kErrorZlib ? "a chunk does not decompress"
@@ -161,8 +183,13 @@ int Unpack(CliContext& context, const GlobalOptions& options, const UnpackReques
   if (backup.FilesRefused() > 0) {
     result.status += "; " + std::to_string(backup.FilesRefused()) + " passed over (unsafe name or not writable)";
   }
+  if (!outcome.warning.empty()) {
+    result.status += "; " + outcome.warning;
+    result.extra["warning"] = outcome.warning;
+    context.err << "sweepwise-cli: " << outcome.warning << "\n";
+  }
   PrintResult(context, options.json, result);
-  return backup.FilesRefused() > 0 ? kExitFailure : kExitSuccess;
+  return backup.FilesRefused() > 0 || !outcome.warning.empty() ? kExitFailure : kExitSuccess;
 }
 
 int List(CliContext& context, const GlobalOptions& options, const std::string& archiveArgument) {
@@ -185,8 +212,13 @@ int List(CliContext& context, const GlobalOptions& options, const std::string& a
   }
   result.status = std::to_string(listing.entries.size()) + " entries in " + std::to_string(listing.volumes) +
                   (listing.volumes == 1 ? " volume" : " volumes");
+  if (!listing.warning.empty()) {
+    result.status += "; " + listing.warning;
+    result.extra["warning"] = listing.warning;
+    context.err << "sweepwise-cli: " << listing.warning << "\n";
+  }
   PrintResult(context, options.json, result);
-  return kExitSuccess;
+  return listing.warning.empty() ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace
@@ -205,8 +237,21 @@ void AddArchiveCommands(CLI::App& app, CliContext& context, const GlobalOptions&
       ->required();
   packCommand->add_option("--level", pack->level, "Compression: fastest (default), none, default or max")
       ->check(CLI::IsMember(KeysOf(kLevels)));
-  packCommand->add_option("--max-size", pack->maxSize, "Volume size limit in bytes (0: one volume)")
-      ->check(CLI::Range(0, 0x7FFFFFFF));
+  packCommand
+      ->add_option("--max-size", pack->maxSize,
+                   "Volume size limit in bytes (0: one volume; else at least " +
+                       std::to_string(backup::kMinimumVolumeSize) + ")")
+      ->check(CLI::Range(0, 0x7FFFFFFF))
+      ->check(CLI::Validator(
+          [](const std::string& value) {
+            long long size = 0;
+            std::from_chars(value.data(), value.data() + value.size(), size);
+            return size == 0 || size >= backup::kMinimumVolumeSize
+                       ? std::string()
+                       : "a volume must hold at least " + std::to_string(backup::kMinimumVolumeSize) +
+                             " bytes (one header, block marker and chunk), or give 0 for one volume";
+          },
+          "SIZE"));
   packCommand->add_option("--title", pack->title, "Title stored in the archive header");
   packCommand->add_flag("--file-id", pack->fileId, "Store the file identification list first");
   packCommand->add_flag("--incremental", pack->incremental, "Only files whose archive attribute is set");

@@ -1,21 +1,17 @@
 #include "cli/cli_app.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <ostream>
 
 #include "cli/commands.h"
+#include "cli/output.h"
 #include "sweepwise_version.h"
 
 namespace sw::cli {
 namespace {
 
 constexpr const char* kProgramName = "sweepwise-cli";
-
-// One line, as every usage error is reported, with the way to the full usage.
-int UsageError(CliContext& context, const std::string& message) {
-  context.err << kProgramName << ": " << message << ". Run '" << kProgramName << " --help' for usage.\n";
-  return kExitUsage;
-}
 
 std::string MessageOf(const CLI::App& app, const CLI::ParseError& error, const std::vector<std::string>& args) {
   if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
@@ -61,6 +57,7 @@ int RunCli(const std::vector<std::string>& args, CliContext& context) {
   AddFilesCommands(verbs, context, options, status);
   AddRegistryCommands(verbs, context, options, status);
   AddArchiveCommands(app, context, options, status);
+  AddSoftwareCommands(app, context, options, status);
   AddUpdateCommands(app, context, options, status);
 
   // CLI11 takes the arguments in reverse order.
@@ -74,10 +71,12 @@ int RunCli(const std::vector<std::string>& args, CliContext& context) {
     context.out << app.version() << "\n";
     return kExitSuccess;
   } catch (const CLI::ParseError& error) {
-    return UsageError(context, MessageOf(app, error, args));
+    // The parse stopped early, so the flag may not have been taken yet.
+    const bool json = options.json || std::find(args.begin(), args.end(), "--json") != args.end();
+    return PrintUsageError(context, json, MessageOf(app, error, args));
   }
   if (app.get_subcommands().empty()) {
-    return UsageError(context, "no command given");
+    return PrintUsageError(context, options.json, "no command given");
   }
   return status;
 }

@@ -23,6 +23,7 @@ SharedVerbs AddSharedVerbs(CLI::App& app);
 void AddArchiveCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 void AddFilesCommands(const SharedVerbs& verbs, CliContext& context, const GlobalOptions& options, int& status);
 void AddRegistryCommands(const SharedVerbs& verbs, CliContext& context, const GlobalOptions& options, int& status);
+void AddSoftwareCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 void AddUpdateCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 
 }  // namespace sw::cli

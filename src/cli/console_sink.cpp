@@ -41,10 +41,29 @@ void ConsoleSink::EndProgress() {
   }
 }
 
+namespace {
+
+// Message texts break lines as a message box does, with CR LF or a lone CR; on a console a
+// lone CR would send the cursor back and the next line would overwrite the first.
+std::string ConsoleLines(std::string_view text) {
+  std::string lines;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r') {
+      lines += text[i];
+    } else if (i + 1 == text.size() || text[i + 1] != '\n') {
+      lines += '\n';
+    }
+  }
+  return lines;
+}
+
+}  // namespace
+
 Answer ConsoleSink::Ask(const Message& message) {
   const bool okCancel = message.buttons == MessageButtons::OkCancel;
   if (message.buttons == MessageButtons::Ok) {
-    err_ << message.text << "\n";
+    EndProgress();
+    err_ << ConsoleLines(message.text) << "\n";
     return Answer::Ok;
   }
   if (assumeYes_) {
@@ -52,11 +71,12 @@ Answer ConsoleSink::Ask(const Message& message) {
   }
   if (!console_) {
     refused_ = true;
-    err_ << "sweepwise-cli: " << message.text << "\nsweepwise-cli: no console to ask; give --yes to go ahead.\n";
+    err_ << "sweepwise-cli: " << ConsoleLines(message.text)
+         << "\nsweepwise-cli: no console to ask; give --yes to go ahead.\n";
     return okCancel ? Answer::Cancel : Answer::No;
   }
   EndProgress();
-  err_ << message.text << " [y/N] " << std::flush;
+  err_ << ConsoleLines(message.text) << " [y/N] " << std::flush;
   std::string reply;
   std::getline(std::cin, reply);
   const bool yes = EqualsNoCase(reply, "y") || EqualsNoCase(reply, "yes");

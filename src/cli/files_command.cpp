@@ -1,10 +1,12 @@
 // sweepwise-cli find files | delete files: the Files Cleaning page from the console.
 
+#include "app/settings_file.h"
 #include "cli/commands.h"
 #include "cli/console_sink.h"
 #include "cli/output.h"
 #include "files/junk_delete.h"
 #include "files/junk_search.h"
+#include "platform/error_message.h"
 
 namespace sw::cli {
 namespace {
@@ -31,14 +33,25 @@ int DeleteFiles(CliContext& context, const GlobalOptions& options, bool backup) 
   const auto search = files::FindFiles(context.platform, sink);
   CommandResult result = Found(sink, search);
   std::vector<ResultRow> list = sink.rows();
-  // Archive numbers already taken are passed over, so the console can start at 1.
-  int backupCounter = 1;
-  const files::FileDeleteOutcome outcome = files::DeleteFiles(list, backup, backupCounter, context.platform, sink);
+  // The window and the console number their archives from the same counter, line 2 of
+  // language.txt in the program folder; the advanced counter goes back there.
+  const auto programFolder = context.platform.system->ProgramFolder();
+  app::Settings settings = programFolder ? app::LoadSettings(*context.platform.files, *programFolder) : app::Settings{};
+  const int firstCounter = settings.backupCounter;
+  const files::FileDeleteOutcome outcome =
+      files::DeleteFiles(list, backup, settings.backupCounter, context.platform, sink);
   sink.EndProgress();
+  if (programFolder && settings.backupCounter != firstCounter) {
+    if (const Status saved = app::SaveSettings(*context.platform.files, *programFolder, settings); !saved) {
+      context.err << "sweepwise-cli: the backup counter could not be saved in language.txt: "
+                  << platform::ErrorMessage(saved.error()) << "\n";
+    }
+  }
   result.extra["deleted"] = outcome.deleted;
   result.extra["queued"] = outcome.queued;
   result.extra["not_queued"] = outcome.notQueued;
   result.extra["kept_unreadable"] = outcome.keptUnreadable;
+  result.extra["kept_not_stored"] = outcome.keptNotStored;
   result.extra["archive"] = outcome.archive;
   result.rows = list;  // what is left: files waiting for the batch or kept
   if (outcome.declined) {
@@ -54,8 +67,8 @@ int DeleteFiles(CliContext& context, const GlobalOptions& options, bool backup) 
   if (outcome.queued > 0) {
     result.status += "; " + std::to_string(outcome.queued) + " queued in clean.bat for the next logon";
   }
-  if (outcome.keptUnreadable + outcome.notQueued > 0) {
-    result.status += "; " + std::to_string(outcome.keptUnreadable + outcome.notQueued) + " kept";
+  if (const int kept = outcome.keptUnreadable + outcome.keptNotStored + outcome.notQueued; kept > 0) {
+    result.status += "; " + std::to_string(kept) + " kept";
     PrintResult(context, options.json, result);
     return kExitFailure;
   }

@@ -8,8 +8,13 @@ namespace {
 nlohmann::json ToJson(const CommandResult& result) {
   nlohmann::json object = result.extra;
   nlohmann::json rows = nlohmann::json::array();
-  for (const auto& row : result.rows) {
-    rows.push_back({{"columns", row.columns}, {"image", row.image}, {"checked", row.checked}});
+  for (std::size_t i = 0; i < result.rows.size(); ++i) {
+    const ResultRow& row = result.rows[i];
+    nlohmann::json item = {{"columns", row.columns}, {"image", row.image}, {"checked", row.checked}};
+    if (i < result.rowFields.size()) {
+      item.update(result.rowFields[i]);
+    }
+    rows.push_back(std::move(item));
   }
   object["rows"] = std::move(rows);
   object["status"] = result.status;
@@ -43,6 +48,16 @@ int PrintFailure(CliContext& context, bool json, const std::string& message, Com
     PrintResult(context, true, result);
   }
   return kExitFailure;
+}
+
+int PrintUsageError(CliContext& context, bool json, const std::string& message) {
+  context.err << "sweepwise-cli: " << message << ". Run 'sweepwise-cli --help' for usage.\n";
+  if (json) {
+    context.out << nlohmann::json{{"error", message}, {"status", kExitUsage}}.dump(
+                       -1, ' ', false, nlohmann::json::error_handler_t::replace)
+                << "\n";
+  }
+  return kExitUsage;
 }
 
 }  // namespace sw::cli

@@ -16,6 +16,8 @@ struct CommandResult {
   std::vector<ResultRow> rows;
   std::string status;
   nlohmann::json extra = nlohmann::json::object();  // command-specific fields
+  // Per row, fields a command adds to that row's JSON object (none when shorter).
+  std::vector<nlohmann::json> rowFields;
 };
 
 void PrintResult(CliContext& context, bool json, const CommandResult& result);
@@ -23,5 +25,9 @@ void PrintResult(CliContext& context, bool json, const CommandResult& result);
 // A failure that ends a command: one line on stderr (with --json also the object on stdout,
 // with an "error" field); returns kExitFailure.
 int PrintFailure(CliContext& context, bool json, const std::string& message, CommandResult result = {});
+
+// A usage error: one line on stderr with the way to the full usage (with --json also
+// {"error": ..., "status": 2} on stdout); returns kExitUsage.
+int PrintUsageError(CliContext& context, bool json, const std::string& message);
 
 }  // namespace sw::cli

@@ -56,6 +56,15 @@ class EngineSink {
   // long work; the window throttles it (see Pacer).
   virtual void ProcessMessages() {}
 
+  // Handles every pending window message now, unpaced. The wait for a started program calls
+  // it each time input arrives: that wait wakes only for new input, so a paced pass that
+  // skipped its turn would leave a repaint or a tray click waiting for the next arrival.
+  virtual void ProcessMessagesNow() {}
+
+  // The engine has removed rows from the list it was handed (an uninstalled program), and
+  // is about to let messages run: the window shows the rows again first.
+  virtual void RowsChanged() {}
+
   // A long step without rows of its own begins or ends (the backup before a deletion); the
   // window shows a busy note above the taskbar meanwhile. `text` may hold a line break.
   virtual void BeginBusy(std::string_view text) { (void)text; }

@@ -32,9 +32,7 @@ int ListView1Compare(const ResultRow& a, const ResultRow& b, int sortColumn, boo
     if (sizeA && sizeB) {
       return *sizeA < *sizeB ? 1 : (*sizeA > *sizeB ? -1 : 0);
     }
-    if (a.columns[column] == "-" || b.columns[column] == "-") {
-      return 0;
-    }
+    // A "-" (or anything else that is no number) on either side: the texts decide.
   }
   return CompareNoCase(a.columns[column], b.columns[column]);
 }

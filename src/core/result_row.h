@@ -20,7 +20,7 @@ struct ResultRow {
 // The result list's sort order for a click on column `sortColumn`: negative, zero or
 // positive as `a` sorts before, with or after `b`. Columns compare as text, ignoring case;
 // on the Files page the Length column (2) compares as numbers, largest first, with equal
-// sizes (and a "-" on either side) left as they are for a stable sort.
+// sizes left as they are for a stable sort; a row holding "-" there compares as text.
 int ListView1Compare(const ResultRow& a, const ResultRow& b, int sortColumn, bool filesPageCurrent);
 
 }  // namespace sw

@@ -53,6 +53,31 @@ std::vector<std::string_view> ResolvedComponents(std::string_view path) {
   return names;
 }
 
+std::string ResolvedDrivePath(std::string_view path) {
+  std::string full = std::string(1, DriveLetterOf(path).value_or('C')) + ":\\";
+  const std::vector<std::string_view> names = ResolvedComponents(path);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) {
+      full += '\\';
+    }
+    full += names[i];
+  }
+  return full;
+}
+
+bool HasTrimmableEnd(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." && (name.back() == '.' || name.back() == ' ');
+}
+
+bool HasTrimmableName(std::string_view path) {
+  for (const auto name : PathComponents(path)) {
+    if (HasTrimmableEnd(name)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 std::string AddTrailingBackslash(std::string_view path) {
   std::string out(path);
   if (out.empty() || !IsPathSeparator(out.back())) {

@@ -26,6 +26,18 @@ std::vector<std::string_view> PathComponents(std::string_view path);
 // than there are: ".." at the root stays at the root).
 std::vector<std::string_view> ResolvedComponents(std::string_view path);
 
+// The absolute form of a "C:\..." path, with "." and ".." resolved, doubled separators
+// dropped and backslashes only; "C:\" for the root. Unlike the system's own clean-up it keeps
+// every name as it is: a name ending in a dot or a blank is a different file than the same
+// name without them, and the file a walk found must be the file acted on.
+std::string ResolvedDrivePath(std::string_view path);
+
+// Whether a name ends in a dot or a blank, which the system's path clean-up strips unless the
+// path is given in the "\\?\" form. "." and ".." are not such names.
+[[nodiscard]] bool HasTrimmableEnd(std::string_view name);
+// Whether any name of `path` has such an end.
+[[nodiscard]] bool HasTrimmableName(std::string_view path);
+
 // Appends a backslash unless the path already ends in a separator.
 std::string AddTrailingBackslash(std::string_view path);
 

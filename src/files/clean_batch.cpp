@@ -1,5 +1,7 @@
 #include "files/clean_batch.h"
 
+#include "core/win_path.h"
+
 namespace sw::files {
 namespace {
 
@@ -59,9 +61,19 @@ std::optional<std::string> CleanBatch::FileLines(std::string_view path) const {
 }
 
 bool CleanBatch::Queue(std::string_view path) {
+  // cmd's del cleans paths up as the system does: "notes." would delete "notes", and so
+  // would the short name of "notes." once del has looked it up and acts on the long name it
+  // found. Such a name stays out of the batch.
+  if (HasTrimmableName(path)) {
+    return false;
+  }
   auto lines = FileLines(path);
   if (!lines) {
-    if (auto shortPath = files_.ShortPath(path)) {
+    // The short name must lead back to this very file: where short names are made up on the
+    // fly (Wine), the one of "notes." may open "notes".
+    const auto shortPath = files_.ShortPath(path);
+    const bool exact = shortPath && !HasTrimmableName(*shortPath) && files_.SameFile(*shortPath, path).value_or(false);
+    if (exact) {
       lines = FileLines(*shortPath);
     }
   }

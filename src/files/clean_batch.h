@@ -5,7 +5,9 @@
 // Its lines are literal: a "%" is doubled, and the characters cmd would take for commands
 // in the unquoted echo lines are escaped, so that the batch deletes exactly the file named
 // and nothing else. A path the batch's code page cannot hold is written by its short name,
-// or not at all (a substitute "?" would be a wildcard to del).
+// or not at all (a substitute "?" would be a wildcard to del). A name ending in a dot or a
+// blank is never written: cmd would take it, or the long name its short name leads to, for
+// the name without them.
 
 #include <optional>
 #include <string>

@@ -1,10 +1,12 @@
 #include "files/junk_delete.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "backup/backup_file.h"
 #include "core/language.h"
 #include "core/product.h"
+#include "core/text.h"
 #include "files/clean_batch.h"
 #include "files/junk_search.h"
 #include "platform/error_message.h"
@@ -42,6 +44,7 @@ class FileDeletion {
 
  private:
   std::string NextArchive(int& counter);
+  void KeepWhatIsNotInTheArchive(const std::vector<std::string>& stored);
 
   std::vector<ResultRow>& list_;
   platform::Platform& platform_;
@@ -103,6 +106,7 @@ bool FileDeletion::Backup(int& backupCounter) {
       return false;
     }
     ++backupCounter;
+    KeepWhatIsNotInTheArchive(archive.StoredFiles());
   }
   sink_.ShowStatus("Backup done.");
   sink_.SetProgress(0);
@@ -112,7 +116,32 @@ bool FileDeletion::Backup(int& backupCounter) {
                " files are in use and could not be backed up. They were not deleted and stay in the list.",
            MessageKind::Warning);
   }
+  if (outcome.keptNotStored > 0) {
+    Notify(sink_,
+           std::to_string(outcome.keptNotStored) +
+               " files did not get into the backup. They were not deleted and stay in the list.",
+           MessageKind::Warning);
+  }
   return true;
+}
+
+// Only what the archive holds may go: a checked file that is not in it (its name did not
+// reach the file list, it changed meanwhile) stays, unless it is gone already.
+void FileDeletion::KeepWhatIsNotInTheArchive(const std::vector<std::string>& stored) {
+  std::unordered_set<std::string> inArchive;
+  for (const auto& path : stored) {
+    inArchive.insert(ToLowerText(path));
+  }
+  for (std::size_t i = 0; i < list_.size(); ++i) {
+    if (!list_[i].checked || kept_[i]) {
+      continue;
+    }
+    const std::string path = FullPathOfRow(list_[i]);
+    if (!inArchive.contains(ToLowerText(path)) && platform_.files->Exists(path)) {
+      kept_[i] = true;
+      ++outcome.keptNotStored;
+    }
+  }
 }
 
 void FileDeletion::Delete() {

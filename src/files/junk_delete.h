@@ -23,7 +23,8 @@ struct FileDeleteOutcome {
   int deleted = 0;
   int queued = 0;          // in clean.bat, for the next logon
   int notQueued = 0;       // could not be deleted, and no exact batch line exists for them
-  int keptUnreadable = 0;  // left out of the backup, so not deleted
+  int keptUnreadable = 0;  // could not be read, so left out of the backup and not deleted
+  int keptNotStored = 0;   // read, yet not in the archive written (gone from the list), so kept
   std::string archive;     // the backup written
   std::string error;       // the backup or the batch could not be written
   // Files wait for a restart: the next page change empties the list without asking.

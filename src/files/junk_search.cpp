@@ -106,10 +106,14 @@ std::vector<std::string> JunkSearch::FixedDrives() const {
 void JunkSearch::SearchDrives(const std::vector<std::string>& drives) {
   for (const auto& drive : drives) {
     sink_.ShowStatus(std::string(Text(115)) + " " + drive + " ...");
+    // Seven steps per drive, as the progress maximum counts them: one for shortcuts, two for
+    // temporary files, one each for backup copies, help indexes, the recycle bin and the
+    // temporary files folder.
     FindJunkFiles(drive, kDrivePatterns);
     sink_.ProcessMessages();
     Step(5);
     FindJunkFiles(drive + "Recycled\\", kAnyDotted);
+    Step();
     const std::string temp = ReadString(RootKey::LocalMachine, kTempFilesKey, "Folder");
     if (temp.size() > 3) {
       FindJunkFiles(temp, kAnyDotted);

@@ -150,6 +150,10 @@ class FileSystem {
   // The 8.3 short form of an existing path ("C:\PROGRA~1\..."); NotSupported where the
   // volume keeps no short names.
   virtual Result<std::string> ShortPath(std::string_view path) = 0;
+  // Whether two paths open one and the same file (the same volume and file number): a short
+  // name must lead back to the file whose long name it stands for. An error when either
+  // does not open.
+  virtual Result<bool> SameFile(std::string_view a, std::string_view b) = 0;
 
   // The folder for temporary files, with a trailing backslash.
   virtual Result<std::string> TempFolder() = 0;

@@ -1,6 +1,7 @@
 #pragma once
 // Starting other programs.
 
+#include <functional>
 #include <string_view>
 
 namespace sw::platform {
@@ -14,9 +15,17 @@ class Processes {
 
   // Starts `commandLine` (program and arguments in one string, as a shortcut holds it) in
   // this program's current folder and environment, its window hidden or shown normally.
+  // Returns whether the program started; nothing is waited for when it did not.
+  //
   // With `wait`, returns only when the program has become idle for input and then ended.
-  // Returns whether the program started.
-  virtual bool ExecuteProgram(std::string_view commandLine, bool hidden, bool wait) = 0;
+  // Without `whileWaiting` this thread does nothing else meanwhile. With it, the thread
+  // keeps an eye on its own message queue and calls `whileWaiting` whenever input arrives
+  // there (a repaint, a click, a message sent by the started program), so that a window
+  // stays alive however long the program runs; the hook must take every pending message
+  // out of the queue, as input that was left there does not count as arriving again.
+  // Should waiting itself fail, the call returns at once, still reporting the start.
+  virtual bool ExecuteProgram(std::string_view commandLine, bool hidden, bool wait,
+                              const std::function<void()>& whileWaiting = {}) = 0;
 };
 
 }  // namespace sw::platform

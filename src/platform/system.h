@@ -44,6 +44,10 @@ class System {
   // can be read.
   virtual bool IsAdmin() = 0;
 
+  // The security identifier of the user this program runs as ("S-1-5-21-..."): the name of
+  // that user's own hive below HKEY_USERS.
+  virtual Result<std::string> CurrentUserSid() = 0;
+
   // UTC to local time and back, as the system converts file times for DOS dates.
   virtual FileTime LocalTimeOf(FileTime utc) = 0;
   virtual FileTime UtcTimeOf(FileTime local) = 0;

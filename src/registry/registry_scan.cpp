@@ -1,5 +1,6 @@
 #include "registry/registry_scan.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/language.h"
@@ -23,12 +24,13 @@ class RegistryScanner {
   RegistryScanner(platform::Platform& platform, EngineSink& sink)
       : platform_(platform), sink_(sink), paths_(*platform.files), separators_(platform.system->Separators()) {}
 
-  // Walks the subtree below `start` ("" for the root itself) of `root`.
-  void ScanRoot(RootKey root, std::string_view start);
+  // Walks the subtree below `start` ("" for the root itself) of `root`, passing over the
+  // direct subkeys of the root named in `skipped` (compared without regard to case).
+  void ScanRoot(RootKey root, std::string_view start, const std::vector<std::string>& skipped = {});
   [[nodiscard]] bool Stopped();
 
  private:
-  void ScanRegistryKey(RegKey& key, const std::string& path);
+  void ScanRegistryKey(RegKey& key, const std::string& path, const std::vector<std::string>& skipped = {});
   void CheckKeyValues(RegKey& key, const std::string& path);
   void AddRow(RegKey& key, const std::string& path, const std::string& name, const std::string& data);
 
@@ -47,14 +49,14 @@ bool RegistryScanner::Stopped() {
   return stopped_;
 }
 
-void RegistryScanner::ScanRoot(RootKey root, std::string_view start) {
+void RegistryScanner::ScanRoot(RootKey root, std::string_view start, const std::vector<std::string>& skipped) {
   rootName_ = RootKeyName(root);
   auto rootKey = platform_.registry->OpenRoot(root);
   if (!rootKey) {
     return;
   }
   if (start.empty()) {
-    ScanRegistryKey(**rootKey, "");
+    ScanRegistryKey(**rootKey, "", skipped);
     return;
   }
   if (auto key = (*rootKey)->Open(start, RegAccess::ReadWrite)) {
@@ -64,8 +66,11 @@ void RegistryScanner::ScanRoot(RootKey root, std::string_view start) {
 
 // Pre-order: each subkey's values, then its own subkeys, in enumeration order. The depth is
 // bounded by the registry's own nesting limit (512 levels).
-void RegistryScanner::ScanRegistryKey(RegKey& key, const std::string& path) {
+void RegistryScanner::ScanRegistryKey(RegKey& key, const std::string& path, const std::vector<std::string>& skipped) {
   for (const auto& name : EnumerateNames(key, NameKind::SubKeys)) {
+    if (std::any_of(skipped.begin(), skipped.end(), [&](const std::string& s) { return EqualsNoCase(s, name); })) {
+      continue;
+    }
     // Opened for writing too, as the removal will need it: a key we may not change is
     // not ours to clean.
     if (auto child = key.Open(name, RegAccess::ReadWrite)) {
@@ -142,7 +147,14 @@ void ScanRegistry(platform::Platform& platform, EngineSink& sink) {
     scanner.ScanRoot(RootKey::CurrentUser, "");
   }
   if (platform.system->IsAdmin() && !scanner.Stopped()) {
-    scanner.ScanRoot(RootKey::Users, "");
+    // The user's own hive and classes hive below HKEY_USERS are HKEY_CURRENT_USER again (and
+    // its classes part): walked twice, every value would be listed twice and half of their
+    // removals would fail. Other users' hives and .DEFAULT are walked.
+    std::vector<std::string> ownHives;
+    if (const auto sid = platform.system->CurrentUserSid()) {
+      ownHives = {*sid, *sid + "_Classes"};
+    }
+    scanner.ScanRoot(RootKey::Users, "", ownHives);
   }
 }
 

@@ -88,6 +88,38 @@ TEST_F(ArchiveCommand, RestoringToStoredPathsNeedsConsent) {
   EXPECT_EQ(test::ReadFileBytes(Host("c.txt")), "c");
 }
 
+TEST_F(ArchiveCommand, SpecificationsThatMatchNothingFailAndLeaveAnArchiveOfThatNameAlone) {
+  MakeFile("keep.bck", "an older archive");
+  for (const std::string& spec :
+       {At("NoSuchFolder\\*.*"), std::string("Q:\\*.* /s"), std::string(""), At("*.nothing")}) {
+    SCOPED_TRACE(spec);
+    EXPECT_EQ(Run({"archive", "pack", At("keep.bck"), spec, "--json"}), kExitFailure);
+    EXPECT_NE(err_.find("no file matches"), std::string::npos) << err_;
+    EXPECT_EQ(nlohmann::json::parse(out_)["file_count"], 0);
+  }
+  EXPECT_EQ(test::ReadFileBytes(Host("keep.bck")), "an older archive");
+}
+
+TEST_F(ArchiveCommand, AVolumeSizeTooSmallForAChunkIsAUsageErrorNamingTheSmallest) {
+  MakeFile("d.bin", "data");
+  EXPECT_EQ(Run({"archive", "pack", At("v.bck"), At("d.bin"), "--max-size", "16000"}), kExitUsage);
+  EXPECT_NE(err_.find("16500"), std::string::npos) << err_;
+  EXPECT_FALSE(fs::exists(Host("v.bck")));
+  EXPECT_EQ(Run({"archive", "pack", At("v.bck"), At("d.bin"), "--max-size", "16500"}), kExitSuccess) << err_;
+}
+
+TEST_F(ArchiveCommand, ARestoreThatFindsLessThanTheHeaderPromisesWarnsAndFails) {
+  MakeFile("one.txt", "1");
+  ASSERT_EQ(Run({"archive", "pack", At("two.bck"), At("one.txt")}), kExitSuccess) << err_;
+  std::string bytes = test::ReadFileBytes(Host("two.bck"));
+  bytes[8] = 2;  // the header's file count
+  test::WriteFileBytes(Host("two.bck"), bytes);
+  EXPECT_EQ(Run({"archive", "unpack", At("two.bck"), At("out")}), kExitFailure);
+  EXPECT_NE(err_.find("ends after 1 of the 2 files"), std::string::npos) << err_;
+  EXPECT_TRUE(fs::exists(Host("out\\" + ToLowerText(At("one.txt")).substr(3))));
+  EXPECT_EQ(Run({"archive", "list", At("two.bck")}), kExitFailure);
+}
+
 TEST_F(ArchiveCommand, RejectsBadOptionsAsUsageErrors) {
   EXPECT_EQ(Run({"archive", "pack", At("x.bck"), At("*.*"), "--level", "ultra"}), kExitUsage);
   EXPECT_EQ(Run({"archive", "unpack", At("x.bck"), "--mode", "sometimes"}), kExitUsage);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "cli/cli_app.h"
@@ -38,12 +39,24 @@ TEST(Cli, UsageErrorsExitTwoWithOneLine) {
   for (const auto& args : std::vector<std::vector<std::string>>{{"bogus"}, {}, {"--no-such-option"}, {"--json"}}) {
     const CliRun run = RunWith(args);
     EXPECT_EQ(run.status, kExitUsage);
-    EXPECT_TRUE(run.out.empty());
+    EXPECT_EQ(run.out.empty(), args != std::vector<std::string>{"--json"});
     EXPECT_EQ(SplitLines(run.err).size(), 1U) << run.err;
     EXPECT_TRUE(run.err.starts_with("sweepwise-cli: ")) << run.err;
     EXPECT_NE(run.err.find("sweepwise-cli --help"), std::string::npos) << run.err;
   }
   EXPECT_TRUE(RunWith({"bogus"}).err.starts_with("sweepwise-cli: unknown command 'bogus'"));
+}
+
+TEST(Cli, AUsageErrorWithJsonIsOneJsonObjectOnStdout) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"--json", "bogus"}, {"archive", "pack", "--json"}, {"archive", "list", "x.bck", "--json", "--nope"}}) {
+    const CliRun run = RunWith(args);
+    EXPECT_EQ(run.status, kExitUsage);
+    const auto object = nlohmann::json::parse(run.out);
+    EXPECT_EQ(object.at("status"), kExitUsage);
+    EXPECT_FALSE(object.at("error").get<std::string>().empty());
+    EXPECT_EQ(SplitLines(run.err).size(), 1U) << run.err;
+  }
 }
 
 }  // namespace

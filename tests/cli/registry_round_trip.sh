@@ -12,10 +12,9 @@ tools_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools" && pwd)"
 # shellcheck source=../../tools/wine-env.sh
 source "$tools_dir/wine-env.sh"
 reg() { (cd "$WINEPREFIX/drive_c" && wine reg "$@" 2>/dev/null | tr -d '\r'); }
-# The rows without their date, rows under HKEY_USERS named as the current user's, sorted.
+# The rows without their date, sorted.
 rows() {
-  "$@" find registry | tr -d '\r' | grep -v '^Registry Scanned$' | cut -f1-3 |
-    sed -E 's/^HKEY_USERS: S-1-5-21-[0-9-]+\\/HKEY_CURRENT_USER: /' | LC_ALL=C sort
+  "$@" find registry | tr -d '\r' | grep -v '^Registry Scanned$' | cut -f1-3 | LC_ALL=C sort
 }
 
 key='HKCU\Software\SweepwiseCliRoundTrip'
@@ -35,14 +34,14 @@ planted=$(reg query "$key" /s)
 
 found=$(rows "$@") || fail "find registry failed"
 new=$(LC_ALL=C comm -13 <(echo "$baseline") <(echo "$found"))
-# Each value shows twice: below HKEY_CURRENT_USER and below its hive in HKEY_USERS.
+# Each value shows once: the user's own hive below HKEY_USERS is HKEY_CURRENT_USER again.
 expected=$(
-  for twice in 1 2; do
+  {
     printf 'HKEY_CURRENT_USER: Software\\SweepwiseCliRoundTrip\t%s\t%s\n' \
       missing-file 'C:\windows\NotThere.dll' missing-folder 'C:\Gone\%NAME%.dll'
     printf 'HKEY_CURRENT_USER: Software\\SweepwiseCliRoundTrip\\Sub\t%s\t%s\n' \
       'C:\Gone\app.exe' 'C:\windows' no-extension 'C:\Gone'
-  done | LC_ALL=C sort
+  } | LC_ALL=C sort
 )
 [[ "$new" == "$expected" ]] || fail "find registry listed"$'\n'"$new"$'\n'"instead of"$'\n'"$expected"
 

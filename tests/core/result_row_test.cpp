@@ -42,6 +42,14 @@ TEST(ListView1Compare, LengthSortsAsNumbersLargestFirstOnlyOnTheFilesPage) {
             (std::vector<std::string>{"y", "x"}));
 }
 
+TEST(ListView1Compare, ARowWithoutASizeComparesByItsText) {
+  // "-" stands where a file's date or size could not be read; it sorts as text, before digits.
+  const auto rows = Rows({{"a", "", "900", ""}, {"b", "", "-", ""}, {"c", "", "25", ""}});
+  EXPECT_EQ(Sorted(rows, 2, true, 0), (std::vector<std::string>{"b", "a", "c"}));
+  EXPECT_LT(ListView1Compare(rows[1], rows[0], 2, true), 0);
+  EXPECT_GT(ListView1Compare(rows[0], rows[1], 2, true), 0);
+}
+
 TEST(ListView1Compare, TextColumnsIgnoreCase) {
   const auto rows = Rows({{"c.TMP", "", "", ""}, {"A.tmp", "", "", ""}, {"b.tmp", "", "", ""}});
   EXPECT_EQ(Sorted(rows, 0, true, 0), (std::vector<std::string>{"A.tmp", "b.tmp", "c.TMP"}));

@@ -49,6 +49,22 @@ class JunkDeleteTest : public ::testing::Test {
   int counter_ = 7;
 };
 
+TEST_F(JunkDeleteTest, AFileTheArchiveDidNotTakeIsKeptNotDeleted) {
+  // A junk file that looks like a further volume of the archive being written (zq7.002 beside
+  // zq7.bck) is left out of that archive: it must not be deleted without its backup.
+  host_.MakeFile(R"(C:\Program\zq7.002)", "not a volume, a user's file");
+  list_.push_back(FileRow(R"(C:\Program\zq7.002)"));
+  const FileDeleteOutcome outcome = Delete(true);
+  EXPECT_EQ(outcome.archive, R"(C:\Program\zq7.bck)");
+  EXPECT_EQ(outcome.deleted, 3);
+  EXPECT_EQ(outcome.keptNotStored, 1);
+  EXPECT_TRUE(Exists(R"(C:\Program\zq7.002)"));
+  ASSERT_EQ(list_.size(), 2U);
+  EXPECT_EQ(list_[1].columns[0], "zq7.002");
+  EXPECT_TRUE(list_[1].checked);
+  EXPECT_NE(sink_.questions.back().text.find("did not get into the backup"), std::string::npos);
+}
+
 TEST_F(JunkDeleteTest, DeletesCheckedFilesAndWritesAnEmptyBatchAndRunOnce) {
   host_.system().SetAdmin(false);
   const FileDeleteOutcome outcome = Delete(false);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/language.h"
 #include "files/junk_pattern.h"
 #include "registry/registry_paths.h"
@@ -190,6 +192,11 @@ TEST_F(JunkSearchTwoDrives, TemporaryFolderIsListedOncePerPath) {
             (std::vector<std::string>{R"(c:\Temp\|b.tmp)", R"(C:\Temp\|a.log)", R"(d:\|d.tmp)", R"(e:\|e.tmp)"}));
   EXPECT_EQ(outcome_.totalBytes, 9U);
   EXPECT_EQ(sink_.progressMax, 11U + 7 * 3);
+  // One step to start, seven per drive, one per option folder; then the bar goes full.
+  ASSERT_GE(sink_.positions.size(), 2U);
+  EXPECT_EQ(sink_.positions[sink_.positions.size() - 2], 1U + 7 * 3 + 4);
+  EXPECT_EQ(sink_.positions.back(), 11U + 7 * 3);
+  EXPECT_TRUE(std::is_sorted(sink_.positions.begin(), sink_.positions.end()));
 }
 
 TEST(FileDateText, LocalShortDateAndLongTimeWithoutMidnight) {

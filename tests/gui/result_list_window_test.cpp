@@ -21,6 +21,7 @@
 namespace sw::test {
 namespace {
 
+using app::win32::Area;
 using app::win32::MainWindow;
 using app::win32::Wide;
 
@@ -42,6 +43,12 @@ std::vector<std::string> ShownColumn(HWND list, int column) {
   return texts;
 }
 
+// Clicks a command button as the mouse would.
+void ClickButton(MainWindow& window, const char* name) {
+  SendMessageW(window.Control(name), BM_CLICK, 0, 0);
+  DrainMessages();
+}
+
 bool Checked(HWND list, int row) {
   return ListView_GetCheckState(list, row) != FALSE;
 }
@@ -61,9 +68,8 @@ class ResultListWindowTest : public MainWindowFixture {
   }
 
   [[nodiscard]] bool Listed(const MainWindow& window, const std::string& path) const {
-    return std::any_of(window.rows().begin(), window.rows().end(), [&](const ResultRow& row) {
-      return CompareNoCase(row.columns[1] + row.columns[0], path) == 0;
-    });
+    return std::any_of(window.rows().begin(), window.rows().end(),
+                       [&](const ResultRow& row) { return CompareNoCase(row.columns[1] + row.columns[0], path) == 0; });
   }
 
   MainWindow& StartAndAnswer() {
@@ -248,6 +254,66 @@ TEST_F(ResultListWindowTest, TheRegistryPagePressesTheSecureButtonAndItsFindList
   EXPECT_EQ(window.ReadSlot({"ListView1", app::Slot::kColumn, 2, -1, {}}), Text(70));
 }
 
+// Clicks a toolbar button as the mouse would: the toolbar's own check group acts first.
+void ClickToolbarButton(MainWindow& window, unsigned command) {
+  HWND toolbar = window.Control("ToolBar1");
+  RECT button{};
+  ASSERT_TRUE(SendMessageW(toolbar, TB_GETRECT, command, reinterpret_cast<LPARAM>(&button)));
+  const LPARAM at = MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+  SendMessageW(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(toolbar, WM_LBUTTONUP, 0, at);
+  DrainMessages();
+}
+
+TEST_F(ResultListWindowTest, HelpSupportAndRestoreLeaveTheListPageAndItsFindWorking) {
+  const std::string junk = PlantJunk("after-a-button.tmp");
+  const std::wstring key = L"Software\\SweepwiseButtonTest";
+  const std::wstring missing = L"C:\\GoneForTheButtonTest\\tool.dll";
+  RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Tool", REG_SZ, missing.c_str(),
+                  static_cast<DWORD>((missing.size() + 1) * sizeof(wchar_t)));
+  MainWindow& window = StartAndAnswer();
+  window.Show1Click();  // buttons take clicks on screen
+  for (const unsigned page : {app::kCmdDosyalar, app::kCmdSistemKayit}) {
+    for (const unsigned button : {app::kCmdHelp, app::kCmdSupport, app::kCmdRestore}) {
+      SCOPED_TRACE(std::to_string(page) + " then " + std::to_string(button));
+      ClickToolbarButton(window, page);
+      ClickToolbarButton(window, button);
+      EXPECT_TRUE(window.IsToolbarButtonPressed(page)) << "the page button stays down";
+      EXPECT_FALSE(window.IsToolbarButtonPressed(button));
+      ShownMessages().clear();
+      ClickButton(window, "btnBul");
+      EXPECT_EQ(window.frontArea(), Area::kResults) << "the rows are on screen";
+      if (page == app::kCmdDosyalar) {
+        EXPECT_TRUE(Listed(window, junk));
+        EXPECT_NE(window.StatusText().find("KBytes selected"), std::string::npos) << window.StatusText();
+      } else {
+        EXPECT_TRUE(std::any_of(window.rows().begin(), window.rows().end(), [](const ResultRow& r) {
+          return r.columns[2] == "C:\\GoneForTheButtonTest\\tool.dll";
+        }));
+        EXPECT_EQ(window.StatusText(), Text(71));
+      }
+      window.resultList().Clear();  // no page-change question for the next round
+    }
+  }
+  RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+}
+
+TEST_F(ResultListWindowTest, AFindOnTheRegistryPageKeepsTheFilesOptionsDisabled) {
+  MainWindow& window = StartAndAnswer();
+  window.RunCommand(app::kCmdSistemKayit);
+  ASSERT_FALSE(IsWindowEnabled(window.Control("chkIntCache")));
+  window.RunCommand(app::kCmdBul);
+  for (const char* box : app::win32::kOptionBoxes) {
+    EXPECT_FALSE(IsWindowEnabled(window.Control(box))) << box;
+  }
+  EXPECT_EQ(app::win32::GetText(window.Control("lblCleanType")), "Registry Cleaning");
+  window.resultList().Clear();
+  window.RunCommand(app::kCmdDosyalar);
+  for (const char* box : app::win32::kOptionBoxes) {
+    EXPECT_TRUE(IsWindowEnabled(window.Control(box))) << box;
+  }
+}
+
 TEST_F(ResultListWindowTest, APageChangeAsksBeforeItDropsTheRows) {
   MainWindow& window = StartAndAnswer();
   window.resultList().Add(Row("a.tmp", "C:\\x\\", "1"));
@@ -277,8 +343,8 @@ TEST_F(ResultListWindowTest, APageChangeAsksBeforeItDropsTheRows) {
 
 TEST_F(ResultListWindowTest, AfterADeletionThatQueuedFilesThePageChangeDropsTheRowsWithoutAsking) {
   const std::string held = PlantJunk("held.tmp");
-  const platform::win32::UniqueFileHandle handle(CreateFileW(Wide(held).c_str(), GENERIC_READ, 0, nullptr,
-                                                             OPEN_EXISTING, 0, nullptr));
+  const platform::win32::UniqueFileHandle handle(
+      CreateFileW(Wide(held).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(handle);
   MainWindow& window = StartAndAnswer();
   const std::filesystem::path folder = junk_;

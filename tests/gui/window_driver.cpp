@@ -15,11 +15,14 @@
 //     sleep MS
 //     memory         print the process's private bytes
 //     gone           fail unless no main window exists
+//     shortcut LINK TARGET   saves a shortcut (through the shell's link object), for demo data
 
 #include <windows.h>
 
 #include <commctrl.h>
+#include <objidl.h>
 #include <psapi.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +31,7 @@
 #include <string>
 
 #include "app/command_ids.h"
+#include "platform/win32/handles.h"
 
 namespace {
 
@@ -79,8 +83,9 @@ bool PrintMemory() {
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
   PROCESS_MEMORY_COUNTERS_EX counters{};
   counters.cb = sizeof(counters);
-  const bool read = process != nullptr &&
-                    GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters));
+  const bool read =
+      process != nullptr &&
+      GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters));
   if (read) {
     std::wprintf(L"private bytes: %llu (%.1f MB), working set: %llu\n",
                  static_cast<unsigned long long>(counters.PrivateUsage), counters.PrivateUsage / 1048576.0,
@@ -139,24 +144,50 @@ bool PressSecureButton() {
   return toolbar != nullptr && SendMessageW(toolbar, TB_CHECKBUTTON, kCmdBackup, TRUE) != 0;
 }
 
+bool SaveShortcut(const wchar_t* link, const wchar_t* target) {
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+    return false;
+  }
+  bool saved = false;
+  {
+    sw::platform::win32::ComPtr<IShellLinkW> shellLink;
+    sw::platform::win32::ComPtr<IPersistFile> file;
+    saved = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                       reinterpret_cast<void**>(shellLink.put()))) &&
+            SUCCEEDED(shellLink.get()->SetPath(target)) &&
+            SUCCEEDED(shellLink.get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.put()))) &&
+            SUCCEEDED(file.get()->Save(link, TRUE));
+  }
+  CoUninitialize();
+  return saved;
+}
+
 const std::map<std::wstring, unsigned> kPages{
-    {L"files", kCmdDosyalar},    {L"registry", kCmdSistemKayit}, {L"software", kCmdSoftware},
-    {L"memory", kCmdMemory},     {L"tweaks", kCmdAdvanced},      {L"cpu", kCmdResources},
-    {L"drive", kCmdDrive1},      {L"folders", kCmdFolders},      {L"about", kCmdInformation},
+    {L"files", kCmdDosyalar}, {L"registry", kCmdSistemKayit}, {L"software", kCmdSoftware},
+    {L"memory", kCmdMemory},  {L"tweaks", kCmdAdvanced},      {L"cpu", kCmdResources},
+    {L"drive", kCmdDrive1},   {L"folders", kCmdFolders},      {L"about", kCmdInformation},
 };
-const std::map<std::wstring, unsigned> kLanguages{{L"turkish", LanguageCommand(0)},
-                                                  {L"english", LanguageCommand(1)}};
+const std::map<std::wstring, unsigned> kLanguages{{L"turkish", LanguageCommand(0)}, {L"english", LanguageCommand(1)}};
 
 bool RunStep(const std::wstring& step, const wchar_t* argument) {
-  if (step == L"wait") return WaitForWindow();
-  if (step == L"show") return Send(kCmdShow1);
-  if (step == L"exit") return ExitAndWait();
-  if (step == L"memory") return PrintMemory();
-  if (step == L"gone") return MainWindow() == nullptr;
-  if (step == L"find") return FindAndWait();
-  if (step == L"delete") return PostMessageW(MainWindow(), WM_COMMAND, kCmdSil, 0) != FALSE;
-  if (step == L"secure") return PressSecureButton();
-  if (step == L"answer" && argument != nullptr) return Answer(argument);
+  if (step == L"wait")
+    return WaitForWindow();
+  if (step == L"show")
+    return Send(kCmdShow1);
+  if (step == L"exit")
+    return ExitAndWait();
+  if (step == L"memory")
+    return PrintMemory();
+  if (step == L"gone")
+    return MainWindow() == nullptr;
+  if (step == L"find")
+    return FindAndWait();
+  if (step == L"delete")
+    return PostMessageW(MainWindow(), WM_COMMAND, kCmdSil, 0) != FALSE;
+  if (step == L"secure")
+    return PressSecureButton();
+  if (step == L"answer" && argument != nullptr)
+    return Answer(argument);
   if (step == L"sleep" && argument != nullptr) {
     Sleep(static_cast<DWORD>(std::wcstoul(argument, nullptr, 10)));
     return true;
@@ -177,6 +208,14 @@ bool RunStep(const std::wstring& step, const wchar_t* argument) {
 int wmain(int argc, wchar_t** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::wstring step = argv[i];
+    if (step == L"shortcut") {
+      if (i + 2 >= argc || !SaveShortcut(argv[i + 1], argv[i + 2])) {
+        std::fwprintf(stderr, L"step failed: shortcut\n");
+        return 1;
+      }
+      i += 2;
+      continue;
+    }
     const bool takesArgument =
         step == L"page" || step == L"ask-page" || step == L"language" || step == L"sleep" || step == L"answer";
     const wchar_t* argument = takesArgument && i + 1 < argc ? argv[++i] : nullptr;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/language.h"
 #include "registry/registry_object.h"
 #include "registry/registry_paths.h"
@@ -138,6 +140,20 @@ TEST_F(RegistryScanTest, KeyThatDoesNotOpenIsPassedOverWithItsSubtree) {
   EXPECT_EQ(Scan(), std::vector<std::string>{"v"});
   EXPECT_EQ(sink_.rows[0].columns[0], "HKEY_CURRENT_USER: B");
   host_.platform().registry = std::move(memory);
+}
+
+TEST_F(RegistryScanTest, TheUsersOwnHivesBelowHkeyUsersAreNotWalkedAgain) {
+  host_.system().SetCurrentUserSid("S-1-5-21-7-7-7-1001");
+  Put(RootKey::CurrentUser, R"(Software\T\own)", R"(C:\Gone.exe)");
+  Put(RootKey::Users, R"(S-1-5-21-7-7-7-1001\Software\T\own again)", R"(C:\Gone.exe)");
+  Put(RootKey::Users, R"(s-1-5-21-7-7-7-1001_classes\T\own classes)", R"(C:\Gone.exe)");
+  Put(RootKey::Users, R"(S-1-5-21-7-7-7-1002\Software\T\other user)", R"(C:\Gone.exe)");
+  Put(RootKey::Users, R"(.DEFAULT\Software\T\default)", R"(C:\Gone.exe)");
+  // A deeper key of the same name is not the hive.
+  Put(RootKey::Users, R"(.DEFAULT\S-1-5-21-7-7-7-1001\deeper)", R"(C:\Gone.exe)");
+  std::vector<std::string> names = Scan();
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"deeper", "default", "other user", "own"}));
 }
 
 TEST(KeyDateText, TwelveHourClockInUtcWithTheSystemSeparators) {

@@ -15,6 +15,7 @@ class OverriddenSystem final : public platform::System {
 
   platform::VersionRecord Version() override { return version ? *version : real_.Version(); }
   bool IsAdmin() override { return admin ? *admin : real_.IsAdmin(); }
+  Result<std::string> CurrentUserSid() override { return real_.CurrentUserSid(); }
   FileTime LocalTimeOf(FileTime utc) override { return real_.LocalTimeOf(utc); }
   FileTime UtcTimeOf(FileTime local) override { return real_.UtcTimeOf(local); }
   Result<std::string> ProgramFolder() override { return programFolder; }

@@ -14,7 +14,10 @@ class RecordingSink final : public EngineSink {
  public:
   void ShowStatus(std::string_view text) override { statuses.emplace_back(text); }
   void SetProgressMax(std::uint64_t maximum) override { progressMax = maximum; }
-  void SetProgress(std::uint64_t position) override { progress = position; }
+  void SetProgress(std::uint64_t position) override {
+    progress = position;
+    positions.push_back(position);
+  }
   void AddRow(const ResultRow& row) override { rows.push_back(row); }
   Answer Ask(const Message& message) override {
     questions.push_back(message);
@@ -34,6 +37,7 @@ class RecordingSink final : public EngineSink {
   std::vector<Message> questions;
   std::uint64_t progressMax = 0;
   std::uint64_t progress = 0;
+  std::vector<std::uint64_t> positions;  // every position set, in order
   int stopChecks = 0;
 
   Answer answer = Answer::Yes;  // the reply to every Yes/No or OK/Cancel question

@@ -3,6 +3,7 @@
 // object goes. Under Wine the temporary folder is inside the sandboxed prefix.
 
 #include <filesystem>
+#include <set>
 #include <string>
 
 namespace sw::test {
@@ -19,6 +20,10 @@ class TempFolder {
  private:
   std::filesystem::path path_;
 };
+
+// Every file below `root`, as paths relative to it with "/" between names. Names that end in
+// a dot or a blank are listed as they are (the Windows build walks with exact names).
+std::set<std::string> FilesBelow(const std::filesystem::path& root);
 
 // UTF-8 text of a path, whatever the platform's narrow encoding.
 std::string Utf8Of(const std::filesystem::path& path);

@@ -23,9 +23,8 @@
 namespace sw::app::win32 {
 namespace {
 
-constexpr std::array kPageButtons{kCmdDosyalar,    kCmdSistemKayit, kCmdMemory, kCmdSoftware,
-                                  kCmdAdvanced,    kCmdResources,   kCmdFolders, kCmdInformation,
-                                  kCmdHelp,        kCmdSupport,     kCmdRestore};
+constexpr std::array kPageButtons{kCmdDosyalar, kCmdSistemKayit, kCmdMemory, kCmdSoftware, kCmdAdvanced, kCmdResources,
+                                  kCmdFolders,  kCmdInformation, kCmdHelp,   kCmdSupport,  kCmdRestore};
 
 UINT MessageBoxType(const Message& message) {
   UINT type = 0;
@@ -110,13 +109,15 @@ class MainWindow::RunSink final : public EngineSink {
 // rows by their place in the list while they let messages through.
 class MainWindow::CommandFrame {
  public:
-  CommandFrame(MainWindow& window, bool find, bool listPage) : window_(window), find_(find) {
+  CommandFrame(MainWindow& window, bool find, bool listPage) : window_(window), find_(find), page_(window.view_) {
     window_.running_ = true;
     window_.EnableRunControls(false);
     if (listPage) {
       // The header again, with the command itself as the sender: no row, only the option
-      // boxes and the secure button enabled.
+      // boxes and the secure button enabled. The rows come into the result list, which comes
+      // forward (Help may have put the information tabs in front of it).
       window_.btnMonitorClick(find ? "btnBul" : "btnSil");
+      window_.BringToFront(Area::kResults);
     }
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     ShowWindow(window_.Control("btnBul"), SW_HIDE);
@@ -130,8 +131,10 @@ class MainWindow::CommandFrame {
   CommandFrame& operator=(const CommandFrame&) = delete;
   ~CommandFrame() {
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    window_.SetCommandVisible("btnBul", window_.view_.findShown);
-    window_.SetCommandVisible("btnSil", window_.view_.deleteShown);
+    // Back to the page's own state, not to "all on": the Registry page keeps the Files page's
+    // option boxes disabled after its Find.
+    window_.view_ = page_;
+    window_.RenderPageView();
     EnableWindow(window_.Control("btnBul"), TRUE);
     EnableWindow(window_.Control("btnSil"), TRUE);
     ShowWindow(window_.Control("btnStop"), SW_HIDE);
@@ -150,6 +153,7 @@ class MainWindow::CommandFrame {
  private:
   MainWindow& window_;
   bool find_;
+  PageView page_;  // what the page showed before the frame changed it
 };
 
 void MainWindow::EnableRunControls(bool enable) {
@@ -299,8 +303,7 @@ bool MainWindow::ConfirmPageChange(std::string_view sender) {
       }
       ClearResults();
       return true;
-    case PageChange::kSwitch:
-      return true;
+    case PageChange::kSwitch: return true;
   }
   return true;
 }

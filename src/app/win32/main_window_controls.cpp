@@ -26,7 +26,10 @@ struct ToolbarButton {
   ToolbarGlyph glyph;
 };
 
-// Eleven grouped check buttons (exactly one pressed), then the secure button on its own.
+// Eight grouped check buttons (exactly one pressed: the page on screen), three buttons that
+// act without changing the page (Help, Support, Restore), then the secure button on its own.
+// Were those three in the group, a click on them would release the page button, and Find
+// and Delete would no longer know their page.
 constexpr std::array kPageButtons{
     ToolbarButton{"tbtDosyalar", kCmdDosyalar, ToolbarGlyph::kFiles},
     ToolbarButton{"tbtSistemKayit", kCmdSistemKayit, ToolbarGlyph::kRegistry},
@@ -36,6 +39,8 @@ constexpr std::array kPageButtons{
     ToolbarButton{"tbtResources", kCmdResources, ToolbarGlyph::kResources},
     ToolbarButton{"tbtFolders", kCmdFolders, ToolbarGlyph::kFolders},
     ToolbarButton{"tbtInformation", kCmdInformation, ToolbarGlyph::kInformation},
+};
+constexpr std::array kActionButtons{
     ToolbarButton{"tbtHelp", kCmdHelp, ToolbarGlyph::kHelp},
     ToolbarButton{"tbtSupport", kCmdSupport, ToolbarGlyph::kSupport},
     ToolbarButton{"tbtRestore", kCmdRestore, ToolbarGlyph::kRestore},
@@ -68,7 +73,6 @@ constexpr std::array kMemoryRows{
     StatRow{"StatLabel23", "lblMemAfter"},
 };
 
-
 void Place(HWND control, int left, int top, int width, int height) {
   SetWindowPos(control, nullptr, left, top, std::max(0, width), std::max(0, height), SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -77,9 +81,9 @@ void Place(HWND control, int left, int top, int width, int height) {
 
 HWND MainWindow::AddControl(std::string_view name, const wchar_t* className, std::string_view text, DWORD style,
                             HWND parent, unsigned id) {
-  HWND control = CreateWindowExW(0, className, Wide(text).c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0,
-                                 0, 10, 10, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                                 GetModuleHandleW(nullptr), nullptr);
+  HWND control =
+      CreateWindowExW(0, className, Wide(text).c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0, 10, 10,
+                      parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   controls_[std::string(name)] = control;
   return control;
 }
@@ -108,8 +112,8 @@ void MainWindow::CreateControls() {
   const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX),
                                      ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&classes);
-  tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
-                              0, 0, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
+  tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0,
+                              0, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
   // Hints appear at once.
   SendMessageW(tooltips_, TTM_SETDELAYTIME, TTDT_INITIAL, 0);
   SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, Scale(400, dpi_));
@@ -170,15 +174,16 @@ void MainWindow::CreateMenus() {
   languageMenu_ = CreatePopupMenu();
   for (const LanguageMenuItem& language : LanguageMenuItems()) {
     item(languageMenu_, language.name, LanguageCommand(language.language), language.caption);
-    EnableMenuItem(languageMenu_, LanguageCommand(language.language), MF_BYCOMMAND | (language.enabled ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(languageMenu_, LanguageCommand(language.language),
+                   MF_BYCOMMAND | (language.enabled ? MF_ENABLED : MF_GRAYED));
   }
   popup("Language1", languageMenu_, "Language");
   SetMenu(hwnd(), bar);
 }
 
 void MainWindow::CreateToolbar() {
-  toolbar_ = AddControl("ToolBar1", TOOLBARCLASSNAMEW, "",
-                        TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_TOP, hwnd());
+  toolbar_ =
+      AddControl("ToolBar1", TOOLBARCLASSNAMEW, "", TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_TOP, hwnd());
   SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   const int size = Scale(32, dpi_);
   toolbarImages_ = CreateToolbarImages(size);
@@ -187,13 +192,23 @@ void MainWindow::CreateToolbar() {
   std::vector<TBBUTTON> buttons;
   for (const ToolbarButton& button : kPageButtons) {
     toolbarButtonNames_[button.command] = button.name;
-    buttons.push_back(TBBUTTON{static_cast<int>(button.glyph), static_cast<int>(button.command), TBSTATE_ENABLED,
-                               BTNS_CHECKGROUP, {}, 0, 0});
+    buttons.push_back(TBBUTTON{
+        static_cast<int>(button.glyph), static_cast<int>(button.command), TBSTATE_ENABLED, BTNS_CHECKGROUP, {}, 0, 0});
+  }
+  for (const ToolbarButton& button : kActionButtons) {
+    toolbarButtonNames_[button.command] = button.name;
+    buttons.push_back(TBBUTTON{
+        static_cast<int>(button.glyph), static_cast<int>(button.command), TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0});
   }
   buttons.push_back(TBBUTTON{0, 0, TBSTATE_ENABLED, BTNS_SEP, {}, 0, 0});
   toolbarButtonNames_[kBackupButton.command] = kBackupButton.name;
-  buttons.push_back(TBBUTTON{static_cast<int>(kBackupButton.glyph), static_cast<int>(kBackupButton.command),
-                             TBSTATE_ENABLED, BTNS_CHECK, {}, 0, 0});
+  buttons.push_back(TBBUTTON{static_cast<int>(kBackupButton.glyph),
+                             static_cast<int>(kBackupButton.command),
+                             TBSTATE_ENABLED,
+                             BTNS_CHECK,
+                             {},
+                             0,
+                             0});
   SendMessageW(toolbar_, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
   HWND toolbarTips = reinterpret_cast<HWND>(SendMessageW(toolbar_, TB_GETTOOLTIPS, 0, 0));
   SendMessageW(toolbarTips, TTM_SETMAXTIPWIDTH, 0, Scale(400, dpi_));
@@ -213,8 +228,8 @@ void MainWindow::CreateResultPanel(HWND parent) {
     Button_SetCheck(AddControl(name, WC_BUTTONW, "", BS_AUTOCHECKBOX | WS_TABSTOP, panel), BST_CHECKED);
     AddHint(name);
   }
-  HWND list =
-      AddControl("ListView1", WC_LISTVIEWW, "", LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA | LVS_SHAREIMAGELISTS | WS_TABSTOP, panel);
+  HWND list = AddControl("ListView1", WC_LISTVIEWW, "",
+                         LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA | LVS_SHAREIMAGELISTS | WS_TABSTOP, panel);
   list_.Attach(list, Scale(14, dpi_));
   list_.onEnter = [this] { ListView1KeyPress(); };
   for (int column = 0; column < 4; ++column) {
@@ -280,8 +295,7 @@ void MainWindow::CreateInformationTabs(HWND parent) {
   AddControl("btnUpdate", WC_BUTTONW, "", BS_PUSHBUTTON | WS_TABSTOP, update, kCmdUpdate);
   HWND thanks = AddPanel("fpnlSpecial", tabs, kPanelColor).hwnd();
   AddControl("lblThanks", WC_STATICW,
-             "Thanks to everyone who tested QZ Sweepwise Pro and sent us their findings and translations.", 0,
-             thanks);
+             "Thanks to everyone who tested QZ Sweepwise Pro and sent us their findings and translations.", 0, thanks);
 }
 
 void MainWindow::CreateCommandPanel(HWND parent) {

@@ -162,10 +162,10 @@ void MainWindow::rbtTweaksClick() {
   EnableWindow(Control("btnSil"), TRUE);
   SetHint("btnBul", "Apply advanced tasks selected above");
   SetHint("btnSil", "Apply advanced tasks selected above");
-  SetHint("tbtRestore", "Restore all tasks performed to previous states before installing " + std::string(kProductName));
-  SetText(Control("lblTweaklabel"),
-          "Advanced settings for " +
-              reg::WindowsVersionName(env_.platform->system->Version(), *env_.platform->registry));
+  SetHint("tbtRestore",
+          "Restore all tasks performed to previous states before installing " + std::string(kProductName));
+  SetText(Control("lblTweaklabel"), "Advanced settings for " + reg::WindowsVersionName(env_.platform->system->Version(),
+                                                                                       *env_.platform->registry));
   BringToFront(Area::kTweaks);
   SetStatusText("");
 }
@@ -253,8 +253,8 @@ void MainWindow::OnCommand(unsigned id) {
   if (running_ && id != kCmdStop && id != kCmdShow1 && id != kCmdHide1 && id != kCmdExit1) {
     return;
   }
-  if (id >= kCmdDosyalar && id <= kCmdRestore) {
-    PressToolbarButton(id);
+  if (id >= kCmdDosyalar && id <= kCmdInformation) {
+    PressToolbarButton(id);  // the page buttons; Help, Support and Restore leave the page as it is
   }
   switch (id) {
     case kCmdDosyalar: tbtDosyalarClick("tbtDosyalar"); break;
@@ -264,17 +264,39 @@ void MainWindow::OnCommand(unsigned id) {
     case kCmdAdvanced: rbtTweaksClick(); break;
     case kCmdResources:
     case kCmdCpu1: btnResourcesClick(); break;
-    case kCmdDrive1: btnResourcesClick(); SelectTab("pnlSystem", 1); break;
-    case kCmdMemory1: btnResourcesClick(); SelectTab("pnlSystem", 2); break;
-    case kCmdFolderUsage: btnResourcesClick(); SelectTab("pnlSystem", 3); break;
-    case kCmdFolders: BringToFront(Area::kSystem); SelectTab("pnlSystem", 3); break;
+    case kCmdDrive1:
+      btnResourcesClick();
+      SelectTab("pnlSystem", 1);
+      break;
+    case kCmdMemory1:
+      btnResourcesClick();
+      SelectTab("pnlSystem", 2);
+      break;
+    case kCmdFolderUsage:
+      btnResourcesClick();
+      SelectTab("pnlSystem", 3);
+      break;
+    case kCmdFolders:
+      BringToFront(Area::kSystem);
+      SelectTab("pnlSystem", 3);
+      break;
     case kCmdInformation:
-    case kCmdAbout1: BringToFront(Area::kInformation); SelectTab("pnlAbout", 0); btnMonitorClick("tbtInformation"); break;
+    case kCmdAbout1:
+      BringToFront(Area::kInformation);
+      SelectTab("pnlAbout", 0);
+      btnMonitorClick("tbtInformation");
+      break;
     case kCmdHelp:
-    case kCmdHelp1: BringToFront(Area::kInformation); SelectTab("pnlAbout", 3); break;
+    case kCmdHelp1:
+      BringToFront(Area::kInformation);
+      SelectTab("pnlAbout", 3);
+      break;
     case kCmdSupport:
     case kCmdSupport1: OpenSupportPage(); break;
-    case kCmdMonitor1: PressToolbarButton(kCmdDosyalar); btnMonitorClick("tbtDosyalar"); break;
+    case kCmdMonitor1:
+      PressToolbarButton(kCmdDosyalar);
+      btnMonitorClick("tbtDosyalar");
+      break;
     case kCmdShow1: Show1Click(); break;
     case kCmdHide1: HideToTray(); break;
     case kCmdExit1: Exit1Click(); break;

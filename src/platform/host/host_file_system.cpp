@@ -451,16 +451,25 @@ Status HostFileSystem::SetTimes(std::string_view path, const FileTimes& times) {
 
 Result<std::string> HostFileSystem::FullPath(std::string_view path) {
   const std::string absolute = IsAbsoluteDrivePath(path) ? std::string(path) : JoinPath(currentFolder_, path);
-  const auto drive = DriveLetterOf(absolute);
-  if (!drive) {
+  if (!DriveLetterOf(absolute)) {
     return Error(Errc::InvalidName);
   }
-  const std::vector<std::string_view> names = ResolvedComponents(absolute);
-  std::string full = std::string(1, *drive) + ":\\";
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    full += (i == 0 ? "" : "\\") + std::string(names[i]);
+  return ResolvedDrivePath(absolute);
+}
+
+Result<bool> HostFileSystem::SameFile(std::string_view a, std::string_view b) {
+  struct stat first {};
+  struct stat second {};
+  for (const auto& [path, info] : {std::pair{a, &first}, std::pair{b, &second}}) {
+    auto host = ToHostPath(path);
+    if (!host) {
+      return host.error();
+    }
+    if (::stat(host->c_str(), info) != 0) {
+      return LastError(*host);
+    }
   }
-  return full;
+  return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 Result<std::string> HostFileSystem::TempFolder() {

@@ -39,6 +39,7 @@ class HostFileSystem final : public FileSystem {
   Result<std::string> FullPath(std::string_view path) override;
   // Linux file systems keep no short names.
   Result<std::string> ShortPath(std::string_view) override { return Error(Errc::NotSupported); }
+  Result<bool> SameFile(std::string_view a, std::string_view b) override;
   Result<std::string> TempFolder() override;
   Result<std::string> CreateTempFile(std::string_view folder, std::string_view prefix) override;
   Result<std::unique_ptr<FileReader>> OpenForReading(std::string_view path, ReadSharing sharing) override;

@@ -16,6 +16,7 @@ class HostSystem final : public System {
  public:
   VersionRecord Version() override { return version_; }
   bool IsAdmin() override { return admin_; }
+  Result<std::string> CurrentUserSid() override { return sid_; }
   FileTime LocalTimeOf(FileTime utc) override;
   FileTime UtcTimeOf(FileTime local) override;
   Result<std::string> ProgramFolder() override { return programFolder_; }
@@ -28,12 +29,14 @@ class HostSystem final : public System {
 
   void SetVersion(const VersionRecord& version) { version_ = version; }
   void SetAdmin(bool admin) { admin_ = admin; }
+  void SetCurrentUserSid(std::string sid) { sid_ = std::move(sid); }
   void SetProgramFolder(std::string folder) { programFolder_ = std::move(folder); }
   void SetSeparators(DateTimeSeparators separators) { separators_ = std::move(separators); }
 
  private:
   VersionRecord version_{kPlatformNt, 6, 1, 7601};  // Windows 7, as a fresh Wine prefix reports
   bool admin_ = true;
+  std::string sid_ = "S-1-5-21-0-0-0-1000";
   std::string programFolder_ = "C:";  // the root of the mapped drive C:
   DateTimeSeparators separators_;
 };
@@ -44,11 +47,19 @@ class RecordingProcesses final : public Processes {
     std::string commandLine;
     bool hidden = false;
     bool wait = false;
+    bool whileWaiting = false;  // a hook for the wait was given
   };
 
-  bool ExecuteProgram(std::string_view commandLine, bool hidden, bool wait) override {
-    starts_.push_back(Start{std::string(commandLine), hidden, wait});
-    return onStart_ ? onStart_(starts_.back()) : true;
+  // A program that starts and waits is seen to get one round of input while it runs: the
+  // hook, when given, is called once after the start handler.
+  bool ExecuteProgram(std::string_view commandLine, bool hidden, bool wait,
+                      const std::function<void()>& whileWaiting = {}) override {
+    starts_.push_back(Start{std::string(commandLine), hidden, wait, static_cast<bool>(whileWaiting)});
+    const bool started = onStart_ ? onStart_(starts_.back()) : true;
+    if (started && wait && whileWaiting) {
+      whileWaiting();
+    }
+    return started;
   }
 
   // Decides whether a start succeeds and may act as the program would (for example delete

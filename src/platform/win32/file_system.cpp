@@ -155,7 +155,13 @@ Status Win32FileSystem::SetTimes(std::string_view path, const FileTimes& times) 
 }
 
 Result<std::string> Win32FileSystem::FullPath(std::string_view path) {
-  const std::wstring wide = ToWide(path);
+  // The system's own clean-up would drop a trailing dot or blank from the last name, which
+  // names another file; drive paths and plain relative ones are resolved by our own rules.
+  if (IsAbsoluteDrivePath(path)) {
+    return ResolvedDrivePath(path);
+  }
+  const bool plainRelative = !DriveLetterOf(path) && (path.empty() || !IsPathSeparator(path.front()));
+  const std::wstring wide = plainRelative ? std::wstring(L".") : ToWide(path);
   std::vector<wchar_t> buffer(MAX_PATH + 1);
   for (;;) {
     const DWORD length = ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
@@ -163,7 +169,8 @@ Result<std::string> Win32FileSystem::FullPath(std::string_view path) {
       return LastError();
     }
     if (length < buffer.size()) {
-      return FromWide(std::wstring_view(buffer.data(), length));
+      const std::string full = FromWide(std::wstring_view(buffer.data(), length));
+      return plainRelative && IsAbsoluteDrivePath(full) ? ResolvedDrivePath(JoinPath(full, path)) : full;
     }
     buffer.resize(length + 1);
   }
@@ -183,6 +190,22 @@ Result<std::string> Win32FileSystem::ShortPath(std::string_view path) {
     }
     buffer.resize(length + 1);
   }
+}
+
+Result<bool> Win32FileSystem::SameFile(std::string_view a, std::string_view b) {
+  BY_HANDLE_FILE_INFORMATION info[2]{};
+  const std::string_view paths[2] = {a, b};
+  for (int i = 0; i < 2; ++i) {
+    // No access asked for: the identity of a file someone holds open can still be read.
+    UniqueFileHandle file{::CreateFileW(ToFilePath(paths[i]).c_str(), 0,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
+    if (!file || !::GetFileInformationByHandle(file.get(), &info[i])) {
+      return LastError();
+    }
+  }
+  return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+         info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
 }
 
 Result<std::string> Win32FileSystem::TempFolder() {

@@ -18,6 +18,7 @@ class Win32FileSystem final : public FileSystem {
   Status SetTimes(std::string_view path, const FileTimes& times) override;
   Result<std::string> FullPath(std::string_view path) override;
   Result<std::string> ShortPath(std::string_view path) override;
+  Result<bool> SameFile(std::string_view a, std::string_view b) override;
   Result<std::string> TempFolder() override;
   Result<std::string> CreateTempFile(std::string_view folder, std::string_view prefix) override;
   Result<std::unique_ptr<FileReader>> OpenForReading(std::string_view path, ReadSharing sharing) override;

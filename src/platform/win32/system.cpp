@@ -1,9 +1,14 @@
 #include "platform/win32/system.h"
 
+#include <windows.h>
+// windows.h first: sddl.h builds on it.
+#include <sddl.h>
+
 #include <vector>
 
 #include "core/unique_handle.h"
 #include "core/win_path.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
 namespace sw::platform::win32 {
@@ -41,6 +46,32 @@ bool Win32System::IsAdmin() {
   }
   BOOL member = FALSE;
   return ::CheckTokenMembership(nullptr, administrators.get(), &member) && member;
+}
+
+Result<std::string> Win32System::CurrentUserSid() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    return LastError();
+  }
+  const UniqueKernelHandle owned(token);
+  std::vector<std::uint8_t> buffer(256);
+  for (;;) {
+    DWORD needed = 0;
+    if (::GetTokenInformation(token, TokenUser, buffer.data(), static_cast<DWORD>(buffer.size()), &needed)) {
+      break;
+    }
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size()) {
+      return LastError();
+    }
+    buffer.resize(needed);
+  }
+  LPWSTR text = nullptr;
+  if (!::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
+    return LastError();
+  }
+  std::string sid = FromWide(text);
+  ::LocalFree(text);
+  return sid;
 }
 
 FileTime Win32System::LocalTimeOf(FileTime utc) {
@@ -108,7 +139,7 @@ std::string Win32System::ShortDateText(const CalendarTime& time) {
   const SYSTEMTIME st = SystemTimeOf(time);
   wchar_t text[128] = {};
   return ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, text, 128) > 0 ? FromWide(text)
-                                                                                           : std::string();
+                                                                                            : std::string();
 }
 
 std::string Win32System::LongTimeText(const CalendarTime& time) {
@@ -144,7 +175,37 @@ std::string Win32System::FromAnsi(std::string_view ansi) {
   return FromWide(wide);
 }
 
-bool Win32Processes::ExecuteProgram(std::string_view commandLine, bool hidden, bool wait) {
+namespace {
+
+// How often a program that has not become idle for input yet is asked again, while the
+// messages of this thread are let through.
+constexpr DWORD kIdleSliceMs = 50;
+
+// Waits for the end of `process` while `whileWaiting` handles this thread's messages. The
+// idle wait comes first, as in the plain wait, but in short slices: WaitForInputIdle cannot
+// watch the message queue itself. A console program, or one that never reads input, ends
+// the idle phase at once or when it ends.
+void WaitLettingMessagesThrough(HANDLE process, const std::function<void()>& whileWaiting) {
+  bool idle = false;
+  for (;;) {
+    if (!idle) {
+      idle = ::WaitForInputIdle(process, 0) != WAIT_TIMEOUT;
+    }
+    // Without MWMO_INPUTAVAILABLE: only input that arrived since the queue was last looked
+    // at wakes us, so a hook that leaves something behind cannot make this loop spin.
+    const DWORD woken = ::MsgWaitForMultipleObjects(1, &process, FALSE, idle ? INFINITE : kIdleSliceMs, QS_ALLINPUT);
+    if (woken == WAIT_OBJECT_0 + 1) {
+      whileWaiting();
+    } else if (woken != WAIT_TIMEOUT) {
+      return;  // the program ended, or the wait failed
+    }
+  }
+}
+
+}  // namespace
+
+bool Win32Processes::ExecuteProgram(std::string_view commandLine, bool hidden, bool wait,
+                                    const std::function<void()>& whileWaiting) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_FORCEONFEEDBACK;
@@ -156,12 +217,14 @@ bool Win32Processes::ExecuteProgram(std::string_view commandLine, bool hidden, b
                         &startup, &process)) {
     return false;
   }
-  if (wait) {
+  const UniqueKernelHandle processHandle(process.hProcess);
+  const UniqueKernelHandle threadHandle(process.hThread);
+  if (wait && whileWaiting) {
+    WaitLettingMessagesThrough(process.hProcess, whileWaiting);
+  } else if (wait) {
     ::WaitForInputIdle(process.hProcess, INFINITE);
     ::WaitForSingleObject(process.hProcess, INFINITE);
   }
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
   return true;
 }
 

@@ -10,6 +10,7 @@ class Win32System final : public System {
  public:
   VersionRecord Version() override;
   bool IsAdmin() override;
+  Result<std::string> CurrentUserSid() override;
   FileTime LocalTimeOf(FileTime utc) override;
   FileTime UtcTimeOf(FileTime local) override;
   Result<std::string> ProgramFolder() override;
@@ -22,7 +23,8 @@ class Win32System final : public System {
 
 class Win32Processes final : public Processes {
  public:
-  bool ExecuteProgram(std::string_view commandLine, bool hidden, bool wait) override;
+  bool ExecuteProgram(std::string_view commandLine, bool hidden, bool wait,
+                      const std::function<void()>& whileWaiting = {}) override;
 };
 
 }  // namespace sw::platform::win32

@@ -1,5 +1,7 @@
 #include "platform/win32/wide.h"
 
+#include <algorithm>
+
 #include "core/unicode.h"
 #include "core/win_path.h"
 
@@ -8,21 +10,6 @@ namespace {
 
 // CreateDirectoryW already fails at MAX_PATH - 12 characters.
 constexpr std::size_t kClassicPathLimit = MAX_PATH - 12;
-
-std::wstring FullPathOf(const std::wstring& path) {
-  std::wstring full(path.size() + 16, L'\0');
-  for (;;) {
-    const DWORD needed = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (needed == 0) {
-      return path;
-    }
-    if (needed < full.size()) {
-      full.resize(needed);
-      return full;
-    }
-    full.resize(needed);
-  }
-}
 
 }  // namespace
 
@@ -36,17 +23,19 @@ std::string FromWide(std::wstring_view text) {
 }
 
 std::wstring ToFilePath(std::string_view path) {
-  std::wstring wide = ToWide(path);
-  for (auto& c : wide) {
-    if (c == L'/') {
-      c = L'\\';
-    }
-  }
-  if (wide.size() < kClassicPathLimit || !IsAbsoluteDrivePath(path)) {
+  if (!IsAbsoluteDrivePath(path)) {
+    std::wstring wide = ToWide(path);
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');
     return wide;
   }
-  // "\\?\" turns off the system's own clean-up of "." and ".." names, so do it first.
-  return L"\\\\?\\" + FullPathOf(wide);
+  // The "\\?\" form turns off the system's clean-up of paths, which would make "notes." or
+  // "diary. " the neighbouring "notes" or "diary": so the name a walk found is the file acted
+  // on. That form takes no "." or ".." either, so they are resolved here first.
+  const std::string exact = ResolvedDrivePath(path);
+  if (exact.size() < kClassicPathLimit && !HasTrimmableName(exact)) {
+    return ToWide(exact);
+  }
+  return L"\\\\?\\" + ToWide(exact);
 }
 
 }  // namespace sw::platform::win32

@@ -1,0 +1,133 @@
+// Helper program of the Wine tests: an uninstaller as the Software page starts one.
+//   sweepwise-test-uninstaller[-window].exe LOG NAME [--sleep MS] [--remove-key SUBKEY]
+// Appends "NAME start T" (T a QueryPerformanceCounter reading, the same clock in every
+// process), "NAME show S" (the show state it was given), then "NAME end T" to LOG, one line
+// each. Between start and end it runs MS milliseconds (the window build shows a window and
+// reads its messages meanwhile) and may delete its own uninstall key, as a well-behaved
+// uninstaller does. Built once for the console subsystem and once for the window subsystem.
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/win32/registry.h"
+#include "platform/win32/system.h"
+#include "registry/registry_paths.h"
+#include "uninstall/software_list.h"
+
+namespace {
+
+struct Request {
+  std::wstring log;
+  std::string name;
+  unsigned sleepMs = 0;
+  std::string removeKey;
+};
+
+std::string Narrow(const std::wstring& text) {
+  return std::string(text.begin(), text.end());  // the tests pass ASCII names only
+}
+
+bool Parse(const std::vector<std::wstring>& args, Request& request) {
+  if (args.size() < 3) {
+    return false;
+  }
+  request.log = args[1];
+  request.name = Narrow(args[2]);
+  for (std::size_t i = 3; i + 1 < args.size(); i += 2) {
+    if (args[i] == L"--sleep") {
+      request.sleepMs = static_cast<unsigned>(std::wcstoul(args[i + 1].c_str(), nullptr, 10));
+    } else if (args[i] == L"--remove-key") {
+      request.removeKey = Narrow(args[i + 1]);
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool Append(const Request& request, const std::string& what, long long number) {
+  FILE* file = _wfopen(request.log.c_str(), L"ab");
+  if (file == nullptr) {
+    return false;
+  }
+  const bool written = std::fprintf(file, "%s %s %lld\r\n", request.name.c_str(), what.c_str(), number) > 0;
+  return std::fclose(file) == 0 && written;
+}
+
+long long Now() {
+  LARGE_INTEGER counter{};
+  ::QueryPerformanceCounter(&counter);
+  return counter.QuadPart;
+}
+
+#ifdef SWEEPWISE_WINDOW_SUBSYSTEM
+// A visible window that lives `ms` milliseconds, reading its messages as an installer's
+// wizard would.
+void RunWindow(unsigned ms, int show) {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = ::DefWindowProcW;
+  windowClass.hInstance = ::GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"SweepwiseTestUninstaller";
+  ::RegisterClassW(&windowClass);
+  HWND window =
+      ::CreateWindowW(L"SweepwiseTestUninstaller", L"Sweepwise test uninstaller", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                      CW_USEDEFAULT, 200, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
+  ::ShowWindow(window, show);
+  const ULONGLONG end = ::GetTickCount64() + ms;
+  for (ULONGLONG now = ::GetTickCount64(); now < end; now = ::GetTickCount64()) {
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+    MSG message{};
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      ::DispatchMessageW(&message);
+    }
+  }
+  ::DestroyWindow(window);
+}
+#endif
+
+int Run(const std::vector<std::wstring>& args) {
+  Request request;
+  if (!Parse(args, request) || !Append(request, "start", Now())) {
+    return 2;
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  ::GetStartupInfoW(&startup);
+  const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : -1;
+  Append(request, "show", show);
+#ifdef SWEEPWISE_WINDOW_SUBSYSTEM
+  RunWindow(request.sleepMs, show < 0 ? SW_SHOWDEFAULT : show);
+#else
+  ::Sleep(request.sleepMs);
+#endif
+  if (!request.removeKey.empty()) {
+    sw::platform::win32::Win32Registry registry;
+    sw::platform::win32::Win32System system;
+    const std::string key = std::string(sw::uninstall::kUninstallKey) + "\\" + request.removeKey;
+    if (!sw::reg::RegDeleteKeyAt(registry, sw::uninstall::UninstallRoot(system), key, true)) {
+      return 3;
+    }
+  }
+  return Append(request, "end", Now()) ? 0 : 1;
+}
+
+}  // namespace
+
+#ifdef SWEEPWISE_WINDOW_SUBSYSTEM
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  int count = 0;
+  wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  const std::vector<std::wstring> args(argv, argv + count);
+  ::LocalFree(argv);
+  return Run(args);
+}
+#else
+int wmain(int argc, wchar_t** argv) {
+  return Run(std::vector<std::wstring>(argv, argv + argc));
+}
+#endif

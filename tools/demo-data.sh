@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Plants Sweepwise's demo data in a sandboxed prefix, once: junk files of several kinds below
+# C:\junk-demo (temporary files, backup copies, a help index, a broken shortcut beside a
+# working one, a recycle bin), and registry values naming files that are gone. Both the
+# headless demo and the screenshots show these rows.
+#
+#   tools/demo-data.sh PREFIX DRIVER.exe [--again]
+#     DRIVER: the build's sweepwise-window-driver.exe; --again plants it anew even when it was
+#     planted before (a demo that deleted its rows wants them back).
+set -euo pipefail
+tools=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+prefix=$(realpath -m "$1")
+driver=$2
+junk="$prefix/drive_c/junk-demo"
+marker="$junk/.planted"
+[[ "${3:-}" != "--again" && -e "$marker" ]] && exit 0
+
+"$tools/wine-prefix.sh" "$prefix"
+rm -rf "$junk"
+mkdir -p "$junk/reports" "$junk/setup" "$junk/Recycled" "$junk/programs"
+printf 'draft of the summary' >"$junk/reports/summary.tmp"
+printf 'an editor left this copy' >"$junk/reports/draft.~doc"
+printf 'help index' >"$junk/setup/manual.gid"
+head -c 300000 /dev/zero | tr '\0' 'x' >"$junk/setup/unpacked.tmp"
+printf 'the real program' >"$junk/programs/tool.exe"
+"$tools/wine-run.sh" --prefix "$prefix" "$driver" \
+  shortcut 'C:\junk-demo\programs\Tool.lnk' 'C:\junk-demo\programs\tool.exe' \
+  shortcut 'C:\junk-demo\programs\Old tool.lnk' 'C:\junk-demo\programs\removed.exe'
+SWEEPWISE_PREFIX=$prefix
+# shellcheck source=wine-env.sh
+(source "$tools/wine-env.sh"
+ cd "$prefix/drive_c"
+ wine reg add 'HKCU\Software\SweepwiseDemo\Recent' /v Document /d 'C:\Gone\report.doc' /f
+ wine reg add 'HKCU\Software\SweepwiseDemo\Plugins' /v 'C:\Old Tools\plugin.dll' /d enabled /f
+ wine reg add 'HKCU\Software\SweepwiseDemo\Plugins' /v Viewer /d 'C:\Removed\viewer.exe' /f) >/dev/null 2>&1
+touch "$marker"
