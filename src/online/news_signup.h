@@ -26,7 +26,8 @@ inline constexpr std::chrono::seconds kNewsSignupTimeout{10};
 // `keepInformed` and "&fopt2=1" when `otherProducts`, in that order.
 std::string NewsSignupQuery(std::string_view email, bool keepInformed, bool otherProducts);
 
-// What the dialog does for the model.
+// What the dialog does for the model. CloseDialog is the model's last act in a handler; the
+// dialog frees the model only after its modal loop has ended.
 class NewsSignupView {
  public:
   NewsSignupView() = default;

@@ -42,7 +42,8 @@ struct UpdateWindowTexts {
   bool nextEnabled = true;
 };
 
-// What the window does for the model.
+// What the window does for the model. Its calls come from inside the model's handlers, so
+// they must not destroy the model (the window lives until the program ends).
 class UpdateWindowView {
  public:
   UpdateWindowView() = default;
