@@ -61,6 +61,7 @@ int RunCli(const std::vector<std::string>& args, CliContext& context) {
   AddTweaksCommands(app, context, options, status);
   AddRestoreCommands(app, context, options, status);
   AddSysinfoCommands(app, context, options, status);
+  AddUpdateCommands(app, context, options, status);
 
   // CLI11 takes the arguments in reverse order.
   std::vector<std::string> reversed(args.rbegin(), args.rend());

@@ -7,7 +7,7 @@ namespace sw::online {
 struct NoteLayout {
   int labelWidth;
   int labelHeight;
-  int windowWidth;   // the label and the font size as a margin on each side
+  int windowWidth;  // the label and the font size as a margin on each side
   int windowHeight;
 };
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/file_system.h"
+#include "platform/http.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -20,6 +21,7 @@ struct Platform {
   std::unique_ptr<Processes> processes;
   std::unique_ptr<Shell> shell;
   std::unique_ptr<SystemFigures> figures;
+  std::unique_ptr<Http> http;
 };
 
 // The real services of this build: Win32 on Windows; on Linux, the host stand-ins, with

@@ -2,6 +2,7 @@
 
 #include "app/win32/window.h"
 #include "platform/win32/file_system.h"
+#include "platform/win32/http.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/system.h"
 #include "platform/win32/system_figures.h"
@@ -48,6 +49,7 @@ GuiPlatform::GuiPlatform(const std::string& programDir) {
       std::make_unique<platform::win32::Win32Processes>(),
       std::move(recordingShell),
       std::make_unique<platform::win32::Win32SystemFigures>(),
+      std::make_unique<platform::win32::Win32Http>(),
   };
 }
 

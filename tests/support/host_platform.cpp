@@ -21,6 +21,9 @@ HostPlatform::HostPlatform(DriveType driveD) {
   auto figures = std::make_unique<platform::host::HostSystemFigures>(drives);
   figures_ = figures.get();
   platform_.figures = std::move(figures);
+  auto http = std::make_unique<platform::host::HostHttp>();
+  http_ = http.get();
+  platform_.http = std::move(http);
 }
 
 std::filesystem::path HostPlatform::Host(std::string_view windowsPath) const {

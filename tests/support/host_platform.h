@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform/host/host_file_system.h"
+#include "platform/host/host_http.h"
 #include "platform/host/host_shell.h"
 #include "platform/host/host_system.h"
 #include "platform/host/host_system_figures.h"
@@ -29,6 +30,10 @@ class HostPlatform {
   platform::host::HostSystem& system() { return *system_; }
   platform::host::HostShell& shell() { return *shell_; }
   platform::host::HostSystemFigures& figures() { return *figures_; }
+  platform::host::HostHttp& http() { return *http_; }
+  platform::host::RecordingProcesses& processes() {
+    return static_cast<platform::host::RecordingProcesses&>(*platform_.processes);
+  }
 
   // The Linux path of a Windows path on drive C: or D:.
   [[nodiscard]] std::filesystem::path Host(std::string_view windowsPath) const;
@@ -43,6 +48,7 @@ class HostPlatform {
   platform::host::HostSystem* system_ = nullptr;
   platform::host::HostShell* shell_ = nullptr;
   platform::host::HostSystemFigures* figures_ = nullptr;
+  platform::host::HostHttp* http_ = nullptr;
   platform::Platform platform_;
 };
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/host/posix_error.h"
+#include "platform/http.h"
 
 namespace sw::platform {
 
@@ -20,6 +21,20 @@ std::string ErrorMessage(Error error) {
     case Errc::AlreadyExists: return "Cannot create a file when that file already exists.";
     case Errc::NoMoreItems: return "No more data is available.";
     case Errc::KeyDeleted: return "Illegal operation attempted on a registry key that has been marked for deletion.";
+    default: break;
+  }
+  switch (static_cast<HttpErrc>(error.code())) {
+    case HttpErrc::Timeout: return "The operation timed out";
+    case HttpErrc::InvalidUrl: return "The URL is invalid";
+    case HttpErrc::UnrecognizedScheme: return "The URL scheme could not be recognized or is not supported";
+    case HttpErrc::NameNotResolved: return "The server name or address could not be resolved";
+    case HttpErrc::OperationCancelled: return "The operation was canceled";
+    case HttpErrc::CannotConnect: return "A connection with the server could not be established";
+    case HttpErrc::ConnectionAborted: return "The connection with the server was terminated abnormally";
+    case HttpErrc::ConnectionReset: return "The connection with the server was reset";
+    case HttpErrc::InvalidServerResponse: return "The server returned an invalid or unrecognized response";
+    case HttpErrc::RedirectFailed: return "The redirection failed";
+    case HttpErrc::SecureChannelError: return "This build speaks plain HTTP only; HTTPS is not available";
     default: break;
   }
   if ((error.code() & host::kErrnoFlag) != 0) {

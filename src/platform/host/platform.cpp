@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/host/host_file_system.h"
+#include "platform/host/host_http.h"
 #include "platform/host/host_shell.h"
 #include "platform/host/host_system.h"
 #include "platform/host/host_system_figures.h"
@@ -22,6 +23,7 @@ Platform CreateSystemPlatform() {
       std::make_unique<host::RecordingProcesses>(),
       std::make_unique<host::HostShell>(),
       std::make_unique<host::HostSystemFigures>(std::move(drives)),
+      std::make_unique<host::HostHttp>(),
   };
 }
 

@@ -1,6 +1,7 @@
 #include "platform/platform.h"
 
 #include "platform/win32/file_system.h"
+#include "platform/win32/http.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/system.h"
@@ -16,6 +17,7 @@ Platform CreateSystemPlatform() {
       std::make_unique<win32::Win32Processes>(),
       std::make_unique<win32::Win32Shell>(),
       std::make_unique<win32::Win32SystemFigures>(),
+      std::make_unique<win32::Win32Http>(),
   };
 }
 

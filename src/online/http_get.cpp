@@ -1,0 +1,381 @@
+#include "online/http_get.h"
+
+#include <array>
+#include <charconv>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+
+#include "platform/error_message.h"
+#include "platform/http_url.h"
+
+namespace sw::online {
+
+// What a component and its worker both touch: the stop flag, the exchange (so that Abort
+// can end a wait on the network) and the hand-over of events. Everything else the worker
+// has is its own copy.
+struct WorkerLink {
+  std::atomic<bool> stop{false};
+  std::mutex mutex;
+  std::condition_variable answered;
+  bool closed = false;  // the component has let go: the worker waits for no handler any more
+  std::shared_ptr<platform::HttpExchange> exchange;
+
+  // The owner's thread alone reads and writes these.
+  THTTPGet* owner = nullptr;
+  bool aborted = false;
+  bool finished = false;  // the completion event has run
+
+  void Close() {
+    stop = true;
+    std::shared_ptr<platform::HttpExchange> running;
+    {
+      const std::lock_guard lock(mutex);
+      closed = true;
+      running = exchange;
+    }
+    answered.notify_all();
+    if (running) {
+      running->Cancel();
+    }
+  }
+};
+
+struct DownloadJob {
+  platform::Http& http;
+  platform::FileSystem& files;
+  UiDispatcher& ui;
+  std::optional<platform::HttpRequest> request{};  // nullopt: the URL is not valid
+  std::string url{};
+  bool toFile = false;
+  std::string fileName{};
+  bool binaryData = false;
+  bool reportProgress = false;
+};
+
+struct DownloadOutcome {
+  bool toFile = false;
+  std::string fileName;
+  bool ok = false;
+  std::uint64_t fileSize = 0;
+  std::string text;   // string mode
+  std::string error;  // why it failed
+};
+
+namespace {
+
+// Runs `call` with the owner on the owner's thread and waits until it has returned, or
+// until the owner has let go (then the call may never run, and must not need to).
+void CallOwner(UiDispatcher& ui, const std::shared_ptr<WorkerLink>& link, std::function<void(THTTPGet&)> call) {
+  auto ran = std::make_shared<bool>(false);
+  const bool posted = ui.Post([link, ran, call = std::move(call)] {
+    if (link->owner != nullptr) {
+      call(*link->owner);
+    }
+    {
+      const std::lock_guard lock(link->mutex);
+      *ran = true;
+    }
+    link->answered.notify_all();
+  });
+  if (!posted) {
+    return;
+  }
+  std::unique_lock lock(link->mutex);
+  link->answered.wait(lock, [&] { return *ran || link->closed; });
+}
+
+std::optional<std::uint64_t> ParseLength(const std::optional<std::string>& text) {
+  if (!text || text->empty()) {
+    return std::nullopt;
+  }
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
+  if (error != std::errc() || end != text->data() + text->size()) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+// The worker's steps, on its own thread: each failure ends the download with its reason.
+class Transfer {
+ public:
+  Transfer(const DownloadJob& job, const std::shared_ptr<WorkerLink>& link) : job_(job), link_(link) {
+    outcome_.toFile = job.toFile;
+    outcome_.fileName = job.fileName;
+  }
+
+  DownloadOutcome Run() {
+    if (Request() && ReadBody()) {
+      outcome_.ok = true;
+    }
+    const std::lock_guard lock(link_->mutex);
+    link_->exchange.reset();
+    return outcome_;
+  }
+
+ private:
+  bool Fail(std::string reason) {
+    outcome_.error = std::move(reason);
+    return false;
+  }
+  // Abort's check points: before connecting, after the request, before every block.
+  bool Stopped() {
+    if (!link_->stop.load()) {
+      return false;
+    }
+    outcome_.error = "the download was cancelled";
+    return true;
+  }
+
+  bool Request();
+  bool ReadBody();
+  bool Receive(platform::FileWriter* file);
+
+  const DownloadJob& job_;
+  const std::shared_ptr<WorkerLink>& link_;
+  std::shared_ptr<platform::HttpExchange> exchange_;
+  DownloadOutcome outcome_;
+  bool knownLength_ = false;
+  std::uint64_t readTotal_ = 0;
+};
+
+// Connects, sends the request and takes in the reply's head.
+bool Transfer::Request() {
+  if (!job_.request) {
+    return Fail("the address \"" + job_.url + "\" is not valid");
+  }
+  if (Stopped()) {
+    return false;
+  }
+  exchange_ = job_.http.NewExchange();
+  {
+    const std::lock_guard lock(link_->mutex);
+    link_->exchange = exchange_;
+  }
+  if (Stopped()) {
+    return false;
+  }
+  if (const Status sent = exchange_->Send(*job_.request); !sent) {
+    return !Stopped() && Fail(platform::ErrorMessage(sent.error()));
+  }
+  if (Stopped()) {
+    return false;
+  }
+  const std::uint32_t status = exchange_->StatusCode();
+  if (status < 200 || status > 299) {
+    return Fail("the server answered " + std::to_string(status));
+  }
+  const auto length = ParseLength(exchange_->ContentLength());
+  if (Stopped()) {
+    return false;
+  }
+  if (!length && job_.binaryData) {
+    return Fail("the server did not say how long its reply is");
+  }
+  knownLength_ = length.has_value();
+  outcome_.fileSize = length.value_or(0);
+  return true;
+}
+
+bool Transfer::ReadBody() {
+  if (!job_.toFile) {
+    return Receive(nullptr) && (!outcome_.text.empty() || Fail("the server sent nothing"));
+  }
+  auto file = job_.files.OpenForWriting(job_.fileName, platform::CreateMode::CreateAlways);
+  if (!file) {
+    return Fail("cannot write " + job_.fileName + ": " + platform::ErrorMessage(file.error()));
+  }
+  if (!Receive(file->get())) {
+    return false;  // what came stays in the file
+  }
+  if (readTotal_ != outcome_.fileSize) {
+    return Fail(knownLength_ ? "the reply ended after " + std::to_string(readTotal_) + " of " +
+                                   std::to_string(outcome_.fileSize) + " bytes"
+                             : "the server did not say how long its reply is");
+  }
+  if (const Status committed = (*file)->Commit(); !committed) {
+    return Fail("cannot write " + job_.fileName + ": " + platform::ErrorMessage(committed.error()));
+  }
+  return true;
+}
+
+// The block loop: stops at the reply's end or at the first failed read.
+bool Transfer::Receive(platform::FileWriter* file) {
+  std::array<std::uint8_t, kDownloadBlockSize> block{};
+  for (;;) {
+    if (Stopped()) {
+      return false;
+    }
+    const auto read = exchange_->Read(block);
+    if (!read || *read == 0) {
+      return true;
+    }
+    const std::span<const std::uint8_t> bytes(block.data(), *read);
+    if (file != nullptr) {
+      if (const Status written = file->Write(bytes); !written) {
+        return Fail("cannot write " + job_.fileName + ": " + platform::ErrorMessage(written.error()));
+      }
+    } else {
+      outcome_.text.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    }
+    readTotal_ += *read;
+    if (job_.reportProgress) {
+      const std::uint64_t total = outcome_.fileSize;
+      const std::uint64_t done = readTotal_;
+      CallOwner(job_.ui, link_, [total, done](THTTPGet& owner) {
+        if (owner.OnProgress) {
+          owner.OnProgress(owner, total, done);
+        }
+      });
+    }
+  }
+}
+
+}  // namespace
+
+THTTPGet::THTTPGet(platform::Http& http, platform::FileSystem& files, UiDispatcher& ui)
+    : http_(http), files_(files), ui_(ui) {}
+
+THTTPGet::~THTTPGet() {
+  Detach();
+}
+
+// Lets go of the running worker (it stops at once, no event of it runs any more) and waits
+// for its thread.
+void THTTPGet::Detach() {
+  if (link_) {
+    link_->owner = nullptr;
+    link_->Close();
+    link_.reset();
+  }
+  if (worker_.joinable()) {
+    worker_.join();
+  }
+}
+
+bool THTTPGet::GetFile() {
+  return Start(true);
+}
+
+bool THTTPGet::GetString() {
+  return Start(false);
+}
+
+void THTTPGet::Abort() {
+  if (!link_) {
+    return;
+  }
+  link_->aborted = true;
+  link_->stop = true;
+  std::shared_ptr<platform::HttpExchange> running;
+  {
+    const std::lock_guard lock(link_->mutex);
+    running = link_->exchange;
+  }
+  if (running) {
+    running->Cancel();
+  }
+}
+
+bool THTTPGet::Start(bool toFile) {
+  if (link_) {
+    return false;
+  }
+  if (worker_.joinable()) {
+    worker_.join();  // the last worker has handed over its completion and is ending
+  }
+  DownloadJob job{http_, files_, ui_};
+  job.url = URL;
+  if (auto parts = platform::SplitUrl(URL)) {
+    platform::HttpRequest request;
+    request.secure = parts->secure;
+    request.host = std::move(parts->host);
+    request.port = parts->port;
+    request.path = std::move(parts->path);
+    request.postBody = PostQuery;
+    request.agent = Agent;
+    request.userName = UserName;
+    request.password = Password;
+    request.referer = Referer;
+    request.acceptTypes = AcceptTypes;
+    request.useCache = UseCache;
+    job.request = std::move(request);
+  }
+  job.toFile = toFile;
+  job.fileName = FileName;
+  job.binaryData = BinaryData;
+  job.reportProgress = static_cast<bool>(OnProgress);
+
+  auto link = std::make_shared<WorkerLink>();
+  link->owner = this;
+  try {
+    worker_ = std::thread(&THTTPGet::Work, std::move(job), link);
+  } catch (const std::system_error&) {
+    errorText_ = "no thread could be started for the download";
+    return false;
+  }
+  link_ = link;
+  if (!WaitThread) {
+    return true;
+  }
+  if (!toFile) {
+    ui_.ProcessPending(false);
+    return true;
+  }
+  // A handler run in here may destroy this component: from now on only locals are used
+  // until the link says it is still there.
+  UiDispatcher& ui = ui_;
+  while (link->owner != nullptr && !link->finished) {
+    if (!ui.ProcessPending(true)) {
+      // The program is ending: nobody waits for this download's events any more.
+      if (link->owner != nullptr) {
+        Detach();
+      }
+      break;
+    }
+  }
+  return true;
+}
+
+void THTTPGet::Finish(const DownloadOutcome& outcome) {
+  const std::shared_ptr<WorkerLink> link = link_;
+  succeeded_ = outcome.ok && !link->aborted;
+  errorText_ = succeeded_ ? std::string() : link->aborted ? "the download was cancelled" : outcome.error;
+  // A handler may destroy this component; the link tells whether it is still there.
+  if (!succeeded_) {
+    if (OnError) {
+      OnError(*this);
+    }
+  } else if (outcome.toFile) {
+    if (OnDoneFile) {
+      OnDoneFile(*this, outcome.fileName, outcome.fileSize);
+    }
+  } else if (OnDoneString) {
+    OnDoneString(*this, outcome.text);
+  }
+  link->finished = true;
+  if (link->owner != this) {
+    return;  // destroyed inside a handler
+  }
+  link->owner = nullptr;
+  link_.reset();
+}
+
+}  // namespace sw::online
+
+namespace sw::online {
+
+void THTTPGet::Work(const DownloadJob& job, const std::shared_ptr<WorkerLink>& link) {
+  DownloadOutcome outcome;
+  try {
+    outcome = Transfer(job, link).Run();
+  } catch (const std::exception& error) {
+    // Nothing may leave a thread; the download has failed.
+    outcome.toFile = job.toFile;
+    outcome.error = error.what();
+  }
+  CallOwner(job.ui, link, [outcome = std::move(outcome)](THTTPGet& owner) { owner.Finish(outcome); });
+}
+
+}  // namespace sw::online

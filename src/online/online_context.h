@@ -1,0 +1,18 @@
+#pragma once
+// What the online engines work with: the platform's services, the dispatcher of the thread
+// that runs them (the user-interface thread in the window) and the server address.
+
+#include <string>
+
+#include "online/ui_dispatcher.h"
+#include "platform/platform.h"
+
+namespace sw::online {
+
+struct OnlineContext {
+  platform::Platform& platform;
+  UiDispatcher& ui;
+  std::string server;  // ServerAddress()
+};
+
+}  // namespace sw::online

@@ -1,0 +1,26 @@
+#pragma once
+// HTTP where there is no WinINet: plain HTTP/1.0 over POSIX sockets, enough for the tests'
+// own server on the loopback. HTTPS is refused (SecureChannelError); there is no proxy and
+// no cache. The connection state is whatever the test sets (a plain LAN connection unless
+// told otherwise).
+
+#include <atomic>
+#include <memory>
+
+#include "platform/http.h"
+
+namespace sw::platform::host {
+
+class HostHttp final : public Http {
+ public:
+  Result<std::uint32_t> ConnectionFlags() override;
+  std::unique_ptr<HttpExchange> NewExchange() override;
+
+  // Flags to report; a negative value makes the query fail, as with no connection at all.
+  void SetConnectionFlags(std::int64_t flags) { flags_.store(flags); }
+
+ private:
+  std::atomic<std::int64_t> flags_{kConnectionLan};
+};
+
+}  // namespace sw::platform::host

@@ -1,0 +1,253 @@
+// The download component against the tests' own server: what counts as a complete
+// download, what is left of a failed one, Abort at the next block, and a component that goes
+// while its worker runs.
+
+#include "online/http_get.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+
+#include "online/loopback_fixture.h"
+
+namespace sw::online {
+namespace {
+
+using test::ReadFileBytes;
+using test::ServerPattern;
+using test::WriteFileBytes;
+
+struct Events {
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> progress;  // total, read
+  int doneFile = 0;
+  int doneString = 0;
+  int errors = 0;
+  std::string fileName;
+  std::uint64_t fileSize = 0;
+  std::string text;
+  std::vector<std::thread::id> threads;  // where each event ran
+};
+
+class LoopbackHttpGet : public test::LoopbackFixture {
+ protected:
+  std::unique_ptr<THTTPGet> Make(std::string_view path) {
+    auto get = std::make_unique<THTTPGet>(*platform_.http, *platform_.files, ui_);
+    get->URL = Url(path);
+    get->FileName = ProgramFile("download.bin");
+    get->WaitThread = true;
+    get->OnProgress = [this](THTTPGet&, std::uint64_t total, std::uint64_t read) {
+      events_.progress.emplace_back(total, read);
+      events_.threads.push_back(std::this_thread::get_id());
+    };
+    get->OnDoneFile = [this](THTTPGet&, const std::string& name, std::uint64_t size) {
+      events_.threads.push_back(std::this_thread::get_id());
+      ++events_.doneFile;
+      events_.fileName = name;
+      events_.fileSize = size;
+    };
+    get->OnDoneString = [this](THTTPGet&, const std::string& text) {
+      ++events_.doneString;
+      events_.text = text;
+    };
+    get->OnError = [this](THTTPGet&) { ++events_.errors; };
+    return get;
+  }
+
+  // GetString does not wait: the test's thread drains the events itself.
+  void WaitFor(THTTPGet& get) {
+    PumpUntil([&get] { return !get.Running(); });
+  }
+
+  std::string Downloaded() { return ReadFileBytes(HostProgramFile("download.bin")); }
+
+  Events events_;
+};
+
+TEST_F(LoopbackHttpGet, GetFileBringsTheWholeReplyInBlocksOfAtMost1025Bytes) {
+  auto get = Make("/t/file?size=5000");
+  ASSERT_TRUE(get->GetFile());
+  EXPECT_FALSE(get->Running());  // WaitThread: back only after the completion event
+  EXPECT_TRUE(get->Succeeded()) << get->ErrorText();
+  EXPECT_EQ(events_.doneFile, 1);
+  EXPECT_EQ(events_.errors, 0);
+  EXPECT_EQ(events_.fileName, ProgramFile("download.bin"));
+  EXPECT_EQ(events_.fileSize, 5000U);
+  EXPECT_EQ(Downloaded(), ServerPattern(5000));
+
+  ASSERT_GE(events_.progress.size(), 5U);
+  std::uint64_t before = 0;
+  for (const auto& [total, read] : events_.progress) {
+    EXPECT_EQ(total, 5000U);
+    EXPECT_GT(read, before);
+    EXPECT_LE(read - before, kDownloadBlockSize);
+    before = read;
+  }
+  EXPECT_EQ(before, 5000U);
+  // Every event ran on the thread that waited, none on the worker.
+  for (const auto thread : events_.threads) {
+    EXPECT_EQ(thread, std::this_thread::get_id());
+  }
+}
+
+TEST_F(LoopbackHttpGet, AddressWithoutSchemeAndRedirectsAreFollowed) {
+  auto bare = Make("/t/file?size=300");
+  bare->URL = bare->URL.substr(std::string_view("http://").size());
+  bare->GetFile();
+  EXPECT_TRUE(bare->Succeeded()) << bare->ErrorText();
+
+  auto redirected = Make("/t/redirect?to=/t/file%3Fsize%3D1234");
+  redirected->GetFile();
+  EXPECT_TRUE(redirected->Succeeded()) << redirected->ErrorText();
+  EXPECT_EQ(Downloaded(), ServerPattern(1234));
+  EXPECT_EQ(events_.fileSize, 1234U);
+}
+
+// An error page is not the file asked for, and a failure before the transfer leaves the
+// target as it was.
+TEST_F(LoopbackHttpGet, ErrorStatusFailsAndLeavesTheTargetUntouched) {
+  WriteFileBytes(HostProgramFile("download.bin"), "earlier contents");
+  auto get = Make("/t/missing");
+  get->GetFile();
+  EXPECT_FALSE(get->Succeeded());
+  EXPECT_EQ(events_.errors, 1);
+  EXPECT_EQ(events_.doneFile, 0);
+  EXPECT_NE(get->ErrorText().find("404"), std::string::npos) << get->ErrorText();
+  EXPECT_EQ(Downloaded(), "earlier contents");
+
+  get->GetString();
+  WaitFor(*get);
+  EXPECT_EQ(events_.errors, 2);
+  EXPECT_EQ(events_.doneString, 0);
+}
+
+TEST_F(LoopbackHttpGet, ReplyWithoutLengthCompletesAFileOnlyWhenEmpty) {
+  auto get = Make("/t/nolength?size=3000");
+  get->GetFile();
+  EXPECT_FALSE(get->Succeeded());
+  EXPECT_EQ(events_.errors, 1);
+  EXPECT_EQ(Downloaded(), ServerPattern(3000));  // what came stays
+  for (const auto& [total, read] : events_.progress) {
+    EXPECT_EQ(total, 0U);
+  }
+
+  get->URL = Url("/t/nolength?size=0");
+  get->GetFile();
+  EXPECT_TRUE(get->Succeeded()) << get->ErrorText();
+  EXPECT_EQ(events_.doneFile, 1);
+  EXPECT_EQ(events_.fileSize, 0U);
+
+  // BinaryData refuses a reply without a length before anything is written.
+  WriteFileBytes(HostProgramFile("download.bin"), "kept");
+  get->BinaryData = true;
+  get->GetFile();
+  EXPECT_FALSE(get->Succeeded());
+  EXPECT_EQ(Downloaded(), "kept");
+}
+
+TEST_F(LoopbackHttpGet, StringModeNeedsOnlySomeBytes) {
+  auto get = Make("/t/nolength?size=2100");
+  ASSERT_TRUE(get->GetString());
+  WaitFor(*get);
+  EXPECT_TRUE(get->Succeeded()) << get->ErrorText();
+  EXPECT_EQ(events_.doneString, 1);
+  EXPECT_EQ(events_.text, ServerPattern(2100));
+
+  get->URL = Url("/t/nolength?size=0");
+  get->GetString();
+  WaitFor(*get);
+  EXPECT_FALSE(get->Succeeded());
+  EXPECT_EQ(events_.errors, 1);
+}
+
+TEST_F(LoopbackHttpGet, ReplyShorterThanItsLengthFailsAndKeepsThePart) {
+  auto get = Make("/t/short?size=5000&sent=2000");
+  get->GetFile();
+  EXPECT_FALSE(get->Succeeded());
+  EXPECT_EQ(events_.errors, 1);
+  EXPECT_EQ(events_.doneFile, 0);
+  EXPECT_EQ(Downloaded(), ServerPattern(2000));
+  ASSERT_FALSE(events_.progress.empty());
+  EXPECT_EQ(events_.progress.back(), std::make_pair(std::uint64_t{5000}, std::uint64_t{2000}));
+}
+
+// The server sends a block a second for half a minute; Abort in the first progress event
+// ends the download before another block is read.
+TEST_F(LoopbackHttpGet, AbortStopsAtTheNextBlock) {
+  auto get = Make("/t/slow?blocks=30");
+  get->OnProgress = [this](THTTPGet& sender, std::uint64_t total, std::uint64_t read) {
+    events_.progress.emplace_back(total, read);
+    sender.Abort();
+  };
+  get->GetFile();
+  EXPECT_FALSE(get->Succeeded());
+  EXPECT_EQ(get->ErrorText(), "the download was cancelled");
+  EXPECT_EQ(events_.errors, 1);
+  ASSERT_EQ(events_.progress.size(), 1U);
+  EXPECT_EQ(events_.progress[0].first, 30000U);
+  EXPECT_LE(Downloaded().size(), kDownloadBlockSize);
+}
+
+TEST_F(LoopbackHttpGet, OneWorkerAtATime) {
+  auto get = Make("/t/slow?blocks=30");
+  get->WaitThread = false;
+  ASSERT_TRUE(get->GetFile());
+  EXPECT_TRUE(get->Running());
+  EXPECT_FALSE(get->GetFile());
+  EXPECT_FALSE(get->GetString());
+  PumpUntil([this] { return !events_.progress.empty(); });
+  get->Abort();
+  WaitFor(*get);
+  EXPECT_EQ(events_.errors, 1);
+  EXPECT_FALSE(get->Succeeded());
+}
+
+TEST_F(LoopbackHttpGet, RequestCarriesTheProperties) {
+  auto get = Make("/t/headers");
+  get->Agent = "Sweepwise Test Agent";
+  get->Referer = "http://127.0.0.1/from";
+  get->AcceptTypes = "text/plain";
+  get->GetString();
+  WaitFor(*get);
+  ASSERT_TRUE(get->Succeeded()) << get->ErrorText();
+  const std::string& head = events_.text;
+  EXPECT_TRUE(head.starts_with("GET /t/headers HTTP/1.0")) << head;
+  EXPECT_NE(head.find("User-Agent: Sweepwise Test Agent"), std::string::npos) << head;
+  EXPECT_NE(head.find("Referer: http://127.0.0.1/from"), std::string::npos) << head;
+  EXPECT_NE(head.find("Accept: text/plain"), std::string::npos) << head;
+
+  get->PostQuery = "a=1&b=two";
+  get->GetString();
+  WaitFor(*get);
+  ASSERT_TRUE(get->Succeeded()) << get->ErrorText();
+  EXPECT_TRUE(events_.text.starts_with("POST /t/headers HTTP/1.0")) << events_.text;
+  EXPECT_NE(events_.text.find("Content-Type: application/x-www-form-urlencoded"), std::string::npos);
+  EXPECT_TRUE(events_.text.ends_with("\r\n\r\na=1&b=two")) << events_.text;
+}
+
+// Nothing of a component outlives it: destroyed while its worker waits on the network, or
+// from inside its own event, no event of it runs any more.
+TEST_F(LoopbackHttpGet, DestroyingTheComponentEndsItsWorker) {
+  auto get = Make("/t/slow?blocks=30");
+  get->WaitThread = false;
+  ASSERT_TRUE(get->GetFile());
+  PumpUntil([this] { return !events_.progress.empty(); });
+  get.reset();
+  ui_.ProcessPending(false);
+  EXPECT_EQ(events_.progress.size(), 1U);
+  EXPECT_EQ(events_.errors, 0);
+
+  auto self = Make("/t/slow?blocks=30");
+  self->OnProgress = [&self, this](THTTPGet&, std::uint64_t total, std::uint64_t read) {
+    events_.progress.emplace_back(total, read);
+    self.reset();
+  };
+  self->GetFile();  // returns once the component is gone
+  EXPECT_EQ(self, nullptr);
+  ui_.ProcessPending(false);
+  EXPECT_EQ(events_.progress.size(), 2U);
+  EXPECT_EQ(events_.errors, 0);
+}
+
+}  // namespace
+}  // namespace sw::online
