@@ -33,15 +33,10 @@ void Paint(HWND bar, HDC dc) {
 
 LRESULT CALLBACK Subclass(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
   switch (message) {
-    case WM_PAINT:
-      return PaintWindow(bar, [bar](HDC dc) { Paint(bar, dc); });
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(bar, &Subclass, 1);
-      break;
-    default:
-      break;
+    case WM_PAINT: return PaintWindow(bar, [bar](HDC dc) { Paint(bar, dc); });
+    case WM_ERASEBKGND: return 1;
+    case WM_NCDESTROY: RemoveWindowSubclass(bar, &Subclass, 1); break;
+    default: break;
   }
   return DefSubclassProc(bar, message, wParam, lParam);
 }

@@ -27,7 +27,9 @@ constexpr std::string_view kAdminWarning =
 
 }  // namespace
 
-MainWindow::MainWindow(AppEnvironment environment) : env_(std::move(environment)) {}
+MainWindow::MainWindow(AppEnvironment environment) : env_(std::move(environment)) {
+  MakePages();
+}
 
 MainWindow::~MainWindow() {
   if (hwnd() != nullptr) {
@@ -142,6 +144,9 @@ bool MainWindow::FormClose() {
     closeAfterRun_ = true;
     return false;
   }
+  for (WindowPage* page : pages_) {
+    page->OnExit();
+  }
   DestroyWindow(waitDialog_.hwnd());
   stopRequested_ = true;
   KillTimer(hwnd(), kTimer1);
@@ -208,7 +213,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   switch (message) {
     case kTrayMessage: OnTrayMessage(wParam, lParam); return 0;
-    case WM_COMMAND: OnCommand(LOWORD(wParam)); return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)); return 0;
+    case WM_TIMER:
+      for (WindowPage* page : pages_) {
+        page->OnTimer(wParam);
+      }
+      return 0;
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_SIZE:
       if (wParam == SIZE_MINIMIZED) {
@@ -254,6 +264,15 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default: break;
   }
   return DefaultHandling(message, wParam, lParam);
+}
+
+HFONT MainWindow::Font(FontKind kind) const {
+  switch (kind) {
+    case FontKind::kBold: return static_cast<HFONT>(boldFont_.get());
+    case FontKind::kTitle: return static_cast<HFONT>(titleFont_.get());
+    case FontKind::kNormal: break;
+  }
+  return static_cast<HFONT>(font_.get());
 }
 
 HWND MainWindow::Control(std::string_view name) const {

@@ -23,6 +23,7 @@
 #include "app/settings_file.h"
 #include "app/win32/gdi.h"
 #include "app/win32/note_window.h"
+#include "app/win32/page_host.h"
 #include "app/win32/panel.h"
 #include "app/win32/popup_note.h"
 #include "app/win32/result_list_view.h"
@@ -45,10 +46,7 @@ struct AppEnvironment {
 // The Files page's option boxes, which several pages enable, disable or clear together.
 inline constexpr std::array<const char*, 4> kOptionBoxes{"chkIntCache", "chkIntCookies", "chkRecent", "chkIntHistory"};
 
-// The areas stacked in the work panel; one is in front.
-enum class Area { kResults, kSystem, kInformation, kTweaks };
-
-class MainWindow : public Window {
+class MainWindow : public Window, public PageHost {
  public:
   explicit MainWindow(AppEnvironment environment);
   // Destroys the window while every member still lives: its controls notify it as they go.
@@ -71,8 +69,6 @@ class MainWindow : public Window {
   [[nodiscard]] const PageView& pageView() const { return view_; }
   [[nodiscard]] Area frontArea() const { return frontArea_; }
   [[nodiscard]] bool trayIconAdded() const { return tray_ && tray_->added(); }
-  [[nodiscard]] HWND Control(std::string_view name) const;
-  [[nodiscard]] bool IsToolbarButtonPressed(unsigned commandId) const;
   [[nodiscard]] int ActiveTab(std::string_view tabControl) const;
   // What the window shows in a caption, hint, column heading or tab right now.
   [[nodiscard]] std::string ReadSlot(const CaptionAssignment& assignment) const;
@@ -81,7 +77,31 @@ class MainWindow : public Window {
   [[nodiscard]] ResultListView& resultList() { return list_; }
   [[nodiscard]] int ProgressPosition() const;
   [[nodiscard]] bool running() const { return running_; }
-  [[nodiscard]] PopupNote& popupNote() { return popupNote1_; }
+
+  // What the pages may ask of the window (page_host.h).
+  HWND AddControl(std::string_view name, const wchar_t* className, std::string_view text, DWORD style, HWND parent,
+                  unsigned id = 0) override;
+  Panel& AddPanel(std::string_view name, HWND parent, COLORREF color, bool clipChildren = true) override;
+  void AddHint(std::string_view name) override;
+  void SetHint(std::string_view name, std::string_view text) override;
+  [[nodiscard]] HWND Control(std::string_view name) const override;
+  [[nodiscard]] HWND hwnd() const override { return Window::hwnd(); }
+  [[nodiscard]] UINT Dpi() const override { return dpi_; }
+  [[nodiscard]] HFONT Font(FontKind kind) const override;
+  [[nodiscard]] platform::Platform& platform() override { return *env_.platform; }
+  [[nodiscard]] const AppEnvironment& environment() const override { return env_; }
+  void SetStatusText(std::string_view text) override;
+  void btnMonitorClick(std::string_view sender) override;
+  void BringToFront(Area area) override;
+  PageView& view() override { return view_; }
+  void RenderPageView() override;
+  [[nodiscard]] bool IsToolbarButtonPressed(unsigned commandId) const override;
+  std::unique_ptr<EngineSink> MakeSink() override;
+  PopupNote& popupNote() override { return popupNote1_; }
+  NoteWindow& noteWindow() override { return waitDialog_; }
+  [[nodiscard]] bool DiskAfterClean() const override { return diskAfterClean_; }
+  [[nodiscard]] bool ExitRequested() const override { return exitRequested_; }
+  void StartUpdateCheck() override;
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -97,7 +117,7 @@ class MainWindow : public Window {
   void RegisterInRegistry();
   void ConfigurePopupNote();
   void OnTrayMessage(WPARAM wParam, LPARAM lParam);
-  void OnCommand(unsigned id);
+  void OnCommand(unsigned id, unsigned code = 0, HWND control = nullptr);
   LRESULT OnNotify(const NMHDR& header);
   void btnStopClick() { stopRequested_ = true; }
 
@@ -109,11 +129,7 @@ class MainWindow : public Window {
   void CreateSystemTabs(HWND parent);
   void CreateInformationTabs(HWND parent);
   void CreateCommandPanel(HWND parent);
-  HWND AddControl(std::string_view name, const wchar_t* className, std::string_view text, DWORD style, HWND parent,
-                  unsigned id = 0);
-  Panel& AddPanel(std::string_view name, HWND parent, COLORREF color, bool clipChildren = true);
   HWND AddTabControl(std::string_view name, HWND parent, std::initializer_list<const wchar_t*> captions);
-  void AddHint(std::string_view name);
   void ApplyFonts();
   void MakePictures();
   void Layout();
@@ -124,10 +140,10 @@ class MainWindow : public Window {
   void RoundedBorders(std::string_view control, int radius);
   void OnDpiChanged(UINT dpi, const RECT& suggested);
 
+  // main_window_page_list.cpp: the pages with controls of their own, made with the window.
+  void MakePages();
+
   // main_window_pages.cpp
-  void btnMonitorClick(std::string_view sender);
-  void RenderPageView();
-  void BringToFront(Area area);
   void SetCommandVisible(std::string_view name, bool visible);
   void PressToolbarButton(unsigned commandId);
   void ActivateListPage(std::string_view sender);
@@ -142,7 +158,6 @@ class MainWindow : public Window {
   void pnlAboutTabChanged();
   void OpenSupportPage();
   void OpenHelpFile();
-  void SetStatusText(std::string_view text);
 
   // main_window_commands.cpp
   class RunSink;
@@ -175,7 +190,6 @@ class MainWindow : public Window {
   void ApplyLanguage();
   void LanguageItemClick(int language);
   void WriteSlot(const CaptionAssignment& assignment, std::string_view text);
-  void SetHint(std::string_view name, std::string_view text);
   [[nodiscard]] std::string HintOf(std::string_view name) const;
   const wchar_t* HintForTooltip(const NMHDR& header);
 
@@ -220,6 +234,8 @@ class MainWindow : public Window {
   PopupNote popupNote1_;
   std::unique_ptr<reg::RegistryObject> scanRegistryObject_;
   NoteWindow waitDialog_;
+  // The pages with controls of their own, in the order they are made and laid out.
+  std::vector<WindowPage*> pages_;
   bool running_ = false;        // a Find or Delete frame is on the stack
   bool closeAfterRun_ = false;  // Exit came during a run: close when it has ended
   std::uint64_t progressMax_ = 100;

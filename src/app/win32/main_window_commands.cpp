@@ -168,6 +168,10 @@ class MainWindow::CommandFrame {
   PageView page_;  // what the page showed before the frame changed it
 };
 
+std::unique_ptr<EngineSink> MainWindow::MakeSink() {
+  return std::make_unique<RunSink>(*this);
+}
+
 void MainWindow::EnableRunControls(bool enable) {
   for (const unsigned button : kPageButtons) {
     SendMessageW(toolbar_, TB_ENABLEBUTTON, button, enable ? TRUE : FALSE);

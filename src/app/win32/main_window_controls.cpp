@@ -133,6 +133,10 @@ void MainWindow::CreateControls() {
   CreateInformationTabs(work.hwnd());
   AddPanel("pcTweaks", work.hwnd(), kPanelColor);
 
+  for (WindowPage* page : pages_) {
+    page->Create(work.hwnd());
+  }
+
   Panel& commandStrip = AddPanel("Panel8", hwnd(), kPanelColor);
   CreateCommandPanel(commandStrip.hwnd());
 
@@ -380,6 +384,9 @@ void MainWindow::Layout() {
     Place(Control(name), work.left, work.top, work.right - work.left, work.bottom - work.top);
   }
   LayoutResultPanel(work);
+  for (WindowPage* page : pages_) {
+    page->Layout(work);
+  }
   LayoutTabPages("pnlSystem", {"pnlCpu", "pnlDisk", "pnlMemory", "pnlPie"});
   LayoutTabPages("pnlAbout", {"fpnlAbout", "fpnlSpecial"});
 
@@ -496,6 +503,9 @@ void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
   SendMessageW(toolbar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(size, size));
   ApplyFonts();
   MakePictures();
+  for (WindowPage* page : pages_) {
+    page->OnDpiChanged();
+  }
   RenderPageView();
   list_.SetCheckBoxSize(Scale(14, dpi_));
   SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,

@@ -23,6 +23,9 @@ void MainWindow::ApplyLanguage() {
   }
   // The registry's headings stay over registry rows.
   SetColumns(columns_);
+  for (WindowPage* page : pages_) {
+    page->ApplyLanguage();
+  }
   DrawMenuBar(hwnd());
 }
 

@@ -237,11 +237,16 @@ void MainWindow::RunCommand(unsigned commandId) {
 
 // Toolbar buttons, menu items and buttons. A page command presses its toolbar button also
 // when it comes from elsewhere than the toolbar.
-void MainWindow::OnCommand(unsigned id) {
+void MainWindow::OnCommand(unsigned id, unsigned code, HWND control) {
   // While Find or Delete runs (its loop lets messages through), only Stop and the tray menu
   // act: anything else could change the rows under the running engine.
   if (running_ && id != kCmdStop && id != kCmdShow1 && id != kCmdHide1 && id != kCmdExit1) {
     return;
+  }
+  for (WindowPage* page : pages_) {
+    if (page->OnCommand(id, code, control)) {
+      return;
+    }
   }
   if (id >= kCmdDosyalar && id <= kCmdInformation) {
     PressToolbarButton(id);  // the page buttons; Help, Support and Restore leave the page as it is
@@ -302,6 +307,11 @@ void MainWindow::OnCommand(unsigned id) {
 }
 
 LRESULT MainWindow::OnNotify(const NMHDR& header) {
+  for (WindowPage* page : pages_) {
+    if (const auto handled = page->OnNotify(header)) {
+      return *handled;
+    }
+  }
   if (header.code == TTN_GETDISPINFOW) {
     auto& info = const_cast<NMTTDISPINFOW&>(reinterpret_cast<const NMTTDISPINFOW&>(header));
     info.lpszText = const_cast<wchar_t*>(HintForTooltip(header));

@@ -22,21 +22,21 @@ SIZE TextExtent(HWND window, HFONT font, const std::wstring& text) {
 bool NoteWindow::CreateNote(std::string_view text, int left, int top, bool centred) {
   RegisterClassOnce(kNoteWindowClass, nullptr);
   centred_ = centred;
-  if (hwnd() == nullptr &&
-      !CreateWindowFor(kNoteWindowClass, L"", WS_POPUP, WS_EX_TOPMOST | WS_EX_TOOLWINDOW, RECT{0, 0, 10, 10}, nullptr)) {
+  if (hwnd() == nullptr && !CreateWindowFor(kNoteWindowClass, L"", WS_POPUP, WS_EX_TOPMOST | WS_EX_TOOLWINDOW,
+                                            RECT{0, 0, 10, 10}, nullptr)) {
     return false;
   }
   const UINT dpi = DpiOf(hwnd());
   // A note that is not centred (the tweak descriptions) uses the small plain label.
-  font_.reset(CreateFontW(centred ? -Scale(13, dpi) : -MulDiv(7, static_cast<int>(dpi), 72), 0, 0, 0,
-                          FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Arial"));
+  font_.reset(CreateFontW(centred ? -Scale(13, dpi) : -MulDiv(7, static_cast<int>(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE,
+                          FALSE, FALSE, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Arial"));
   text_ = Wide(text);
   const SIZE extent = TextExtent(hwnd(), static_cast<HFONT>(font_.get()), text_);
   const int margin = Scale(16, dpi);
   RECT window{};
   GetWindowRect(hwnd(), &window);
-  SetWindowPos(hwnd(), nullptr, left != 0 ? left : window.left, top != 0 ? top : window.top,
-               extent.cx + 2 * margin, extent.cy + 2 * margin, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(hwnd(), nullptr, left != 0 ? left : window.left, top != 0 ? top : window.top, extent.cx + 2 * margin,
+               extent.cy + 2 * margin, SWP_NOZORDER | SWP_NOACTIVATE);
   label_ = RECT{margin, margin, margin + extent.cx, margin + extent.cy};
   HideNote();
   return true;

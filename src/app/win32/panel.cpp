@@ -11,26 +11,22 @@ bool Panel::Create(HWND parent, COLORREF color, bool clipChildren) {
   color_ = color;
   brush_.reset(CreateSolidBrush(color));
   RegisterClassOnce(kPanelClass, nullptr);
-  return CreateWindowFor(kPanelClass, L"", WS_CHILD | WS_CLIPSIBLINGS | (clipChildren ? WS_CLIPCHILDREN : 0U), WS_EX_CONTROLPARENT,
-                         RECT{0, 0, 10, 10}, parent);
+  return CreateWindowFor(kPanelClass, L"", WS_CHILD | WS_CLIPSIBLINGS | (clipChildren ? WS_CLIPCHILDREN : 0U),
+                         WS_EX_CONTROLPARENT, RECT{0, 0, 10, 10}, parent);
 }
 
 LRESULT Panel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
     case WM_NOTIFY:
-    case WM_DRAWITEM:
-      return SendMessageW(GetAncestor(hwnd(), GA_ROOT), message, wParam, lParam);
+    case WM_DRAWITEM: return SendMessageW(GetAncestor(hwnd(), GA_ROOT), message, wParam, lParam);
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
       SetBkColor(reinterpret_cast<HDC>(wParam), color_);
       return reinterpret_cast<LRESULT>(brush_.get());
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT:
-      return PaintWindow(hwnd(), [this](HDC dc) { Paint(dc); });
-    default:
-      return DefaultHandling(message, wParam, lParam);
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: return PaintWindow(hwnd(), [this](HDC dc) { Paint(dc); });
+    default: return DefaultHandling(message, wParam, lParam);
   }
 }
 

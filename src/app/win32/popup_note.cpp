@@ -73,15 +73,10 @@ class PopupWindow : public Window {
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
     switch (message) {
-      case WM_PAINT:
-        return PaintWindow(hwnd(), [this](HDC dc) { Paint(dc); });
-      case WM_ERASEBKGND:
-        return 1;
-      case WM_MOUSEACTIVATE:
-        return MA_NOACTIVATE;
-      case WM_TIMER:
-        OnTimer(wParam);
-        return 0;
+      case WM_PAINT: return PaintWindow(hwnd(), [this](HDC dc) { Paint(dc); });
+      case WM_ERASEBKGND: return 1;
+      case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+      case WM_TIMER: OnTimer(wParam); return 0;
       case WM_RBUTTONUP:
         if (onClick_) {
           onClick_();
@@ -94,8 +89,7 @@ class PopupWindow : public Window {
           owner_->PopupClosed();
         }
         break;
-      default:
-        break;
+      default: break;
     }
     return DefaultHandling(message, wParam, lParam);
   }
@@ -104,7 +98,7 @@ class PopupWindow : public Window {
   // The extent of the popup across the taskbar edge, which the animation grows and shrinks.
   [[nodiscard]] int Length() const {
     return edge_ == online::TaskbarEdge::kLeft || edge_ == online::TaskbarEdge::kRight ? place_.width()
-                                                                                        : place_.height();
+                                                                                       : place_.height();
   }
 
   // The part of the popup `length` pixels deep, on the side of the taskbar.

@@ -137,9 +137,7 @@ LRESULT CALLBACK ResultListView::Subclass(HWND window, UINT message, WPARAM wPar
                                           DWORD_PTR self) {
   auto& view = *reinterpret_cast<ResultListView*>(self);
   switch (message) {
-    case WM_NCCALCSIZE:
-      SetWindowLongW(window, GWL_STYLE, GetWindowLongW(window, GWL_STYLE) & ~WS_HSCROLL);
-      break;
+    case WM_NCCALCSIZE: SetWindowLongW(window, GWL_STYLE, GetWindowLongW(window, GWL_STYLE) & ~WS_HSCROLL); break;
     case WM_MOUSEMOVE: {
       const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
       if (!view.mouseInside_) {
@@ -178,11 +176,8 @@ LRESULT CALLBACK ResultListView::Subclass(HWND window, UINT message, WPARAM wPar
         return 0;
       }
       break;
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(window, &ResultListView::Subclass, 1);
-      break;
-    default:
-      break;
+    case WM_NCDESTROY: RemoveWindowSubclass(window, &ResultListView::Subclass, 1); break;
+    default: break;
   }
   return DefSubclassProc(window, message, wParam, lParam);
 }

@@ -43,8 +43,7 @@ LRESULT SplashWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 void SplashWindow::Paint(HDC dc) const {
   RECT client{};
   GetClientRect(hwnd(), &client);
-  TRIVERTEX corners[2] = {{0, 0, 0x1800, 0x4800, 0x9000, 0},
-                          {client.right, client.bottom, 0x6000, 0xB000, 0xF000, 0}};
+  TRIVERTEX corners[2] = {{0, 0, 0x1800, 0x4800, 0x9000, 0}, {client.right, client.bottom, 0x6000, 0xB000, 0xF000, 0}};
   GRADIENT_RECT span{0, 1};
   GradientFill(dc, corners, 2, &span, 1, GRADIENT_FILL_RECT_V);
 

@@ -37,8 +37,8 @@ void Window::RegisterClassOnce(const wchar_t* className, HBRUSH background, HICO
   RegisterClassExW(&windowClass);
 }
 
-bool Window::CreateWindowFor(const wchar_t* className, std::wstring_view title, DWORD style, DWORD exStyle,
-                             RECT bounds, HWND parent) {
+bool Window::CreateWindowFor(const wchar_t* className, std::wstring_view title, DWORD style, DWORD exStyle, RECT bounds,
+                             HWND parent) {
   const std::wstring titleText(title);
   CreateWindowExW(exStyle, className, titleText.c_str(), style, bounds.left, bounds.top, bounds.right - bounds.left,
                   bounds.bottom - bounds.top, parent, nullptr, GetModuleHandleW(nullptr), this);

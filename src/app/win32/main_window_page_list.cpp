@@ -1,0 +1,13 @@
+// The pages of the main window that own controls of their own: made with the window, in the
+// order they are created and laid out, and handed its messages (page_host.h).
+
+#include "app/win32/main_window.h"
+
+namespace sw::app::win32 {
+
+void MainWindow::MakePages() {}
+
+// The memory timer's once-per-run update check.
+void MainWindow::StartUpdateCheck() {}
+
+}  // namespace sw::app::win32
