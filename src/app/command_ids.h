@@ -45,6 +45,10 @@ enum CommandId : unsigned {
   kCmdRefresh,    // btnRefresh
   kCmdStop,       // btnStop
   kCmdUpdate,     // btnUpdate
+
+  // The drive selectors of the system tabs.
+  kCmdCmbDrive = 500,   // cmbDrive, the Drive page
+  kCmdDriveComboBox1,  // DriveComboBox1, the Folder Usage page
 };
 
 // The Language menu's item of `language`.

@@ -17,7 +17,45 @@ std::vector<ShownMessage>& ShownMessages() {
 namespace {
 int g_yesNoAnswer = IDYES;
 std::function<void()> g_observer;
+
+// The real sweepwise.exe that the tests start reclaims memory on a block that holds none.
+[[maybe_unused]] const bool g_standInForPrograms = SetEnvironmentVariableW(L"SWEEPWISE_REGAIN_STAND_IN", L"1") != FALSE;
+
+class StandInStream final : public sysinfo::RegainStream {
+ public:
+  explicit StandInStream(RegainLog& log) : log_(log) {}
+  ~StandInStream() override {
+    if (log_.whenFreed) {
+      log_.whenFreed();
+    }
+  }
+  bool SetSize(std::uint64_t size) override {
+    log_.sizesAsked.push_back(size);
+    size_ = log_.refuseEverySize ? 0 : size;
+    position_ = 0;
+    return !log_.refuseEverySize;
+  }
+  void Rewind() override { position_ = 0; }
+  bool Write(std::span<const std::uint8_t> bytes) override {
+    if (bytes.size() > size_ - position_) {
+      return false;
+    }
+    position_ += bytes.size();
+    ++log_.writes;
+    return true;
+  }
+
+ private:
+  RegainLog& log_;
+  std::uint64_t size_ = 0;
+  std::uint64_t position_ = 0;
+};
+
 }  // namespace
+
+sysinfo::RegainStreamFactory StandInRegainStreams(RegainLog& log) {
+  return [&log] { return std::make_unique<StandInStream>(log); };
+}
 
 void SetMessageBoxObserver(std::function<void()> observer) {
   g_observer = std::move(observer);

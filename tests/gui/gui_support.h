@@ -4,12 +4,14 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
+#include "sysinfo/regain_stream.h"
 #include "support/overridden_system.h"
 #include "support/temp_folder.h"
 
@@ -45,6 +47,16 @@ struct GuiPlatform {
   RecordingShell* shell;
   OverriddenSystem* system;
 };
+
+// The memory reclaim's block in the window tests: it holds no memory, whatever size the
+// reclaim asks for, and records what the reclaim did with it.
+struct RegainLog {
+  std::vector<std::uint64_t> sizesAsked;
+  bool refuseEverySize = false;
+  std::uint64_t writes = 0;
+  std::function<void()> whenFreed;  // runs as the reclaim gives the block back
+};
+sysinfo::RegainStreamFactory StandInRegainStreams(RegainLog& log);
 
 // Runs the window messages waiting for this thread, and takes away the quit request a
 // destroyed main window leaves behind.

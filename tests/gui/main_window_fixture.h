@@ -47,6 +47,9 @@ class MainWindowFixture : public ::testing::Test {
     environment.programDir = programDir_;
     environment.exePath = programDir_ + "\\sweepwise.exe";
     environment.firstArgument = std::move(firstArgument);
+    // No window test takes a share of the machine's memory, not even by the timer's own
+    // reclaim when little is free.
+    environment.regainStreams = StandInRegainStreams(regain_);
     window_ = std::make_unique<app::win32::MainWindow>(environment);
     EXPECT_TRUE(window_->Create());
     DrainMessages();
@@ -69,6 +72,7 @@ class MainWindowFixture : public ::testing::Test {
   TempFolder temp_;
   std::string programDir_;
   GuiPlatform gui_;
+  RegainLog regain_;
   std::unique_ptr<app::win32::MainWindow> window_;
 };
 

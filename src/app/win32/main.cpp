@@ -5,6 +5,7 @@
 
 #include <shellapi.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "app/command_ids.h"
@@ -13,6 +14,7 @@
 #include "app/win32/single_instance.h"
 #include "app/win32/splash_window.h"
 #include "platform/platform.h"
+#include "sysinfo/regain_stream.h"
 
 namespace {
 
@@ -36,6 +38,38 @@ std::string FirstArgument() {
   std::string first = arguments != nullptr && count > 1 ? Utf8(arguments[1]) : std::string();
   LocalFree(arguments);
   return first;
+}
+
+// SWEEPWISE_REGAIN_STAND_IN=1 gives the memory reclaim a block that holds no memory: it goes
+// through every step and its progress, so that test runs of the program (the window tests,
+// the screenshots) never take a share of the machine's memory.
+class StandInRegainStream final : public sw::sysinfo::RegainStream {
+ public:
+  bool SetSize(std::uint64_t size) override {
+    size_ = size;
+    position_ = 0;
+    return true;
+  }
+  void Rewind() override { position_ = 0; }
+  bool Write(std::span<const std::uint8_t> bytes) override {
+    if (bytes.size() > size_ - position_) {
+      return false;
+    }
+    position_ += bytes.size();
+    return true;
+  }
+
+ private:
+  std::uint64_t size_ = 0;
+  std::uint64_t position_ = 0;
+};
+
+sw::sysinfo::RegainStreamFactory RegainStreams() {
+  const char* standIn = std::getenv("SWEEPWISE_REGAIN_STAND_IN");
+  if (standIn != nullptr && std::string_view(standIn) == "1") {
+    return [] { return std::make_unique<StandInRegainStream>(); };
+  }
+  return sw::sysinfo::MakeHeapRegainStream;
 }
 
 int RunMessageLoop(HWND mainWindow) {
@@ -65,6 +99,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   environment.exePath = exePath;
   environment.programDir = exePath.substr(0, exePath.find_last_of('\\'));
   environment.firstArgument = FirstArgument();
+  environment.regainStreams = RegainStreams();
   sw::platform::Platform platform = sw::platform::CreateSystemPlatform();
   environment.platform = &platform;
 

@@ -18,7 +18,6 @@ namespace sw::app::win32 {
 namespace {
 
 constexpr UINT kTrayMessage = WM_APP + 1;
-constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT kTimer1Interval = 6000;
 
 constexpr std::string_view kAdminWarning =
@@ -84,7 +83,6 @@ void MainWindow::FormCreate() {
   SelectTab("pnlAbout", 0);
   stopRequested_ = false;
   diskAfterClean_ = false;
-  memAfterRegain_ = false;
   scanRegistryObject_ = std::make_unique<reg::RegistryObject>(*env_.platform->registry);
   ConfigurePopupNote();
   waitDialog_.CreateNote("", 0, 0, false);

@@ -21,17 +21,20 @@
 #include "app/page_headers.h"
 #include "app/result_list.h"
 #include "app/settings_file.h"
+#include "app/win32/folder_usage_page.h"
 #include "app/win32/gdi.h"
 #include "app/win32/note_window.h"
 #include "app/win32/page_host.h"
 #include "app/win32/panel.h"
 #include "app/win32/popup_note.h"
 #include "app/win32/result_list_view.h"
+#include "app/win32/system_page.h"
 #include "app/win32/tray_icon.h"
 #include "app/win32/window.h"
 #include "core/engine_sink.h"
 #include "platform/platform.h"
 #include "registry/registry_object.h"
+#include "sysinfo/regain_stream.h"
 
 namespace sw::app::win32 {
 
@@ -41,6 +44,8 @@ struct AppEnvironment {
   std::string exePath;        // full path of the running program
   std::string programDir;     // ProgramDir: its folder, without a trailing backslash
   std::string firstArgument;  // "-splash", "-shortcut" or anything else
+  // The block the memory reclaim fills: the heap when empty; tests put a stand-in here.
+  sysinfo::RegainStreamFactory regainStreams;
 };
 
 // The Files page's option boxes, which several pages enable, disable or clear together.
@@ -77,6 +82,8 @@ class MainWindow : public Window, public PageHost {
   [[nodiscard]] ResultListView& resultList() { return list_; }
   [[nodiscard]] int ProgressPosition() const;
   [[nodiscard]] bool running() const { return running_; }
+  [[nodiscard]] SystemPage& systemPage() { return *systemPage_; }
+  [[nodiscard]] FolderUsagePage& folderUsagePage() { return *folderUsagePage_; }
 
   // What the pages may ask of the window (page_host.h).
   HWND AddControl(std::string_view name, const wchar_t* className, std::string_view text, DWORD style, HWND parent,
@@ -126,7 +133,6 @@ class MainWindow : public Window, public PageHost {
   void CreateMenus();
   void CreateToolbar();
   void CreateResultPanel(HWND parent);
-  void CreateSystemTabs(HWND parent);
   void CreateInformationTabs(HWND parent);
   void CreateCommandPanel(HWND parent);
   HWND AddTabControl(std::string_view name, HWND parent, std::initializer_list<const wchar_t*> captions);
@@ -150,11 +156,8 @@ class MainWindow : public Window, public PageHost {
   void tbtDosyalarClick(std::string_view sender);
   void tbtSistemKayitClick(std::string_view sender);
   void rbtSoftwareClick(std::string_view sender);
-  void rbtHafizaClick(std::string_view sender);
   void rbtTweaksClick();
-  void btnResourcesClick();
   void SelectTab(std::string_view tabControl, int index);
-  void pnlSystemTabChanged();
   void pnlAboutTabChanged();
   void OpenSupportPage();
   void OpenHelpFile();
@@ -204,7 +207,6 @@ class MainWindow : public Window, public PageHost {
   bool stopRequested_ = false;
   bool clearWithoutAsking_ = false;
   bool diskAfterClean_ = false;
-  bool memAfterRegain_ = false;
   std::string lastPageSender_;
 
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
@@ -236,6 +238,8 @@ class MainWindow : public Window, public PageHost {
   NoteWindow waitDialog_;
   // The pages with controls of their own, in the order they are made and laid out.
   std::vector<WindowPage*> pages_;
+  std::unique_ptr<SystemPage> systemPage_;
+  std::unique_ptr<FolderUsagePage> folderUsagePage_;
   bool running_ = false;        // a Find or Delete frame is on the stack
   bool closeAfterRun_ = false;  // Exit came during a run: close when it has ended
   std::uint64_t progressMax_ = 100;

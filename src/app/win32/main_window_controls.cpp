@@ -47,32 +47,6 @@ constexpr std::array kActionButtons{
 };
 constexpr ToolbarButton kBackupButton{"tbtBackup", kCmdBackup, ToolbarGlyph::kBackup};
 
-// Label and value pairs of the statistics pages: the caption label (its text comes from
-// ApplyLanguage) and the label its figure goes to.
-struct StatRow {
-  std::string_view caption;
-  std::string_view value;
-};
-constexpr std::array kCpuRows{
-    StatRow{"StatLabel7", "lblVendor"},       StatRow{"StatLabel9", "lblVendorID"},
-    StatRow{"StatLabel17", "lblSpeed"},       StatRow{"StatLabel10", "lblBusSpeed"},
-    StatRow{"StatLabel11", "lblCodeName"},    StatRow{"StatLabel12", "lblTransistors"},
-    StatRow{"StatLabel13", "lblDataCache"},   StatRow{"StatLabel14", "lblCodeCache"},
-    StatRow{"StatLabel15", "lblLevel1Cache"}, StatRow{"StatLabel16", "lblLevel2Cache"},
-};
-constexpr std::array kDiskRows{
-    StatRow{"StatLabel2", "lblTotalSize"},
-    StatRow{"StatLabel3", "lblFreeAfter"},
-    StatRow{"StatLabel4", "lblFreeAfter2"},
-    StatRow{"StatLabel5", "lblFreeBefore"},
-};
-constexpr std::array kMemoryRows{
-    StatRow{"StatLabel6", "lblTotalMemory"},
-    StatRow{"StatLabel8", "lblFreeMemory"},
-    StatRow{"StatLabel21", "lblMemBefore"},
-    StatRow{"StatLabel23", "lblMemAfter"},
-};
-
 void Place(HWND control, int left, int top, int width, int height) {
   SetWindowPos(control, nullptr, left, top, std::max(0, width), std::max(0, height), SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -129,7 +103,6 @@ void MainWindow::CreateControls() {
 
   Panel& work = AddPanel("Panel5", hwnd(), kPanelColor);
   CreateResultPanel(work.hwnd());
-  CreateSystemTabs(work.hwnd());
   CreateInformationTabs(work.hwnd());
   AddPanel("pcTweaks", work.hwnd(), kPanelColor);
 
@@ -275,27 +248,6 @@ HWND MainWindow::AddTabControl(std::string_view name, HWND parent, std::initiali
   return tabs;
 }
 
-void MainWindow::CreateSystemTabs(HWND parent) {
-  HWND tabs = AddTabControl("pnlSystem", parent, {L"", L"", L"", L""});
-  auto statPage = [this, tabs](std::string_view name, std::string_view heading, std::span<const StatRow> rows) {
-    HWND page = AddPanel(name, tabs, kPanelColor).hwnd();
-    AddControl(heading, WC_STATICW, "", 0, page);
-    for (const StatRow& row : rows) {
-      AddControl(row.caption, WC_STATICW, "", 0, page);
-      AddControl(row.value, WC_STATICW, "-", 0, page);
-    }
-    return page;
-  };
-  statPage("pnlCpu", "StatLabel20", kCpuRows);
-  statPage("pnlDisk", "StatLabel19", kDiskRows);
-  HWND memory = statPage("pnlMemory", "StatLabel18", kMemoryRows);
-  AddControl("chkAlerts", WC_BUTTONW, "", BS_AUTOCHECKBOX | WS_TABSTOP, memory);
-  AddHint("chkAlerts");
-  HWND pie = AddPanel("pnlPie", tabs, kPanelColor).hwnd();
-  AddControl("lblPieGuide1", WC_STATICW, "", 0, pie);
-  AddControl("lblPieGuide2", WC_STATICW, "", 0, pie);
-}
-
 void MainWindow::CreateInformationTabs(HWND parent) {
   // The thanks tab is not translated.
   HWND tabs = AddTabControl("pnlAbout", parent, {L"", L"", L"", L"", L"Thanks"});
@@ -387,7 +339,6 @@ void MainWindow::Layout() {
   for (WindowPage* page : pages_) {
     page->Layout(work);
   }
-  LayoutTabPages("pnlSystem", {"pnlCpu", "pnlDisk", "pnlMemory", "pnlPie"});
   LayoutTabPages("pnlAbout", {"fpnlAbout", "fpnlSpecial"});
 
   RECT strip{};
@@ -435,7 +386,7 @@ void MainWindow::LayoutResultPanel(const RECT& area) {
   Place(Control("Progressbar1"), listLeft, height - barHeight, width - listLeft, barHeight);
 }
 
-// The pages of a tab control fill its display area; each page lays out its label rows.
+// The pages of a tab control fill its display area.
 void MainWindow::LayoutTabPages(std::string_view tabControl, const std::vector<std::string_view>& pages) {
   auto s = [this](int pixels) { return Scale(pixels, dpi_); };
   HWND tabs = Control(tabControl);
@@ -446,32 +397,13 @@ void MainWindow::LayoutTabPages(std::string_view tabControl, const std::vector<s
     Place(Control(page), display.left, display.top, display.right - display.left, display.bottom - display.top);
   }
   const int width = display.right - display.left;
-  auto rows = [&](std::string_view heading, std::span<const StatRow> statRows) {
-    Place(Control(heading), s(16), s(12), width - s(32), s(22));
-    int y = s(44);
-    for (const StatRow& row : statRows) {
-      Place(Control(row.caption), s(24), y, s(260), s(20));
-      Place(Control(row.value), s(290), y, width - s(310), s(20));
-      y += s(26);
-    }
-    return y;
-  };
-  if (tabControl == "pnlSystem") {
-    rows("StatLabel20", kCpuRows);
-    rows("StatLabel19", kDiskRows);
-    const int y = rows("StatLabel18", kMemoryRows);
-    Place(Control("chkAlerts"), s(24), y + s(10), width - s(48), s(22));
-    Place(Control("lblPieGuide1"), s(16), s(12), width - s(32), s(20));
-    Place(Control("lblPieGuide2"), s(16), s(36), width - s(32), s(20));
-  } else {
-    Place(Control("lblProductName"), s(24), s(20), width - s(48), s(28));
-    Place(Control("Version"), s(24), s(54), width - s(48), s(20));
-    Place(Control("lblVendor2"), s(24), s(78), width - s(48), s(20));
-    Place(Control("fpnlUpdate"), s(16), s(116), width - s(32), s(90));
-    Place(Control("lblUpdate"), s(8), s(8), width - s(48), s(40));
-    Place(Control("btnUpdate"), s(8), s(52), s(110), s(28));
-    Place(Control("lblThanks"), s(24), s(20), width - s(48), s(60));
-  }
+  Place(Control("lblProductName"), s(24), s(20), width - s(48), s(28));
+  Place(Control("Version"), s(24), s(54), width - s(48), s(20));
+  Place(Control("lblVendor2"), s(24), s(78), width - s(48), s(20));
+  Place(Control("fpnlUpdate"), s(16), s(116), width - s(32), s(90));
+  Place(Control("lblUpdate"), s(8), s(8), width - s(48), s(40));
+  Place(Control("btnUpdate"), s(8), s(52), s(110), s(28));
+  Place(Control("lblThanks"), s(24), s(20), width - s(48), s(60));
 }
 
 // The rounded frame of the work area and of the command strip.

@@ -5,7 +5,13 @@
 
 namespace sw::app::win32 {
 
-void MainWindow::MakePages() {}
+void MainWindow::MakePages() {
+  // The Folder Usage page lives on the system tabs' last panel: it comes after them.
+  systemPage_ = std::make_unique<SystemPage>(*this, env_.regainStreams);
+  folderUsagePage_ = std::make_unique<FolderUsagePage>(*this);
+  pages_.push_back(systemPage_.get());
+  pages_.push_back(folderUsagePage_.get());
+}
 
 // The memory timer's once-per-run update check.
 void MainWindow::StartUpdateCheck() {}

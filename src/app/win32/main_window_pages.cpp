@@ -117,22 +117,6 @@ void MainWindow::tbtSistemKayitClick(std::string_view sender) {
   SendMessageW(toolbar_, TB_CHECKBUTTON, kCmdBackup, TRUE);
 }
 
-// The Memory page lives on the system tab control's third tab.
-void MainWindow::rbtHafizaClick(std::string_view sender) {
-  BringToFront(Area::kSystem);
-  if (ActiveTab("pnlSystem") != 2) {
-    TabCtrl_SetCurSel(Control("pnlSystem"), 2);
-    for (const auto& page : {"pnlCpu", "pnlDisk", "pnlMemory", "pnlPie"}) {
-      SetCommandVisible(page, std::string_view(page) == "pnlMemory");
-    }
-  }
-  ApplyLanguage();
-  SetStatusText("");
-  btnMonitorClick(sender);
-  view_.optionsEnabled = false;
-  RenderPageView();
-}
-
 // The tweaks page: its list comes with the tweak catalogue; the page, its title and its
 // Apply button exist from now on.
 void MainWindow::rbtTweaksClick() {
@@ -160,38 +144,15 @@ void MainWindow::rbtTweaksClick() {
   SetStatusText("");
 }
 
-void MainWindow::btnResourcesClick() {
-  BringToFront(Area::kSystem);
-  SelectTab("pnlSystem", 0);
-}
-
 int MainWindow::ActiveTab(std::string_view tabControl) const {
   return TabCtrl_GetCurSel(Control(tabControl));
 }
 
-// Selecting a tab by a command runs the tab-changed handler, as a click would.
+// Selecting a tab by a command runs the tab-changed handler, as a click would. The system
+// tabs are their page's (system_page.h).
 void MainWindow::SelectTab(std::string_view tabControl, int index) {
   TabCtrl_SetCurSel(Control(tabControl), index);
-  if (tabControl == "pnlSystem") {
-    pnlSystemTabChanged();
-  } else {
-    pnlAboutTabChanged();
-  }
-}
-
-void MainWindow::pnlSystemTabChanged() {
-  const int tab = ActiveTab("pnlSystem");
-  const std::array<const char*, 4> pages{"pnlCpu", "pnlDisk", "pnlMemory", "pnlPie"};
-  for (int i = 0; i < 4; ++i) {
-    SetCommandVisible(pages.at(static_cast<std::size_t>(i)), i == tab);
-  }
-  switch (tab) {
-    case 0: btnMonitorClick("tbtResources"); break;
-    case 1: btnMonitorClick("pnlDisk"); break;
-    case 2: rbtHafizaClick("tbtMemory"); break;
-    case 3: btnMonitorClick("tbtFolders"); break;
-    default: break;
-  }
+  pnlAboutTabChanged();
 }
 
 void MainWindow::pnlAboutTabChanged() {
@@ -243,38 +204,19 @@ void MainWindow::OnCommand(unsigned id, unsigned code, HWND control) {
   if (running_ && id != kCmdStop && id != kCmdShow1 && id != kCmdHide1 && id != kCmdExit1) {
     return;
   }
+  if (id >= kCmdDosyalar && id <= kCmdInformation) {
+    PressToolbarButton(id);  // the page buttons; Help, Support and Restore leave the page as it is
+  }
   for (WindowPage* page : pages_) {
     if (page->OnCommand(id, code, control)) {
       return;
     }
   }
-  if (id >= kCmdDosyalar && id <= kCmdInformation) {
-    PressToolbarButton(id);  // the page buttons; Help, Support and Restore leave the page as it is
-  }
   switch (id) {
     case kCmdDosyalar: tbtDosyalarClick("tbtDosyalar"); break;
     case kCmdSistemKayit: tbtSistemKayitClick("tbtSistemKayit"); break;
     case kCmdSoftware: rbtSoftwareClick("tbtSoftware"); break;
-    case kCmdMemory: rbtHafizaClick("tbtMemory"); break;
     case kCmdAdvanced: rbtTweaksClick(); break;
-    case kCmdResources:
-    case kCmdCpu1: btnResourcesClick(); break;
-    case kCmdDrive1:
-      btnResourcesClick();
-      SelectTab("pnlSystem", 1);
-      break;
-    case kCmdMemory1:
-      btnResourcesClick();
-      SelectTab("pnlSystem", 2);
-      break;
-    case kCmdFolderUsage:
-      btnResourcesClick();
-      SelectTab("pnlSystem", 3);
-      break;
-    case kCmdFolders:
-      BringToFront(Area::kSystem);
-      SelectTab("pnlSystem", 3);
-      break;
     case kCmdInformation:
     case kCmdAbout1:
       BringToFront(Area::kInformation);
@@ -329,12 +271,8 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
     }
     return 0;
   }
-  if (header.code == TCN_SELCHANGE) {
-    if (header.hwndFrom == Control("pnlSystem")) {
-      pnlSystemTabChanged();
-    } else if (header.hwndFrom == Control("pnlAbout")) {
-      pnlAboutTabChanged();
-    }
+  if (header.code == TCN_SELCHANGE && header.hwndFrom == Control("pnlAbout")) {
+    pnlAboutTabChanged();
   }
   return 0;
 }

@@ -25,6 +25,10 @@ struct AppEnvironment;
 // The areas stacked in the work panel; one is in front.
 enum class Area { kResults, kSystem, kInformation, kTweaks };
 
+// Timer1 of the main window, every 6000 ms from the end of start-up; its ticks come to every
+// page's OnTimer.
+inline constexpr UINT_PTR kTimer1 = 1;
+
 // The fonts of the window, made at its DPI.
 enum class FontKind { kNormal, kBold, kTitle };
 

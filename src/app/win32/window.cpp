@@ -18,7 +18,7 @@ Window::~Window() {
   }
 }
 
-void Window::RegisterClassOnce(const wchar_t* className, HBRUSH background, HICON icon) {
+void Window::RegisterClassOnce(const wchar_t* className, HBRUSH background, HICON icon, UINT extraStyle) {
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof(existing);
   if (GetClassInfoExW(GetModuleHandleW(nullptr), className, &existing)) {
@@ -26,7 +26,7 @@ void Window::RegisterClassOnce(const wchar_t* className, HBRUSH background, HICO
   }
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(windowClass);
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.style = CS_HREDRAW | CS_VREDRAW | extraStyle;
   windowClass.lpfnWndProc = &Window::Procedure;
   windowClass.hInstance = GetModuleHandleW(nullptr);
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);

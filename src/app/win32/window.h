@@ -19,8 +19,10 @@ class Window {
   [[nodiscard]] HWND hwnd() const { return hwnd_; }
 
  protected:
-  // Registers `className` once per process with this trampoline as its procedure.
-  static void RegisterClassOnce(const wchar_t* className, HBRUSH background, HICON icon = nullptr);
+  // Registers `className` once per process with this trampoline as its procedure;
+  // `extraStyle` adds class styles such as CS_DBLCLKS.
+  static void RegisterClassOnce(const wchar_t* className, HBRUSH background, HICON icon = nullptr,
+                                UINT extraStyle = 0);
   // Creates the window with `this` as its object; false when creation failed.
   bool CreateWindowFor(const wchar_t* className, std::wstring_view title, DWORD style, DWORD exStyle, RECT bounds,
                        HWND parent);
