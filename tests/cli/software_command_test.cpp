@@ -59,6 +59,8 @@ class SoftwareCommand : public ::testing::Test {
 };
 
 TEST_F(SoftwareCommand, ListShowsThePagesRowsWithKeyAndCommand) {
+  ASSERT_TRUE(reg::RegWriteString(host_.registry(), RootKey::LocalMachine, Key("{0B-BETA}\\DisplayVersion"), "2.1"));
+  ASSERT_TRUE(reg::RegWriteString(host_.registry(), RootKey::LocalMachine, Key("{0B-BETA}\\Publisher"), "Beta Ltd"));
   ASSERT_EQ(Run({"list", "software", "--json"}), kExitSuccess) << err_;
   const auto result = nlohmann::json::parse(out_);
   ASSERT_EQ(result["rows"].size(), 4U);
@@ -66,6 +68,9 @@ TEST_F(SoftwareCommand, ListShowsThePagesRowsWithKeyAndCommand) {
   EXPECT_EQ(beta["columns"], nlohmann::json({"Beta", "Installed Software", "beta-uninst.exe /quiet", ""}));
   EXPECT_EQ(beta["key"], "{0B-BETA}");
   EXPECT_EQ(beta["command"], "beta-uninst.exe /quiet");
+  EXPECT_EQ(beta["version"], "2.1");
+  EXPECT_EQ(beta["publisher"], "Beta Ltd");
+  EXPECT_EQ(result["rows"][0]["version"], "");
   EXPECT_EQ(beta["checked"], false);
   EXPECT_EQ(beta["image"], 2);
   EXPECT_EQ(result["count"], 4);
