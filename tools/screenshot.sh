@@ -3,7 +3,7 @@
 # its main window from the tray and saves PNG pictures: the Files and Registry pages in
 # English and in Turkish, each page and the Software page after a Find over prepared junk
 # files, registry values and uninstall entries, and the busy note above the taskbar while a
-# deletion backs its files up.
+# deletion backs its files up; then the CPU, Drive and Memory pages and the Folder Usage chart.
 #
 #   tools/screenshot.sh [OUTPUT-DIR]     (default build/screenshots)
 #
@@ -58,7 +58,17 @@ shoot software-find
 driver ask-page files answer yes find secure delete answer yes
 import -window root "$out/busy-note.png"
 echo "$out/busy-note.png"
-driver sleep 8000 exit
+# After the deletion, so that the Drive page shows its After row; the chart is the drive's,
+# opened one level down into its largest folder, with a slice under the mouse.
+driver sleep 8000 page cpu
+shoot cpu
+driver page drive
+shoot drive
+driver page memory
+shoot memory
+driver page folders chart-drive chart-descend chart-hover
+shoot folders-chart
+driver exit
 wait "$program"
 trap - EXIT
 end_wine

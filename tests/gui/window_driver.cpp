@@ -29,6 +29,8 @@
 #include <psapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -248,6 +250,62 @@ bool PressDefaultButton(const wchar_t* title) {
   return false;
 }
 
+// The first child of the main window of class `className`, searched through every level.
+HWND ChildOfClass(const wchar_t* className) {
+  struct Search {
+    const wchar_t* className;
+    HWND found = nullptr;
+  } search{className};
+  EnumChildWindows(
+      MainWindow(),
+      [](HWND window, LPARAM data) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(data);
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        if (_wcsicmp(name, s.className) == 0) {
+          s.found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Chooses the first drive of the Folder Usage selector; back once its chart is measured.
+bool ChartFirstDrive() {
+  HWND combo = FindWindowExW(GetParent(ChildOfClass(L"SweepwisePieChart")), nullptr, L"ComboBox", nullptr);
+  if (combo == nullptr) {
+    return false;
+  }
+  SendMessageW(combo, CB_SETCURSEL, 0, 0);
+  SendMessageW(MainWindow(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(combo));
+  return true;
+}
+
+// A mouse message at `degrees` counter-clockwise from the right, a quarter of the chart's
+// smaller side from its centre: inside the pie, on the slice that covers that angle (the
+// largest slice starts at 0 degrees).
+bool ChartMouse(UINT message, double degrees) {
+  HWND chart = ChildOfClass(L"SweepwisePieChart");
+  if (chart == nullptr) {
+    return false;
+  }
+  RECT client{};
+  GetClientRect(chart, &client);
+  const double radius = std::min(client.right, client.bottom) / 4.0;
+  const double radians = degrees * 3.14159265358979 / 180.0;
+  const int x = client.right / 2 + static_cast<int>(radius * std::cos(radians));
+  const int y = client.bottom / 2 - static_cast<int>(radius * std::sin(radians));
+  const WPARAM keys = message == WM_MOUSEMOVE ? 0 : MK_LBUTTON;
+  SendMessageW(chart, message, keys, MAKELPARAM(x, y));
+  if (message == WM_LBUTTONDBLCLK) {
+    SendMessageW(chart, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  }
+  return true;
+}
+
 const std::map<std::wstring, unsigned> kPages{
     {L"files", kCmdDosyalar}, {L"registry", kCmdSistemKayit}, {L"software", kCmdSoftware},
     {L"memory", kCmdMemory},  {L"tweaks", kCmdAdvanced},      {L"cpu", kCmdResources},
@@ -280,6 +338,12 @@ bool RunStep(const std::wstring& step, const wchar_t* argument) {
     return PressDefaultButton(argument);
   if (step == L"answer" && argument != nullptr)
     return Answer(argument);
+  if (step == L"chart-drive")
+    return ChartFirstDrive();
+  if (step == L"chart-descend")
+    return ChartMouse(WM_LBUTTONDOWN, 20) && ChartMouse(WM_LBUTTONUP, 20) && ChartMouse(WM_LBUTTONDBLCLK, 20);
+  if (step == L"chart-hover")
+    return ChartMouse(WM_MOUSEMOVE, 200);
   if (step == L"sleep" && argument != nullptr) {
     Sleep(static_cast<DWORD>(std::wcstoul(argument, nullptr, 10)));
     return true;
