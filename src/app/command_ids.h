@@ -45,6 +45,7 @@ enum CommandId : unsigned {
   kCmdRefresh,    // btnRefresh
   kCmdStop,       // btnStop
   kCmdUpdate,     // btnUpdate
+  kCmdTweakTabs,  // pcTweaks, the Advanced page's tab control (its control id)
 };
 
 // The Language menu's item of `language`.

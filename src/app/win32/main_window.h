@@ -21,6 +21,7 @@
 #include "app/page_headers.h"
 #include "app/result_list.h"
 #include "app/settings_file.h"
+#include "app/win32/advanced_page.h"
 #include "app/win32/gdi.h"
 #include "app/win32/note_window.h"
 #include "app/win32/page_host.h"
@@ -77,6 +78,7 @@ class MainWindow : public Window, public PageHost {
   [[nodiscard]] ResultListView& resultList() { return list_; }
   [[nodiscard]] int ProgressPosition() const;
   [[nodiscard]] bool running() const { return running_; }
+  [[nodiscard]] AdvancedPage& advancedPage() { return advancedPage_; }
 
   // What the pages may ask of the window (page_host.h).
   HWND AddControl(std::string_view name, const wchar_t* className, std::string_view text, DWORD style, HWND parent,
@@ -151,7 +153,6 @@ class MainWindow : public Window, public PageHost {
   void tbtSistemKayitClick(std::string_view sender);
   void rbtSoftwareClick(std::string_view sender);
   void rbtHafizaClick(std::string_view sender);
-  void rbtTweaksClick();
   void btnResourcesClick();
   void SelectTab(std::string_view tabControl, int index);
   void pnlSystemTabChanged();
@@ -236,6 +237,7 @@ class MainWindow : public Window, public PageHost {
   NoteWindow waitDialog_;
   // The pages with controls of their own, in the order they are made and laid out.
   std::vector<WindowPage*> pages_;
+  AdvancedPage advancedPage_{*this};
   bool running_ = false;        // a Find or Delete frame is on the stack
   bool closeAfterRun_ = false;  // Exit came during a run: close when it has ended
   std::uint64_t progressMax_ = 100;

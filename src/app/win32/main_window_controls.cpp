@@ -131,7 +131,6 @@ void MainWindow::CreateControls() {
   CreateResultPanel(work.hwnd());
   CreateSystemTabs(work.hwnd());
   CreateInformationTabs(work.hwnd());
-  AddPanel("pcTweaks", work.hwnd(), kPanelColor);
 
   for (WindowPage* page : pages_) {
     page->Create(work.hwnd());

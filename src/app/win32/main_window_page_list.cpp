@@ -5,7 +5,9 @@
 
 namespace sw::app::win32 {
 
-void MainWindow::MakePages() {}
+void MainWindow::MakePages() {
+  pages_.push_back(&advancedPage_);
+}
 
 // The memory timer's once-per-run update check.
 void MainWindow::StartUpdateCheck() {}
