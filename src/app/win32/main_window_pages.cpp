@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "app/command_ids.h"
+#include "app/help_pages.h"
 #include "app/win32/dpi.h"
 #include "app/win32/main_window.h"
 #include "core/language.h"
@@ -181,11 +182,11 @@ void MainWindow::OpenSupportPage() {
   env_.platform->shell->OpenDocument(kSupportPage);
 }
 
-// The help file beside the program, in the viewer the system has for it.
+// The help pages beside the program, at the introduction, in the browser the system has.
 void MainWindow::OpenHelpFile() {
-  const std::string help = AddTrailingBackslash(env_.programDir) + "sweepwise.hlp";
-  if (!env_.platform->shell->OpenDocument(help)) {
-    ShowMessageBox(hwnd(), "The help file " + help + " cannot be opened.", kProductName, MB_OK | MB_ICONWARNING);
+  const std::string help = HelpIndexPath(*env_.platform->files, env_.programDir, language_.index);
+  if (!env_.platform->files->FileExists(help) || !env_.platform->shell->OpenDocument(help)) {
+    ShowMessageBox(hwnd(), "The help " + help + " cannot be opened.", kProductName, MB_OK | MB_ICONWARNING);
   }
 }
 
