@@ -2,8 +2,8 @@
 # Starts Sweepwise in a sandboxed prefix under Xvfb, inside Wine's virtual desktop, opens
 # its main window from the tray and saves PNG pictures: the Files and Registry pages in
 # English and in Turkish, each page and the Software page after a Find over prepared junk
-# files, registry values and uninstall entries, and the busy note above the taskbar while a
-# deletion backs its files up.
+# files, registry values and uninstall entries, each of the five tabs of the Advanced page,
+# and the busy note above the taskbar while a deletion backs its files up.
 #
 #   tools/screenshot.sh [OUTPUT-DIR]     (default build/screenshots)
 #
@@ -55,6 +55,10 @@ driver ask-page registry answer yes find
 shoot registry-find
 driver ask-page software answer yes find
 shoot software-find
+for tab in 0 1 2 3 4; do
+  driver page tweaks tab $tab
+  shoot tweaks-tab$tab
+done
 driver ask-page files answer yes find secure delete answer yes
 import -window root "$out/busy-note.png"
 echo "$out/busy-note.png"
