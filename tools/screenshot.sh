@@ -2,8 +2,9 @@
 # Starts Sweepwise in a sandboxed prefix under Xvfb, inside Wine's virtual desktop, opens
 # its main window from the tray and saves PNG pictures: the Files and Registry pages in
 # English and in Turkish, each page and the Software page after a Find over prepared junk
-# files, registry values and uninstall entries, and the busy note above the taskbar while a
-# deletion backs its files up; then the CPU, Drive and Memory pages and the Folder Usage chart.
+# files, registry values and uninstall entries, each of the five tabs of the Advanced page,
+# and the busy note above the taskbar while a deletion backs its files up; then the CPU,
+# Drive and Memory pages and the Folder Usage chart.
 #
 #   tools/screenshot.sh [OUTPUT-DIR]     (default build/screenshots)
 #
@@ -38,6 +39,9 @@ printf '1\r\n1\r\nN\r\n' >"$bin/language.txt"
 # The demo junk and registry values, and large files that keep the backup busy for a moment.
 tools/demo-data.sh "$prefix" build/mingw/src/sweepwise-window-driver.exe --again
 for i in 1 2 3; do head -c 80000000 /dev/urandom >"$prefix/drive_c/junk-demo/setup/download$i.tmp"; done
+# The tweak catalogue ends with Windows XP: as XP, Sweepwise (and only it) has rows to show.
+(SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh &&
+  wine reg add 'HKCU\Software\Wine\AppDefaults\sweepwise.exe' /v Version /t REG_SZ /d winxp /f >/dev/null)
 tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise.exe -splash &
 program=$!
 trap 'kill $program 2>/dev/null || true' EXIT
@@ -55,6 +59,12 @@ driver ask-page registry answer yes find
 shoot registry-find
 driver ask-page software answer yes find
 shoot software-find
+tab=0
+for name in optimization cleaning internet miscellaneous applied; do
+  driver page tweaks tab $tab
+  shoot advanced-$name
+  tab=$((tab + 1))
+done
 driver ask-page files answer yes find secure delete answer yes
 import -window root "$out/busy-note.png"
 echo "$out/busy-note.png"

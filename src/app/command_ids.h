@@ -45,6 +45,7 @@ enum CommandId : unsigned {
   kCmdRefresh,    // btnRefresh
   kCmdStop,       // btnStop
   kCmdUpdate,     // btnUpdate
+  kCmdTweakTabs,  // pcTweaks, the Advanced page's tab control (its control id)
 
   // The drive selectors of the system tabs.
   kCmdCmbDrive = 500,   // cmbDrive, the Drive page

@@ -125,7 +125,9 @@ Result<bool> TerminateIdleTasks(TweakPass& pass) {
   sink.BeginBusy("Terminating all idle tasks.\rThis may take upto 15 minutes.");
   sink.ProcessMessages();
   sink.ShowStatus("Terminating all idle tasks...");
-  const bool started = pass.platform().processes->ExecuteProgram(kIdleTasksCommand, /*hidden=*/true, /*wait=*/true);
+  // The run may take many minutes: the window goes on repainting and answering meanwhile.
+  const bool started = pass.platform().processes->ExecuteProgram(kIdleTasksCommand, /*hidden=*/true, /*wait=*/true,
+                                                                 [&sink] { sink.ProcessMessagesNow(); });
   sink.ShowStatus("Done.");
   sink.EndBusy();
   if (!started) {

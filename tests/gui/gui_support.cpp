@@ -1,5 +1,6 @@
 #include "gui/gui_support.h"
 
+#include "app/win32/file_picker.h"
 #include "app/win32/window.h"
 #include "platform/win32/file_system.h"
 #include "platform/win32/http.h"
@@ -17,6 +18,7 @@ std::vector<ShownMessage>& ShownMessages() {
 namespace {
 int g_yesNoAnswer = IDYES;
 std::function<void()> g_observer;
+std::optional<std::string> g_pickedFile;
 
 // The real sweepwise.exe that the tests start reclaims memory on a block that holds none.
 [[maybe_unused]] const bool g_standInForPrograms = SetEnvironmentVariableW(L"SWEEPWISE_REGAIN_STAND_IN", L"1") != FALSE;
@@ -55,6 +57,20 @@ class StandInStream final : public sysinfo::RegainStream {
 
 sysinfo::RegainStreamFactory StandInRegainStreams(RegainLog& log) {
   return [&log] { return std::make_unique<StandInStream>(log); };
+}
+
+std::vector<PickerRequest>& PickerRequests() {
+  static std::vector<PickerRequest> requests;
+  return requests;
+}
+
+void AnswerFilePickers(std::optional<std::string> file) {
+  g_pickedFile = std::move(file);
+  app::win32::SetFilePickerHook([](HWND, const tweaks::FilePicker& picker, const std::string& folder) {
+    PickerRequests().push_back({std::string(picker.filter), std::string(picker.defaultExtension),
+                                std::string(picker.initialFileName), folder});
+    return g_pickedFile;
+  });
 }
 
 void SetMessageBoxObserver(std::function<void()> observer) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,17 @@ void AnswerMessageBoxesWithOk();
 void SetYesNoAnswer(int answer);
 // Runs `observer` whenever a message box is shown, before it is answered (null: nothing).
 void SetMessageBoxObserver(std::function<void()> observer);
+
+// Restore's open-file dialogs as the window asked for them, answered by the test: with
+// `file`, or with Cancel when it is none.
+struct PickerRequest {
+  std::string filter;
+  std::string defaultExtension;
+  std::string initialFileName;
+  std::string folder;
+};
+std::vector<PickerRequest>& PickerRequests();
+void AnswerFilePickers(std::optional<std::string> file);
 
 // The real Win32 platform with the test's shell and system in place.
 struct GuiPlatform {

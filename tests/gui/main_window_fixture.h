@@ -20,6 +20,8 @@ class MainWindowFixture : public ::testing::Test {
   MainWindowFixture() : programDir_(Utf8Of(temp_.path())), gui_(programDir_) {
     AnswerMessageBoxesWithOk();
     ShownMessages().clear();
+    AnswerFilePickers(std::nullopt);  // no test waits on a dialog
+    PickerRequests().clear();
   }
   ~MainWindowFixture() override {
     window_.reset();

@@ -277,9 +277,18 @@ TEST_F(ResultListWindowTest, HelpSupportAndRestoreLeaveTheListPageAndItsFindWork
     for (const unsigned button : {app::kCmdHelp, app::kCmdSupport, app::kCmdRestore}) {
       SCOPED_TRACE(std::to_string(page) + " then " + std::to_string(button));
       ClickToolbarButton(window, page);
-      ClickToolbarButton(window, button);
+      ShownMessages().clear();
+      PickerRequests().clear();
+      const std::size_t opened = gui_.shell->opened.size();
+      ClickToolbarButton(window, button);  // Restore's dialog is cancelled
       EXPECT_TRUE(window.IsToolbarButtonPressed(page)) << "the page button stays down";
       EXPECT_FALSE(window.IsToolbarButtonPressed(button));
+      if (button == app::kCmdRestore) {
+        ASSERT_EQ(PickerRequests().size(), 1U);
+        EXPECT_EQ(PickerRequests()[0].filter, page == app::kCmdDosyalar ? "Backup|*.bck" : "Registry|*.reg");
+        EXPECT_TRUE(ShownMessages().empty()) << ShownMessages()[0].text;
+        EXPECT_EQ(gui_.shell->opened.size(), opened) << "a cancelled pick opens nothing";
+      }
       ShownMessages().clear();
       ClickButton(window, "btnBul");
       EXPECT_EQ(window.frontArea(), Area::kResults) << "the rows are on screen";

@@ -6,6 +6,7 @@
 //     show           the tray menu's Show
 //     exit           the tray menu's Exit, then wait until the process has ended
 //     page NAME      files, registry, software, memory, tweaks, cpu, drive, folders, about
+//     tab N          selects tab N of the page's tab control, as a click on it would
 //     ask-page NAME  the same, when the page will ask first (answer the question next)
 //     language NAME  turkish or english, through the Language menu
 //     find           Find of the current page; returns when it has ended
@@ -111,6 +112,31 @@ bool PrintMemory() {
 bool FindAndWait() {
   DWORD_PTR answer = 0;
   return SendMessageTimeoutW(MainWindow(), WM_COMMAND, kCmdBul, 0, SMTO_NORMAL, 600000, &answer) != 0;
+}
+
+// The focus message selects a tab the way a click does, with its change notifications, and
+// carries no pointer, so it works from another process.
+bool SelectTab(const wchar_t* number) {
+  HWND tabs = nullptr;
+  EnumChildWindows(
+      MainWindow(),
+      [](HWND child, LPARAM found) -> BOOL {
+        wchar_t name[64] = {};
+        GetClassNameW(child, name, 64);
+        if (std::wcscmp(name, WC_TABCONTROLW) != 0 || !IsWindowVisible(child)) {
+          return TRUE;
+        }
+        *reinterpret_cast<HWND*>(found) = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&tabs));
+  const int tab = _wtoi(number);
+  if (tabs == nullptr || tab < 0 || tab >= SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0)) {
+    std::fwprintf(stderr, L"no tab %ls on screen\n", number);
+    return false;
+  }
+  SendMessageW(tabs, TCM_SETCURFOCUS, tab, 0);
+  return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == tab;
 }
 
 // The message box of Sweepwise's process (a dialog of the class "#32770").
@@ -344,6 +370,8 @@ bool RunStep(const std::wstring& step, const wchar_t* argument) {
     return ChartMouse(WM_LBUTTONDOWN, 20) && ChartMouse(WM_LBUTTONUP, 20) && ChartMouse(WM_LBUTTONDBLCLK, 20);
   if (step == L"chart-hover")
     return ChartMouse(WM_MOUSEMOVE, 200);
+  if (step == L"tab" && argument != nullptr)
+    return SelectTab(argument);
   if (step == L"sleep" && argument != nullptr) {
     Sleep(static_cast<DWORD>(std::wcstoul(argument, nullptr, 10)));
     return true;
@@ -375,7 +403,7 @@ int wmain(int argc, wchar_t** argv) {
       continue;
     }
     const bool takesArgument = step == L"page" || step == L"ask-page" || step == L"language" || step == L"sleep" ||
-                               step == L"answer" || step == L"version" || step == L"press";
+                               step == L"tab" || step == L"answer" || step == L"version" || step == L"press";
     const wchar_t* argument = takesArgument && i + 1 < argc ? argv[++i] : nullptr;
     if (!RunStep(step, argument)) {
       std::fwprintf(stderr, L"step failed: %ls\n", step.c_str());

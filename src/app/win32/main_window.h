@@ -21,6 +21,7 @@
 #include "app/page_headers.h"
 #include "app/result_list.h"
 #include "app/settings_file.h"
+#include "app/win32/advanced_page.h"
 #include "app/win32/folder_usage_page.h"
 #include "app/win32/gdi.h"
 #include "app/win32/note_window.h"
@@ -84,6 +85,7 @@ class MainWindow : public Window, public PageHost {
   [[nodiscard]] bool running() const { return running_; }
   [[nodiscard]] SystemPage& systemPage() { return *systemPage_; }
   [[nodiscard]] FolderUsagePage& folderUsagePage() { return *folderUsagePage_; }
+  [[nodiscard]] AdvancedPage& advancedPage() { return advancedPage_; }
 
   // What the pages may ask of the window (page_host.h).
   HWND AddControl(std::string_view name, const wchar_t* className, std::string_view text, DWORD style, HWND parent,
@@ -156,7 +158,6 @@ class MainWindow : public Window, public PageHost {
   void tbtDosyalarClick(std::string_view sender);
   void tbtSistemKayitClick(std::string_view sender);
   void rbtSoftwareClick(std::string_view sender);
-  void rbtTweaksClick();
   void SelectTab(std::string_view tabControl, int index);
   void pnlAboutTabChanged();
   void OpenSupportPage();
@@ -240,6 +241,7 @@ class MainWindow : public Window, public PageHost {
   std::vector<WindowPage*> pages_;
   std::unique_ptr<SystemPage> systemPage_;
   std::unique_ptr<FolderUsagePage> folderUsagePage_;
+  AdvancedPage advancedPage_{*this};
   bool running_ = false;        // a Find or Delete frame is on the stack
   bool closeAfterRun_ = false;  // Exit came during a run: close when it has ended
   std::uint64_t progressMax_ = 100;

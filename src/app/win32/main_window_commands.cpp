@@ -241,7 +241,8 @@ void MainWindow::btnBulClick() {
     ClearResults();
   }
   if (IsToolbarButtonPressed(kCmdAdvanced)) {
-    return;  // the tweak scan comes with its page
+    advancedPage_.Find(sink);
+    return;
   }
   if (IsToolbarButtonPressed(kCmdSoftware)) {
     FindSoftwareBranch(sink);
@@ -284,7 +285,8 @@ void MainWindow::btnSilClick() {
   const bool listPage = IsToolbarButtonPressed(kCmdDosyalar) || IsToolbarButtonPressed(kCmdSistemKayit);
   CommandFrame frame(*this, false, listPage);
   if (IsToolbarButtonPressed(kCmdAdvanced)) {
-    return;  // applying tweaks comes with its page
+    advancedPage_.Apply(sink);
+    return;
   }
   // A page without a button pressed (the tweaks page after its button was released for a
   // user without administrator rights) removes nothing.

@@ -104,7 +104,6 @@ void MainWindow::CreateControls() {
   Panel& work = AddPanel("Panel5", hwnd(), kPanelColor);
   CreateResultPanel(work.hwnd());
   CreateInformationTabs(work.hwnd());
-  AddPanel("pcTweaks", work.hwnd(), kPanelColor);
 
   for (WindowPage* page : pages_) {
     page->Create(work.hwnd());

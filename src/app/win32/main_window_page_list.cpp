@@ -11,6 +11,7 @@ void MainWindow::MakePages() {
   folderUsagePage_ = std::make_unique<FolderUsagePage>(*this);
   pages_.push_back(systemPage_.get());
   pages_.push_back(folderUsagePage_.get());
+  pages_.push_back(&advancedPage_);
 }
 
 // The memory timer's once-per-run update check.

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <windowsx.h>
 
 #include "app/command_ids.h"
 #include "app/help_pages.h"
@@ -12,7 +11,6 @@
 #include "core/language.h"
 #include "core/product.h"
 #include "core/win_path.h"
-#include "registry/windows_version.h"
 
 namespace sw::app::win32 {
 namespace {
@@ -118,33 +116,6 @@ void MainWindow::tbtSistemKayitClick(std::string_view sender) {
   SendMessageW(toolbar_, TB_CHECKBUTTON, kCmdBackup, TRUE);
 }
 
-// The tweaks page: its list comes with the tweak catalogue; the page, its title and its
-// Apply button exist from now on.
-void MainWindow::rbtTweaksClick() {
-  for (const char* name : kOptionBoxes) {
-    Button_SetCheck(Control(name), BST_UNCHECKED);
-  }
-  SendMessageW(toolbar_, TB_CHECKBUTTON, kCmdBackup, TRUE);
-  view_.findShown = false;
-  view_.refreshShown = false;
-  view_.commandsShown = true;
-  view_.deleteShown = true;
-  view_.deleteCaption = kApplyCaption;
-  view_.applyGlyph = true;
-  view_.headerShown = false;
-  view_.tweakHeaderShown = true;
-  RenderPageView();
-  EnableWindow(Control("btnSil"), TRUE);
-  SetHint("btnBul", "Apply advanced tasks selected above");
-  SetHint("btnSil", "Apply advanced tasks selected above");
-  SetHint("tbtRestore",
-          "Restore all tasks performed to previous states before installing " + std::string(kProductName));
-  SetText(Control("lblTweaklabel"), "Advanced settings for " + reg::WindowsVersionName(env_.platform->system->Version(),
-                                                                                       *env_.platform->registry));
-  BringToFront(Area::kTweaks);
-  SetStatusText("");
-}
-
 int MainWindow::ActiveTab(std::string_view tabControl) const {
   return TabCtrl_GetCurSel(Control(tabControl));
 }
@@ -217,7 +188,7 @@ void MainWindow::OnCommand(unsigned id, unsigned code, HWND control) {
     case kCmdDosyalar: tbtDosyalarClick("tbtDosyalar"); break;
     case kCmdSistemKayit: tbtSistemKayitClick("tbtSistemKayit"); break;
     case kCmdSoftware: rbtSoftwareClick("tbtSoftware"); break;
-    case kCmdAdvanced: rbtTweaksClick(); break;
+    case kCmdAdvanced: advancedPage_.rbtTweaksClick(); break;
     case kCmdInformation:
     case kCmdAbout1:
       BringToFront(Area::kInformation);
