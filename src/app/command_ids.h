@@ -45,6 +45,9 @@ enum CommandId : unsigned {
   kCmdRefresh,    // btnRefresh
   kCmdStop,       // btnStop
   kCmdUpdate,     // btnUpdate
+  // The update check now, as the memory timer starts it once online (for the programs that
+  // drive the window from outside).
+  kCmdUpdateCheck,
 };
 
 // The Language menu's item of `language`.

@@ -66,7 +66,7 @@ void MainWindow::FormCreate() {
   CreateControls();
   SetHint("tbtFolders", kFoldersHint);
   if (env_.firstArgument == "-shortcut") {
-    OpenHelpFile();
+    aboutPage_.OpenHelpFile();
   }
   KillTimer(hwnd(), kTimer1);
   ReadVersionLabel();

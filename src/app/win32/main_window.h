@@ -21,6 +21,7 @@
 #include "app/page_headers.h"
 #include "app/result_list.h"
 #include "app/settings_file.h"
+#include "app/win32/about_page.h"
 #include "app/win32/gdi.h"
 #include "app/win32/note_window.h"
 #include "app/win32/page_host.h"
@@ -28,6 +29,7 @@
 #include "app/win32/popup_note.h"
 #include "app/win32/result_list_view.h"
 #include "app/win32/tray_icon.h"
+#include "app/win32/update_service.h"
 #include "app/win32/window.h"
 #include "core/engine_sink.h"
 #include "platform/platform.h"
@@ -156,8 +158,6 @@ class MainWindow : public Window, public PageHost {
   void SelectTab(std::string_view tabControl, int index);
   void pnlSystemTabChanged();
   void pnlAboutTabChanged();
-  void OpenSupportPage();
-  void OpenHelpFile();
 
   // main_window_commands.cpp
   class RunSink;
@@ -236,6 +236,8 @@ class MainWindow : public Window, public PageHost {
   NoteWindow waitDialog_;
   // The pages with controls of their own, in the order they are made and laid out.
   std::vector<WindowPage*> pages_;
+  AboutPage aboutPage_{*this};
+  UpdateService updates_{*this};
   bool running_ = false;        // a Find or Delete frame is on the stack
   bool closeAfterRun_ = false;  // Exit came during a run: close when it has ended
   std::uint64_t progressMax_ = 100;

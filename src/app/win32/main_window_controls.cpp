@@ -298,18 +298,8 @@ void MainWindow::CreateSystemTabs(HWND parent) {
 
 void MainWindow::CreateInformationTabs(HWND parent) {
   // The thanks tab is not translated.
-  HWND tabs = AddTabControl("pnlAbout", parent, {L"", L"", L"", L"", L"Thanks"});
-  HWND about = AddPanel("fpnlAbout", tabs, kPanelColor).hwnd();
-  AddControl("lblProductName", WC_STATICW, "QZ Sweepwise Pro", 0, about);
-  AddControl("Version", WC_STATICW, "version 3.5", 0, about);
-  AddControl("lblVendor2", WC_STATICW, "Orvanta", 0, about);
-  HWND update = AddPanel("fpnlUpdate", about, kPanelColor).hwnd();
-  ShowWindow(update, SW_SHOW);
-  AddControl("lblUpdate", WC_STATICW, "", 0, update);
-  AddControl("btnUpdate", WC_BUTTONW, "", BS_PUSHBUTTON | WS_TABSTOP, update, kCmdUpdate);
-  HWND thanks = AddPanel("fpnlSpecial", tabs, kPanelColor).hwnd();
-  AddControl("lblThanks", WC_STATICW,
-             "Thanks to everyone who tested QZ Sweepwise Pro and sent us their findings and translations.", 0, thanks);
+  // Its pages are the About page's (about_page.cpp).
+  AddTabControl("pnlAbout", parent, {L"", L"", L"", L"", L"Thanks"});
 }
 
 void MainWindow::CreateCommandPanel(HWND parent) {
@@ -388,7 +378,6 @@ void MainWindow::Layout() {
     page->Layout(work);
   }
   LayoutTabPages("pnlSystem", {"pnlCpu", "pnlDisk", "pnlMemory", "pnlPie"});
-  LayoutTabPages("pnlAbout", {"fpnlAbout", "fpnlSpecial"});
 
   RECT strip{};
   GetClientRect(Control("Panel8"), &strip);
@@ -463,14 +452,6 @@ void MainWindow::LayoutTabPages(std::string_view tabControl, const std::vector<s
     Place(Control("chkAlerts"), s(24), y + s(10), width - s(48), s(22));
     Place(Control("lblPieGuide1"), s(16), s(12), width - s(32), s(20));
     Place(Control("lblPieGuide2"), s(16), s(36), width - s(32), s(20));
-  } else {
-    Place(Control("lblProductName"), s(24), s(20), width - s(48), s(28));
-    Place(Control("Version"), s(24), s(54), width - s(48), s(20));
-    Place(Control("lblVendor2"), s(24), s(78), width - s(48), s(20));
-    Place(Control("fpnlUpdate"), s(16), s(116), width - s(32), s(90));
-    Place(Control("lblUpdate"), s(8), s(8), width - s(48), s(40));
-    Place(Control("btnUpdate"), s(8), s(52), s(110), s(28));
-    Place(Control("lblThanks"), s(24), s(20), width - s(48), s(60));
   }
 }
 

@@ -5,9 +5,14 @@
 
 namespace sw::app::win32 {
 
-void MainWindow::MakePages() {}
+void MainWindow::MakePages() {
+  pages_.push_back(&aboutPage_);
+  pages_.push_back(&updates_);
+}
 
 // The memory timer's once-per-run update check.
-void MainWindow::StartUpdateCheck() {}
+void MainWindow::StartUpdateCheck() {
+  updates_.StartUpdateCheck();
+}
 
 }  // namespace sw::app::win32
