@@ -79,6 +79,7 @@ class MainWindow : public Window, public PageHost {
   [[nodiscard]] ResultListView& resultList() { return list_; }
   [[nodiscard]] int ProgressPosition() const;
   [[nodiscard]] bool running() const { return running_; }
+  [[nodiscard]] UpdateService& updateService() { return updates_; }
 
   // What the pages may ask of the window (page_host.h).
   HWND AddControl(std::string_view name, const wchar_t* className, std::string_view text, DWORD style, HWND parent,
