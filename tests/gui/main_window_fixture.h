@@ -34,7 +34,9 @@ class MainWindowFixture : public ::testing::Test {
     SetMessageBoxObserver(nullptr);
   }
 
-  void WriteProgramFile(const char* name, std::string_view contents) { WriteFileBytes(temp_.path() / name, contents); }
+  void WriteProgramFile(const char* name, std::string_view contents) {
+    WriteFileBytes(temp_.path() / name, contents);
+  }
   [[nodiscard]] std::string ProgramFile(const char* name) const {
     return std::filesystem::exists(temp_.path() / name) ? ReadFileBytes(temp_.path() / name) : "<missing>";
   }
@@ -54,9 +56,7 @@ class MainWindowFixture : public ::testing::Test {
   [[nodiscard]] bool Shown(std::string_view control) const {
     return (GetWindowLongW(window_->Control(control), GWL_STYLE) & WS_VISIBLE) != 0;
   }
-  [[nodiscard]] std::string TextOf(std::string_view control) const {
-    return app::win32::GetText(window_->Control(control));
-  }
+  [[nodiscard]] std::string TextOf(std::string_view control) const { return app::win32::GetText(window_->Control(control)); }
 
   // Every caption and hint of ApplyLanguage shows the text of `language`.
   void ExpectCaptionsOf(int language) const {

@@ -174,15 +174,15 @@ TEST_F(ResidentProgram, WritesTheAutoRunValueOnlyWhenItIsMissing) {
 // Text n of language L is string resource 1000 * L + n of the program, and a text a table
 // lacks is no resource at all.
 TEST(ProgramResources, HoldEveryLanguageTextUnderItsNumber) {
-  HMODULE program =
-      LoadLibraryExW(ProgramBesideTests().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  HMODULE program = LoadLibraryExW(ProgramBesideTests().c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   ASSERT_NE(program, nullptr);
   int present = 0;
   for (int language = 0; language < kLanguageCount; ++language) {
     for (int n = 0; n < kTextCount; ++n) {
       const wchar_t* text = nullptr;
-      const int length =
-          LoadStringW(program, static_cast<UINT>(TextResourceId(language, n)), reinterpret_cast<LPWSTR>(&text), 0);
+      const int length = LoadStringW(program, static_cast<UINT>(TextResourceId(language, n)),
+                                     reinterpret_cast<LPWSTR>(&text), 0);
       const std::string resource = length > 0 ? Utf8(std::wstring_view(text, static_cast<std::size_t>(length))) : "";
       EXPECT_EQ(resource, LanguageText(language, n)) << "language " << language << " text " << n;
       present += length > 0 ? 1 : 0;
