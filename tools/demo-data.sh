@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Plants Sweepwise's demo data in a sandboxed prefix, once: junk files of several kinds below
 # C:\junk-demo (temporary files, backup copies, a help index, a broken shortcut beside a
-# working one, a recycle bin), and registry values naming files that are gone. Both the
+# working one), a file in the recycle bin, registry values naming files that are gone, and two entries
+# in the list of installed software. Both the
 # headless demo and the screenshots show these rows.
 #
 #   tools/demo-data.sh PREFIX DRIVER.exe [--again]
@@ -17,19 +18,26 @@ marker="$junk/.planted"
 
 "$tools/wine-prefix.sh" "$prefix"
 rm -rf "$junk"
-mkdir -p "$junk/reports" "$junk/setup" "$junk/Recycled" "$junk/programs"
+mkdir -p "$junk/reports" "$junk/setup" "$junk/programs" "$prefix/drive_c/Recycled"
 printf 'draft of the summary' >"$junk/reports/summary.tmp"
 printf 'an editor left this copy' >"$junk/reports/draft.~doc"
 printf 'help index' >"$junk/setup/manual.gid"
+printf 'a deleted letter' >"$prefix/drive_c/Recycled/old letter.doc"
 head -c 300000 /dev/zero | tr '\0' 'x' >"$junk/setup/unpacked.tmp"
 printf 'the real program' >"$junk/programs/tool.exe"
 "$tools/wine-run.sh" --prefix "$prefix" "$driver" \
   shortcut 'C:\junk-demo\programs\Tool.lnk' 'C:\junk-demo\programs\tool.exe' \
   shortcut 'C:\junk-demo\programs\Old tool.lnk' 'C:\junk-demo\programs\removed.exe'
 SWEEPWISE_PREFIX=$prefix
+uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 # shellcheck source=wine-env.sh
 (source "$tools/wine-env.sh"
  cd "$prefix/drive_c"
+ # Two programs for the Software page, whose "uninstallers" change nothing.
+ wine reg add "$uninstall\{7D3C2A10-5E1B-4C8A-9F00-0000DE0000A1}" /v DisplayName /d 'Demo Photo Viewer' /f
+ wine reg add "$uninstall\{7D3C2A10-5E1B-4C8A-9F00-0000DE0000A1}" /v UninstallString /d 'cmd.exe /c exit' /f
+ wine reg add "$uninstall\DemoNotes" /v DisplayName /d 'Demo Notes 2.4' /f
+ wine reg add "$uninstall\DemoNotes" /v UninstallString /d 'cmd.exe /c exit' /f
  wine reg add 'HKCU\Software\SweepwiseDemo\Recent' /v Document /d 'C:\Gone\report.doc' /f
  wine reg add 'HKCU\Software\SweepwiseDemo\Plugins' /v 'C:\Old Tools\plugin.dll' /d enabled /f
  wine reg add 'HKCU\Software\SweepwiseDemo\Plugins' /v Viewer /d 'C:\Removed\viewer.exe' /f) >/dev/null 2>&1

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Starts Sweepwise in a sandboxed prefix under Xvfb, inside Wine's virtual desktop, opens
 # its main window from the tray and saves PNG pictures: the Files and Registry pages in
-# English and in Turkish, each page after a Find over prepared junk files and registry
-# values, the busy note above the taskbar while a deletion backs its files up, the update
-# window offered and downloading (from the tests' own web server, which the script starts on
-# 127.0.0.1 and stops), and the news sign-up dialog.
+# English and in Turkish, each page and the Software page after a Find over prepared junk
+# files, registry values and uninstall entries, the busy note above the taskbar while a
+# deletion backs its files up, the update window offered and downloading (from the tests'
+# own web server, which the script starts on 127.0.0.1 and stops), and the news sign-up dialog.
 #
 #   tools/screenshot.sh [OUTPUT-DIR]     (default build/screenshots)
 #
@@ -70,6 +70,8 @@ driver language english page files find
 shoot files-find
 driver ask-page registry answer yes find
 shoot registry-find
+driver ask-page software answer yes find
+shoot software-find
 driver ask-page files answer yes find secure delete answer yes
 import -window root "$out/busy-note.png"
 echo "$out/busy-note.png"

@@ -24,7 +24,10 @@ int ListSoftware(CliContext& context, const GlobalOptions& options) {
   result.rows = sink.rows();
   result.status = "Listed " + std::to_string(result.rows.size()) + " installed programs";
   for (const auto& row : result.rows) {
-    result.rowFields.push_back(EntryFields(row));
+    nlohmann::json fields = EntryFields(row);
+    fields["version"] = uninstall::EntryText(context.platform, row.hidden, "DisplayVersion");
+    fields["publisher"] = uninstall::EntryText(context.platform, row.hidden, "Publisher");
+    result.rowFields.push_back(std::move(fields));
   }
   result.extra = {{"count", result.rows.size()}};
   PrintResult(context, options.json, result);

@@ -167,4 +167,15 @@ std::optional<std::int32_t> ParseInt32(std::string_view text) {
   return value;
 }
 
+std::string DoublePercents(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    out += c;
+    if (c == '%') {
+      out += '%';
+    }
+  }
+  return out;
+}
+
 }  // namespace sw

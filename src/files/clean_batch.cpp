@@ -1,5 +1,6 @@
 #include "files/clean_batch.h"
 
+#include "core/text.h"
 #include "core/win_path.h"
 
 namespace sw::files {
@@ -22,18 +23,6 @@ constexpr std::string_view kHeader[] = {
     "@echo ---------------------------------------",
     "@echo * Files to be deleted:",
 };
-
-// cmd expands "%" even inside quotes; "%%" is one literal "%".
-std::string DoublePercents(std::string_view text) {
-  std::string out;
-  for (const char c : text) {
-    out += c;
-    if (c == '%') {
-      out += '%';
-    }
-  }
-  return out;
-}
 
 // An unquoted echo argument: the characters cmd reads as redirections or command
 // separators are escaped with "^".

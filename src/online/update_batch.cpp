@@ -6,17 +6,6 @@
 namespace sw::online {
 namespace {
 
-std::string DoublePercents(std::string_view text) {
-  std::string out;
-  for (const char c : text) {
-    out += c;
-    if (c == '%') {
-      out += '%';
-    }
-  }
-  return out;
-}
-
 std::string Lines(std::string_view folder) {
   const std::string d = DoublePercents(folder);
   const std::string stem(kReleaseStem);

@@ -130,6 +130,14 @@ std::string UninstallNotice(std::string_view title) {
          "In case of uninstall failure, " + product + " will then clean the system from `" + std::string(title) + "`";
 }
 
+std::string EntryText(platform::Platform& platform, std::string_view subkey, std::string_view valueName) {
+  RegistryObject object(*platform.registry, UninstallRoot(*platform.system));
+  if (!object.OpenKey(SubKeyPath(subkey), false)) {
+    return {};
+  }
+  return ReadTextValue(object, valueName).value_or(std::string());
+}
+
 void FindSoftware(platform::Platform& platform, EngineSink& sink) {
   RegistryObject object(*platform.registry, UninstallRoot(*platform.system));
   std::vector<std::string> names;

@@ -42,6 +42,11 @@ inline constexpr std::array<ColumnLayout, 4> kSoftwareColumns{{{"Software Title"
 // in a message box).
 std::string UninstallNotice(std::string_view title);
 
+// The string value `valueName` ("DisplayVersion", "Publisher") of the entry in `subkey`;
+// empty when it is missing or of another type. For the console's listing, which shows more
+// of an entry than the page does.
+std::string EntryText(platform::Platform& platform, std::string_view subkey, std::string_view valueName);
+
 // The Find branch. One row per subkey of the uninstall key, in enumeration order: caption
 // the display name, then "Installed Software", the uninstall command and nothing; unchecked,
 // image kSoftwareImage, the subkey's name in `hidden`. A subkey without a display name, one

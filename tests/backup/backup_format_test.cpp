@@ -31,7 +31,10 @@ TEST_F(BackupTest, WritesHeaderEntriesAndEndMarker) {
 }
 
 TEST_F(BackupTest, StoresNamesInTheCodePageWhenTheyFitElseUtf8) {
-  const std::string latin = MakeFile("\xC3\xBC" "ber.txt", "u");               // über: fits Windows-1252
+  const std::string latin = MakeFile(
+      "\xC3\xBC"
+      "ber.txt",
+      "u");                                                                   // über: fits Windows-1252
   const std::string chinese = MakeFile("\xE4\xB8\xAD\xE6\x96\x87.txt", "c");  // 中文: does not
   ASSERT_TRUE(backup_.Backup({latin, chinese}, At("names.bck")));
   const auto archive = Decode("names.bck");
@@ -39,7 +42,9 @@ TEST_F(BackupTest, StoresNamesInTheCodePageWhenTheyFitElseUtf8) {
   EXPECT_EQ(archive.entries[0].name, *system().ToAnsi(ToLowerText(latin)));
   EXPECT_EQ(archive.entries[1].name, ToLowerText(chinese));  // UTF-8, never '?' substitutes
 #ifndef _WIN32
-  EXPECT_TRUE(archive.entries[0].name.ends_with("\xFC" "ber.txt"));  // the stand-in's code page is 1252
+  EXPECT_TRUE(
+      archive.entries[0].name.ends_with("\xFC"
+                                        "ber.txt"));  // the stand-in's code page is 1252
 #endif
 }
 

@@ -16,36 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Archive bytes made by hand, for archives Backup would never write.
-class ArchiveBytes {
- public:
-  ArchiveBytes& Int(std::int32_t v) {
-    const auto u = static_cast<std::uint32_t>(v);
-    for (int shift = 0; shift < 32; shift += 8) {
-      bytes.push_back(static_cast<std::uint8_t>(u >> static_cast<unsigned>(shift)));
-    }
-    return *this;
-  }
-  ArchiveBytes& Raw(std::string_view text) {
-    bytes.insert(bytes.end(), text.begin(), text.end());
-    return *this;
-  }
-  ArchiveBytes& Text(std::string_view text) { return Int(static_cast<std::int32_t>(text.size())).Raw(text); }
-  ArchiveBytes& Header() { return Text("").Int(0).Int(1); }
-  // An entry whose data is one zlib chunk of `data`.
-  ArchiveBytes& Entry(std::string_view name, std::string_view data, std::int32_t date = 0x52CF5000) {
-    Text(name).Int(date).Raw(std::string_view("EC2\0", 4));
-    Bytes stream(compressBound(static_cast<uLong>(data.size())));
-    uLongf size = stream.size();
-    compress(stream.data(), &size, reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size()));
-    Int(static_cast<std::int32_t>(size)).Raw(std::string_view(reinterpret_cast<char*>(stream.data()), size));
-    return Int(0);
-  }
-  ArchiveBytes& End() { return Int(0); }
-
-  Bytes bytes;
-};
-
 class RestoreTest : public BackupTest {
  protected:
   std::string WriteArchive(std::string_view sub, const Bytes& bytes) {

@@ -2,8 +2,11 @@
 // Shared by the archive tests: a TBackupFile on the fixture's real files, test data, and
 // the archive read back by the independent decoder.
 
+#include <zlib.h>
+
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "backup/backup_file.h"
@@ -11,6 +14,41 @@
 #include "support/file_fixture.h"
 
 namespace sw::backup {
+
+// Archive bytes made by hand, for archives Backup would never write.
+class ArchiveBytes {
+ public:
+  ArchiveBytes& Int(std::int32_t v) {
+    const auto u = static_cast<std::uint32_t>(v);
+    for (int shift = 0; shift < 32; shift += 8) {
+      bytes.push_back(static_cast<std::uint8_t>(u >> static_cast<unsigned>(shift)));
+    }
+    return *this;
+  }
+  ArchiveBytes& Raw(std::string_view text) {
+    bytes.insert(bytes.end(), text.begin(), text.end());
+    return *this;
+  }
+  ArchiveBytes& Text(std::string_view text) { return Int(static_cast<std::int32_t>(text.size())).Raw(text); }
+  ArchiveBytes& Header(std::int32_t fileCount = 1) { return Text("").Int(0).Int(fileCount); }
+  // A data block of one zlib chunk of `data`, ended by its end word.
+  ArchiveBytes& Block(std::string_view data) {
+    Raw(std::string_view("EC2\0", 4));
+    Bytes stream(compressBound(static_cast<uLong>(data.size())));
+    uLongf size = stream.size();
+    compress(stream.data(), &size, reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size()));
+    Int(static_cast<std::int32_t>(size)).Raw(std::string_view(reinterpret_cast<char*>(stream.data()), size));
+    return Int(0);
+  }
+  // An entry whose data is one zlib chunk of `data`.
+  ArchiveBytes& Entry(std::string_view name, std::string_view data, std::int32_t date = 0x52CF5000) {
+    return Text(name).Int(date).Block(data);
+  }
+  ArchiveBytes& Switch(std::string_view digits) { return Text("NEXT:DISK" + std::string(digits)); }
+  ArchiveBytes& End() { return Int(0); }
+
+  Bytes bytes;
+};
 
 class BackupTest : public test::FileFixture {
  protected:

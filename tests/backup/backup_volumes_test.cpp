@@ -3,7 +3,6 @@
 // archives whose end does not match their header.
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <algorithm>
 
@@ -17,43 +16,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// An archive written piece by piece, for volumes Backup would never write.
-class Pieces {
- public:
-  Pieces& Int(std::int32_t v) {
-    const auto u = static_cast<std::uint32_t>(v);
-    for (int shift = 0; shift < 32; shift += 8) {
-      bytes.push_back(static_cast<char>(u >> static_cast<unsigned>(shift)));
-    }
-    return *this;
-  }
-  Pieces& Text(std::string_view text) {
-    Int(static_cast<std::int32_t>(text.size()));
-    bytes += text;
-    return *this;
-  }
-  Pieces& Header(std::int32_t fileCount = 1) { return Text("").Int(0).Int(fileCount); }
-  // A data block of one zlib chunk of `data`, ended by its end word.
-  Pieces& Block(std::string_view data) {
-    bytes += std::string_view("EC2\0", 4);
-    std::string stream(compressBound(static_cast<uLong>(data.size())), '\0');
-    uLongf size = stream.size();
-    compress(reinterpret_cast<Bytef*>(stream.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
-             static_cast<uLong>(data.size()));
-    Int(static_cast<std::int32_t>(size));
-    bytes += stream.substr(0, size);
-    return Int(0);
-  }
-  Pieces& Entry(std::string_view name, std::string_view data) { return Text(name).Int(0x52CF5000).Block(data); }
-  Pieces& Switch(std::string_view digits) { return Text(std::string(kVolumeSwitchPrefix) + std::string(digits)); }
-  Pieces& End() { return Int(0); }
-
-  std::string bytes;
-};
-
 class VolumesTest : public BackupTest {
  protected:
-  void Write(std::string_view sub, const Pieces& pieces) { test::WriteFileBytes(Host(sub), pieces.bytes); }
+  void Write(std::string_view sub, const ArchiveBytes& archive) {
+    test::WriteFileBytes(Host(sub), std::string(archive.bytes.begin(), archive.bytes.end()));
+  }
 };
 
 TEST_F(VolumesTest, ASizeLimitBelowOneChunkIsRefusedBeforeAnythingIsWritten) {
@@ -92,12 +59,12 @@ TEST_F(VolumesTest, MoreVolumesThanThreeDigitsNumberEndTheBackupWithoutOverwriti
 
 TEST_F(VolumesTest, AChainOfVolumesThatRunsInACircleIsRefusedAndWritesNoMore) {
   // a.bck -> a.002 -> a.003 -> a.002 again.
-  Write("a.bck", Pieces().Header().Text("c:\\loop.txt").Int(0).Block("one").Switch("002"));
-  Write("a.002", Pieces().Block("two").Switch("003"));
-  Write("a.003", Pieces().Block("three").Switch("002"));
+  Write("a.bck", ArchiveBytes().Header().Text("c:\\loop.txt").Int(0).Block("one").Switch("002"));
+  Write("a.002", ArchiveBytes().Block("two").Switch("003"));
+  Write("a.003", ArchiveBytes().Block("three").Switch("002"));
   // b.bck -> b.002, which names itself.
-  Write("b.bck", Pieces().Header().Text("c:\\self.txt").Int(0).Block("one").Switch("002"));
-  Write("b.002", Pieces().Block("two").Switch("002"));
+  Write("b.bck", ArchiveBytes().Header().Text("c:\\self.txt").Int(0).Block("one").Switch("002"));
+  Write("b.002", ArchiveBytes().Block("two").Switch("002"));
   backup_.OnNeedDisk = [](TBackupFile&, std::uint16_t, bool& cont) { cont = true; };
   backup_.RestoreFullPath = false;
   for (const char* archive : {"a.bck", "b.bck"}) {
@@ -134,9 +101,9 @@ TEST_F(VolumesTest, AnArchiveInsideTheFolderItPacksLeavesOutItsOwnVolumes) {
 }
 
 TEST_F(VolumesTest, AnArchiveThatEndsBeforeItsFileCountOrGoesOnAfterItsEndIsRestoredWithAWarning) {
-  Write("short.bck", Pieces().Header(3).Entry("c:\\one.txt", "1").End());
-  Write("long.bck", Pieces().Header(1).Entry("c:\\two.txt", "2").End().Entry("c:\\three.txt", "3"));
-  Write("sound.bck", Pieces().Header(1).Entry("c:\\four.txt", "4").End());
+  Write("short.bck", ArchiveBytes().Header(3).Entry("c:\\one.txt", "1").End());
+  Write("long.bck", ArchiveBytes().Header(1).Entry("c:\\two.txt", "2").End().Entry("c:\\three.txt", "3"));
+  Write("sound.bck", ArchiveBytes().Header(1).Entry("c:\\four.txt", "4").End());
   backup_.RestoreFullPath = false;
 
   RestoreOutcome outcome = backup_.Restore(At("short.bck"), At("out"));

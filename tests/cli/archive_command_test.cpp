@@ -7,6 +7,7 @@
 
 #include "cli/cli_app.h"
 #include "core/text.h"
+#include "support/cli_runner.h"
 #include "support/file_fixture.h"
 
 #ifndef _WIN32
@@ -20,7 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ArchiveCommand : public test::FileFixture {
+class ArchiveCommand : public test::FileFixture, protected test::CliRunner {
  protected:
   ArchiveCommand() {
 #ifdef _WIN32
@@ -33,19 +34,11 @@ class ArchiveCommand : public test::FileFixture {
 #endif
   }
 
-  int Run(std::vector<std::string> args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    CliContext context{platform_, out, err};
-    const int status = RunCli(args, context);
-    out_ = out.str();
-    err_ = err.str();
-    return status;
+  int Run(const std::vector<std::string>& args) {
+    return RunOn(platform_, args);
   }
 
   platform::Platform platform_;
-  std::string out_;
-  std::string err_;
 };
 
 TEST_F(ArchiveCommand, PacksListsAndUnpacksATree) {

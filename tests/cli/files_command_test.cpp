@@ -7,25 +7,18 @@
 #include <sstream>
 
 #include "cli/cli_app.h"
+#include "support/cli_runner.h"
 #include "support/host_platform.h"
 
 namespace sw::cli {
 namespace {
 
-class FilesCommand : public ::testing::Test {
+class FilesCommand : public ::testing::Test, protected test::CliRunner {
  protected:
-  int Run(std::vector<std::string> args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    CliContext context{host_.platform(), out, err};
-    const int status = RunCli(args, context);
-    err_ = err.str();
-    return status;
-  }
+  int Run(const std::vector<std::string>& args) { return RunOn(host_.platform(), args); }
   bool ProgramFileExists(const char* name) { return std::filesystem::exists(host_.Host("C:\\Program\\") / name); }
 
   test::HostPlatform host_;
-  std::string err_;
 };
 
 TEST_F(FilesCommand, TheBackupTakesTheCounterOfTheSettingsAndWritesItBackKeepingTheOtherLines) {

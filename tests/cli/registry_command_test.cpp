@@ -7,6 +7,7 @@
 
 #include "cli/cli_app.h"
 #include "registry/registry_paths.h"
+#include "support/cli_runner.h"
 #include "support/host_platform.h"
 
 namespace sw::cli {
@@ -14,7 +15,7 @@ namespace {
 
 using platform::RootKey;
 
-class RegistryCommand : public ::testing::Test {
+class RegistryCommand : public ::testing::Test, protected test::CliRunner {
  protected:
   void SetUp() override {
     ASSERT_TRUE(
@@ -22,21 +23,11 @@ class RegistryCommand : public ::testing::Test {
     ASSERT_TRUE(reg::RegWriteString(host_.registry(), RootKey::CurrentUser, R"(Software\App\Ok)", R"(C:\Program)"));
   }
 
-  int Run(std::vector<std::string> args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    CliContext context{host_.platform(), out, err};
-    const int status = RunCli(args, context);
-    out_ = out.str();
-    err_ = err.str();
-    return status;
-  }
+  int Run(const std::vector<std::string>& args) { return RunOn(host_.platform(), args); }
 
   bool Planted() { return reg::RegValueExists(host_.registry(), RootKey::CurrentUser, R"(Software\App\Last)"); }
 
   test::HostPlatform host_;
-  std::string out_;
-  std::string err_;
 };
 
 TEST_F(RegistryCommand, FindPrintsTheRowsTheListWouldShow) {

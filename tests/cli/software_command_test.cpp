@@ -8,6 +8,7 @@
 
 #include "cli/cli_app.h"
 #include "registry/registry_paths.h"
+#include "support/cli_runner.h"
 #include "support/host_platform.h"
 #include "uninstall/software_list.h"
 
@@ -22,7 +23,7 @@ std::string Key(std::string_view below) {
   return std::string(uninstall::kUninstallKey) + "\\" + std::string(below);
 }
 
-class SoftwareCommand : public ::testing::Test {
+class SoftwareCommand : public ::testing::Test, protected test::CliRunner {
  protected:
   void SetUp() override {
     Register("{0A-ALPHA}", "Alpha", "alpha-uninst.exe");
@@ -36,15 +37,7 @@ class SoftwareCommand : public ::testing::Test {
         reg::RegWriteString(host_.registry(), RootKey::LocalMachine, Key(subKey) + "\\UninstallString", command));
   }
   bool Has(std::string_view subKey) { return reg::RegKeyExists(host_.registry(), RootKey::LocalMachine, Key(subKey)); }
-  int Run(std::vector<std::string> args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    CliContext context{host_.platform(), out, err};
-    const int status = RunCli(args, context);
-    out_ = out.str();
-    err_ = err.str();
-    return status;
-  }
+  int Run(const std::vector<std::string>& args) { return RunOn(host_.platform(), args); }
   std::vector<std::string> Started() {
     std::vector<std::string> commands;
     for (const auto& start : static_cast<RecordingProcesses&>(*host_.platform().processes).starts()) {
@@ -54,11 +47,11 @@ class SoftwareCommand : public ::testing::Test {
   }
 
   test::HostPlatform host_;
-  std::string out_;
-  std::string err_;
 };
 
 TEST_F(SoftwareCommand, ListShowsThePagesRowsWithKeyAndCommand) {
+  ASSERT_TRUE(reg::RegWriteString(host_.registry(), RootKey::LocalMachine, Key("{0B-BETA}\\DisplayVersion"), "2.1"));
+  ASSERT_TRUE(reg::RegWriteString(host_.registry(), RootKey::LocalMachine, Key("{0B-BETA}\\Publisher"), "Beta Ltd"));
   ASSERT_EQ(Run({"list", "software", "--json"}), kExitSuccess) << err_;
   const auto result = nlohmann::json::parse(out_);
   ASSERT_EQ(result["rows"].size(), 4U);
@@ -66,6 +59,9 @@ TEST_F(SoftwareCommand, ListShowsThePagesRowsWithKeyAndCommand) {
   EXPECT_EQ(beta["columns"], nlohmann::json({"Beta", "Installed Software", "beta-uninst.exe /quiet", ""}));
   EXPECT_EQ(beta["key"], "{0B-BETA}");
   EXPECT_EQ(beta["command"], "beta-uninst.exe /quiet");
+  EXPECT_EQ(beta["version"], "2.1");
+  EXPECT_EQ(beta["publisher"], "Beta Ltd");
+  EXPECT_EQ(result["rows"][0]["version"], "");
   EXPECT_EQ(beta["checked"], false);
   EXPECT_EQ(beta["image"], 2);
   EXPECT_EQ(result["count"], 4);

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli/cli_app.h"
+#include "support/cli_runner.h"
 #include "support/host_platform.h"
 
 namespace sw::cli {
@@ -13,21 +14,11 @@ namespace {
 
 constexpr std::uint64_t kGB = 1024ULL * 1024 * 1024;
 
-class SysinfoCommand : public ::testing::Test {
+class SysinfoCommand : public ::testing::Test, protected test::CliRunner {
  protected:
-  int Run(std::vector<std::string> args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    CliContext context{host_.platform(), out, err};
-    const int status = RunCli(args, context);
-    out_ = out.str();
-    err_ = err.str();
-    return status;
-  }
+  int Run(const std::vector<std::string>& args) { return RunOn(host_.platform(), args); }
 
   test::HostPlatform host_;  // C: and E: fixed, D: a CD drive
-  std::string out_;
-  std::string err_;
 };
 
 TEST_F(SysinfoCommand, ReportsTheFiguresOfThePagesIn64Bits) {

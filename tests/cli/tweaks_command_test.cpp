@@ -9,6 +9,7 @@
 #include "cli/cli_app.h"
 #include "platform/host/host_system.h"
 #include "registry/registry_paths.h"
+#include "support/cli_runner.h"
 #include "support/host_platform.h"
 
 namespace sw::cli {
@@ -19,22 +20,14 @@ using platform::RootKey;
 constexpr const char* kMenuShowDelay = R"(Control Panel\Desktop\MenuShowDelay)";
 constexpr const char* kNoCdBurning = R"(Software\Microsoft\Windows\CurrentVersion\Policies\Explorer\NoCDBurning)";
 
-class TweaksCommand : public ::testing::Test {
+class TweaksCommand : public ::testing::Test, protected test::CliRunner {
  protected:
   TweaksCommand() {
     host_.system().SetVersion(platform::VersionRecord{platform::kPlatformNt, 5, 1, 2600});  // XP
     EXPECT_TRUE(reg::RegWriteString(host_.registry(), RootKey::CurrentUser, kMenuShowDelay, "400"));
   }
 
-  int Run(std::vector<std::string> args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    CliContext context{host_.platform(), out, err};
-    const int status = RunCli(args, context);
-    out_ = out.str();
-    err_ = err.str();
-    return status;
-  }
+  int Run(const std::vector<std::string>& args) { return RunOn(host_.platform(), args); }
 
   std::vector<std::string> RowTitles() {
     std::vector<std::string> titles;
@@ -49,8 +42,6 @@ class TweaksCommand : public ::testing::Test {
   auto& starts() { return static_cast<platform::host::RecordingProcesses&>(*host_.platform().processes).starts(); }
 
   test::HostPlatform host_;
-  std::string out_;
-  std::string err_;
 };
 
 TEST_F(TweaksCommand, ListPrintsTheRowsOfATabAfterItsCheck) {

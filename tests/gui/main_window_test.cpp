@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <windowsx.h>
 
+#include <filesystem>
 #include <optional>
 
 #include "app/command_ids.h"
@@ -122,20 +123,35 @@ TEST_F(MainWindowTest, TheTweaksPageHasItsOwnTitleAndApply) {
 }
 
 TEST_F(MainWindowTest, LinksOpenThroughTheShellAndNeverHere) {
+  std::filesystem::create_directories(temp_.path() / "help");
+  WriteProgramFile("help\\index.html", "<html></html>");
   MainWindow& window = Start();
   window.RunCommand(kCmdSupport);
   window.RunCommand(kCmdHelp);
   EXPECT_EQ(window.frontArea(), Area::kInformation);
   EXPECT_EQ(window.ActiveTab("pnlAbout"), 3);
   const std::vector<std::string> expected{"https://www.orvanta.example/qz/untsupport.php3?fversion=510",
-                                          programDir_ + "\\sweepwise.hlp"};
+                                          programDir_ + "\\help\\index.html"};
   EXPECT_EQ(gui_.shell->opened, expected);
 }
 
-TEST_F(MainWindowTest, ShortcutSwitchOpensTheHelpFileAtStart) {
+TEST_F(MainWindowTest, ShortcutSwitchOpensTheHelpAtStartInTheLanguageWhereItExists) {
+  std::filesystem::create_directories(temp_.path() / "help" / "tr");
+  WriteProgramFile("help\\index.html", "<html></html>");
+  WriteProgramFile("help\\tr\\index.html", "<html></html>");
+  WriteProgramFile("language.txt", "0\r\n0\r\nN\r\n");
   Start("-shortcut");
   ASSERT_EQ(gui_.shell->opened.size(), 1U);
-  EXPECT_EQ(gui_.shell->opened[0], programDir_ + "\\sweepwise.hlp");
+  EXPECT_EQ(gui_.shell->opened[0], programDir_ + "\\help\\tr\\index.html");
+}
+
+TEST_F(MainWindowTest, WithoutItsPagesTheHelpSaysItCannotBeOpened) {
+  MainWindow& window = Start();
+  ShownMessages().clear();
+  window.RunCommand(kCmdHelp);
+  EXPECT_TRUE(gui_.shell->opened.empty());
+  ASSERT_EQ(ShownMessages().size(), 1U);
+  EXPECT_NE(ShownMessages()[0].text.find("cannot be opened"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, SwitchingLanguageChangesEveryCaptionAndHint) {

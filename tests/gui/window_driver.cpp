@@ -22,6 +22,10 @@
 //     signup SERVER  shows the news sign-up dialog (in this process, with SERVER as the vendor's
 //                    server) until it is answered; the program start shows it only when online
 //     signup-later   presses "Remind Me Later" in the sign-up dialog on screen
+//     version FILE           prints the file's version resource (FileVersion and ProductVersion)
+//     windows                prints the titles of the visible top-level windows
+//     press TITLE            waits (up to 60 s) for a top-level window titled TITLE and presses
+//                            its default button (an installer's Next, Uninstall, Close)
 
 #include <windows.h>
 
@@ -36,6 +40,8 @@
 #include <cwchar>
 #include <map>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/command_ids.h"
 #include "app/win32/news_dialog.h"
@@ -239,6 +245,71 @@ bool PressRemindMeLater() {
   return false;
 }
 
+// "FILEVERSION a.b.c.d / ProductVersion text" of a program's version resource.
+bool PrintVersion(const wchar_t* file) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(file, &ignored);
+  std::vector<std::uint8_t> data(size);
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT fixedSize = 0;
+  wchar_t* product = nullptr;
+  UINT productSize = 0;
+  if (size == 0 || !GetFileVersionInfoW(file, 0, size, data.data()) ||
+      !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
+      !VerQueryValueW(data.data(), L"\\StringFileInfo\\040904B0\\ProductVersion", reinterpret_cast<void**>(&product),
+                      &productSize)) {
+    return false;
+  }
+  std::wprintf(L"%u.%u.%u.%u %ls\n", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+               HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS), product);
+  return true;
+}
+
+BOOL CALLBACK PrintTitle(HWND window, LPARAM) {
+  wchar_t title[256] = {};
+  if (IsWindowVisible(window) && GetWindowTextW(window, title, 256) > 0) {
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    std::wprintf(L"%ls [%ls]\n", title, className);
+  }
+  return TRUE;
+}
+
+// The visible top-level window whose title begins with `title` (installers pad theirs).
+HWND WindowTitled(const std::wstring& title) {
+  struct Search {
+    std::wstring title;
+    HWND found = nullptr;
+  } search{title};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(data);
+        wchar_t text[256] = {};
+        if (IsWindowVisible(window) && GetWindowTextW(window, text, 256) > 0 &&
+            std::wstring_view(text).starts_with(s.title)) {
+          s.found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool PressDefaultButton(const wchar_t* title) {
+  for (int i = 0; i < 600; ++i) {
+    HWND window = WindowTitled(title);
+    if (window != nullptr && IsWindowEnabled(GetDlgItem(window, IDOK))) {
+      Sleep(300);  // the page is drawn and its button ready
+      PostMessageW(window, WM_COMMAND, IDOK, 0);
+      Sleep(500);
+      return true;
+    }
+    Sleep(100);
+  }
+  return false;
+}
+
 const std::map<std::wstring, unsigned> kPages{
     {L"files", kCmdDosyalar}, {L"registry", kCmdSistemKayit}, {L"software", kCmdSoftware},
     {L"memory", kCmdMemory},  {L"tweaks", kCmdAdvanced},      {L"cpu", kCmdResources},
@@ -263,6 +334,12 @@ bool RunStep(const std::wstring& step, const wchar_t* argument) {
     return PostMessageW(MainWindow(), WM_COMMAND, kCmdSil, 0) != FALSE;
   if (step == L"secure")
     return PressSecureButton();
+  if (step == L"windows")
+    return EnumWindows(&PrintTitle, 0) != FALSE;
+  if (step == L"version" && argument != nullptr)
+    return PrintVersion(argument);
+  if (step == L"press" && argument != nullptr)
+    return PressDefaultButton(argument);
   if (step == L"answer" && argument != nullptr)
     return Answer(argument);
   if (step == L"update-check")
@@ -304,7 +381,8 @@ int wmain(int argc, wchar_t** argv) {
       continue;
     }
     const bool takesArgument = step == L"page" || step == L"ask-page" || step == L"language" || step == L"sleep" ||
-                               step == L"answer" || step == L"update" || step == L"signup";
+                               step == L"answer" || step == L"update" || step == L"signup" ||
+                               step == L"version" || step == L"press";
     const wchar_t* argument = takesArgument && i + 1 < argc ? argv[++i] : nullptr;
     if (!RunStep(step, argument)) {
       std::fwprintf(stderr, L"step failed: %ls\n", step.c_str());

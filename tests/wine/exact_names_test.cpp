@@ -26,6 +26,7 @@
 #include "support/overridden_system.h"
 #include "support/recording_sink.h"
 #include "support/temp_folder.h"
+#include "support/win32_platform.h"
 
 namespace sw::files {
 namespace {
@@ -42,22 +43,10 @@ class ExactNamesOnWine : public ::testing::Test {
   void SetUp() override {
     base_ = AddTrailingBackslash(test::Utf8Of(temp_.path()));
     ASSERT_TRUE(::CreateDirectoryW(Exact(base_ + "program").c_str(), nullptr));
-    platform_.registry = std::make_unique<platform::win32::Win32Registry>();
-    platform_.files = std::make_unique<platform::win32::Win32FileSystem>();
-    auto system = std::make_unique<test::OverriddenSystem>(base_ + "program");
-    system->admin = false;  // RunOnce goes to the test user's own hive
-    platform_.system = std::move(system);
-    platform_.processes = std::make_unique<platform::win32::Win32Processes>();
-    platform_.shell = std::make_unique<platform::win32::Win32Shell>();
+    platform_ = test::Win32TestPlatform(base_ + "program", /*admin=*/false);
   }
 
-  void TearDown() override {
-    constexpr const char* kRunOnce = R"(Software\Microsoft\Windows\CurrentVersion\RunOnce\Sweepwise)";
-    const auto batch = reg::RegReadString(*platform_.registry, platform::RootKey::CurrentUser, kRunOnce);
-    if (batch && EqualsNoCase(*batch, base_ + "program\\clean.bat")) {
-      (void)reg::RegDeleteValueAt(*platform_.registry, platform::RootKey::CurrentUser, kRunOnce);
-    }
-  }
+  void TearDown() override { test::RemoveTestRunOnce(*platform_.registry, base_ + "program"); }
 
   void Make(const std::string& name, std::string_view contents) {
     UniqueFileHandle file(::CreateFileW(Exact(base_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,

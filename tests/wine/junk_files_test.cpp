@@ -24,6 +24,7 @@
 #include "support/recording_sink.h"
 #include "support/shell_link.h"
 #include "support/temp_folder.h"
+#include "support/win32_platform.h"
 
 namespace sw::files {
 namespace {
@@ -36,23 +37,11 @@ class JunkFilesOnWine : public ::testing::Test {
   void SetUp() override {
     base_ = AddTrailingBackslash(test::Utf8Of(temp_.path()));
     std::filesystem::create_directories(temp_.path() / "program");
-    platform_.registry = std::make_unique<platform::win32::Win32Registry>();
-    platform_.files = std::make_unique<platform::win32::Win32FileSystem>();
-    auto system = std::make_unique<test::OverriddenSystem>(base_ + "program");
-    system->admin = false;  // RunOnce goes to the test user's own hive
-    platform_.system = std::move(system);
-    platform_.processes = std::make_unique<platform::win32::Win32Processes>();
-    platform_.shell = std::make_unique<platform::win32::Win32Shell>();
+    platform_ = test::Win32TestPlatform(base_ + "program", /*admin=*/false);
   }
 
   // The RunOnce entry of a deletion would run this test's batch at the prefix's next start.
-  void TearDown() override {
-    constexpr const char* kRunOnce = R"(Software\Microsoft\Windows\CurrentVersion\RunOnce\Sweepwise)";
-    const auto batch = reg::RegReadString(*platform_.registry, platform::RootKey::CurrentUser, kRunOnce);
-    if (batch && EqualsNoCase(*batch, base_ + "program\\clean.bat")) {
-      (void)reg::RegDeleteValueAt(*platform_.registry, platform::RootKey::CurrentUser, kRunOnce);
-    }
-  }
+  void TearDown() override { test::RemoveTestRunOnce(*platform_.registry, base_ + "program"); }
 
   std::string Make(std::string_view name, std::string_view contents = "junk") {
     test::WriteFileBytes(temp_.path() / test::PathOfUtf8(std::string(name)), contents);

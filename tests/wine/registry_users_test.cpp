@@ -5,16 +5,11 @@
 
 #include <algorithm>
 
-#include "platform/win32/file_system.h"
-#include "platform/win32/registry.h"
-#include "platform/win32/shell.h"
-#include "platform/win32/system.h"
 #include "registry/registry_paths.h"
 #include "registry/registry_scan.h"
-#include "support/overridden_system.h"
 #include "support/recording_sink.h"
 #include "support/registries.h"
-#include "support/temp_folder.h"
+#include "support/win32_platform.h"
 
 namespace sw::reg {
 namespace {
@@ -22,14 +17,8 @@ namespace {
 using platform::RootKey;
 
 TEST(RegistryScanOnWine, AnAdministratorsScanListsACurrentUserValueOnce) {
-  platform::Platform platform;
-  platform.registry = std::make_unique<platform::win32::Win32Registry>();
-  platform.files = std::make_unique<platform::win32::Win32FileSystem>();
-  auto system = std::make_unique<test::OverriddenSystem>("C:\\sweepwise\\bin");
-  system->admin = true;  // HKEY_USERS is walked
-  platform.system = std::move(system);
-  platform.processes = std::make_unique<platform::win32::Win32Processes>();
-  platform.shell = std::make_unique<platform::win32::Win32Shell>();
+  // An administrator's scan walks HKEY_USERS too.
+  platform::Platform platform = test::Win32TestPlatform("C:\\sweepwise\\bin", /*admin=*/true);
 
   const auto sid = platform.system->CurrentUserSid();
   ASSERT_TRUE(sid);

@@ -65,12 +65,13 @@ void MainWindow::FormCreate() {
   exitRequested_ = false;
   CreateControls();
   SetHint("tbtFolders", kFoldersHint);
-  if (env_.firstArgument == "-shortcut") {
-    aboutPage_.OpenHelpFile();
-  }
   KillTimer(hwnd(), kTimer1);
   ReadVersionLabel();
   ApplySettings();
+  // After the settings: the help opens in the language they choose, where it has pages.
+  if (env_.firstArgument == "-shortcut") {
+    aboutPage_.OpenHelpFile();
+  }
   if (!env_.platform->system->IsAdmin()) {
     ShowMessageBox(hwnd(), kAdminWarning, kProductName, MB_OK | MB_ICONWARNING);
   }

@@ -6,6 +6,7 @@
 #include <windowsx.h>
 
 #include "app/command_ids.h"
+#include "app/help_pages.h"
 #include "app/win32/dpi.h"
 #include "app/win32/main_window.h"
 #include "core/language.h"

@@ -77,12 +77,15 @@ std::optional<ReplyHead> ParseHead(std::string_view head) {
     return std::nullopt;
   }
   const auto blank = lines[0].find(' ');
-  ReplyHead reply;
-  const auto status = blank == std::string::npos ? std::nullopt : ParseInt32(lines[0].substr(blank + 1, 3));
-  if (!status || *status < 100 || *status > 999) {
+  if (blank == std::string::npos) {
     return std::nullopt;
   }
-  reply.status = static_cast<std::uint32_t>(*status);
+  const std::int32_t status = ParseInt32(lines[0].substr(blank + 1, 3)).value_or(0);
+  if (status < 100 || status > 999) {
+    return std::nullopt;
+  }
+  ReplyHead reply;
+  reply.status = static_cast<std::uint32_t>(status);
   for (std::size_t i = 1; i < lines.size(); ++i) {
     const std::string_view line = lines[i];
     const auto colon = line.find(':');
