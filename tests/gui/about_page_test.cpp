@@ -35,6 +35,8 @@ class AboutPageTest : public test::MainWindowFixture {
 };
 
 TEST_F(AboutPageTest, EachTabDoesItsPart) {
+  std::filesystem::create_directories(temp_.path() / "help");
+  WriteProgramFile("help\\index.html", "<html></html>");
   MainWindow& window = Start();
   window.RunCommand(kCmdInformation);
   EXPECT_TRUE(Shown("fpnlAbout"));
@@ -48,7 +50,7 @@ TEST_F(AboutPageTest, EachTabDoesItsPart) {
   ClickTab(3);
   const std::vector<std::string> expected{"mailto:info@orvanta.example",
                                           "https://www.orvanta.example/qz/untsupport.php3?fversion=510",
-                                          programDir_ + "\\sweepwise.hlp"};
+                                          programDir_ + "\\help\\index.html"};
   EXPECT_EQ(gui_.shell->opened, expected);
   EXPECT_TRUE(Shown("fpnlAbout"));
   ClickTab(4);
@@ -81,7 +83,7 @@ TEST_F(AboutPageTest, WhenNothingCanOpenALinkTheUserIsTold) {
   ClickTab(1);
   ASSERT_EQ(ShownMessages().size(), 3U);
   EXPECT_EQ(ShownMessages()[0].text, Text(135));
-  EXPECT_EQ(ShownMessages()[1].text, "The help file " + programDir_ + "\\sweepwise.hlp cannot be opened.");
+  EXPECT_EQ(ShownMessages()[1].text, "The help " + programDir_ + "\\help\\index.html cannot be opened.");
   EXPECT_EQ(ShownMessages()[2].text, "No mail program could be started. Please write to info@orvanta.example.");
   for (const test::ShownMessage& message : ShownMessages()) {
     EXPECT_EQ(message.type & MB_ICONMASK, static_cast<UINT>(MB_ICONWARNING));

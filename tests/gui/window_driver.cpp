@@ -381,8 +381,8 @@ int wmain(int argc, wchar_t** argv) {
       continue;
     }
     const bool takesArgument = step == L"page" || step == L"ask-page" || step == L"language" || step == L"sleep" ||
-                               step == L"answer" || step == L"update" || step == L"signup" ||
-                               step == L"version" || step == L"press";
+                               step == L"answer" || step == L"update" || step == L"signup" || step == L"version" ||
+                               step == L"press";
     const wchar_t* argument = takesArgument && i + 1 < argc ? argv[++i] : nullptr;
     if (!RunStep(step, argument)) {
       std::fwprintf(stderr, L"step failed: %ls\n", step.c_str());

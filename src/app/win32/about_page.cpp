@@ -6,13 +6,13 @@
 #include <string>
 
 #include "app/command_ids.h"
+#include "app/help_pages.h"
 #include "app/win32/dpi.h"
 #include "app/win32/main_window.h"
 #include "app/win32/message_box_sink.h"
 #include "app/win32/window.h"
 #include "core/language.h"
 #include "core/product.h"
-#include "core/win_path.h"
 #include "online/server_address.h"
 #include "online/update_program.h"
 
@@ -89,7 +89,7 @@ void AboutPage::pnlAboutTabChanged() {
   switch (tab) {
     case kEmailTab: OpenVendorMail(); break;
     case kWebTab: OpenSupportPage(); break;
-    case kHelpTab: OpenHelpFile(); break;
+    case kHelpTab: OpenHelpFile(CurrentLanguage()); break;
     default: break;
   }
 }
@@ -109,10 +109,11 @@ void AboutPage::OpenVendorMail() {
   }
 }
 
-void AboutPage::OpenHelpFile() {
-  const std::string help = AddTrailingBackslash(host_.environment().programDir) + "sweepwise.hlp";
-  if (!host_.platform().shell->OpenDocument(help)) {
-    ShowMessageBox(host_.hwnd(), "The help file " + help + " cannot be opened.", kProductName, MB_OK | MB_ICONWARNING);
+// The help pages beside the program, at the introduction, in the browser the system has.
+void AboutPage::OpenHelpFile(int languageIndex) {
+  const std::string help = HelpIndexPath(*host_.platform().files, host_.environment().programDir, languageIndex);
+  if (!host_.platform().files->FileExists(help) || !host_.platform().shell->OpenDocument(help)) {
+    ShowMessageBox(host_.hwnd(), "The help " + help + " cannot be opened.", kProductName, MB_OK | MB_ICONWARNING);
   }
 }
 

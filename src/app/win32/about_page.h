@@ -25,8 +25,9 @@ class AboutPage final : public WindowPage {
   void pnlAboutTabChanged();
   // Support1Click: the vendor's support page in the browser.
   void OpenSupportPage();
-  // The help file beside the program, in the viewer the system has for it.
-  void OpenHelpFile();
+  // The help pages in the language `languageIndex` (English where it has none); says so
+  // when they are missing.
+  void OpenHelpFile(int languageIndex);
   // The separate update program, hidden.
   void btnUpdateClick();
 
