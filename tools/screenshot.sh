@@ -3,8 +3,10 @@
 # its main window from the tray and saves PNG pictures: the Files and Registry pages in
 # English and in Turkish, each page and the Software page after a Find over prepared junk
 # files, registry values and uninstall entries, each of the five tabs of the Advanced page,
-# and the busy note above the taskbar while a deletion backs its files up; then the CPU,
-# Drive and Memory pages and the Folder Usage chart.
+# the busy note above the taskbar while a deletion backs its files up, the CPU, Drive and
+# Memory pages and the Folder Usage chart, the update window offered and downloading (from
+# the tests' own web server, which the script starts on 127.0.0.1 and stops), and the news
+# sign-up dialog.
 #
 #   tools/screenshot.sh [OUTPUT-DIR]     (default build/screenshots)
 #
@@ -42,9 +44,25 @@ for i in 1 2 3; do head -c 80000000 /dev/urandom >"$prefix/drive_c/junk-demo/set
 # The tweak catalogue ends with Windows XP: as XP, Sweepwise (and only it) has rows to show.
 (SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh &&
   wine reg add 'HKCU\Software\Wine\AppDefaults\sweepwise.exe' /v Version /t REG_SZ /d winxp /f >/dev/null)
-tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise.exe -splash &
+# The update server, with a release large enough that its download lasts a few seconds.
+state=$(mktemp -d "${TMPDIR:-/tmp}/sweepwise-screenshot.XXXXXX")
+head -c 24000000 /dev/urandom >"$state/release.exe"
+python3 tests/online/update_server.py --port-file "$state/port" --release "$state/release.exe" </dev/null &
+server=$!
+stop() {
+  kill "${program:-}" "$server" 2>/dev/null || true
+  wait "$server" 2>/dev/null || true
+  rm -rf "$state"
+}
+trap stop EXIT
+for _ in $(seq 200); do [[ -s "$state/port" ]] && break; sleep 0.05; done
+site="http://127.0.0.1:$(cat "$state/port")"
+printf '3.5\r\n' >"$bin/version.txt"
+rm -f "$bin/sweepwisepro21.exe" "$bin/update.bat"
+
+unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY
+SWEEPWISE_SERVER="$site/newer" tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise.exe -splash &
 program=$!
-trap 'kill $program 2>/dev/null || true' EXIT
 driver wait show page files
 shoot files-english
 driver page registry
@@ -78,7 +96,19 @@ driver page memory
 shoot memory
 driver page folders chart-drive chart-descend chart-hover
 shoot folders-chart
+driver update-check
+shoot update-offered
+driver update next
+shoot update-downloading
+driver update cancel sleep 1000
+driver signup "$site/signup" &
+signup=$!
+sleep 2
+shoot signup
+driver signup-later
+wait "$signup"
 driver exit
 wait "$program"
 trap - EXIT
+stop
 end_wine

@@ -46,6 +46,9 @@ enum CommandId : unsigned {
   kCmdStop,       // btnStop
   kCmdUpdate,     // btnUpdate
   kCmdTweakTabs,  // pcTweaks, the Advanced page's tab control (its control id)
+  // The update check now, as the memory timer starts it once online (for the programs that
+  // drive the window from outside).
+  kCmdUpdateCheck,
 
   // The drive selectors of the system tabs.
   kCmdCmbDrive = 500,   // cmbDrive, the Drive page

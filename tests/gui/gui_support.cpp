@@ -1,7 +1,11 @@
 #include "gui/gui_support.h"
 
+#include <array>
+#include <cstdlib>
+
 #include "app/win32/file_picker.h"
 #include "app/win32/window.h"
+#include "platform/http_url.h"
 #include "platform/win32/file_system.h"
 #include "platform/win32/http.h"
 #include "platform/win32/registry.h"
@@ -105,6 +109,33 @@ GuiPlatform::GuiPlatform(const std::string& programDir) {
       std::make_unique<platform::win32::Win32SystemFigures>(),
       std::make_unique<platform::win32::Win32Http>(),
   };
+}
+
+std::string TestServer() {
+  const char* server = std::getenv("SWEEPWISE_TEST_SERVER");
+  return server != nullptr ? server : "";
+}
+
+std::string FetchFromTestServer(const std::string& url) {
+  const auto parts = platform::SplitUrl(url);
+  if (!parts) {
+    return {};
+  }
+  platform::HttpRequest request;
+  request.host = parts->host;
+  request.port = parts->port;
+  request.path = parts->path;
+  platform::win32::Win32Http http;
+  const auto exchange = http.NewExchange();
+  if (!exchange->Send(request) || exchange->StatusCode() != 200) {
+    return {};
+  }
+  std::string body;
+  std::array<std::uint8_t, 4096> block{};
+  for (auto read = exchange->Read(block); read && *read > 0; read = exchange->Read(block)) {
+    body.append(reinterpret_cast<const char*>(block.data()), *read);
+  }
+  return body;
 }
 
 void DrainMessages() {

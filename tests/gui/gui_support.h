@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,10 +25,31 @@ class RecordingShell final : public platform::Shell {
   std::string ResolveLink(std::string_view) override { return std::string(platform::kUnresolvedLink); }
   bool OpenDocument(std::string_view target) override {
     opened.emplace_back(target);
-    return true;
+    return opens;
   }
   std::vector<std::string> opened;
+  bool opens = true;  // false: as if nothing could open the document
 };
+
+// The system's connection state as a test wants it; requests go to the real HTTP. Wine
+// reports a connection over the local network only, which the sign-up does not count.
+class ConnectedHttp final : public platform::Http {
+ public:
+  explicit ConnectedHttp(std::unique_ptr<platform::Http> real) : real_(std::move(real)) {}
+  Result<std::uint32_t> ConnectionFlags() override { return flags; }
+  std::unique_ptr<platform::HttpExchange> NewExchange() override { return real_->NewExchange(); }
+
+  std::uint32_t flags = platform::kConnectionModem;
+
+ private:
+  std::unique_ptr<platform::Http> real_;
+};
+
+// The tests' own web server on 127.0.0.1 ("http://127.0.0.1:PORT"), which
+// tests/online/with_update_server.sh names in SWEEPWISE_TEST_SERVER; empty without it.
+std::string TestServer();
+// The body of a GET of `url` on it, or "" when the request failed.
+std::string FetchFromTestServer(const std::string& url);
 
 // The message boxes shown since the last Clear, answered with OK.
 struct ShownMessage {

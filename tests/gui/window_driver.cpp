@@ -18,6 +18,11 @@
 //     gone           fail unless no main window exists
 //     shortcut LINK TARGET   saves a shortcut (through the shell's link object), for demo data
 //     append FILE TEXT       appends TEXT and a line end to FILE (a stand-in uninstaller's log)
+//     update-check   the update check now, as the memory timer starts it; returns when it has ended
+//     update NAME    presses next or cancel in Sweepwise's update window
+//     signup SERVER  shows the news sign-up dialog (in this process, with SERVER as the vendor's
+//                    server) until it is answered; the program start shows it only when online
+//     signup-later   presses "Remind Me Later" in the sign-up dialog on screen
 //     version FILE           prints the file's version resource (FileVersion and ProductVersion)
 //     windows                prints the titles of the visible top-level windows
 //     press TITLE            waits (up to 60 s) for a top-level window titled TITLE and presses
@@ -42,7 +47,12 @@
 #include <vector>
 
 #include "app/command_ids.h"
+#include "app/win32/news_dialog.h"
+#include "app/win32/update_window.h"
+#include "online/win32/window_dispatcher.h"
+#include "platform/platform.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/wide.h"
 
 namespace {
 
@@ -211,6 +221,58 @@ bool AppendLine(const wchar_t* file, const wchar_t* text) {
   return std::fclose(out) == 0 && written;
 }
 
+// A window of `className` that belongs to Sweepwise's process.
+HWND WindowOfSweepwise(const wchar_t* className) {
+  DWORD sweepwise = 0;
+  GetWindowThreadProcessId(MainWindow(), &sweepwise);
+  HWND window = nullptr;
+  while ((window = FindWindowExW(nullptr, window, className, nullptr)) != nullptr) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == sweepwise) {
+      return window;
+    }
+  }
+  return nullptr;
+}
+
+// The check runs inside the command's handler, so the sent message returns when it has ended.
+bool CheckForUpdateAndWait() {
+  DWORD_PTR answer = 0;
+  return SendMessageTimeoutW(MainWindow(), WM_COMMAND, kCmdUpdateCheck, 0, SMTO_NORMAL, 120000, &answer) != 0;
+}
+
+// Posted: Next returns only when its download has ended.
+bool PressUpdateButton(const std::wstring& name) {
+  const unsigned button = name == L"next" ? win32::kBitBtn1 : win32::kBitBtn2;
+  HWND update = WindowOfSweepwise(win32::kUpdateWindowClass);
+  return update != nullptr && (name == L"next" || name == L"cancel") &&
+         PostMessageW(update, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(GetDlgItem(update, static_cast<int>(button)))) != FALSE;
+}
+
+bool ShowSignup(const wchar_t* server) {
+  sw::platform::Platform platform = sw::platform::CreateSystemPlatform();
+  sw::online::win32::WindowDispatcher dispatcher;
+  const sw::online::OnlineContext context{platform, dispatcher, sw::platform::win32::FromWide(server)};
+  win32::NewsDialog dialog(context);
+  if (!dialog.Create(nullptr)) {
+    return false;
+  }
+  (void)dialog.RunModal();
+  return true;
+}
+
+bool PressRemindMeLater() {
+  for (int i = 0; i < 300; ++i) {
+    if (HWND dialog = FindWindowW(win32::kNewsDialogClass, nullptr); dialog != nullptr && IsWindowVisible(dialog)) {
+      return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(win32::kCancelBtn, BN_CLICKED), 0) != FALSE;
+    }
+    Sleep(100);
+  }
+  return false;
+}
+
 // "FILEVERSION a.b.c.d / ProductVersion text" of a program's version resource.
 bool PrintVersion(const wchar_t* file) {
   DWORD ignored = 0;
@@ -372,6 +434,14 @@ bool RunStep(const std::wstring& step, const wchar_t* argument) {
     return ChartMouse(WM_MOUSEMOVE, 200);
   if (step == L"tab" && argument != nullptr)
     return SelectTab(argument);
+  if (step == L"update-check")
+    return CheckForUpdateAndWait();
+  if (step == L"update" && argument != nullptr)
+    return PressUpdateButton(argument);
+  if (step == L"signup" && argument != nullptr)
+    return ShowSignup(argument);
+  if (step == L"signup-later")
+    return PressRemindMeLater();
   if (step == L"sleep" && argument != nullptr) {
     Sleep(static_cast<DWORD>(std::wcstoul(argument, nullptr, 10)));
     return true;
@@ -403,7 +473,8 @@ int wmain(int argc, wchar_t** argv) {
       continue;
     }
     const bool takesArgument = step == L"page" || step == L"ask-page" || step == L"language" || step == L"sleep" ||
-                               step == L"tab" || step == L"answer" || step == L"version" || step == L"press";
+                               step == L"tab" || step == L"answer" || step == L"update" || step == L"signup" ||
+                               step == L"version" || step == L"press";
     const wchar_t* argument = takesArgument && i + 1 < argc ? argv[++i] : nullptr;
     if (!RunStep(step, argument)) {
       std::fwprintf(stderr, L"step failed: %ls\n", step.c_str());

@@ -1,5 +1,5 @@
 // The program entry of sweepwise.exe: one instance, the splash while the main window is
-// made, then the tray and the message loop.
+// made, the news sign-up, then the tray and the message loop.
 
 #include <windows.h>
 
@@ -11,6 +11,7 @@
 #include "app/command_ids.h"
 #include "app/program_registration.h"
 #include "app/win32/main_window.h"
+#include "app/win32/news_dialog.h"
 #include "app/win32/single_instance.h"
 #include "app/win32/splash_window.h"
 #include "platform/platform.h"
@@ -115,7 +116,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     return 1;
   }
   splash.reset();
-  // The news sign-up is offered here once the online services exist.
+  // Only when the connection state says online and it has not been answered yet.
+  ShowNewsSignup(platform, window.hwnd());
   window.HideToTray();
   // Tells the programs that drive Sweepwise from outside (tests, screenshots) that the start
   // is over and the window waits in the tray.

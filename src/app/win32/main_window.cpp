@@ -69,7 +69,7 @@ void MainWindow::FormCreate() {
   ApplySettings();
   // After the settings: the help opens in the language they choose, where it has pages.
   if (env_.firstArgument == "-shortcut") {
-    OpenHelpFile();
+    aboutPage_.OpenHelpFile(language_.index);
   }
   if (!env_.platform->system->IsAdmin()) {
     ShowMessageBox(hwnd(), kAdminWarning, kProductName, MB_OK | MB_ICONWARNING);

@@ -23,6 +23,7 @@
 #include "app/settings_file.h"
 #include "app/win32/advanced_page.h"
 #include "app/win32/folder_usage_page.h"
+#include "app/win32/about_page.h"
 #include "app/win32/gdi.h"
 #include "app/win32/note_window.h"
 #include "app/win32/page_host.h"
@@ -31,6 +32,7 @@
 #include "app/win32/result_list_view.h"
 #include "app/win32/system_page.h"
 #include "app/win32/tray_icon.h"
+#include "app/win32/update_service.h"
 #include "app/win32/window.h"
 #include "core/engine_sink.h"
 #include "platform/platform.h"
@@ -86,6 +88,7 @@ class MainWindow : public Window, public PageHost {
   [[nodiscard]] SystemPage& systemPage() { return *systemPage_; }
   [[nodiscard]] FolderUsagePage& folderUsagePage() { return *folderUsagePage_; }
   [[nodiscard]] AdvancedPage& advancedPage() { return advancedPage_; }
+  [[nodiscard]] UpdateService& updateService() { return updates_; }
 
   // What the pages may ask of the window (page_host.h).
   HWND AddControl(std::string_view name, const wchar_t* className, std::string_view text, DWORD style, HWND parent,
@@ -143,7 +146,6 @@ class MainWindow : public Window, public PageHost {
   void Layout();
   void LayoutResultPanel(const RECT& area);
   void LayoutCommandButtons();
-  void LayoutTabPages(std::string_view tabControl, const std::vector<std::string_view>& pages);
   void FormResize();
   void RoundedBorders(std::string_view control, int radius);
   void OnDpiChanged(UINT dpi, const RECT& suggested);
@@ -160,8 +162,6 @@ class MainWindow : public Window, public PageHost {
   void rbtSoftwareClick(std::string_view sender);
   void SelectTab(std::string_view tabControl, int index);
   void pnlAboutTabChanged();
-  void OpenSupportPage();
-  void OpenHelpFile();
 
   // main_window_commands.cpp
   class RunSink;
@@ -242,6 +242,8 @@ class MainWindow : public Window, public PageHost {
   std::unique_ptr<SystemPage> systemPage_;
   std::unique_ptr<FolderUsagePage> folderUsagePage_;
   AdvancedPage advancedPage_{*this};
+  AboutPage aboutPage_{*this};
+  UpdateService updates_{*this};
   bool running_ = false;        // a Find or Delete frame is on the stack
   bool closeAfterRun_ = false;  // Exit came during a run: close when it has ended
   std::uint64_t progressMax_ = 100;

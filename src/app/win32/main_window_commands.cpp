@@ -13,6 +13,7 @@
 #include "app/result_list.h"
 #include "app/win32/dpi.h"
 #include "app/win32/main_window.h"
+#include "app/win32/message_box_sink.h"
 #include "core/engine_sink.h"
 #include "core/language.h"
 #include "core/product.h"
@@ -26,32 +27,6 @@ namespace {
 
 constexpr std::array kPageButtons{kCmdDosyalar, kCmdSistemKayit, kCmdMemory, kCmdSoftware, kCmdAdvanced, kCmdResources,
                                   kCmdFolders,  kCmdInformation, kCmdHelp,   kCmdSupport,  kCmdRestore};
-
-UINT MessageBoxType(const Message& message) {
-  UINT type = 0;
-  switch (message.kind) {
-    case MessageKind::Information: type = MB_ICONINFORMATION; break;
-    case MessageKind::Warning: type = MB_ICONWARNING; break;
-    case MessageKind::Error: type = MB_ICONERROR; break;
-    case MessageKind::Confirmation: type = MB_ICONQUESTION; break;
-    case MessageKind::Plain: break;
-  }
-  switch (message.buttons) {
-    case MessageButtons::Ok: return type | MB_OK;
-    case MessageButtons::OkCancel: return type | MB_OKCANCEL;
-    case MessageButtons::YesNo: return type | MB_YESNO;
-  }
-  return type;
-}
-
-Answer AnswerOf(int button) {
-  switch (button) {
-    case IDYES: return Answer::Yes;
-    case IDNO: return Answer::No;
-    case IDOK: return Answer::Ok;
-    default: return Answer::Cancel;
-  }
-}
 
 }  // namespace
 
@@ -76,11 +51,7 @@ class MainWindow::RunSink final : public EngineSink {
       ProcessMessages();
     }
   }
-  Answer Ask(const Message& message) override {
-    return AnswerOf(ShowMessageBox(window_.hwnd(), message.text,
-                                   message.title.empty() ? std::string(kProductName) : message.title,
-                                   MessageBoxType(message)));
-  }
+  Answer Ask(const Message& message) override { return AskWithMessageBox(window_.hwnd(), message); }
   void ProcessMessages() override {
     if (pacer_.Due()) {
       window_.list_.ShowAdded();

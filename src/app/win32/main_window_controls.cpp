@@ -249,18 +249,8 @@ HWND MainWindow::AddTabControl(std::string_view name, HWND parent, std::initiali
 
 void MainWindow::CreateInformationTabs(HWND parent) {
   // The thanks tab is not translated.
-  HWND tabs = AddTabControl("pnlAbout", parent, {L"", L"", L"", L"", L"Thanks"});
-  HWND about = AddPanel("fpnlAbout", tabs, kPanelColor).hwnd();
-  AddControl("lblProductName", WC_STATICW, "QZ Sweepwise Pro", 0, about);
-  AddControl("Version", WC_STATICW, "version 3.5", 0, about);
-  AddControl("lblVendor2", WC_STATICW, "Orvanta", 0, about);
-  HWND update = AddPanel("fpnlUpdate", about, kPanelColor).hwnd();
-  ShowWindow(update, SW_SHOW);
-  AddControl("lblUpdate", WC_STATICW, "", 0, update);
-  AddControl("btnUpdate", WC_BUTTONW, "", BS_PUSHBUTTON | WS_TABSTOP, update, kCmdUpdate);
-  HWND thanks = AddPanel("fpnlSpecial", tabs, kPanelColor).hwnd();
-  AddControl("lblThanks", WC_STATICW,
-             "Thanks to everyone who tested QZ Sweepwise Pro and sent us their findings and translations.", 0, thanks);
+  // Its pages are the About page's (about_page.cpp).
+  AddTabControl("pnlAbout", parent, {L"", L"", L"", L"", L"Thanks"});
 }
 
 void MainWindow::CreateCommandPanel(HWND parent) {
@@ -338,7 +328,6 @@ void MainWindow::Layout() {
   for (WindowPage* page : pages_) {
     page->Layout(work);
   }
-  LayoutTabPages("pnlAbout", {"fpnlAbout", "fpnlSpecial"});
 
   RECT strip{};
   GetClientRect(Control("Panel8"), &strip);
@@ -383,26 +372,6 @@ void MainWindow::LayoutResultPanel(const RECT& area) {
   const int barHeight = s(16);
   Place(Control("ListView1"), listLeft, 0, width - listLeft, height - barHeight - s(4));
   Place(Control("Progressbar1"), listLeft, height - barHeight, width - listLeft, barHeight);
-}
-
-// The pages of a tab control fill its display area.
-void MainWindow::LayoutTabPages(std::string_view tabControl, const std::vector<std::string_view>& pages) {
-  auto s = [this](int pixels) { return Scale(pixels, dpi_); };
-  HWND tabs = Control(tabControl);
-  RECT display{};
-  GetClientRect(tabs, &display);
-  TabCtrl_AdjustRect(tabs, FALSE, &display);
-  for (std::string_view page : pages) {
-    Place(Control(page), display.left, display.top, display.right - display.left, display.bottom - display.top);
-  }
-  const int width = display.right - display.left;
-  Place(Control("lblProductName"), s(24), s(20), width - s(48), s(28));
-  Place(Control("Version"), s(24), s(54), width - s(48), s(20));
-  Place(Control("lblVendor2"), s(24), s(78), width - s(48), s(20));
-  Place(Control("fpnlUpdate"), s(16), s(116), width - s(32), s(90));
-  Place(Control("lblUpdate"), s(8), s(8), width - s(48), s(40));
-  Place(Control("btnUpdate"), s(8), s(52), s(110), s(28));
-  Place(Control("lblThanks"), s(24), s(20), width - s(48), s(60));
 }
 
 // The rounded frame of the work area and of the command strip.

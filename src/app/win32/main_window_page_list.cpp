@@ -12,9 +12,13 @@ void MainWindow::MakePages() {
   pages_.push_back(systemPage_.get());
   pages_.push_back(folderUsagePage_.get());
   pages_.push_back(&advancedPage_);
+  pages_.push_back(&aboutPage_);
+  pages_.push_back(&updates_);
 }
 
 // The memory timer's once-per-run update check.
-void MainWindow::StartUpdateCheck() {}
+void MainWindow::StartUpdateCheck() {
+  updates_.StartUpdateCheck();
+}
 
 }  // namespace sw::app::win32

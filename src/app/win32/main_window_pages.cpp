@@ -13,13 +13,6 @@
 #include "core/win_path.h"
 
 namespace sw::app::win32 {
-namespace {
-
-// The vendor's web server: the support page and the mail address of the About tabs.
-constexpr std::string_view kSupportPage = "https://www.orvanta.example/qz/untsupport.php3?fversion=510";
-
-}  // namespace
-
 void MainWindow::btnMonitorClick(std::string_view sender) {
   const MonitorRow* row = ApplyMonitorClick(view_, sender);
   RenderPageView();
@@ -128,27 +121,7 @@ void MainWindow::SelectTab(std::string_view tabControl, int index) {
 }
 
 void MainWindow::pnlAboutTabChanged() {
-  const int tab = ActiveTab("pnlAbout");
-  SetCommandVisible("fpnlAbout", tab != 4);
-  SetCommandVisible("fpnlSpecial", tab == 4);
-  switch (tab) {
-    case 1: env_.platform->shell->OpenDocument("mailto:" + std::string(kVendorInfoMail)); break;
-    case 2: OpenSupportPage(); break;
-    case 3: OpenHelpFile(); break;
-    default: break;
-  }
-}
-
-void MainWindow::OpenSupportPage() {
-  env_.platform->shell->OpenDocument(kSupportPage);
-}
-
-// The help pages beside the program, at the introduction, in the browser the system has.
-void MainWindow::OpenHelpFile() {
-  const std::string help = HelpIndexPath(*env_.platform->files, env_.programDir, language_.index);
-  if (!env_.platform->files->FileExists(help) || !env_.platform->shell->OpenDocument(help)) {
-    ShowMessageBox(hwnd(), "The help " + help + " cannot be opened.", kProductName, MB_OK | MB_ICONWARNING);
-  }
+  aboutPage_.pnlAboutTabChanged();
 }
 
 void MainWindow::SetStatusText(std::string_view text) {
@@ -200,8 +173,6 @@ void MainWindow::OnCommand(unsigned id, unsigned code, HWND control) {
       BringToFront(Area::kInformation);
       SelectTab("pnlAbout", 3);
       break;
-    case kCmdSupport:
-    case kCmdSupport1: OpenSupportPage(); break;
     case kCmdMonitor1:
       PressToolbarButton(kCmdDosyalar);
       btnMonitorClick("tbtDosyalar");
