@@ -44,7 +44,7 @@ class AdvancedPage final : public WindowPage {
   // What the page shows, for the window tests.
   [[nodiscard]] const tweaks::TweakPage& model() const { return *model_; }
   // A pass or a restore is running and letting window messages through.
-  [[nodiscard]] bool busy() const { return busy_; }
+  [[nodiscard]] bool busy() const override { return busy_; }
   // Where the Files Cleaning page's Restore unpacks an archive.
   std::string restoredFilesFolder{tweaks::kRestoredFilesFolder};
 

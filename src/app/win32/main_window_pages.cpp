@@ -149,6 +149,11 @@ void MainWindow::OnCommand(unsigned id, unsigned code, HWND control) {
   if (running_ && id != kCmdStop && id != kCmdShow1 && id != kCmdHide1 && id != kCmdExit1) {
     return;
   }
+  for (WindowPage* page : pages_) {
+    if (page->busy() && page->OnCommand(id, code, control)) {
+      return;  // it holds the command until its work has ended
+    }
+  }
   if (id >= kCmdDosyalar && id <= kCmdInformation) {
     PressToolbarButton(id);  // the page buttons; Help, Support and Restore leave the page as it is
   }

@@ -95,6 +95,9 @@ class WindowPage {
   virtual void ApplyLanguage() {}
   // The window's fonts or pictures were made anew at another DPI.
   virtual void OnDpiChanged() {}
+  // True while the page's long work lets messages through: the commands that come meanwhile
+  // go to it first, before any toolbar button is pressed for them.
+  [[nodiscard]] virtual bool busy() const { return false; }
   // A command of a menu item or control; true when the page handled it.
   virtual bool OnCommand(unsigned id, unsigned code, HWND control) {
     (void)id;
