@@ -13,6 +13,7 @@
 
 #include "core/text.h"
 #include "support/file_fixture.h"
+#include "support/forwarding_file_system.h"
 
 namespace sw::app {
 namespace {
@@ -22,9 +23,9 @@ constexpr int kHeight = 300;
 
 // The real file system, with every listing but the caller's held back a little, so that a
 // measurement is sure to let the caller wait (and run its messages) at least once.
-class SlowFiles final : public platform::FileSystem {
+class SlowFiles final : public test::ForwardingFileSystem {
  public:
-  explicit SlowFiles(platform::FileSystem& real) : real_(real) {}
+  using ForwardingFileSystem::ForwardingFileSystem;
 
   Result<std::unique_ptr<platform::FolderReader>> ListFolder(std::string_view folder,
                                                              platform::FolderDetail detail) override {
@@ -33,32 +34,8 @@ class SlowFiles final : public platform::FileSystem {
     }
     return real_.ListFolder(folder, detail);
   }
-  platform::DriveType DriveTypeOf(std::string_view root) override { return real_.DriveTypeOf(root); }
-  Result<std::uint32_t> AttributesOf(std::string_view p) override { return real_.AttributesOf(p); }
-  Status SetAttributes(std::string_view p, std::uint32_t a) override { return real_.SetAttributes(p, a); }
-  Status RemoveFile(std::string_view p) override { return real_.RemoveFile(p); }
-  Status RemoveFolder(std::string_view p) override { return real_.RemoveFolder(p); }
-  Status CreateFolders(std::string_view p) override { return real_.CreateFolders(p); }
-  Result<platform::FileTimes> TimesOf(std::string_view p) override { return real_.TimesOf(p); }
-  Status SetTimes(std::string_view p, const platform::FileTimes& t) override { return real_.SetTimes(p, t); }
-  Result<std::string> FullPath(std::string_view p) override { return real_.FullPath(p); }
-  Result<std::string> ShortPath(std::string_view p) override { return real_.ShortPath(p); }
-  Result<bool> SameFile(std::string_view a, std::string_view b) override { return real_.SameFile(a, b); }
-  Result<std::string> TempFolder() override { return real_.TempFolder(); }
-  Result<std::string> CreateTempFile(std::string_view f, std::string_view p) override {
-    return real_.CreateTempFile(f, p);
-  }
-  Result<std::unique_ptr<platform::FileReader>> OpenForReading(std::string_view p, platform::ReadSharing s) override {
-    return real_.OpenForReading(p, s);
-  }
-  Result<std::unique_ptr<platform::FileWriter>> OpenForWriting(std::string_view p, platform::CreateMode m) override {
-    return real_.OpenForWriting(p, m);
-  }
-  Status ReplaceWhole(std::string_view p, std::span<const std::uint8_t> c) override { return real_.ReplaceWhole(p, c); }
-  using FileSystem::ReplaceWhole;
 
  private:
-  platform::FileSystem& real_;
   std::thread::id caller_ = std::this_thread::get_id();
 };
 
@@ -114,8 +91,8 @@ TEST_F(FolderUsageTest, DescendsIntoASliceAndComesBackUp) {
   ASSERT_TRUE(usage_.ShowFolder(files(), At("root"), options_));
   EXPECT_EQ(usage_.PieFolder(), At("root"));
   // 3072 + 1024 + 0 KB of subfolders; the 292 KB of its own files take their place by size.
-  EXPECT_EQ(Items(), (std::vector<std::string>{"3072 " + Upper("root\\big"), "1024 " + Upper("root\\mid"),
-                                               "292 Files", "0 " + Upper("root\\empty")}));
+  EXPECT_EQ(Items(), (std::vector<std::string>{"3072 " + Upper("root\\big"), "1024 " + Upper("root\\mid"), "292 Files",
+                                               "0 " + Upper("root\\empty")}));
   EXPECT_EQ(usage_.Status(), "Total size in " + At("root") + " is 4MB");
 
   // The files' slice leads nowhere.
@@ -128,8 +105,8 @@ TEST_F(FolderUsageTest, DescendsIntoASliceAndComesBackUp) {
   ASSERT_TRUE(usage_.chart().DoubleClick(kWidth, kHeight));
   ASSERT_TRUE(usage_.Descend(files(), options_));
   EXPECT_EQ(usage_.PieFolder(), Upper("root\\big"));
-  EXPECT_EQ(Items(), (std::vector<std::string>{"2048 " + Upper("root\\big\\a"), "1024 " + Upper("root\\big\\b"),
-                                               "0 Files"}));
+  EXPECT_EQ(Items(),
+            (std::vector<std::string>{"2048 " + Upper("root\\big\\a"), "1024 " + Upper("root\\big\\b"), "0 Files"}));
   EXPECT_EQ(usage_.Status(), "Total size in " + Upper("root\\big") + " is 3MB");
 
   PointAt("2048 " + Upper("root\\big\\a"), true);

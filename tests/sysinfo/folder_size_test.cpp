@@ -13,6 +13,7 @@
 #include "core/text.h"
 #include "core/win_path.h"
 #include "support/file_fixture.h"
+#include "support/forwarding_file_system.h"
 #include "sysinfo/folder_chart.h"
 
 namespace sw::sysinfo {
@@ -23,9 +24,9 @@ using platform::FileSystem;
 
 // Passes every call on to the real file system, except that the listing of one folder fails
 // and the workers' listings may be held until the test lets them go.
-class GuardedFiles final : public FileSystem {
+class GuardedFiles final : public test::ForwardingFileSystem {
  public:
-  explicit GuardedFiles(FileSystem& real) : real_(real) {}
+  using ForwardingFileSystem::ForwardingFileSystem;
 
   Result<std::unique_ptr<platform::FolderReader>> ListFolder(std::string_view folder,
                                                              platform::FolderDetail detail) override {
@@ -46,36 +47,11 @@ class GuardedFiles final : public FileSystem {
     released_.notify_all();
   }
 
-  platform::DriveType DriveTypeOf(std::string_view root) override { return real_.DriveTypeOf(root); }
-  Result<std::uint32_t> AttributesOf(std::string_view p) override { return real_.AttributesOf(p); }
-  Status SetAttributes(std::string_view p, std::uint32_t a) override { return real_.SetAttributes(p, a); }
-  Status RemoveFile(std::string_view p) override { return real_.RemoveFile(p); }
-  Status RemoveFolder(std::string_view p) override { return real_.RemoveFolder(p); }
-  Status CreateFolders(std::string_view p) override { return real_.CreateFolders(p); }
-  Result<platform::FileTimes> TimesOf(std::string_view p) override { return real_.TimesOf(p); }
-  Status SetTimes(std::string_view p, const platform::FileTimes& t) override { return real_.SetTimes(p, t); }
-  Result<std::string> FullPath(std::string_view p) override { return real_.FullPath(p); }
-  Result<std::string> ShortPath(std::string_view p) override { return real_.ShortPath(p); }
-  Result<bool> SameFile(std::string_view a, std::string_view b) override { return real_.SameFile(a, b); }
-  Result<std::string> TempFolder() override { return real_.TempFolder(); }
-  Result<std::string> CreateTempFile(std::string_view f, std::string_view p) override {
-    return real_.CreateTempFile(f, p);
-  }
-  Result<std::unique_ptr<platform::FileReader>> OpenForReading(std::string_view p, platform::ReadSharing s) override {
-    return real_.OpenForReading(p, s);
-  }
-  Result<std::unique_ptr<platform::FileWriter>> OpenForWriting(std::string_view p, platform::CreateMode m) override {
-    return real_.OpenForWriting(p, m);
-  }
-  Status ReplaceWhole(std::string_view p, std::span<const std::uint8_t> c) override { return real_.ReplaceWhole(p, c); }
-  using FileSystem::ReplaceWhole;
-
   std::string refused;  // with a trailing backslash
   std::atomic<bool> holdListings{false};
   std::thread::id caller = std::this_thread::get_id();
 
  private:
-  FileSystem& real_;
   std::mutex mutex_;
   std::condition_variable released_;
 };
