@@ -13,9 +13,10 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "sysinfo/regain_stream.h"
+#include "support/connected_http.h"
 #include "support/overridden_system.h"
 #include "support/temp_folder.h"
+#include "sysinfo/regain_stream.h"
 
 namespace sw::test {
 
@@ -29,20 +30,6 @@ class RecordingShell final : public platform::Shell {
   }
   std::vector<std::string> opened;
   bool opens = true;  // false: as if nothing could open the document
-};
-
-// The system's connection state as a test wants it; requests go to the real HTTP. Wine
-// reports a connection over the local network only, which the sign-up does not count.
-class ConnectedHttp final : public platform::Http {
- public:
-  explicit ConnectedHttp(std::unique_ptr<platform::Http> real) : real_(std::move(real)) {}
-  Result<std::uint32_t> ConnectionFlags() override { return flags; }
-  std::unique_ptr<platform::HttpExchange> NewExchange() override { return real_->NewExchange(); }
-
-  std::uint32_t flags = platform::kConnectionModem;
-
- private:
-  std::unique_ptr<platform::Http> real_;
 };
 
 // The tests' own web server on 127.0.0.1 ("http://127.0.0.1:PORT"), which

@@ -8,25 +8,14 @@
 
 #include "online/loopback_fixture.h"
 #include "registry/registry_paths.h"
+#include "support/connected_http.h"
 #include "support/recording_sink.h"
 
 namespace sw::online {
 namespace {
 
+using test::ConnectedHttp;
 using test::ReadFileBytes;
-
-// The system's connection state as the test wants it; the requests go to the real HTTP.
-class ConnectedHttp final : public platform::Http {
- public:
-  explicit ConnectedHttp(std::unique_ptr<platform::Http> real) : real_(std::move(real)) {}
-  Result<std::uint32_t> ConnectionFlags() override { return flags; }
-  std::unique_ptr<platform::HttpExchange> NewExchange() override { return real_->NewExchange(); }
-
-  std::uint32_t flags = platform::kConnectionModem;
-
- private:
-  std::unique_ptr<platform::Http> real_;
-};
 
 class RecordingDialog final : public NewsSignupView {
  public:
