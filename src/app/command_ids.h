@@ -38,6 +38,7 @@ enum CommandId : unsigned {
   kCmdShow1 = 300,
   kCmdHide1,
   kCmdExit1,
+  kCmdRestartElevated,  // "Restart as administrator", also in the main menu's Information
 
   // Command panel and pages.
   kCmdBul = 400,  // btnBul, Find

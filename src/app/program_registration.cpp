@@ -3,6 +3,8 @@
 #include "core/product.h"
 #include "core/text.h"
 #include "core/win_path.h"
+#include "platform/error_message.h"
+#include "registry/registry_names.h"
 #include "registry/registry_object.h"
 
 namespace sw::app {
@@ -12,12 +14,24 @@ bool WriteProgramPath(platform::Registry& registry, std::string_view exePath) {
   return key.OpenKey(std::string(kProductRegistryKey) + "\\Program", true) && key.WriteString(kPathValue, exePath);
 }
 
-bool RegisterAutoRun(platform::Registry& registry, bool isAdmin, std::string_view programDir) {
-  reg::RegistryObject run(registry, isAdmin ? platform::RootKey::LocalMachine : platform::RootKey::CurrentUser);
-  if (!run.OpenKey(kRunKey, true) || run.ValueExists(kAutoRunValue)) {
-    return false;
+platform::RootKey AutoRunRoot(const platform::SystemProfile& profile) {
+  return profile.elevated && !profile.Modern() ? platform::RootKey::LocalMachine : platform::RootKey::CurrentUser;
+}
+
+AutoRunOutcome RegisterAutoRun(platform::Registry& registry, platform::RootKey root, std::string_view programDir) {
+  reg::RegistryObject run(registry, root);
+  AutoRunOutcome outcome;
+  if (run.OpenKey(kRunKey, true)) {
+    if (run.ValueExists(kAutoRunValue)) {
+      return outcome;
+    }
+    outcome.written = run.WriteString(kAutoRunValue, AddTrailingBackslash(programDir) + "sweepwise.exe");
   }
-  return run.WriteString(kAutoRunValue, AddTrailingBackslash(programDir) + "sweepwise.exe");
+  if (!outcome.written) {
+    outcome.error = "The autorun value " + std::string(reg::RootKeyName(root)) + std::string(kRunKey) + "\\" +
+                    std::string(kAutoRunValue) + " could not be written: " + platform::ErrorMessage(run.LastError());
+  }
+  return outcome;
 }
 
 std::string ApplicationTitle(std::string_view exePath) {

@@ -62,6 +62,7 @@ int RunCli(const std::vector<std::string>& args, CliContext& context) {
   AddRestoreCommands(app, context, options, status);
   AddSysinfoCommands(app, context, options, status);
   AddUpdateCommands(app, context, options, status);
+  AddPathsCommand(app, context, options, status);
 
   // CLI11 takes the arguments in reverse order.
   std::vector<std::string> reversed(args.rbegin(), args.rend());

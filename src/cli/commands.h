@@ -27,6 +27,7 @@ void AddSoftwareCommands(CLI::App& app, CliContext& context, const GlobalOptions
 void AddTweaksCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 void AddRestoreCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 void AddSysinfoCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
+void AddPathsCommand(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 void AddUpdateCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 
 }  // namespace sw::cli

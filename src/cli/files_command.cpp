@@ -34,15 +34,15 @@ int DeleteFiles(CliContext& context, const GlobalOptions& options, bool backup) 
   CommandResult result = Found(sink, search);
   std::vector<ResultRow> list = sink.rows();
   // The window and the console number their archives from the same counter, line 2 of
-  // language.txt in the program folder; the advanced counter goes back there.
-  const auto programFolder = context.platform.system->ProgramFolder();
-  app::Settings settings = programFolder ? app::LoadSettings(*context.platform.files, *programFolder) : app::Settings{};
+  // language.txt in the data folder; the advanced counter goes back there.
+  const std::string& dataFolder = context.platform.folders.data;
+  app::Settings settings = app::LoadSettings(*context.platform.files, dataFolder);
   const int firstCounter = settings.backupCounter;
   const files::FileDeleteOutcome outcome =
       files::DeleteFiles(list, backup, settings.backupCounter, context.platform, sink);
   sink.EndProgress();
-  if (programFolder && settings.backupCounter != firstCounter) {
-    if (const Status saved = app::SaveSettings(*context.platform.files, *programFolder, settings); !saved) {
+  if (settings.backupCounter != firstCounter) {
+    if (const Status saved = app::SaveSettings(*context.platform.files, dataFolder, settings); !saved) {
       context.err << "sweepwise-cli: the backup counter could not be saved in language.txt: "
                   << platform::ErrorMessage(saved.error()) << "\n";
     }
@@ -71,6 +71,10 @@ int DeleteFiles(CliContext& context, const GlobalOptions& options, bool backup) 
     result.status += "; " + std::to_string(kept) + " kept";
     PrintResult(context, options.json, result);
     return kExitFailure;
+  }
+  if (!outcome.runOnceError.empty() && outcome.queued > 0) {
+    result.extra["run_once_error"] = outcome.runOnceError;
+    return PrintFailure(context, options.json, outcome.runOnceError, result);
   }
   PrintResult(context, options.json, result);
   return kExitSuccess;

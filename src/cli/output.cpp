@@ -50,6 +50,14 @@ int PrintFailure(CliContext& context, bool json, const std::string& message, Com
   return kExitFailure;
 }
 
+std::string ElevationHint(platform::Platform& platform, std::string_view command) {
+  if (platform::Describe(platform).elevated) {
+    return {};
+  }
+  return " Machine-wide entries need administrator rights: run 'sweepwise-cli " + std::string(command) +
+         "' from a console started with Run as administrator.";
+}
+
 int PrintUsageError(CliContext& context, bool json, const std::string& message) {
   context.err << "sweepwise-cli: " << message << ". Run 'sweepwise-cli --help' for usage.\n";
   if (json) {

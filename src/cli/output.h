@@ -26,6 +26,11 @@ void PrintResult(CliContext& context, bool json, const CommandResult& result);
 // with an "error" field); returns kExitFailure.
 int PrintFailure(CliContext& context, bool json, const std::string& message, CommandResult result = {});
 
+// What to do when a machine-wide write failed for lack of rights: the same command again
+// from an elevated console ("... Run 'sweepwise-cli delete registry' from a console started
+// with Run as administrator."). Empty when the program runs elevated already.
+std::string ElevationHint(platform::Platform& platform, std::string_view command);
+
 // A usage error: one line on stderr with the way to the full usage (with --json also
 // {"error": ..., "status": 2} on stdout); returns kExitUsage.
 int PrintUsageError(CliContext& context, bool json, const std::string& message);

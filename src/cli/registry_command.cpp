@@ -34,6 +34,7 @@ int DeleteRegistry(CliContext& context, const GlobalOptions& options, bool backu
   result.extra["removed"] = outcome.removed;
   result.extra["backup_file"] = outcome.backupFile;
   result.extra["keys_not_opened"] = outcome.keysNotOpened;
+  result.extra["not_removed"] = outcome.notRemoved;
   if (outcome.declined) {
     return PrintFailure(context, options.json, "nothing deleted", result);
   }
@@ -46,6 +47,12 @@ int DeleteRegistry(CliContext& context, const GlobalOptions& options, bool backu
   if (!outcome.notBackedUp.empty()) {
     return PrintFailure(context, options.json,
                         std::to_string(outcome.notBackedUp.size()) + " values could not be backed up and stay", result);
+  }
+  if (!outcome.notRemoved.empty()) {
+    std::string message = std::to_string(outcome.notRemoved.size()) + " values could not be removed (" +
+                          outcome.notRemoved.front() + ")";
+    return PrintFailure(context, options.json, message + "." + ElevationHint(context.platform, "delete registry"),
+                        result);
   }
   if (!outcome.keysNotOpened.empty()) {
     return PrintFailure(context, options.json,

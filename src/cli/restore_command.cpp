@@ -21,7 +21,7 @@ std::string FullPathOf(platform::FileSystem& files, const std::string& path) {
 int RestoreTweaks(CliContext& context, const GlobalOptions& options) {
   ConsoleSink sink(context.err, options.yes, context.console);
   platform::Platform& p = context.platform;
-  const std::string restoreFile = tweaks::RestoreFilePath(*p.system).value_or("default.reg");
+  const std::string restoreFile = tweaks::RestoreFilePath(p.folders);
   CommandResult result;
   result.extra = {{"restore_file", restoreFile}};
   // Before any tweak was applied there is nothing to ask about.

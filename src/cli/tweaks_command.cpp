@@ -90,7 +90,7 @@ int ApplyTweaks(CliContext& context, const GlobalOptions& options, const std::ve
   TweakPage page(context.platform);
   const auto tabs = TabsOf(titles, page);
   ApplyTally tally;
-  tally.restoreFile = tweaks::RestoreFilePath(*context.platform.system).value_or("default.reg");
+  tally.restoreFile = tweaks::RestoreFilePath(context.platform.folders);
   if (!Confirm(sink,
                "Apply " + std::to_string(titles.size()) + " tweaks, their previous state recorded in " +
                    tally.restoreFile + "?",

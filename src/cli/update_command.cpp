@@ -133,7 +133,7 @@ int Install(CliContext& context, const GlobalOptions& options, const std::string
     return PrintFailure(context, options.json, model.lastError(), result);
   }
   result.extra["installed"] = true;
-  result.extra["batch"] = online::ProgramFile(check.offer.programFolder, online::kUpdateBatchFile);
+  result.extra["batch"] = online::ProgramFile(check.offer.dataFolder, online::kUpdateBatchFile);
   result.status = model.texts().lblPanel + " " + model.texts().lblStatus;
   PrintResult(context, options.json, result);
   return kExitSuccess;

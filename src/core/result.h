@@ -37,8 +37,10 @@ enum class Errc : std::uint32_t {
   AlreadyExists = 183,
   MoreData = 234,
   NoMoreItems = 259,
+  ElevationRequired = 740,
   NoUnicodeTranslation = 1113,
   KeyDeleted = 1018,
+  Cancelled = 1223,
 };
 
 class Error {

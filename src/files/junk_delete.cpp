@@ -10,6 +10,7 @@
 #include "files/clean_batch.h"
 #include "files/junk_search.h"
 #include "platform/error_message.h"
+#include "registry/registry_names.h"
 #include "registry/registry_object.h"
 
 namespace sw::files {
@@ -28,12 +29,8 @@ void Notify(EngineSink& sink, std::string text, MessageKind kind) {
 
 class FileDeletion {
  public:
-  FileDeletion(std::vector<ResultRow>& list, platform::Platform& platform, EngineSink& sink, std::string programFolder)
-      : list_(list),
-        platform_(platform),
-        sink_(sink),
-        programFolder_(std::move(programFolder)),
-        kept_(list.size(), false) {}
+  FileDeletion(std::vector<ResultRow>& list, platform::Platform& platform, EngineSink& sink)
+      : list_(list), platform_(platform), sink_(sink), dataFolder_(platform.folders.data), kept_(list.size(), false) {}
 
   // Packs the readable checked files; false when the backup failed.
   bool Backup(int& backupCounter);
@@ -49,14 +46,14 @@ class FileDeletion {
   std::vector<ResultRow>& list_;
   platform::Platform& platform_;
   EngineSink& sink_;
-  std::string programFolder_;
+  std::string dataFolder_;  // where the archive and the batch go
   std::vector<bool> kept_;  // by row: left out of the backup, so not to be deleted
 };
 
 std::string FileDeletion::NextArchive(int& counter) {
   // An existing archive is never overwritten: its number is passed over.
   for (;; ++counter) {
-    std::string archive = programFolder_ + "\\zq" + std::to_string(counter) + ".bck";
+    std::string archive = dataFolder_ + "\\zq" + std::to_string(counter) + ".bck";
     if (!platform_.files->Exists(archive)) {
       return archive;
     }
@@ -146,7 +143,7 @@ void FileDeletion::KeepWhatIsNotInTheArchive(const std::vector<std::string>& sto
 
 void FileDeletion::Delete() {
   platform::FileSystem& files = *platform_.files;
-  CleanBatch batch(programFolder_, files, *platform_.system);
+  CleanBatch batch(dataFolder_, files, *platform_.system);
   sink_.SetProgressMax(list_.size());
   std::uint64_t progress = 0;
   std::size_t i = 0;
@@ -193,12 +190,19 @@ void FileDeletion::Delete() {
   sink_.ShowStatus(Text(89));
 }
 
+// Without the value the batch waits for a manual start: the user is told, with the reason.
 void FileDeletion::WriteRunOnce() {
   const RootKey root = platform_.system->IsAdmin() ? RootKey::LocalMachine : RootKey::CurrentUser;
   reg::RegistryObject object(*platform_.registry, root);
-  // A failure here only means the batch waits for a manual start.
-  if (object.OpenKey(kRunOnceKey, true)) {
-    (void)object.WriteString("Sweepwise", programFolder_ + "\\clean.bat");
+  const std::string batch = dataFolder_ + "\\clean.bat";
+  if (object.OpenKey(kRunOnceKey, true) && object.WriteString("Sweepwise", batch)) {
+    return;
+  }
+  outcome.runOnceError = "The RunOnce value that runs " + batch + " at the next logon could not be written (" +
+                         std::string(reg::RootKeyName(root)) + std::string(kRunOnceKey) + "\\Sweepwise): " +
+                         platform::ErrorMessage(object.LastError());
+  if (outcome.queued > 0) {
+    Notify(sink_, outcome.runOnceError, MessageKind::Warning);
   }
 }
 
@@ -215,13 +219,14 @@ FileDeleteOutcome DeleteFiles(std::vector<ResultRow>& list, bool backup, int& ba
     outcome.declined = true;
     return outcome;
   }
-  auto programFolder = platform.system->ProgramFolder();
-  if (!programFolder) {
-    outcome.error = "The program folder is unknown: " + platform::ErrorMessage(programFolder.error());
+  // The archive and the batch go to the data folder: when it cannot be written, nothing is
+  // deleted, since neither the backup nor the files in use could be taken care of.
+  if (!platform.folders.writable) {
+    outcome.error = platform.folders.problem + " Nothing was deleted.";
     Notify(sink, outcome.error, MessageKind::Error);
     return outcome;
   }
-  FileDeletion deletion(list, platform, sink, *programFolder);
+  FileDeletion deletion(list, platform, sink);
   deletion.outcome = outcome;
   if (backup && !deletion.Backup(backupCounter)) {
     return deletion.outcome;

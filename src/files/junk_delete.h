@@ -1,6 +1,6 @@
 #pragma once
 // The Delete of the Files Cleaning page: deletes the files of the checked rows, after
-// packing them into the next free zqN.bck in the program folder when a backup is asked for.
+// packing them into the next free zqN.bck in the data folder when a backup is asked for.
 // Files that cannot be deleted now are queued in clean.bat, which the system runs once at
 // the next logon (the RunOnce key); their rows stay.
 //
@@ -27,6 +27,9 @@ struct FileDeleteOutcome {
   int keptNotStored = 0;   // read, yet not in the archive written (gone from the list), so kept
   std::string archive;     // the backup written
   std::string error;       // the backup or the batch could not be written
+  // The RunOnce value for clean.bat could not be written (why, in the system's words): the
+  // queued files wait for the batch to be started by hand.
+  std::string runOnceError;
   // Files wait for a restart: the next page change empties the list without asking.
   bool clearWithoutAsking = false;
 };

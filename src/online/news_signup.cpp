@@ -13,8 +13,7 @@ namespace {
 constexpr std::string_view kMailAccountKey = "\\SOFTWARE\\Microsoft\\Internet Account Manager\\Accounts\\00000001\\";
 
 std::string NewsInfoPath(platform::Platform& platform) {
-  const auto folder = platform.system->ProgramFolder();
-  return ProgramFile(folder ? *folder : std::string(), kNewsInfoFile);
+  return platform.folders.DataFile(kNewsInfoFile);
 }
 
 std::string FirstMailAccount(platform::Registry& registry) {

@@ -36,9 +36,10 @@ bool Fetch(const OnlineContext& context, std::string_view path, const std::strin
 }
 
 void ReadOffer(platform::Platform& platform, UpdateOffer& offer) {
-  const std::string installed = ProgramFile(offer.programFolder, kInstalledVersionFile);
+  // The installer ships version.txt; an installed update writes its own into the data folder.
+  const std::string installed = platform::ShippedFile(platform.folders, *platform.files, kInstalledVersionFile);
   offer.currentVersion = ReadTextLine(platform, installed, 0).value_or("0");
-  const std::string offered = ProgramFile(offer.programFolder, kOfferedVersionFile);
+  const std::string offered = ProgramFile(offer.dataFolder, kOfferedVersionFile);
   if (const auto bytes = platform.files->ReadWhole(offered)) {
     offer.versionFile.assign(bytes->begin(), bytes->end());
   }
@@ -62,7 +63,7 @@ std::string UpdateOffer::ReleaseUrl() const {
 }
 
 std::string UpdateOffer::DownloadPath() const {
-  return ProgramFile(programFolder, std::string(kReleaseStem) + "1.exe");
+  return ProgramFile(dataFolder, std::string(kReleaseStem) + "1.exe");
 }
 
 std::string ProgramFile(std::string_view programFolder, std::string_view name) {
@@ -77,16 +78,15 @@ bool UpdatePending(platform::Platform& platform) {
 UpdateCheck CheckForUpdate(const OnlineContext& context) {
   platform::Platform& platform = context.platform;
   UpdateCheck check;
-  const auto folder = platform.system->ProgramFolder();
-  if (!folder) {
-    check.error = "the program folder is unknown: " + platform::ErrorMessage(folder.error());
+  if (!platform.folders.writable) {
+    check.error = platform.folders.problem;
     return check;
   }
   UpdateOffer& offer = check.offer;
-  offer.programFolder = *folder;
+  offer.dataFolder = platform.folders.data;
   // Without the server's version file there is nothing to compare: an old or half-written
   // copy left from an earlier check must not decide.
-  if (!Fetch(context, kVersionFilePath, ProgramFile(offer.programFolder, kOfferedVersionFile), check.error)) {
+  if (!Fetch(context, kVersionFilePath, ProgramFile(offer.dataFolder, kOfferedVersionFile), check.error)) {
     return check;
   }
   check.reached = true;
@@ -96,7 +96,7 @@ UpdateCheck CheckForUpdate(const OnlineContext& context) {
   }
   // A failed download keeps the address of the last check, as the release site rarely moves.
   std::string ignored;
-  const std::string siteFile = ProgramFile(offer.programFolder, kUpdateSiteFile);
+  const std::string siteFile = ProgramFile(offer.dataFolder, kUpdateSiteFile);
   (void)Fetch(context, kUpdateSitePath, siteFile, ignored);
   offer.updateSite = Trimmed(ReadTextLine(platform, siteFile, 0).value_or(""));
   if (offer.updateSite.empty()) {

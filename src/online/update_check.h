@@ -23,7 +23,7 @@ inline constexpr std::string_view kRunOnceKey = "\\Software\\Microsoft\\Windows\
 inline constexpr std::string_view kUpdateRunOnceValue = "sweepwisepro2Update";
 
 struct UpdateOffer {
-  std::string programFolder;
+  std::string dataFolder;  // where the update's files go (the data folder)
   std::string currentVersion = "0";  // line 1 of version.txt, "0" when there is none
   std::string newVersion = "0";
   std::string productName;

@@ -87,13 +87,13 @@ UpdateInstall InstallDownloadedUpdate(platform::Platform& platform, const Update
     result.error = *rejected + " It has been deleted; nothing was installed.";
     return result;
   }
-  const auto batch = UpdateBatchText(offer.programFolder, *platform.system, files);
+  const auto batch = UpdateBatchText(offer.dataFolder, *platform.system, files);
   if (!batch) {
-    result.error = "The name of the program folder " + offer.programFolder +
+    result.error = "The name of the program folder " + offer.dataFolder +
                    " cannot be written in a batch file; nothing was installed.";
     return result;
   }
-  const std::string batchPath = ProgramFile(offer.programFolder, kUpdateBatchFile);
+  const std::string batchPath = ProgramFile(offer.dataFolder, kUpdateBatchFile);
   if (const Status saved = files.ReplaceWholeText(batchPath, *batch); !saved) {
     result.error = "Cannot write " + batchPath + ": " + platform::ErrorMessage(saved.error());
     return result;
@@ -103,14 +103,14 @@ UpdateInstall InstallDownloadedUpdate(platform::Platform& platform, const Update
     result.error = "Cannot register " + batchPath + " for the next log-on; nothing was installed.";
     return result;
   }
-  const std::string installed = ProgramFile(offer.programFolder, kInstalledVersionFile);
+  const std::string installed = ProgramFile(offer.dataFolder, kInstalledVersionFile);
   if (const Status replaced = files.ReplaceWholeText(installed, offer.versionFile); !replaced) {
     RemoveRunOnce(platform);
     (void)files.RemoveFile(batchPath);
     result.error = "Cannot write " + installed + ": " + platform::ErrorMessage(replaced.error());
     return result;
   }
-  (void)files.RemoveFile(ProgramFile(offer.programFolder, kOfferedVersionFile));
+  (void)files.RemoveFile(ProgramFile(offer.dataFolder, kOfferedVersionFile));
   result.installed = true;
   return result;
 }

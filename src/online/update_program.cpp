@@ -8,8 +8,7 @@ namespace sw::online {
 // The program folder, not the current folder: the program may have been started from
 // anywhere (a shortcut, the Run key), and another folder's update.exe is not ours.
 bool StartUpdateProgram(platform::Platform& platform, EngineSink& sink) {
-  const auto folder = platform.system->ProgramFolder();
-  const std::string program = ProgramFile(folder ? *folder : std::string("."), kUpdateProgram);
+  const std::string program = platform.folders.ProgramFile(kUpdateProgram);
   if (!platform.files->FileExists(program)) {
     sink.Ask(Message{"The update program " + program + " is missing. Please download the new release from " +
                          std::string(kVendorWebsite) + ".",

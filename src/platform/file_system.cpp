@@ -45,4 +45,15 @@ Status FileSystem::ReplaceWholeText(std::string_view path, std::string_view cont
   return ReplaceWhole(path, AsBytes(contents));
 }
 
+std::vector<std::string> FixedDriveRoots(FileSystem& files) {
+  std::vector<std::string> roots;
+  for (char letter = 'C'; letter <= 'Z'; ++letter) {
+    std::string root{letter, ':', '\\'};
+    if (files.DriveTypeOf(root) == DriveType::Fixed) {
+      roots.push_back(std::move(root));
+    }
+  }
+  return roots;
+}
+
 }  // namespace sw::platform

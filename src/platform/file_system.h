@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/bytes.h"
 #include "core/file_time.h"
@@ -39,6 +40,18 @@ inline constexpr std::uint32_t kAttrArchive = 0x20;
 inline constexpr std::uint32_t kAttrNormal = 0x80;
 inline constexpr std::uint32_t kAttrTemporary = 0x100;
 inline constexpr std::uint32_t kAttrReparsePoint = 0x400;
+// The attributes of a cloud file whose data is not on the disk: opening or reading it makes
+// the cloud client download it, and deleting it deletes the user's copy in the cloud.
+inline constexpr std::uint32_t kAttrOffline = 0x1000;
+inline constexpr std::uint32_t kAttrRecallOnOpen = 0x40000;
+inline constexpr std::uint32_t kAttrRecallOnDataAccess = 0x400000;
+inline constexpr std::uint32_t kCloudPlaceholderAttributes = kAttrOffline | kAttrRecallOnOpen | kAttrRecallOnDataAccess;
+
+// Whether a file with these attributes is a cloud placeholder: never opened, read, backed up
+// or deleted by a walk.
+[[nodiscard]] constexpr bool IsCloudPlaceholder(std::uint32_t attributes) {
+  return (attributes & kCloudPlaceholderAttributes) != 0;
+}
 
 struct FolderEntry {
   std::string name;
@@ -49,6 +62,7 @@ struct FolderEntry {
   [[nodiscard]] bool IsFolder() const { return (attributes & kAttrDirectory) != 0; }
   // Junctions, symbolic links and mount points: never walked into, never deleted through.
   [[nodiscard]] bool IsReparsePoint() const { return (attributes & kAttrReparsePoint) != 0; }
+  [[nodiscard]] bool IsCloudPlaceholder() const { return platform::IsCloudPlaceholder(attributes); }
 };
 
 struct FileTimes {
@@ -175,5 +189,9 @@ class FileSystem {
   Result<Bytes> ReadWhole(std::string_view path);
   Status ReplaceWholeText(std::string_view path, std::string_view contents);
 };
+
+// The roots ("C:\") of every fixed drive from C: to Z:, in letter order. A letter that is no
+// fixed drive (a DVD drive at D:, a letter not in use) hides none of the drives after it.
+[[nodiscard]] std::vector<std::string> FixedDriveRoots(FileSystem& files);
 
 }  // namespace sw::platform

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string_view>
 
+#include "core/result.h"
+
 namespace sw::platform {
 
 class Processes {
@@ -26,6 +28,11 @@ class Processes {
   // Should waiting itself fail, the call returns at once, still reporting the start.
   virtual bool ExecuteProgram(std::string_view commandLine, bool hidden, bool wait,
                               const std::function<void()>& whileWaiting = {}) = 0;
+
+  // Starts `program` with `parameters` with administrator rights: the system asks the user
+  // for consent first (the shell's "runas" verb). Does not wait. Cancelled when the user
+  // declines; the system's error otherwise.
+  virtual Status StartElevated(std::string_view program, std::string_view parameters) = 0;
 };
 
 }  // namespace sw::platform

@@ -39,9 +39,11 @@ class System {
   // The version record the system reports to this program.
   virtual VersionRecord Version() = 0;
 
-  // Whether the user runs this program with administrator rights: the token of the thread
-  // (or of the process) holds the local Administrators group, enabled. False when no token
-  // can be read.
+  // Whether this program runs with administrator rights, which every machine-wide write
+  // needs. Up to Windows XP: the token of the thread (or of the process) holds the local
+  // Administrators group, enabled. From Vista on: the process is elevated (an administrator's
+  // unelevated token under User Account Control cannot write where an administrator can).
+  // False when no token can be read.
   virtual bool IsAdmin() = 0;
 
   // The security identifier of the user this program runs as ("S-1-5-21-..."): the name of
@@ -52,9 +54,13 @@ class System {
   virtual FileTime LocalTimeOf(FileTime utc) = 0;
   virtual FileTime UtcTimeOf(FileTime local) = 0;
 
-  // The folder of the running program, without a trailing backslash: where the program
-  // keeps its settings and backups.
+  // The folder of the running program, without a trailing backslash: where the installer put
+  // it and the files it ships. Where the program writes is decided by DecideProgramFolders.
   virtual Result<std::string> ProgramFolder() = 0;
+
+  // `text` with every %NAME% of the user's environment replaced by its value, as the system
+  // expands REG_EXPAND_SZ data; names that are not set stay as they are.
+  virtual std::string ExpandEnvironment(std::string_view text) = 0;
 
   // The user's date and time separators ("/" and ":" in the United States).
   virtual DateTimeSeparators Separators() = 0;

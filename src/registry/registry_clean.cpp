@@ -5,6 +5,7 @@
 
 #include "core/language.h"
 #include "platform/error_message.h"
+#include "registry/registry_names.h"
 
 namespace sw::reg {
 namespace {
@@ -20,6 +21,23 @@ std::string NumberedName(std::string_view folder, std::string_view base, unsigne
   char digits[16];
   std::snprintf(digits, sizeof digits, "%03X", counter);
   return std::string(folder) + "\\" + std::string(base) + digits + ".reg";
+}
+
+std::string NotRemoved(const ResultRow& row, Error error) {
+  return row.columns[0] + " " + row.columns[1] + ": " + platform::ErrorMessage(error);
+}
+
+// Values the user's rights did not let us delete (a machine-wide key of a standard user):
+// named, with the system's reason, so that nothing looks removed that was not.
+void ReportNotRemoved(EngineSink& sink, const std::vector<std::string>& values) {
+  if (values.empty()) {
+    return;
+  }
+  std::string text = std::to_string(values.size()) + " values could not be removed:";
+  for (const auto& value : values) {
+    text += "\r\n" + value;
+  }
+  sink.Ask(Message{text, "Error", MessageKind::Error, MessageButtons::Ok});
 }
 
 void ReportKeysNotOpened(EngineSink& sink, const std::vector<std::string>& keys) {
@@ -94,16 +112,12 @@ void BackupRegistryValue(RegBackup& backup, RegistryObject& object, std::string_
   backup.Add(std::move(keyLine), platform::NamedRegValue{std::string(valueName), std::move(*value)});
 }
 
-Result<std::string> SaveNumberedRegFile(platform::FileSystem& files, platform::System& system, const RegFileText& file,
-                                        std::string_view base) {
-  auto folder = system.ProgramFolder();
-  if (!folder) {
-    return folder.error();
-  }
+Result<std::string> SaveNumberedRegFile(platform::FileSystem& files, platform::System& system, std::string_view folder,
+                                        const RegFileText& file, std::string_view base) {
   unsigned counter = 0;
-  std::string path = NumberedName(*folder, base, counter);
+  std::string path = NumberedName(folder, base, counter);
   while (files.Exists(path)) {
-    path = NumberedName(*folder, base, ++counter);
+    path = NumberedName(folder, base, ++counter);
   }
   if (auto saved = SaveRegFile(files, system, path, file); !saved) {
     return saved.error();
@@ -126,7 +140,11 @@ RegistryCleanOutcome CleanRegistry(const std::vector<ResultRow>& rows, bool back
     EntryKey entry = SplitEntryCaption(rows[i].columns[0]);
     object.SetRoot(entry.root);
     if (!object.OpenKey(entry.keyPath, false)) {
-      outcome.keysNotOpened.push_back(entry.keyPath);
+      if (object.LastError().Is(Errc::AccessDenied)) {
+        outcome.notRemoved.push_back(NotRemoved(rows[i], object.LastError()));
+      } else {
+        outcome.keysNotOpened.push_back(entry.keyPath);
+      }
       continue;
     }
     if (backup) {
@@ -148,7 +166,8 @@ RegistryCleanOutcome CleanRegistry(const std::vector<ResultRow>& rows, bool back
   // Only a backup that is complete on disk allows the first deletion.
   if (backup) {
     auto saved =
-        SaveNumberedRegFile(*platform.files, *platform.system, backupFile.Render(*platform.system), "regbackup");
+        SaveNumberedRegFile(*platform.files, *platform.system, platform.folders.data, backupFile.Render(*platform.system),
+                            "regbackup");
     if (!saved) {
       outcome.backupError = platform::ErrorMessage(saved.error());
       sink.Ask(Message{"The registry backup could not be written (" + outcome.backupError + "). Nothing was deleted.",
@@ -159,12 +178,16 @@ RegistryCleanOutcome CleanRegistry(const std::vector<ResultRow>& rows, bool back
   }
   for (const auto& removal : removals) {
     object.SetRoot(removal.root);
-    // A value already gone, or one we may not delete, stays as it is without a word.
     if (object.OpenKey(removal.keyPath, false) && object.DeleteValue(removal.valueName)) {
       ++outcome.removed;
+    } else if (!IsNotFound(object.LastError())) {
+      // A value already gone is as good as removed; one we may not delete is reported.
+      outcome.notRemoved.push_back(std::string(RootKeyName(removal.root)) + "\\" + removal.keyPath + " " +
+                                   removal.valueName + ": " + platform::ErrorMessage(object.LastError()));
     }
   }
   object.CloseKey();
+  ReportNotRemoved(sink, outcome.notRemoved);
   return outcome;
 }
 
@@ -172,10 +195,15 @@ RegistryCleanOutcome DeleteRegistry(std::vector<ResultRow>& list, bool backup, p
                                     RegistryObject& object, EngineSink& sink) {
   RegistryCleanOutcome outcome;
   if (std::any_of(list.begin(), list.end(), [](const ResultRow& row) { return row.checked; })) {
-    if (Confirm(sink, std::string(Text(74)), "Warning", MessageKind::Warning)) {
-      outcome = CleanRegistry(list, backup, platform, object, sink);
-    } else {
+    if (!Confirm(sink, std::string(Text(74)), "Warning", MessageKind::Warning)) {
       outcome.declined = true;
+    } else if (backup && !platform.folders.writable) {
+      // Only a backup complete on disk allows a deletion; its folder cannot take one.
+      outcome.backupError = platform.folders.problem;
+      sink.Ask(Message{platform.folders.problem + " Nothing was deleted.", "Error", MessageKind::Error,
+                       MessageButtons::Ok});
+    } else {
+      outcome = CleanRegistry(list, backup, platform, object, sink);
     }
     outcome.asked = true;
   }

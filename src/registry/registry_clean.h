@@ -52,10 +52,10 @@ class RegBackup {
 void BackupRegistryValue(RegBackup& backup, RegistryObject& object, std::string_view rootName, std::string_view keyPath,
                          std::string_view valueName);
 
-// Saves `file` as programFolder\<base>NNN.reg with the first counter (three or more upper-case
-// hexadecimal digits) whose file does not exist yet; returns the path written.
-Result<std::string> SaveNumberedRegFile(platform::FileSystem& files, platform::System& system, const RegFileText& file,
-                                        std::string_view base);
+// Saves `file` as folder\<base>NNN.reg (the data folder) with the first counter (three or
+// more upper-case hexadecimal digits) whose file does not exist yet; returns the path written.
+Result<std::string> SaveNumberedRegFile(platform::FileSystem& files, platform::System& system, std::string_view folder,
+                                        const RegFileText& file, std::string_view base);
 
 struct RegistryCleanOutcome {
   bool asked = false;     // the confirmation was shown
@@ -63,6 +63,9 @@ struct RegistryCleanOutcome {
   int removed = 0;        // values deleted
   std::vector<std::string> keysNotOpened;
   std::vector<std::string> notBackedUp;  // rows kept: a .reg file cannot name their value
+  // Values that stay because deleting them failed ("<key> <value>: <the system's reason>"),
+  // for instance machine-wide ones of a standard user.
+  std::vector<std::string> notRemoved;
   std::string backupFile;                // the file written, when a backup was asked for
   std::string backupError;               // why the backup failed; then nothing was deleted
 };

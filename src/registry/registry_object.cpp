@@ -31,6 +31,7 @@ RegistryObject::Base RegistryObject::ResolveBase(std::string_view path) {
   if (!rootKey_) {
     auto rootKey = registry_.OpenRoot(root_);
     if (!rootKey) {
+      lastError_ = rootKey.error();
       return Base{nullptr, path, relative};
     }
     rootKey_ = std::move(*rootKey);
@@ -46,6 +47,7 @@ bool RegistryObject::OpenKey(std::string_view path, bool canCreate) {
   auto opened =
       canCreate && !base.rest.empty() ? base.key->Create(base.rest) : base.key->Open(base.rest, RegAccess::ReadWrite);
   if (!opened) {
+    lastError_ = opened.error();
     return false;
   }
   std::string newPath = base.relative && key_ ? currentPath_ + "\\" + std::string(base.rest) : std::string(base.rest);
@@ -109,7 +111,14 @@ Result<Bytes> RegistryObject::ReadBinary(std::string_view name) {
 }
 
 bool RegistryObject::Write(std::string_view name, std::uint32_t type, std::span<const std::uint8_t> data) {
-  return key_ && key_->Set(name, type, data).has_value();
+  return key_ && Noted(key_->Set(name, type, data));
+}
+
+bool RegistryObject::Noted(Status status) {
+  if (!status) {
+    lastError_ = status.error();
+  }
+  return status.has_value();
 }
 
 bool RegistryObject::WriteString(std::string_view name, std::string_view text) {
@@ -167,7 +176,7 @@ std::vector<std::string> RegistryObject::GetValueNames() {
 }
 
 bool RegistryObject::DeleteValue(std::string_view name) {
-  return key_ && key_->DeleteValue(name).has_value();
+  return key_ && Noted(key_->DeleteValue(name));
 }
 
 bool RegistryObject::DeleteKey(std::string_view path) {

@@ -82,6 +82,10 @@ class RegistryObject {
   // Deletes a key (relative or absolute) with all its subkeys.
   [[nodiscard]] bool DeleteKey(std::string_view path);
 
+  // Why the last open, write or value deletion that failed failed (AccessDenied for a
+  // machine-wide key a standard user may not write), for the message that says so.
+  [[nodiscard]] Error LastError() const { return lastError_; }
+
  private:
   // The key a path starts from and the path below it.
   struct Base {
@@ -91,12 +95,14 @@ class RegistryObject {
   };
   Base ResolveBase(std::string_view path);
   bool Write(std::string_view name, std::uint32_t type, std::span<const std::uint8_t> data);
+  bool Noted(Status status);
 
   Registry& registry_;
   RootKey root_;
   std::unique_ptr<platform::RegKey> rootKey_;
   std::unique_ptr<platform::RegKey> key_;
   std::string currentPath_;
+  Error lastError_{Errc::Success};
 };
 
 // The program's subclass of the registry object that the tweaks use; it adds nothing.

@@ -115,12 +115,8 @@ void Write(platform::Registry& registry, const RegistryChange& change) {
 
 }  // namespace
 
-Result<std::string> RestoreFilePath(platform::System& system) {
-  auto folder = system.ProgramFolder();
-  if (!folder) {
-    return folder.error();
-  }
-  return *folder + "\\default.reg";
+std::string RestoreFilePath(const platform::ProgramFolders& folders) {
+  return folders.DataFile("default.reg");
 }
 
 Result<bool> ChangeRegistry(platform::Platform& platform, std::string_view restoreFile, ChangeMode mode,

@@ -16,8 +16,8 @@ namespace sw::tweaks {
 // Skip: the apply pass passes over an unchecked tweak; nothing happens.
 enum class ChangeMode { Check, Apply, Skip };
 
-// ProgramDir + "\default.reg".
-Result<std::string> RestoreFilePath(platform::System& system);
+// default.reg in the data folder.
+[[nodiscard]] std::string RestoreFilePath(const platform::ProgramFolders& folders);
 
 // Check: whether the target holds the change (a deletion: the value or key is gone; a
 // Dword compares as decimal text; a Binary by its first four bytes; a value of another type

@@ -38,11 +38,7 @@ Result<bool> RunAction(const TweakAction& action, TweakPass& pass) {
 Status TweakPage::ProcessTweaks(bool checkOnly, EngineSink& sink) {
   std::string restoreFile;
   if (!checkOnly) {
-    auto path = RestoreFilePath(*platform_.system);
-    if (!path) {
-      return path.error();
-    }
-    restoreFile = std::move(*path);
+    restoreFile = RestoreFilePath(platform_.folders);
   }
   sink.SetProgressMax(100);
   sink.SetProgress(0);

@@ -24,16 +24,12 @@ std::string RegistryImportCommand(std::string_view regFile) {
 }
 
 TweakRestore RestoreTweaks(platform::Platform& platform, EngineSink& sink) {
-  const auto restoreFile = RestoreFilePath(*platform.system);
-  if (!restoreFile) {
-    Notify(sink, "The program folder is unknown: " + platform::ErrorMessage(restoreFile.error()), MessageKind::Error);
-    return TweakRestore::Failed;
-  }
-  if (!platform.files->FileExists(*restoreFile)) {
+  const std::string restoreFile = RestoreFilePath(platform.folders);
+  if (!platform.files->FileExists(restoreFile)) {
     Notify(sink, "All restorations were already done.", MessageKind::Information);
     return TweakRestore::NothingToRestore;
   }
-  if (!platform.processes->ExecuteProgram(RegistryImportCommand(*restoreFile), /*hidden=*/true, /*wait=*/true)) {
+  if (!platform.processes->ExecuteProgram(RegistryImportCommand(restoreFile), /*hidden=*/true, /*wait=*/true)) {
     Notify(sink, "The registry editor could not be started, so nothing was restored.", MessageKind::Error);
     return TweakRestore::Failed;
   }

@@ -18,7 +18,7 @@ namespace sw::tweaks {
 
 inline constexpr std::string_view kRestoredFilesFolder = "C:\\restored_files";
 
-// An open-file dialog of the Restore command; its folder is ProgramDir.
+// An open-file dialog of the Restore command; it opens in the data folder.
 struct FilePicker {
   std::string_view filter;  // "name|pattern"
   std::string_view defaultExtension;
@@ -36,7 +36,7 @@ enum class TweakRestore {
   Failed,            // the registry editor did not start; an error message was shown
 };
 
-// The Advanced page's Restore: imports ProgramDir\default.reg with the registry editor,
+// The Advanced page's Restore: imports default.reg of the data folder with the registry editor,
 // hidden, and waits for it; "Restored." and "All tasks were restored to their original
 // states.". The file stays, so a second restore imports it again.
 TweakRestore RestoreTweaks(platform::Platform& platform, EngineSink& sink);

@@ -33,8 +33,7 @@ ApplyOutcome TweakPage::Apply(EngineSink& sink) {
       outcome.applied.push_back(row.row.columns[0]);
     }
   }
-  auto restoreFile = RestoreFilePath(*platform_.system);
-  outcome.restoreFile = restoreFile.value_or("default.reg");
+  outcome.restoreFile = RestoreFilePath(platform_.folders);
   if (Status applied = ProcessTweaks(/*checkOnly=*/false, sink); !applied) {
     outcome.error = "The previous state could not be recorded in " + outcome.restoreFile + ": " +
                     platform::ErrorMessage(applied.error()) + " Nothing more was changed.";

@@ -19,16 +19,25 @@ std::string RunValue(platform::Registry& registry, RootKey root) {
   return value ? *value : "<no value>";
 }
 
-TEST(ProgramRegistration, TheAutoRunValueGoesUnderTheRootTheAdministratorTestPicks) {
+TEST(ProgramRegistration, TheAutoRunValueGoesUnderTheRootItIsGiven) {
   platform::host::MemoryRegistry registry;
-  EXPECT_TRUE(RegisterAutoRun(registry, true, "C:\\Program Files\\Sweepwise"));
+  EXPECT_TRUE(RegisterAutoRun(registry, RootKey::LocalMachine, "C:\\Program Files\\Sweepwise").written);
   EXPECT_EQ(RunValue(registry, RootKey::LocalMachine), "C:\\Program Files\\Sweepwise\\sweepwise.exe");
   EXPECT_EQ(RunValue(registry, RootKey::CurrentUser), "<no key>");
 
   platform::host::MemoryRegistry user;
-  EXPECT_TRUE(RegisterAutoRun(user, false, "C:\\sw"));
+  EXPECT_TRUE(RegisterAutoRun(user, RootKey::CurrentUser, "C:\\sw").written);
   EXPECT_EQ(RunValue(user, RootKey::CurrentUser), "C:\\sw\\sweepwise.exe");
   EXPECT_EQ(RunValue(user, RootKey::LocalMachine), "<no key>");
+}
+
+TEST(ProgramRegistration, OnlyAnAdministratorOfTheOldSystemsRegistersForEveryUser) {
+  using platform::WindowsGeneration;
+  EXPECT_EQ(AutoRunRoot({WindowsGeneration::WindowsNt, 2600, true}), RootKey::LocalMachine);
+  EXPECT_EQ(AutoRunRoot({WindowsGeneration::Windows9x, 1998, true}), RootKey::LocalMachine);
+  EXPECT_EQ(AutoRunRoot({WindowsGeneration::WindowsNt, 2600, false}), RootKey::CurrentUser);
+  EXPECT_EQ(AutoRunRoot({WindowsGeneration::Modern, 22631, true}), RootKey::CurrentUser)
+      << "an elevated restart must not add Sweepwise to every user's logon";
 }
 
 TEST(ProgramRegistration, AnExistingAutoRunValueIsNotTouchedAndADeletedOneComesBack) {
@@ -36,11 +45,13 @@ TEST(ProgramRegistration, AnExistingAutoRunValueIsNotTouchedAndADeletedOneComesB
   reg::RegistryObject run(registry, RootKey::CurrentUser);
   ASSERT_TRUE(run.OpenKey(kRunKey, true));
   ASSERT_TRUE(run.WriteString(kAutoRunValue, "D:\\elsewhere\\other.exe /quiet"));
-  EXPECT_FALSE(RegisterAutoRun(registry, false, "C:\\sw"));
+  const AutoRunOutcome present = RegisterAutoRun(registry, RootKey::CurrentUser, "C:\\sw");
+  EXPECT_FALSE(present.written);
+  EXPECT_EQ(present.error, "") << "a value that is there is no failure";
   EXPECT_EQ(RunValue(registry, RootKey::CurrentUser), "D:\\elsewhere\\other.exe /quiet");
 
   ASSERT_TRUE(run.DeleteValue(kAutoRunValue));
-  EXPECT_TRUE(RegisterAutoRun(registry, false, "C:\\sw"));
+  EXPECT_TRUE(RegisterAutoRun(registry, RootKey::CurrentUser, "C:\\sw").written);
   EXPECT_EQ(RunValue(registry, RootKey::CurrentUser), "C:\\sw\\sweepwise.exe");
 }
 

@@ -57,7 +57,7 @@ TEST_F(RegistryCommand, DeleteWithBackupReportsTheFile) {
   EXPECT_FALSE(Planted());
   EXPECT_TRUE(std::filesystem::exists(host_.Host("C:\\Program\\regbackup000.reg")));
 
-  host_.system().SetProgramFolder("C:\\Missing");  // the backup cannot be written: nothing goes
+  host_.platform().folders = platform::PortableFolders("C:\\Missing");  // the backup cannot be written: nothing goes
   ASSERT_TRUE(reg::RegWriteString(host_.registry(), RootKey::CurrentUser, R"(Software\App\Last)", R"(C:\Gone\a.doc)"));
   EXPECT_EQ(Run({"--yes", "delete", "registry", "--backup"}), kExitFailure);
   EXPECT_NE(err_.find("nothing deleted"), std::string::npos);

@@ -121,7 +121,7 @@ TEST_F(JunkDeleteTest, BackupTakesTheNextFreeArchiveNumberAndHoldsEveryDeletedFi
 }
 
 TEST_F(JunkDeleteTest, FailedBackupDeletesNothing) {
-  host_.system().SetProgramFolder(R"(C:\Missing)");
+  host_.platform().folders = platform::PortableFolders(R"(C:\Missing)");
   const FileDeleteOutcome outcome = Delete(true);
   EXPECT_FALSE(outcome.error.empty());
   EXPECT_EQ(outcome.deleted, 0);

@@ -100,15 +100,14 @@ GuiPlatform::GuiPlatform(const std::string& programDir) {
   auto overridden = std::make_unique<OverriddenSystem>(programDir);
   shell = recordingShell.get();
   system = overridden.get();
-  platform = platform::Platform{
-      std::make_unique<platform::win32::Win32Registry>(),
-      std::make_unique<platform::win32::Win32FileSystem>(),
-      std::move(overridden),
-      std::make_unique<platform::win32::Win32Processes>(),
-      std::move(recordingShell),
-      std::make_unique<platform::win32::Win32SystemFigures>(),
-      std::make_unique<platform::win32::Win32Http>(),
-  };
+  platform.registry = std::make_unique<platform::win32::Win32Registry>();
+  platform.files = std::make_unique<platform::win32::Win32FileSystem>();
+  platform.system = std::move(overridden);
+  platform.processes = std::make_unique<platform::win32::Win32Processes>();
+  platform.shell = std::move(recordingShell);
+  platform.figures = std::make_unique<platform::win32::Win32SystemFigures>();
+  platform.http = std::make_unique<platform::win32::Win32Http>();
+  platform.folders = platform::PortableFolders(programDir);
 }
 
 std::string TestServer() {

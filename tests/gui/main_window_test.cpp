@@ -218,24 +218,5 @@ TEST_F(MainWindowTest, CloseAndMinimiseOnlyHideAndShowRestores) {
   EXPECT_EQ(ProgramFile("language.txt"), "<missing>");
 }
 
-TEST_F(MainWindowTest, AUserWithoutAdministratorRightsIsWarnedAndRegisteredForHimself) {
-  gui_.system->admin = false;
-  test::DeleteRegistryValue(HKEY_CURRENT_USER, test::kRunKeyPath, L"SweepwiseAutoRun");
-  MainWindow& window = Start();
-  ASSERT_EQ(ShownMessages().size(), 1U);
-  EXPECT_EQ(ShownMessages()[0].text,
-            "Warning : In order to use every features of QZ Sweepwise Pro, you must log on as Administrator or have "
-            "admin rights");
-  EXPECT_EQ(ShownMessages()[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONWARNING));
-  EXPECT_EQ(test::RegistryString(HKEY_CURRENT_USER, test::kRunKeyPath, L"SweepwiseAutoRun"),
-            programDir_ + "\\sweepwise.exe");
-  EXPECT_EQ(test::RegistryString(HKEY_CURRENT_USER, L"Software\\Orvanta\\Sweepwise\\Program", L"Path"),
-            programDir_ + "\\sweepwise.exe");
-  // Shown, the window hands the tweaks button back.
-  window.RunCommand(kCmdAdvanced);
-  window.RunCommand(kCmdShow1);
-  EXPECT_FALSE(window.IsToolbarButtonPressed(kCmdAdvanced));
-}
-
 }  // namespace
 }  // namespace sw::app::win32

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -140,21 +142,26 @@ TEST_F(ResidentProgram, StartsInTheTrayAndASecondInstanceEndsAtOnce) {
   EXPECT_EQ(ReadFileBytes(temp_.path() / "language.txt"), "0\r\n17\r\nY\r\n");
 }
 
+// Wine reports Windows 7 and gives its programs a token that is not elevated (no User
+// Account Control stands behind it, but the token says so): Sweepwise acts as a standard user
+// of a current Windows does, so its autorun value goes under the user's own Run key.
 TEST_F(ResidentProgram, WritesTheAutoRunValueOnlyWhenItIsMissing) {
   const std::string expected = programDir_ + "\\sweepwise.exe";
-  DeleteRegistryValue(HKEY_LOCAL_MACHINE, kRunKeyPath, L"SweepwiseAutoRun");
+  DeleteRegistryValue(HKEY_CURRENT_USER, kRunKeyPath, L"SweepwiseAutoRun");
   {
     Process run(program_, L"-splash");
     HWND window = run.WaitUntilResident();
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kRunKeyPath, L"SweepwiseAutoRun"), expected);
+    EXPECT_EQ(RegistryString(HKEY_CURRENT_USER, kRunKeyPath, L"SweepwiseAutoRun"), expected);
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kRunKeyPath, L"SweepwiseAutoRun"), "")
+        << "a standard user of a current Windows starts Sweepwise for himself only";
     EXPECT_EQ(RegistryString(HKEY_CURRENT_USER, L"Software\\Orvanta\\Sweepwise\\Program", L"Path"), expected);
     PostMessageW(window, WM_COMMAND, app::kCmdExit1, 0);
     ASSERT_TRUE(run.Ended(20000));
   }
   // A value the user changed stays as it is.
   HKEY run = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKeyPath, 0, KEY_SET_VALUE, &run), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_SET_VALUE, &run), ERROR_SUCCESS);
   const std::wstring other = L"C:\\other\\place.exe /tray";
   RegSetValueExW(run, L"SweepwiseAutoRun", 0, REG_SZ, reinterpret_cast<const BYTE*>(other.c_str()),
                  static_cast<DWORD>((other.size() + 1) * sizeof(wchar_t)));
@@ -163,12 +170,43 @@ TEST_F(ResidentProgram, WritesTheAutoRunValueOnlyWhenItIsMissing) {
     Process again(program_, L"-splash");
     HWND window = again.WaitUntilResident();
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, kRunKeyPath, L"SweepwiseAutoRun"), Utf8(other));
+    EXPECT_EQ(RegistryString(HKEY_CURRENT_USER, kRunKeyPath, L"SweepwiseAutoRun"), Utf8(other));
     PostMessageW(window, WM_COMMAND, app::kCmdExit1, 0);
     ASSERT_TRUE(again.Ended(20000));
   }
   // Without language.txt the start was English, counter 0, alerts off; Exit wrote that.
   EXPECT_EQ(ReadFileBytes(temp_.path() / "language.txt"), "1\r\n0\r\nN\r\n");
+}
+
+// "Restart as administrator" starts the copy with "-restarted <id> <page>": the copy waits
+// while the instance that started it still runs (the single-instance rule would end it),
+// then takes over with its window shown on the page that was open, and reads the settings
+// the first one saved at its exit.
+TEST_F(ResidentProgram, ARestartedCopyTakesOverOnceTheFirstHasEnded) {
+  WriteFileBytes(temp_.path() / "language.txt", "1\r\n4\r\nN\r\n");
+  Process first(program_, L"-splash");
+  HWND firstWindow = first.WaitUntilResident();
+  ASSERT_NE(firstWindow, nullptr);
+  PostMessageW(firstWindow, WM_COMMAND, app::LanguageCommand(kGerman), 0);
+
+  Process copy(program_, L"-restarted " + std::to_wstring(first.id()) + L" " + std::to_wstring(app::kCmdSoftware));
+  ASSERT_TRUE(copy.started());
+  Sleep(1500);
+  EXPECT_FALSE(copy.Ended(0)) << "the copy must wait for the first, not give way to it";
+  EXPECT_EQ(MainWindowOf(copy.id()), nullptr);
+
+  PostMessageW(firstWindow, WM_COMMAND, app::kCmdExit1, 0);
+  ASSERT_TRUE(first.Ended(20000));
+  HWND copyWindow = copy.WaitUntilResident();
+  ASSERT_NE(copyWindow, nullptr) << "the copy did not take over";
+  EXPECT_TRUE(IsWindowVisible(copyWindow)) << "the user asked for the window: it comes back shown";
+  HWND toolbar = FindWindowExW(copyWindow, nullptr, TOOLBARCLASSNAMEW, nullptr);
+  ASSERT_NE(toolbar, nullptr);
+  EXPECT_NE(SendMessageW(toolbar, TB_ISBUTTONCHECKED, app::kCmdSoftware, 0), 0) << "the page that was open";
+  PostMessageW(copyWindow, WM_COMMAND, app::kCmdExit1, 0);
+  ASSERT_TRUE(copy.Ended(20000));
+  EXPECT_EQ(ReadFileBytes(temp_.path() / "language.txt"), "3\r\n4\r\nN\r\n")
+      << "the copy read the German the first one saved, and saved it again";
 }
 
 // Text n of language L is string resource 1000 * L + n of the program, and a text a table

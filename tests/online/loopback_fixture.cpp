@@ -46,6 +46,7 @@ LoopbackFixture::LoopbackFixture() {
   platform_.system = std::move(system);
   platform_.http = std::make_unique<platform::host::HostHttp>();
 #endif
+  platform_.folders = platform::PortableFolders(programFolder_);
   context_.server = server_;
   // Without the server every test here would fail on its first request; say why once.
   if (server_.empty()) {

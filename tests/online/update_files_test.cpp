@@ -23,7 +23,7 @@ class UpdateFiles : public ::testing::Test {
  protected:
   UpdateOffer Offer(std::string digest = {}) {
     UpdateOffer offer;
-    offer.programFolder = "C:\\Program";
+    offer.dataFolder = "C:\\Program";
     offer.newVersion = "3.6";
     offer.digest = std::move(digest);
     offer.versionFile = "3.6\r\n";
@@ -76,7 +76,7 @@ TEST_F(UpdateFiles, ReleaseThatCannotBeTrustedIsDeletedAndNothingInstalled) {
 TEST_F(UpdateFiles, FolderWithoutAnExactBatchFormInstallsNothing) {
   host_.MakeFile("C:\\\xE4\xB8\xAD\\sweepwisepro21.exe", "release");
   UpdateOffer offer = Offer();
-  offer.programFolder = "C:\\\xE4\xB8\xAD";
+  offer.dataFolder = "C:\\\xE4\xB8\xAD";
   const UpdateInstall install = InstallDownloadedUpdate(host_.platform(), offer);
   EXPECT_FALSE(install.installed);
   EXPECT_FALSE(reg::RegValueExists(host_.registry(), platform::RootKey::CurrentUser,

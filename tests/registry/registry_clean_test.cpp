@@ -112,7 +112,7 @@ TEST_F(RegistryCleanTest, BackupKeepsTheTypeOfEveryValue) {
 
 TEST_F(RegistryCleanTest, NumberedNamesNeverOverwriteAnOlderBackup) {
   const auto next = [&] {
-    auto saved = SaveNumberedRegFile(host_.files(), host_.system(), RegFileText{{"REGEDIT4"}}, "regbackup");
+    auto saved = SaveNumberedRegFile(host_.files(), host_.system(), "C:\\Program", RegFileText{{"REGEDIT4"}}, "regbackup");
     return saved ? *saved : std::string("failed");
   };
   EXPECT_EQ(next(), "C:\\Program\\regbackup000.reg");
@@ -152,7 +152,7 @@ TEST_F(RegistryCleanTest, NoStillEmptiesTheListAndNothingCheckedAsksNothing) {
 }
 
 TEST_F(RegistryCleanTest, FailedBackupDeletesNothingAndKeepsTheRows) {
-  host_.system().SetProgramFolder("C:\\Missing");
+  host_.platform().folders = platform::PortableFolders("C:\\Missing");
   const RegistryCleanOutcome outcome = Delete(true);
   EXPECT_FALSE(outcome.backupError.empty());
   EXPECT_EQ(outcome.removed, 0);

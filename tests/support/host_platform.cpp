@@ -24,6 +24,7 @@ HostPlatform::HostPlatform(DriveType driveD) {
   auto http = std::make_unique<platform::host::HostHttp>();
   http_ = http.get();
   platform_.http = std::move(http);
+  platform_.folders = platform::PortableFolders("C:\\Program");
 }
 
 std::filesystem::path HostPlatform::Host(std::string_view windowsPath) const {

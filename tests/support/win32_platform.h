@@ -26,6 +26,7 @@ inline platform::Platform Win32TestPlatform(const std::string& programFolder, bo
   platform.system = std::move(system);
   platform.processes = std::make_unique<platform::win32::Win32Processes>();
   platform.shell = std::make_unique<platform::win32::Win32Shell>();
+  platform.folders = platform::PortableFolders(programFolder);
   return platform;
 }
 

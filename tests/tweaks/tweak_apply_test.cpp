@@ -103,7 +103,7 @@ TEST_F(TweakApplyTest, NothingCheckedChangesNothing) {
 
 TEST_F(TweakApplyTest, RestoreFileThatCannotBeWrittenStopsBeforeAnyChange) {
   SetString(RootKey::CurrentUser, std::string(kDesktop) + "MenuShowDelay", "400");
-  host_.system().SetProgramFolder("C:\\Missing");
+  host_.platform().folders = platform::PortableFolders("C:\\Missing");
   const ApplyOutcome outcome =
       Apply(kOptimizationTab, {"Enable Automatic Boot Disk Optimization", "Speed up menu display"});
   EXPECT_FALSE(outcome.error.empty());

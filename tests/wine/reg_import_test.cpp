@@ -37,6 +37,7 @@ class RegImport : public ::testing::Test {
     platform_.files = std::make_unique<platform::win32::Win32FileSystem>();
     platform_.system = std::move(system);
     platform_.processes = std::make_unique<platform::win32::Win32Processes>();
+    platform_.folders = platform::PortableFolders(test::Utf8Of(temp_.path()));
     key_ = test::UniqueTestKeyPath("RegImport");
   }
   void TearDown() override { (void)RegDeleteKeyAt(*platform_.registry, RootKey::CurrentUser, key_, true); }

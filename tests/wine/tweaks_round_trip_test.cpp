@@ -164,6 +164,7 @@ class TweaksRoundTrip : public ::testing::Test {
     platform_.files = std::make_unique<platform::win32::Win32FileSystem>();
     platform_.system = std::move(system);
     platform_.processes = std::make_unique<platform::win32::Win32Processes>();
+    platform_.folders = platform::PortableFolders(test::Utf8Of(temp_.path()));
   }
 
   platform::Registry& registry() { return *platform_.registry; }

@@ -17,7 +17,8 @@ namespace sw::app::win32 {
 void AdvancedPage::btnRestoreClick() {
   const Busy busy(*this);
   const std::unique_ptr<EngineSink> sink = host_.MakeSink();
-  const std::string& programDir = host_.environment().programDir;
+  // The backups are where the program wrote them: the data folder.
+  const std::string& dataFolder = host_.platform().folders.data;
   if (host_.IsToolbarButtonPressed(kCmdAdvanced)) {
     if (tweaks::RestoreTweaks(host_.platform(), *sink) == tweaks::TweakRestore::Restored) {
       // Tweaks whose former state came back are offered again.
@@ -25,11 +26,11 @@ void AdvancedPage::btnRestoreClick() {
       SelectTab(0);
     }
   } else if (host_.IsToolbarButtonPressed(kCmdSistemKayit)) {
-    if (const auto file = PickFile(host_.hwnd(), tweaks::kRegistryBackupPicker, programDir)) {
+    if (const auto file = PickFile(host_.hwnd(), tweaks::kRegistryBackupPicker, dataFolder)) {
       (void)tweaks::OpenRegistryBackup(host_.platform(), *file, *sink);
     }
   } else if (host_.IsToolbarButtonPressed(kCmdDosyalar)) {
-    if (const auto archive = PickFile(host_.hwnd(), tweaks::kArchivePicker, programDir)) {
+    if (const auto archive = PickFile(host_.hwnd(), tweaks::kArchivePicker, dataFolder)) {
       RestoreArchive(*archive, *sink);
     }
   }

@@ -7,9 +7,11 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "app/command_ids.h"
 #include "app/program_registration.h"
+#include "app/restart_switch.h"
 #include "app/win32/main_window.h"
 #include "app/win32/news_dialog.h"
 #include "app/win32/single_instance.h"
@@ -33,12 +35,27 @@ std::wstring ModulePath() {
   }
 }
 
-std::string FirstArgument() {
+// The arguments after the program's name.
+std::vector<std::string> Arguments() {
   int count = 0;
   LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  std::string first = arguments != nullptr && count > 1 ? Utf8(arguments[1]) : std::string();
+  std::vector<std::string> list;
+  for (int i = 1; arguments != nullptr && i < count; ++i) {
+    list.push_back(Utf8(arguments[i]));
+  }
   LocalFree(arguments);
-  return first;
+  return list;
+}
+
+// An elevated copy waits until the instance that started it has saved its settings and
+// ended; the single-instance rule would end this one otherwise. A minute is far more than an
+// orderly exit takes; past it, the rule decides as at any start.
+void WaitForHandOver(const sw::app::RestartRequest& request) {
+  HANDLE previous = OpenProcess(SYNCHRONIZE, FALSE, request.processId);
+  if (previous != nullptr) {
+    WaitForSingleObject(previous, 60 * 1000);
+    CloseHandle(previous);
+  }
 }
 
 // SWEEPWISE_REGAIN_STAND_IN=1 gives the memory reclaim a block that holds no memory: it goes
@@ -90,6 +107,11 @@ int RunMessageLoop(HWND mainWindow) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace sw::app::win32;
   const std::string exePath = Utf8(ModulePath());
+  const std::vector<std::string> arguments = Arguments();
+  const auto restart = sw::app::ParseRestart(arguments);
+  if (restart) {
+    WaitForHandOver(*restart);
+  }
   // A second instance ends here, before it makes any window: the first one is resident.
   const SingleInstance instance(Wide(sw::app::ApplicationTitle(exePath)));
   if (!instance.isFirst()) {
@@ -99,13 +121,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   AppEnvironment environment;
   environment.exePath = exePath;
   environment.programDir = exePath.substr(0, exePath.find_last_of('\\'));
-  environment.firstArgument = FirstArgument();
+  environment.firstArgument = arguments.empty() ? std::string() : arguments.front();
   environment.regainStreams = RegainStreams();
   sw::platform::Platform platform = sw::platform::CreateSystemPlatform();
   environment.platform = &platform;
 
   auto splash = std::make_unique<SplashWindow>();
-  if (environment.firstArgument != "-splash" && splash->Create()) {
+  // A restart comes back to the window the user left: no splash in between.
+  if (environment.firstArgument != "-splash" && !restart && splash->Create()) {
     splash->Show();
   }
   ProcessPendingMessages();  // the splash paints before the slower start-up work
@@ -118,7 +141,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   splash.reset();
   // Only when the connection state says online and it has not been answered yet.
   ShowNewsSignup(platform, window.hwnd());
-  window.HideToTray();
+  if (restart) {
+    window.RunCommand(restart->pageCommand);
+    window.Show1Click();
+  } else {
+    window.HideToTray();
+  }
   // Tells the programs that drive Sweepwise from outside (tests, screenshots) that the start
   // is over and the window waits in the tray.
   SetPropW(window.hwnd(), sw::app::kResidentProperty, reinterpret_cast<HANDLE>(1));

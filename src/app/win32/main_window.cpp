@@ -20,10 +20,6 @@ namespace {
 constexpr UINT kTrayMessage = WM_APP + 1;
 constexpr UINT kTimer1Interval = 6000;
 
-constexpr std::string_view kAdminWarning =
-    "Warning : In order to use every features of QZ Sweepwise Pro, you must log on as Administrator or have admin "
-    "rights";
-
 }  // namespace
 
 MainWindow::MainWindow(AppEnvironment environment) : env_(std::move(environment)) {
@@ -71,9 +67,7 @@ void MainWindow::FormCreate() {
   if (env_.firstArgument == "-shortcut") {
     aboutPage_.OpenHelpFile(language_.index);
   }
-  if (!env_.platform->system->IsAdmin()) {
-    ShowMessageBox(hwnd(), kAdminWarning, kProductName, MB_OK | MB_ICONWARNING);
-  }
+  ShowRights();
   RegisterInRegistry();
   ApplyLanguage();
   PressToolbarButton(kCmdDosyalar);
@@ -100,7 +94,9 @@ void MainWindow::FormCreate() {
 // "Ver " and the first line of version.txt; without a readable first line the label keeps
 // its design text.
 void MainWindow::ReadVersionLabel() {
-  const Result<Bytes> contents = env_.platform->files->ReadWhole(AddTrailingBackslash(env_.programDir) + "version.txt");
+  // The installer ships version.txt; an update in the data folder writes a newer one there.
+  const Result<Bytes> contents =
+      env_.platform->files->ReadWhole(platform::ShippedFile(env_.platform->folders, *env_.platform->files, "version.txt"));
   if (!contents || contents->empty()) {
     return;
   }
@@ -109,17 +105,22 @@ void MainWindow::ReadVersionLabel() {
 }
 
 void MainWindow::ApplySettings() {
-  settings_ = LoadSettings(*env_.platform->files, env_.programDir);
+  settings_ = LoadSettings(*env_.platform->files, env_.platform->folders.data);
   language_.index = settings_.languageIndex;
   language_.settingText = settings_.languageText;
   Button_SetCheck(Control("chkAlerts"), settings_.alerts ? BST_CHECKED : BST_UNCHECKED);
 }
 
-// The "Path" value and the autorun value; the start goes on when either cannot be written.
+// The "Path" value and the autorun value; the start goes on when either cannot be written,
+// and the status bar says which could not and why.
 void MainWindow::RegisterInRegistry() {
   platform::Registry& registry = *env_.platform->registry;
   (void)WriteProgramPath(registry, env_.exePath);
-  RegisterAutoRun(registry, env_.platform->system->IsAdmin(), env_.programDir);
+  const AutoRunOutcome autoRun =
+      RegisterAutoRun(registry, AutoRunRoot(platform::Describe(*env_.platform)), env_.programDir);
+  if (!autoRun.error.empty()) {
+    SetStatusText(autoRun.error);
+  }
 }
 
 // Hands the page back to a user without administrator rights with the tweaks released.
@@ -158,10 +159,11 @@ bool MainWindow::FormClose() {
 void MainWindow::SaveSettingsFile() {
   settings_.languageText = language_.settingText;
   settings_.alerts = Button_GetCheck(Control("chkAlerts")) == BST_CHECKED;
-  if (const Status saved = SaveSettings(*env_.platform->files, env_.programDir, settings_); !saved) {
+  const std::string& folder = env_.platform->folders.data;
+  if (const Status saved = SaveSettings(*env_.platform->files, folder, settings_); !saved) {
     ShowMessageBox(hwnd(),
-                   "The settings could not be saved to " + AddTrailingBackslash(env_.programDir) +
-                       std::string(kSettingsFileName) + ": " + platform::ErrorMessage(saved.error()),
+                   "The settings could not be saved to " + AddTrailingBackslash(folder) + std::string(kSettingsFileName) +
+                       ": " + platform::ErrorMessage(saved.error()),
                    kProductName, MB_OK | MB_ICONWARNING);
   }
 }
@@ -200,7 +202,9 @@ void MainWindow::OnTrayMessage(WPARAM wParam, LPARAM lParam) {
     case NIN_SELECT:
     case NIN_KEYSELECT:
     case WM_LBUTTONDBLCLK: Show1Click(); break;
-    case WM_CONTEXTMENU: ShowTrayMenu(hwnd(), POINT{GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)}); break;
+    case WM_CONTEXTMENU:
+      ShowTrayMenu(hwnd(), POINT{GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)}, OffersRestartAsAdministrator());
+      break;
     default: break;
   }
 }

@@ -81,6 +81,10 @@ class MainWindow : public Window, public PageHost {
   // What the window shows in a caption, hint, column heading or tab right now.
   [[nodiscard]] std::string ReadSlot(const CaptionAssignment& assignment) const;
   [[nodiscard]] std::string StatusText() const;
+  // The status bar's second panel: what the window says of its rights.
+  [[nodiscard]] std::string RightsPanelText() const;
+  // Whether the menus offer "Restart as administrator" (Vista and later, not elevated).
+  [[nodiscard]] bool OffersRestartAsAdministrator() const;
   [[nodiscard]] const std::vector<ResultRow>& rows() const { return list_.rows(); }
   [[nodiscard]] ResultListView& resultList() { return list_; }
   [[nodiscard]] int ProgressPosition() const;
@@ -132,6 +136,11 @@ class MainWindow : public Window, public PageHost {
   void OnCommand(unsigned id, unsigned code = 0, HWND control = nullptr);
   LRESULT OnNotify(const NMHDR& header);
   void btnStopClick() { stopRequested_ = true; }
+
+  // main_window_rights.cpp
+  void ShowRights();
+  [[nodiscard]] unsigned PressedPageCommand() const;
+  void RestartAsAdministrator();
 
   // main_window_controls.cpp
   void CreateControls();

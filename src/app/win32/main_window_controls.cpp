@@ -155,6 +155,10 @@ void MainWindow::CreateMenus() {
   item(information, "About1", kCmdAbout1, "About");
   item(information, "Help1", kCmdHelp1, "Help");
   item(information, "Support1", kCmdSupport1, "Support");
+  if (OffersRestartAsAdministrator()) {
+    AppendMenuW(information, MF_SEPARATOR, 0, nullptr);
+    item(information, "RestartAsAdministrator1", kCmdRestartElevated, Utf8(kRestartAsAdministrator));
+  }
   popup("Information1", information, "Information");
 
   languageMenu_ = CreatePopupMenu();

@@ -185,6 +185,7 @@ void MainWindow::OnCommand(unsigned id, unsigned code, HWND control) {
     case kCmdShow1: Show1Click(); break;
     case kCmdHide1: HideToTray(); break;
     case kCmdExit1: Exit1Click(); break;
+    case kCmdRestartElevated: RestartAsAdministrator(); break;
     case kCmdStop: btnStopClick(); break;
     case kCmdBul: btnBulClick(); break;
     case kCmdSil: btnSilClick(); break;

@@ -54,10 +54,13 @@ UINT TrayIcon::TaskbarCreatedMessage() {
   return message;
 }
 
-void ShowTrayMenu(HWND owner, POINT at) {
+void ShowTrayMenu(HWND owner, POINT at, bool offerRestart) {
   UniqueMenu menu(CreatePopupMenu());
   AppendMenuW(menu.get(), MF_STRING, kCmdShow1, L"Show");
   AppendMenuW(menu.get(), MF_STRING, kCmdHide1, L"Hide");
+  if (offerRestart) {
+    AppendMenuW(menu.get(), MF_STRING, kCmdRestartElevated, kRestartAsAdministrator);
+  }
   AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
   AppendMenuW(menu.get(), MF_STRING, kCmdExit1, L"Exit");
   // The owner must be the foreground window, or the menu would not close when the user

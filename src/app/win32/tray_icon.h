@@ -36,8 +36,10 @@ class TrayIcon {
   bool added_ = false;
 };
 
-// Shows PopupMenu1 (Show, Hide, Exit) at the given screen point; the choice arrives as a
-// WM_COMMAND to `owner`.
-void ShowTrayMenu(HWND owner, POINT at);
+inline constexpr const wchar_t* kRestartAsAdministrator = L"Restart as administrator";
+
+// Shows PopupMenu1 (Show, Hide, Exit; "Restart as administrator" when `offerRestart`) at the
+// given screen point; the choice arrives as a WM_COMMAND to `owner`.
+void ShowTrayMenu(HWND owner, POINT at, bool offerRestart);
 
 }  // namespace sw::app::win32

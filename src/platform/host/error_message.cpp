@@ -21,6 +21,8 @@ std::string ErrorMessage(Error error) {
     case Errc::AlreadyExists: return "Cannot create a file when that file already exists.";
     case Errc::NoMoreItems: return "No more data is available.";
     case Errc::KeyDeleted: return "Illegal operation attempted on a registry key that has been marked for deletion.";
+    case Errc::ElevationRequired: return "The requested operation requires elevation.";
+    case Errc::Cancelled: return "The operation was canceled by the user.";
     default: break;
   }
   switch (static_cast<HttpErrc>(error.code())) {

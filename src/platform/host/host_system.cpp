@@ -2,9 +2,11 @@
 
 #include <time.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
+#include "core/text.h"
 #include "core/unicode.h"
 
 namespace sw::platform::host {
@@ -37,6 +39,30 @@ long OffsetAt(time_t seconds) {
 }
 
 }  // namespace
+
+std::string HostSystem::ExpandEnvironment(std::string_view text) {
+  std::string expanded;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t open = text.find('%', at);
+    const std::size_t close = open == std::string_view::npos ? open : text.find('%', open + 1);
+    if (close == std::string_view::npos) {
+      break;
+    }
+    expanded.append(text.substr(at, open - at));
+    const std::string_view name = text.substr(open + 1, close - open - 1);
+    const auto found = std::find_if(environment_.begin(), environment_.end(),
+                                    [&](const auto& variable) { return EqualsNoCase(variable.first, name); });
+    if (found != environment_.end()) {
+      expanded += found->second;
+    } else {
+      expanded.append(text.substr(open, close - open + 1));  // not set: the text stays
+    }
+    at = close + 1;
+  }
+  expanded.append(text.substr(std::min(at, text.size())));
+  return expanded;
+}
 
 std::string HostSystem::ShortDateText(const CalendarTime& time) {
   return std::to_string(time.month) + "/" + std::to_string(time.day) + "/" + std::to_string(time.year);

@@ -3,6 +3,7 @@
 // record and the administrator answer; started programs are recorded, not run.
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ class HostSystem final : public System {
   FileTime LocalTimeOf(FileTime utc) override;
   FileTime UtcTimeOf(FileTime local) override;
   Result<std::string> ProgramFolder() override { return programFolder_; }
+  // Expands the variables the test set with SetEnvironment, names compared without case.
+  std::string ExpandEnvironment(std::string_view text) override;
   DateTimeSeparators Separators() override { return separators_; }
   // The United States formats: "12/8/2026", "8:05:03 PM".
   std::string ShortDateText(const CalendarTime& time) override;
@@ -31,6 +34,7 @@ class HostSystem final : public System {
   void SetAdmin(bool admin) { admin_ = admin; }
   void SetCurrentUserSid(std::string sid) { sid_ = std::move(sid); }
   void SetProgramFolder(std::string folder) { programFolder_ = std::move(folder); }
+  void SetEnvironment(std::string name, std::string value) { environment_[std::move(name)] = std::move(value); }
   void SetSeparators(DateTimeSeparators separators) { separators_ = std::move(separators); }
 
  private:
@@ -38,6 +42,7 @@ class HostSystem final : public System {
   bool admin_ = true;
   std::string sid_ = "S-1-5-21-0-0-0-1000";
   std::string programFolder_ = "C:";  // the root of the mapped drive C:
+  std::map<std::string, std::string> environment_;
   DateTimeSeparators separators_;
 };
 
@@ -48,6 +53,7 @@ class RecordingProcesses final : public Processes {
     bool hidden = false;
     bool wait = false;
     bool whileWaiting = false;  // a hook for the wait was given
+    bool elevated = false;      // started through StartElevated
   };
 
   // A program that starts and waits is seen to get one round of input while it runs: the
@@ -60,6 +66,18 @@ class RecordingProcesses final : public Processes {
       whileWaiting();
     }
     return started;
+  }
+
+  // Records the start as "program parameters" with `elevated` set; it succeeds unless the
+  // handler says otherwise, and then fails as a user's refusal of consent does.
+  Status StartElevated(std::string_view program, std::string_view parameters) override {
+    Start start{std::string(program) + (parameters.empty() ? "" : " ") + std::string(parameters), false, false, false};
+    start.elevated = true;
+    starts_.push_back(start);
+    if (onStart_ && !onStart_(starts_.back())) {
+      return Error(Errc::Cancelled);
+    }
+    return Status();
   }
 
   // Decides whether a start succeeds and may act as the program would (for example delete

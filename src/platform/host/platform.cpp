@@ -16,15 +16,16 @@ Platform CreateSystemPlatform() {
   if (const char* driveC = std::getenv("SWEEPWISE_HOST_DRIVE_C"); driveC != nullptr && *driveC != '\0') {
     drives.push_back(host::DriveMapping{'C', driveC, DriveType::Fixed});
   }
-  return Platform{
-      std::make_unique<host::MemoryRegistry>(),
-      std::make_unique<host::HostFileSystem>(drives),
-      std::make_unique<host::HostSystem>(),
-      std::make_unique<host::RecordingProcesses>(),
-      std::make_unique<host::HostShell>(),
-      std::make_unique<host::HostSystemFigures>(std::move(drives)),
-      std::make_unique<host::HostHttp>(),
-  };
+  Platform platform;
+  platform.registry = std::make_unique<host::MemoryRegistry>();
+  platform.files = std::make_unique<host::HostFileSystem>(drives);
+  platform.system = std::make_unique<host::HostSystem>();
+  platform.processes = std::make_unique<host::RecordingProcesses>();
+  platform.shell = std::make_unique<host::HostShell>();
+  platform.figures = std::make_unique<host::HostSystemFigures>(std::move(drives));
+  platform.http = std::make_unique<host::HostHttp>();
+  platform.folders = DecideProgramFolders(*platform.files, *platform.system);
+  return platform;
 }
 
 }  // namespace sw::platform

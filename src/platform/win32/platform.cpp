@@ -10,15 +10,16 @@
 namespace sw::platform {
 
 Platform CreateSystemPlatform() {
-  return Platform{
-      std::make_unique<win32::Win32Registry>(),
-      std::make_unique<win32::Win32FileSystem>(),
-      std::make_unique<win32::Win32System>(),
-      std::make_unique<win32::Win32Processes>(),
-      std::make_unique<win32::Win32Shell>(),
-      std::make_unique<win32::Win32SystemFigures>(),
-      std::make_unique<win32::Win32Http>(),
-  };
+  Platform platform;
+  platform.registry = std::make_unique<win32::Win32Registry>();
+  platform.files = std::make_unique<win32::Win32FileSystem>();
+  platform.system = std::make_unique<win32::Win32System>();
+  platform.processes = std::make_unique<win32::Win32Processes>();
+  platform.shell = std::make_unique<win32::Win32Shell>();
+  platform.figures = std::make_unique<win32::Win32SystemFigures>();
+  platform.http = std::make_unique<win32::Win32Http>();
+  platform.folders = DecideProgramFolders(*platform.files, *platform.system);
+  return platform;
 }
 
 }  // namespace sw::platform

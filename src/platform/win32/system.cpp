@@ -1,8 +1,9 @@
 #include "platform/win32/system.h"
 
 #include <windows.h>
-// windows.h first: sddl.h builds on it.
+// windows.h first: sddl.h and shellapi.h build on it.
 #include <sddl.h>
+#include <shellapi.h>
 
 #include <vector>
 
@@ -33,7 +34,28 @@ VersionRecord Win32System::Version() {
   return VersionRecord{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber};
 }
 
+namespace {
+
+// Vista and later: whether the process runs elevated. Under User Account Control even an
+// administrator's programs run with a filtered token unless consent was given.
+bool ProcessIsElevated() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    return false;
+  }
+  const UniqueKernelHandle owned(token);
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  return ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+         elevation.TokenIsElevated != 0;
+}
+
+}  // namespace
+
 bool Win32System::IsAdmin() {
+  if (const VersionRecord version = Version(); version.platformId == kPlatformNt && version.major >= 6) {
+    return ProcessIsElevated();
+  }
   // CheckTokenMembership reads the thread's token, or the process's when the thread has
   // none, and counts the group only when it is enabled: under User Account Control an
   // administrator's unelevated token lists Administrators for "deny" checks only, and such
@@ -105,6 +127,22 @@ Result<std::string> Win32System::ProgramFolder() {
     folder.pop_back();  // a program at a drive's root: "C:"
   }
   return folder;
+}
+
+std::string Win32System::ExpandEnvironment(std::string_view text) {
+  const std::wstring wide = ToWide(text);
+  std::wstring expanded(wide.size() + 64, L'\0');
+  for (;;) {
+    const DWORD length = ::ExpandEnvironmentStringsW(wide.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
+    if (length == 0) {
+      return std::string(text);
+    }
+    if (length <= expanded.size()) {
+      expanded.resize(length - 1);  // the count includes the terminating zero
+      return FromWide(expanded);
+    }
+    expanded.resize(length);
+  }
 }
 
 namespace {
@@ -203,6 +241,22 @@ void WaitLettingMessagesThrough(HANDLE process, const std::function<void()>& whi
 }
 
 }  // namespace
+
+Status Win32Processes::StartElevated(std::string_view program, std::string_view parameters) {
+  const std::wstring file = ToWide(program);
+  const std::wstring arguments = ToWide(parameters);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = L"runas";
+  info.lpFile = file.c_str();
+  info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (!::ShellExecuteExW(&info)) {
+    return LastError();
+  }
+  return Status();
+}
 
 bool Win32Processes::ExecuteProgram(std::string_view commandLine, bool hidden, bool wait,
                                     const std::function<void()>& whileWaiting) {

@@ -14,6 +14,7 @@ class Win32System final : public System {
   FileTime LocalTimeOf(FileTime utc) override;
   FileTime UtcTimeOf(FileTime local) override;
   Result<std::string> ProgramFolder() override;
+  std::string ExpandEnvironment(std::string_view text) override;
   DateTimeSeparators Separators() override;
   std::string ShortDateText(const CalendarTime& time) override;
   std::string LongTimeText(const CalendarTime& time) override;
@@ -25,6 +26,7 @@ class Win32Processes final : public Processes {
  public:
   bool ExecuteProgram(std::string_view commandLine, bool hidden, bool wait,
                       const std::function<void()>& whileWaiting = {}) override;
+  Status StartElevated(std::string_view program, std::string_view parameters) override;
 };
 
 }  // namespace sw::platform::win32

@@ -1,0 +1,73 @@
+// What the program takes the running system for, natively from the in-memory registry and a
+// version record the test sets; windows_version_test.cpp checks the version record itself
+// against Wine.
+
+#include "platform/system_profile.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/host/memory_registry.h"
+#include "registry/registry_data.h"
+#include "registry/registry_paths.h"
+#include "support/host_platform.h"
+
+namespace sw::platform {
+namespace {
+
+constexpr std::string_view kBuildValue = R"(SOFTWARE\Microsoft\Windows NT\CurrentVersion\CurrentBuildNumber)";
+
+TEST(SystemProfile, TheBuildInTheRegistryTellsWindows11FromWindows10) {
+  test::HostPlatform host;
+  host.system().SetVersion(VersionRecord{kPlatformNt, 10, 0, 19045});
+  SystemProfile profile = Describe(host.platform());
+  EXPECT_TRUE(profile.Modern());
+  EXPECT_TRUE(profile.Windows10OrLater());
+  EXPECT_FALSE(profile.Windows11());
+
+  ASSERT_TRUE(reg::RegWriteString(host.registry(), RootKey::LocalMachine, kBuildValue, "22631"));
+  profile = Describe(host.platform());
+  EXPECT_EQ(profile.build, 22631U);
+  EXPECT_TRUE(profile.Windows11());
+
+  // A program held back to Windows 8's version record still learns the real build.
+  host.system().SetVersion(VersionRecord{kPlatformNt, 6, 2, 9200});
+  EXPECT_TRUE(Describe(host.platform()).Windows11());
+}
+
+TEST(SystemProfile, AnUnreadableBuildNumberIsIgnored) {
+  test::HostPlatform host;
+  host.system().SetVersion(VersionRecord{kPlatformNt, 10, 0, 19045});
+  for (const char* text : {"", "22631a", "-1", "99999999999"}) {
+    ASSERT_TRUE(reg::RegWriteString(host.registry(), RootKey::LocalMachine, kBuildValue, text));
+    EXPECT_EQ(Describe(host.platform()).build, 19045U) << text;
+  }
+  ASSERT_TRUE(reg::RegWriteDword(host.registry(), RootKey::LocalMachine, kBuildValue, 22631));
+  EXPECT_EQ(Describe(host.platform()).build, 19045U) << "a number of another type is no build number";
+}
+
+TEST(SystemProfile, TheOldSystemsAreTheirOwnGenerationWhateverTheRegistrySays) {
+  test::HostPlatform host;
+  ASSERT_TRUE(reg::RegWriteString(host.registry(), RootKey::LocalMachine, kBuildValue, "22631"));
+  host.system().SetVersion(VersionRecord{kPlatformNt, 5, 1, 2600});
+  host.system().SetAdmin(true);
+  SystemProfile xp = Describe(host.platform());
+  EXPECT_EQ(xp.generation, WindowsGeneration::WindowsNt);
+  EXPECT_FALSE(xp.Windows10OrLater());
+  EXPECT_EQ(xp.build, 2600U);
+  EXPECT_TRUE(xp.elevated);
+  host.system().SetVersion(VersionRecord{kPlatformWindows, 4, 10, 1998});
+  EXPECT_EQ(Describe(host.platform()).generation, WindowsGeneration::Windows9x);
+  host.system().SetVersion(VersionRecord{kPlatformNt, 6, 0, 6002});
+  host.system().SetAdmin(false);
+  const SystemProfile vista = Describe(host.platform());
+  EXPECT_EQ(vista.generation, WindowsGeneration::Modern);
+  EXPECT_FALSE(vista.elevated);
+}
+
+TEST(FixedDrives, ADriveAfterAGapIsCountedToo) {
+  test::HostPlatform host;  // C: fixed, D: a CD-ROM drive, E: fixed
+  EXPECT_EQ(FixedDriveRoots(host.files()), (std::vector<std::string>{"C:\\", "E:\\"}));
+}
+
+}  // namespace
+}  // namespace sw::platform
