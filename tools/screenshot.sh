@@ -6,7 +6,8 @@
 # the busy note above the taskbar while a deletion backs its files up, the CPU, Drive and
 # Memory pages and the Folder Usage chart, the update window offered and downloading (from
 # the tests' own web server, which the script starts on 127.0.0.1 and stops), and the news
-# sign-up dialog.
+# sign-up dialog; then, as a standard user of Windows 10, the window with its rights in the
+# status bar and the tray menu's "Restart as administrator".
 #
 #   tools/screenshot.sh [OUTPUT-DIR]     (default build/screenshots)
 #
@@ -21,7 +22,7 @@ screen="$((1024 * scale / 100))x$((768 * scale / 100))"
 if [[ -z "${SWEEPWISE_SCREENSHOT_DISPLAY:-}" ]]; then
   tools/install-deps.sh
   cmake --preset mingw >/dev/null
-  cmake --build --preset mingw --target sweepwise sweepwise-window-driver >&2
+  cmake --build --preset mingw --target sweepwise sweepwise-window-driver sweepwise-standard-user >&2
   exec env SWEEPWISE_SCREENSHOT_DISPLAY=1 xvfb-run -a -s "-screen 0 ${screen}x24" "$0" "$@"
 fi
 
@@ -108,6 +109,17 @@ shoot signup
 driver signup-later
 wait "$signup"
 driver exit
+wait "$program"
+# A standard user of Windows 10: the status bar says so, and the tray menu offers the restart
+# as administrator. Wine gives every program an elevated token; the tests' launcher starts
+# Sweepwise with the filtered token User Account Control would give it.
+(SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh &&
+  wine reg add 'HKCU\Software\Wine\AppDefaults\sweepwise.exe' /v Version /t REG_SZ /d win10 /f >/dev/null)
+tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise-standard-user.exe 'C:\sweepwise\bin\sweepwise.exe' -splash &
+program=$!
+driver wait show page files tray-menu
+shoot standard-user
+driver escape exit
 wait "$program"
 trap - EXIT
 stop

@@ -7,6 +7,9 @@ namespace sw::app {
 inline constexpr const wchar_t* kMainWindowClass = L"SweepwiseMainWindow";
 // A window property set once the start is over and the window is in the tray.
 inline constexpr const wchar_t* kResidentProperty = L"Sweepwise.Resident";
+// The message the tray icon sends the main window (WM_APP + 1), with NOTIFYICON_VERSION_4
+// arguments: the event in the low word of lParam, the point in wParam.
+inline constexpr unsigned kTrayCallbackMessage = 0x8000 + 1;
 
 enum CommandId : unsigned {
   // Toolbar buttons.

@@ -142,9 +142,8 @@ TEST_F(ResidentProgram, StartsInTheTrayAndASecondInstanceEndsAtOnce) {
   EXPECT_EQ(ReadFileBytes(temp_.path() / "language.txt"), "0\r\n17\r\nY\r\n");
 }
 
-// Wine reports Windows 7 and gives its programs a token that is not elevated (no User
-// Account Control stands behind it, but the token says so): Sweepwise acts as a standard user
-// of a current Windows does, so its autorun value goes under the user's own Run key.
+// Wine reports Windows 7: on a current Windows the autorun value is the user's own, whatever
+// the rights, so that no one else's logon starts Sweepwise.
 TEST_F(ResidentProgram, WritesTheAutoRunValueOnlyWhenItIsMissing) {
   const std::string expected = programDir_ + "\\sweepwise.exe";
   DeleteRegistryValue(HKEY_CURRENT_USER, kRunKeyPath, L"SweepwiseAutoRun");

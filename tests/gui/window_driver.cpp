@@ -4,6 +4,8 @@
 //   sweepwise-window-driver.exe STEP...
 //     wait           wait (up to 60 s) until Sweepwise is resident and its window answers
 //     show           the tray menu's Show
+//     tray-menu      opens the tray icon's menu (a right click on the icon)
+//     escape         presses Escape (closes an open menu)
 //     exit           the tray menu's Exit, then wait until the process has ended
 //     page NAME      files, registry, software, memory, tweaks, cpu, drive, folders, about
 //     tab N          selects tab N of the page's tab control, as a click on it would
@@ -83,6 +85,26 @@ bool Send(unsigned command) {
   }
   SendMessageW(window, WM_COMMAND, command, 0);
   return true;
+}
+
+// The tray icon's context menu, as a right click on the icon opens it, near the screen's
+// bottom right corner where the notification area is.
+bool OpenTrayMenu() {
+  HWND window = MainWindow();
+  const int x = GetSystemMetrics(SM_CXSCREEN) - 40;
+  const int y = GetSystemMetrics(SM_CYSCREEN) - 40;
+  PostMessageW(window, kTrayCallbackMessage, MAKEWPARAM(x, y), WM_CONTEXTMENU);
+  Sleep(500);
+  return window != nullptr;
+}
+
+// Escape, as a person presses it: closes an open menu.
+bool PressEscape() {
+  INPUT keys[2] = {};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = VK_ESCAPE;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  return SendInput(2, keys, sizeof(INPUT)) == 2;
 }
 
 bool ExitAndWait() {
@@ -406,6 +428,10 @@ bool RunStep(const std::wstring& step, const wchar_t* argument) {
     return WaitForWindow();
   if (step == L"show")
     return Send(kCmdShow1);
+  if (step == L"tray-menu")
+    return OpenTrayMenu();
+  if (step == L"escape")
+    return PressEscape();
   if (step == L"exit")
     return ExitAndWait();
   if (step == L"memory")

@@ -188,5 +188,30 @@ TEST_F(RegistryCleanTest, KeyThatDoesNotOpenIsReportedAndTheOthersAreHandled) {
   EXPECT_FALSE(Has(RootKey::CurrentUser, R"(Software\T\old)"));
 }
 
+// A standard user may read a machine-wide key but not change it: the spy lets the key refuse
+// to open for writing, as the system does. What stays is named with the system's reason, and
+// the count says only what went.
+TEST_F(RegistryCleanTest, AValueTheUserMayNotDeleteIsReportedWithTheReasonAndNotCounted) {
+  platform::Platform& platform = host_.platform();
+  std::unique_ptr<platform::Registry> real = std::move(platform.registry);
+  auto spy = std::make_unique<test::RegistrySpy>(*real);
+  spy->FailOpening("Software\\T");
+  platform.registry = std::move(spy);
+  list_ = {Row("HKEY_LOCAL_MACHINE: Software\\T", R"(C:\Gone\a "b".exe)")};
+  RegistryCleanOutcome outcome;
+  {
+    RegistryObject object(*platform.registry);
+    outcome = DeleteRegistry(list_, /*backup=*/false, platform, object, sink_);
+  }
+  platform.registry = std::move(real);
+  EXPECT_EQ(outcome.removed, 0);
+  EXPECT_TRUE(outcome.keysNotOpened.empty()) << "the key is there; the rights are missing";
+  ASSERT_EQ(outcome.notRemoved.size(), 1U);
+  EXPECT_EQ(outcome.notRemoved[0], R"(HKEY_LOCAL_MACHINE: Software\T C:\Gone\a "b".exe: Access is denied.)");
+  ASSERT_EQ(sink_.questions.size(), 2U);
+  EXPECT_EQ(sink_.questions[1].text, "1 values could not be removed:\r\n" + outcome.notRemoved[0]);
+  EXPECT_TRUE(Has(RootKey::LocalMachine, R"(Software\T\C:\Gone\a "b".exe)"));
+}
+
 }  // namespace
 }  // namespace sw::reg

@@ -17,7 +17,8 @@
 namespace sw::app::win32 {
 namespace {
 
-constexpr UINT kTrayMessage = WM_APP + 1;
+constexpr UINT kTrayMessage = kTrayCallbackMessage;
+static_assert(kTrayMessage == WM_APP + 1);
 constexpr UINT kTimer1Interval = 6000;
 
 }  // namespace
