@@ -210,7 +210,9 @@ TEST_F(RegistryCleanTest, AValueTheUserMayNotDeleteIsReportedWithTheReasonAndNot
   EXPECT_EQ(outcome.notRemoved[0], R"(HKEY_LOCAL_MACHINE: Software\T C:\Gone\a "b".exe: Access is denied.)");
   ASSERT_EQ(sink_.questions.size(), 2U);
   EXPECT_EQ(sink_.questions[1].text, "1 values could not be removed:\r\n" + outcome.notRemoved[0]);
-  EXPECT_TRUE(Has(RootKey::LocalMachine, R"(Software\T\C:\Gone\a "b".exe)"));
+  RegistryObject machine(host_.registry(), RootKey::LocalMachine);
+  ASSERT_TRUE(machine.OpenKey("Software\\T", false));
+  EXPECT_TRUE(machine.ValueExists(R"(C:\Gone\a "b".exe)"));
 }
 
 }  // namespace
