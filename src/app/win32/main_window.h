@@ -137,6 +137,8 @@ class MainWindow : public Window, public PageHost {
   LRESULT OnNotify(const NMHDR& header);
   void btnStopClick() { stopRequested_ = true; }
 
+  [[nodiscard]] std::string StatusPanelText(int part) const;
+
   // main_window_rights.cpp
   void ShowRights();
   [[nodiscard]] unsigned PressedPageCommand() const;

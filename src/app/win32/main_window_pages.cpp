@@ -129,10 +129,14 @@ void MainWindow::SetStatusText(std::string_view text) {
 }
 
 std::string MainWindow::StatusText() const {
+  return StatusPanelText(0);
+}
+
+std::string MainWindow::StatusPanelText(int part) const {
   HWND status = Control("StatusBar1");
-  const auto length = LOWORD(SendMessageW(status, SB_GETTEXTLENGTHW, 0, 0));
+  const auto length = LOWORD(SendMessageW(status, SB_GETTEXTLENGTHW, part, 0));
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  SendMessageW(status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
+  SendMessageW(status, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(text.data()));
   text.resize(length);
   return Utf8(text);
 }

@@ -42,12 +42,7 @@ bool MainWindow::OffersRestartAsAdministrator() const {
 }
 
 std::string MainWindow::RightsPanelText() const {
-  HWND status = Control("StatusBar1");
-  const auto length = LOWORD(SendMessageW(status, SB_GETTEXTLENGTHW, 1, 0));
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  SendMessageW(status, SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(text.data()));
-  text.resize(length);
-  return Utf8(text);
+  return StatusPanelText(1);
 }
 
 // The page whose toolbar button is down, for the copy to open again.
