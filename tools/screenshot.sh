@@ -2,7 +2,8 @@
 # Starts Sweepwise in a sandboxed prefix under Xvfb, inside Wine's virtual desktop, opens
 # its main window from the tray and saves PNG pictures: the Files and Registry pages in
 # English and in Turkish, each page and the Software page after a Find over prepared junk
-# files, registry values and uninstall entries, each of the five tabs of the Advanced page,
+# files, registry values and uninstall entries (as Windows XP and, last, as a current system
+# with every uninstall source), each of the five tabs of the Advanced page,
 # the busy note above the taskbar while a deletion backs its files up, the CPU, Drive and
 # Memory pages and the Folder Usage chart, the update window offered and downloading (from
 # the tests' own web server, which the script starts on 127.0.0.1 and stops), and the news
@@ -120,6 +121,17 @@ program=$!
 driver wait show page files tray-menu
 shoot standard-user
 driver escape exit
+wait "$program"
+# The Software page of a current system (Wine's own version, not XP) lists every source: the
+# machine's 64-bit and 32-bit programs and the user's own, with their publisher, version,
+# size and date.
+(SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh &&
+  wine reg delete 'HKCU\Software\Wine\AppDefaults\sweepwise.exe' /v Version /f >/dev/null)
+SWEEPWISE_SERVER="$site/newer" tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise.exe -splash &
+program=$!
+driver wait show page software find
+shoot software-sources
+driver exit
 wait "$program"
 trap - EXIT
 stop

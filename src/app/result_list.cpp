@@ -7,11 +7,12 @@
 
 namespace sw::app {
 
+static_assert(uninstall::kSoftwareColumns.size() <= kResultListColumns, "the list has a column for each");
+
 ListColumns SoftwareColumns() {
   ListColumns columns;
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    const uninstall::ColumnLayout& layout = uninstall::kSoftwareColumns.at(i);
-    columns.at(i) = ListColumn{-1, layout.heading, layout.width == uninstall::ColumnWidth::kHidden};
+  for (const uninstall::ColumnLayout& layout : uninstall::kSoftwareColumns) {
+    columns.push_back(ListColumn{-1, layout.heading, layout.width == uninstall::ColumnWidth::kHidden});
   }
   return columns;
 }

@@ -21,11 +21,17 @@ struct ListColumn {
   std::string_view fixed;
   bool hidden = false;
 };
-using ListColumns = std::array<ListColumn, 4>;
+// A page's columns, from the first; the list's further columns are out of sight on it.
+using ListColumns = std::vector<ListColumn>;
 
-inline constexpr ListColumns kFilesColumns{{{28, {}, false}, {29, {}, false}, {30, {}, false}, {31, {}, false}}};
-inline constexpr ListColumns kRegistryColumns{{{68, {}, false}, {69, {}, false}, {70, {}, false}, {31, {}, false}}};
-// "Software Title", "Type", and the uninstall command and an empty column, both hidden.
+// The columns the result list has: the four every page uses, and the Software page's further
+// ones.
+inline constexpr int kResultListColumns = 8;
+
+inline const ListColumns kFilesColumns{{28, {}, false}, {29, {}, false}, {30, {}, false}, {31, {}, false}};
+inline const ListColumns kRegistryColumns{{68, {}, false}, {69, {}, false}, {70, {}, false}, {31, {}, false}};
+// "Software Title", "Type", the uninstall command and an empty column (both hidden), then
+// "Publisher", "Version", "Size" and "Installed".
 [[nodiscard]] ListColumns SoftwareColumns();
 
 // The heading in the current language.

@@ -10,7 +10,11 @@ nlohmann::json ToJson(const CommandResult& result) {
   nlohmann::json rows = nlohmann::json::array();
   for (std::size_t i = 0; i < result.rows.size(); ++i) {
     const ResultRow& row = result.rows[i];
-    nlohmann::json item = {{"columns", row.columns}, {"image", row.image}, {"checked", row.checked}};
+    nlohmann::json columns = row.columns;
+    for (const auto& more : row.moreColumns) {
+      columns.push_back(more);
+    }
+    nlohmann::json item = {{"columns", std::move(columns)}, {"image", row.image}, {"checked", row.checked}};
     if (i < result.rowFields.size()) {
       item.update(result.rowFields[i]);
     }
@@ -33,6 +37,9 @@ void PrintResult(CliContext& context, bool json, const CommandResult& result) {
     context.out << row.columns[0];
     for (std::size_t i = 1; i < row.columns.size(); ++i) {
       context.out << "\t" << row.columns[i];
+    }
+    for (const auto& more : row.moreColumns) {
+      context.out << "\t" << more;
     }
     context.out << "\n";
   }

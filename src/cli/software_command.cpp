@@ -8,26 +8,62 @@
 #include "cli/output.h"
 #include "core/product.h"
 #include "core/text.h"
+#include "registry/registry_names.h"
 #include "uninstall/software_list.h"
 
 namespace sw::cli {
 namespace {
 
-nlohmann::json EntryFields(const ResultRow& row) {
-  return {{"key", row.hidden}, {"command", row.columns[2]}};
+// Every field of an entry, for the JSON rows.
+nlohmann::json EntryFields(const uninstall::SoftwareEntry& entry) {
+  return {{"key", entry.source.subkey},
+          {"source", uninstall::SourceId(entry.source)},
+          {"root", reg::RootKeyName(entry.source.source.root)},
+          {"view", uninstall::ViewName(entry.source.source.view)},
+          {"command", entry.uninstallString.text},
+          {"quiet_command", entry.quietUninstallString.text},
+          {"publisher", entry.publisher},
+          {"version", entry.version},
+          {"size_kb", entry.sizeKB ? nlohmann::json(*entry.sizeKB) : nlohmann::json()},
+          {"install_date", entry.installDate},
+          {"windows_installer", entry.windowsInstaller}};
 }
 
-int ListSoftware(CliContext& context, const GlobalOptions& options) {
+struct Listed {
+  std::vector<ResultRow> rows;
+  std::vector<nlohmann::json> fields;
+};
+
+Listed ListEntries(CliContext& context, ConsoleSink& sink, bool all) {
+  Listed listed;
+  uninstall::ListSoftware(context.platform, sink, uninstall::ListOptions{all},
+                          [&](const uninstall::SoftwareEntry& entry, const std::string& hiddenReason) {
+                            listed.rows.push_back(uninstall::SoftwareRow(entry, *context.platform.system));
+                            listed.fields.push_back(EntryFields(entry));
+                            listed.fields.back()["installed"] = listed.rows.back().Column(7);
+                            if (all) {
+                              listed.fields.back()["hidden"] = hiddenReason;
+                              if (!hiddenReason.empty()) {
+                                // The text listing says it in a column of its own.
+                                listed.rows.back().moreColumns.push_back("hidden: " + hiddenReason);
+                              }
+                            }
+                          });
+  return listed;
+}
+
+int ListSoftware(CliContext& context, const GlobalOptions& options, bool all) {
   ConsoleSink sink(context.err, options.yes, context.console);
-  uninstall::FindSoftware(context.platform, sink);
+  Listed listed = ListEntries(context, sink, all);
   CommandResult result;
-  result.rows = sink.rows();
+  result.rows = std::move(listed.rows);
+  result.rowFields = std::move(listed.fields);
+  const auto hidden = std::count_if(result.rowFields.begin(), result.rowFields.end(), [](const nlohmann::json& row) {
+    return row.contains("hidden") && !row["hidden"].get<std::string>().empty();
+  });
   result.status = "Listed " + std::to_string(result.rows.size()) + " installed programs";
-  for (const auto& row : result.rows) {
-    nlohmann::json fields = EntryFields(row);
-    fields["version"] = uninstall::EntryText(context.platform, row.hidden, "DisplayVersion");
-    fields["publisher"] = uninstall::EntryText(context.platform, row.hidden, "Publisher");
-    result.rowFields.push_back(std::move(fields));
+  if (all) {
+    result.status += ", " + std::to_string(hidden) + " of them hidden from the system's list";
   }
   result.extra = {{"count", result.rows.size()}};
   PrintResult(context, options.json, result);
@@ -35,11 +71,16 @@ int ListSoftware(CliContext& context, const GlobalOptions& options) {
 }
 
 // The listed row a title names: its display name exactly, else ignoring case, else the
-// name of its subkey, which tells apart entries that share a display name.
+// name of its subkey, else its source ("HKLM32\{...}"), which tells apart entries that share
+// a display name or a subkey name.
 const ResultRow& RowNamed(const std::vector<ResultRow>& listed, const std::string& title) {
   const std::vector<std::function<bool(const ResultRow&)>> tests = {
       [&](const ResultRow& row) { return row.columns[0] == title; },
       [&](const ResultRow& row) { return EqualsNoCase(row.columns[0], title); },
+      [&](const ResultRow& row) {
+        const auto source = uninstall::ParseSourceId(row.hidden);
+        return source && EqualsNoCase(source->subkey, title);
+      },
       [&](const ResultRow& row) { return EqualsNoCase(row.hidden, title); }};
   for (const auto& test : tests) {
     std::vector<const ResultRow*> matches;
@@ -49,8 +90,12 @@ const ResultRow& RowNamed(const std::vector<ResultRow>& listed, const std::strin
       }
     }
     if (matches.size() > 1) {
+      std::string sources;
+      for (const ResultRow* row : matches) {
+        sources += (sources.empty() ? "" : ", ") + row->hidden;
+      }
       throw CLI::ValidationError("'" + title + "' names " + std::to_string(matches.size()) +
-                                 " entries; give the key of the one meant (see 'list software --json')");
+                                 " entries; give the source of the one meant (" + sources + ")");
     }
     if (matches.size() == 1) {
       return *matches.front();
@@ -81,38 +126,97 @@ std::string Question(const std::vector<ResultRow>& named) {
   return "The uninstallers of these programs will run one after the other: " + titles + ". Go on ?";
 }
 
+nlohmann::json OutcomeFields(const uninstall::UninstalledEntry& entry) {
+  const auto source = uninstall::ParseSourceId(entry.id);
+  return {{"key", source ? source->subkey : entry.id},
+          {"source", entry.id},
+          {"command", entry.command},
+          {"started", entry.started},
+          {"elevated", entry.elevated},
+          {"entry_gone", entry.entryGone},
+          {"leftover_removed", entry.leftoverRemoved},
+          {"backup_file", entry.backupFile},
+          {"problem", entry.problem}};
+}
+
+// Counts that say what became of each program: an uninstaller that did not start uninstalled
+// nothing.
 CommandResult Uninstalled(const std::vector<ResultRow>& named, const uninstall::UninstallOutcome& outcome) {
   CommandResult result;
   result.rows = named;
-  int keysRemoved = 0;
+  int started = 0;
+  int byUninstaller = 0;
+  int leftovers = 0;
   for (std::size_t i = 0; i < named.size(); ++i) {
-    nlohmann::json fields = EntryFields(named[i]);
-    const bool ran = i < outcome.entries.size();
-    fields["started"] = ran && outcome.entries[i].started;
-    fields["key_removed"] = ran && outcome.entries[i].keyRemoved;
-    keysRemoved += ran && outcome.entries[i].keyRemoved ? 1 : 0;
-    result.rowFields.push_back(std::move(fields));
+    if (i >= outcome.entries.size()) {
+      result.rowFields.push_back({{"source", named[i].hidden}, {"started", false}});
+      continue;
+    }
+    const uninstall::UninstalledEntry& entry = outcome.entries[i];
+    started += entry.started ? 1 : 0;
+    byUninstaller += entry.started && entry.entryGone ? 1 : 0;
+    leftovers += entry.leftoverRemoved ? 1 : 0;
+    result.rowFields.push_back(OutcomeFields(entry));
   }
-  result.status = "Ran the uninstallers of " + std::to_string(outcome.entries.size()) + " programs; removed " +
-                  std::to_string(keysRemoved) + " uninstall keys left behind";
-  result.extra = {{"uninstalled", outcome.entries.size()}, {"keys_removed", keysRemoved}};
+  const int stillInstalled = started - byUninstaller - leftovers;
+  result.status = "Ran the uninstallers of " + std::to_string(started) + " of " + std::to_string(named.size()) +
+                  " programs: " + std::to_string(byUninstaller) + " removed by their uninstallers, " +
+                  std::to_string(leftovers) + " leftover entries removed, " + std::to_string(stillInstalled) +
+                  " still installed";
+  result.extra = {{"started", started},
+                  {"uninstalled", byUninstaller + leftovers},
+                  {"removed_by_uninstaller", byUninstaller},
+                  {"leftovers_removed", leftovers},
+                  {"still_installed", stillInstalled},
+                  {"not_started", static_cast<int>(named.size()) - started}};
   return result;
 }
 
-int Uninstall(CliContext& context, const GlobalOptions& options, const std::vector<std::string>& titles) {
+// Why the command failed, when it did: uninstallers that did not start, or leftover entries
+// the user wanted gone that stayed.
+std::string Failure(CliContext& context, const uninstall::UninstallOutcome& outcome) {
+  std::vector<const uninstall::UninstalledEntry*> notStarted;
+  std::vector<const uninstall::UninstalledEntry*> stayed;
+  for (const auto& entry : outcome.entries) {
+    if (!entry.started) {
+      notStarted.push_back(&entry);
+    } else if (!entry.problem.empty()) {
+      stayed.push_back(&entry);
+    }
+  }
+  std::string message;
+  if (!notStarted.empty()) {
+    message = std::to_string(notStarted.size()) + " uninstallers could not be started (" +
+              notStarted.front()->title + ")";
+  }
+  if (!stayed.empty()) {
+    message += (message.empty() ? "" : "; ") + stayed.front()->problem;
+    if (stayed.size() > 1) {
+      message += " (and " + std::to_string(stayed.size() - 1) + " more)";
+    }
+    const bool denied = std::any_of(stayed.begin(), stayed.end(), [](const uninstall::UninstalledEntry* entry) {
+      return entry->error.Is(Errc::AccessDenied);
+    });
+    if (denied) {
+      message += ElevationHint(context.platform, "uninstall");
+    }
+  }
+  return message;
+}
+
+int Uninstall(CliContext& context, const GlobalOptions& options, const std::vector<std::string>& titles, bool quiet) {
   ConsoleSink sink(context.err, options.yes, context.console);
-  uninstall::FindSoftware(context.platform, sink);
-  const std::vector<ResultRow> named = NamedRows(sink.rows(), titles);
+  const Listed listed = ListEntries(context, sink, /*all=*/false);
+  const std::vector<ResultRow> named = NamedRows(listed.rows, titles);
   if (!Confirm(sink, Question(named), std::string(kProductName))) {
     return PrintFailure(context, options.json, "nothing uninstalled", Uninstalled(named, {}));
   }
   std::vector<ResultRow> list = named;
-  const uninstall::UninstallOutcome outcome = uninstall::UninstallSoftware(list, context.platform, sink);
+  const uninstall::UninstallOutcome outcome =
+      uninstall::UninstallSoftware(list, context.platform, sink, uninstall::UninstallOptions{quiet});
   const CommandResult result = Uninstalled(named, outcome);
-  if (!outcome.AllStarted()) {
-    const auto failed = std::count_if(outcome.entries.begin(), outcome.entries.end(),
-                                      [](const uninstall::UninstalledEntry& entry) { return !entry.started; });
-    return PrintFailure(context, options.json, std::to_string(failed) + " uninstallers could not be started", result);
+  if (const std::string failure = Failure(context, outcome); !failure.empty()) {
+    return PrintFailure(context, options.json, failure, result);
   }
   PrintResult(context, options.json, result);
   return kExitSuccess;
@@ -123,14 +227,24 @@ int Uninstall(CliContext& context, const GlobalOptions& options, const std::vect
 void AddSoftwareCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status) {
   CLI::App* list = app.add_subcommand("list", "List what a page of the window shows");
   list->require_subcommand(1);
+  auto all = std::make_shared<bool>(false);
   CLI::App* software = list->add_subcommand("software", "List the installed software that can be uninstalled");
-  software->callback([&context, &options, &status] { status = ListSoftware(context, options); });
+  software->add_flag("--all", *all, "Also the entries the system's own list hides, each with the reason");
+  software->callback([&context, &options, &status, all] { status = ListSoftware(context, options, *all); });
 
   auto titles = std::make_shared<std::vector<std::string>>();
+  auto quiet = std::make_shared<bool>(false);
   CLI::App* uninstall = app.add_subcommand(
-      "uninstall", "Run the uninstallers of the named programs one after the other, then remove their entries");
-  uninstall->add_option("TITLE", *titles, "A program's title as 'list software' shows it, or its key")->required();
-  uninstall->callback([&context, &options, &status, titles] { status = Uninstall(context, options, *titles); });
+      "uninstall",
+      "Run the uninstallers of the named programs one after the other; an entry left behind goes only when "
+      "confirmed (or with --yes), saved first as regbackupNNN.reg in the data folder");
+  uninstall->add_option("TITLE", *titles, "A program's title as 'list software' shows it, its key or its source")
+      ->required();
+  uninstall->add_flag("--quiet", *quiet,
+                      "Uninstall without the uninstallers' questions: the entry's quiet command, or Windows "
+                      "Installer's; a program without one is refused");
+  uninstall->callback(
+      [&context, &options, &status, titles, quiet] { status = Uninstall(context, options, *titles, *quiet); });
 
   for (CLI::App* command : {list, software, uninstall}) {
     command->fallthrough();

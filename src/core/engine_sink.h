@@ -23,6 +23,8 @@ struct Message {
   std::string title;
   MessageKind kind = MessageKind::Information;
   MessageButtons buttons = MessageButtons::Ok;
+  // A Yes/No question whose safe answer is No: No is the default button.
+  bool defaultNo = false;
 };
 
 // The Stop request of a run. Set from the Stop button (or at exit), read between items.

@@ -19,13 +19,36 @@ std::optional<std::uint64_t> SizeOf(const std::string& text) {
   return size;
 }
 
+// The sort value of a column, when the row carries one.
+std::optional<std::uint64_t> SortValueOf(const ResultRow& row, int column) {
+  const auto it = row.sortValues.find(column);
+  return it == row.sortValues.end() ? std::nullopt : std::optional(it->second);
+}
+
 }  // namespace
 
+const std::string& ResultRow::Column(std::size_t index) const {
+  static const std::string kNone;
+  if (index < columns.size()) {
+    return columns[index];
+  }
+  index -= columns.size();
+  return index < moreColumns.size() ? moreColumns[index] : kNone;
+}
+
 int ListView1Compare(const ResultRow& a, const ResultRow& b, int sortColumn, bool filesPageCurrent) {
-  if (sortColumn < 0 || sortColumn >= static_cast<int>(a.columns.size())) {
+  if (sortColumn < 0) {
     return 0;
   }
+  const auto valueA = SortValueOf(a, sortColumn);
+  const auto valueB = SortValueOf(b, sortColumn);
+  if (valueA && valueB) {
+    return *valueA < *valueB ? 1 : (*valueA > *valueB ? -1 : 0);
+  }
   const auto column = static_cast<std::size_t>(sortColumn);
+  if (column >= a.columns.size()) {
+    return CompareNoCase(a.Column(column), b.Column(column));
+  }
   if (filesPageCurrent && sortColumn == kLengthColumn) {
     const auto sizeA = SizeOf(a.columns[column]);
     const auto sizeB = SizeOf(b.columns[column]);

@@ -8,6 +8,15 @@
 
 namespace sw::platform {
 
+// How far a program run to its end could be followed.
+enum class ProgramWait {
+  WholeTree,    // the program and every program it started, directly or not, have ended
+  ProgramOnly,  // the program itself has ended; what it started could not be followed (a
+                // program started with consent, which ours may not put in a job; a system
+                // that would not let it join one)
+  NotAtAll,     // the system gave nothing to wait on
+};
+
 class Processes {
  public:
   Processes() = default;
@@ -33,6 +42,19 @@ class Processes {
   // for consent first (the shell's "runas" verb). Does not wait. Cancelled when the user
   // declines; the system's error otherwise.
   virtual Status StartElevated(std::string_view program, std::string_view parameters) = 0;
+
+  // Starts `commandLine` with its window shown and returns once it and every program it
+  // started have ended: an uninstaller commonly copies itself to the temporary folder,
+  // starts the copy and ends at once, and the copy does the work. `whileWaiting` keeps a
+  // window alive as for ExecuteProgram. The system's error when the program does not start;
+  // ElevationRequired when it needs administrator rights this program lacks (then
+  // RunElevatedToEnd starts it with the user's consent).
+  virtual Result<ProgramWait> RunToEnd(std::string_view commandLine, const std::function<void()>& whileWaiting) = 0;
+
+  // StartElevated, then the wait of RunToEnd as far as the system lets this program follow
+  // a program of higher rights. Cancelled when the user declines.
+  virtual Result<ProgramWait> RunElevatedToEnd(std::string_view program, std::string_view parameters,
+                                               const std::function<void()>& whileWaiting) = 0;
 };
 
 }  // namespace sw::platform

@@ -62,6 +62,17 @@ struct RegKeyInfo {
 
 enum class RegAccess { Read, ReadWrite };
 
+// The two registry views of 64-bit Windows. Below HKEY_LOCAL_MACHINE\SOFTWARE, 32-bit
+// programs are shown keys of their own (the 32-bit programs installed for every user are
+// registered there); a key opened through a view stays in it, and so does every key opened,
+// created or deleted below it. On 32-bit Windows, and for keys both views share, every view
+// is the same key.
+enum class RegView : std::uint8_t {
+  Own,     // the view of this program itself
+  Bits64,  // the 64-bit view (KEY_WOW64_64KEY)
+  Bits32,  // the 32-bit view (KEY_WOW64_32KEY)
+};
+
 // An open key. Closed when destroyed.
 class RegKey {
  public:
@@ -101,6 +112,16 @@ class Registry {
 
   // A key object for one of the predefined roots.
   virtual Result<std::unique_ptr<RegKey>> OpenRoot(RootKey root) = 0;
+
+  // The root seen through `view`. A registry without views has one view only: OpenRoot.
+  virtual Result<std::unique_ptr<RegKey>> OpenRootView(RootKey root, RegView view);
+
+  // The path below `root` by which this program's own view reaches the key `path` of
+  // `view`, with the names as they are stored: for a key the 32-bit view of 64-bit Windows
+  // keeps apart, the path of that separate key; where the views share the key (or there is
+  // only one view) the key's own path. Two views that answer the same path see one key.
+  // FileNotFound when the key does not exist in that view.
+  virtual Result<std::string> OwnViewPath(RootKey root, RegView view, std::string_view path);
 };
 
 }  // namespace sw::platform

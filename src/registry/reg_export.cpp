@@ -178,6 +178,20 @@ Status ExportRegistryTree(platform::Platform& platform, platform::RootKey root, 
   return added ? SaveRegFile(*platform.files, *platform.system, fileName, file->text) : Status{};
 }
 
+RegFileText ExportKeyTreeFile(platform::Platform& platform, platform::RootKey root, std::string_view keyPath) {
+  keyPath = WithoutTrailingBackslash(keyPath);
+  ExportFile file;
+  file.text.lines.emplace_back(ExportHeaderFor(WindowsVersionCode(platform.system->Version())));
+  auto tree = KeyTree(*platform.registry, root, keyPath);
+  if (tree.empty()) {
+    tree.emplace_back(keyPath);
+  }
+  for (const auto& path : tree) {
+    AddKeyBlock(file, platform, root, path);
+  }
+  return std::move(file.text);
+}
+
 Status ExportValueDeletion(platform::Platform& platform, platform::RootKey root, std::string_view keyPath,
                            std::string_view valueName, std::string_view fileName) {
   keyPath = WithoutTrailingBackslash(keyPath);

@@ -10,6 +10,7 @@
 
 #include "core/result.h"
 #include "platform/platform.h"
+#include "registry/reg_file.h"
 
 namespace sw::reg {
 
@@ -25,6 +26,11 @@ Status ExportRegistryKey(platform::Platform& platform, platform::RootKey root, s
 // its subkeys needs to be undone.
 Status ExportRegistryTree(platform::Platform& platform, platform::RootKey root, std::string_view keyPath,
                           std::string_view fileName);
+
+// A new file of its own holding the blocks of ExportRegistryTree for the key and every key
+// below it: what brings a deleted key back whole when the registry editor imports it. A key
+// that does not open gives a file with its key line alone.
+RegFileText ExportKeyTreeFile(platform::Platform& platform, platform::RootKey root, std::string_view keyPath);
 
 // Makes sure that `fileName` holds, under the key's line, a line deleting the value.
 Status ExportValueDeletion(platform::Platform& platform, platform::RootKey root, std::string_view keyPath,

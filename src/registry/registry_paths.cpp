@@ -163,6 +163,29 @@ bool DeleteKeyTree(RegKey& parent, std::string_view name) {
   return parent.DeleteSubKey(name).has_value();
 }
 
+Status RemoveKeyTree(RegKey& parent, std::string_view name) {
+  {
+    auto key = parent.Open(name, RegAccess::ReadWrite);
+    if (!key) {
+      return key.error();
+    }
+    // Always index 0: each deletion moves the next subkey there.
+    for (;;) {
+      auto sub = (*key)->SubKeyName(0);
+      if (!sub) {
+        if (!sub.error().Is(Errc::NoMoreItems)) {
+          return sub.error();
+        }
+        break;
+      }
+      if (auto removed = RemoveKeyTree(**key, *sub); !removed) {
+        return removed;
+      }
+    }
+  }  // the key is closed before it is deleted
+  return parent.DeleteSubKey(name);
+}
+
 bool RegDeleteKeyAt(Registry& registry, RootKey root, std::string_view keyPath, bool recursive) {
   // A leading or trailing backslash must not turn a root's direct child ("\Software",
   // "Software\") into a path that passes the test below.

@@ -68,5 +68,8 @@ std::vector<std::string> EnumerateNames(platform::RegKey& key, NameKind kind);
 // Deletes the subkey `name` of `parent` and everything below it, deepest first. Stops at
 // the first key that cannot be deleted.
 [[nodiscard]] bool DeleteKeyTree(platform::RegKey& parent, std::string_view name);
+// DeleteKeyTree with the system's reason when it stops (AccessDenied for a machine-wide key
+// of a standard user), for the message that says what stayed and why.
+Status RemoveKeyTree(platform::RegKey& parent, std::string_view name);
 
 }  // namespace sw::reg

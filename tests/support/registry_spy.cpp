@@ -24,9 +24,15 @@ class SpyKey final : public RegKey {
       : inner_(std::move(inner)), spy_(spy), path_(std::move(path)) {}
 
   Result<std::unique_ptr<RegKey>> Open(std::string_view path, RegAccess access) override {
+    if (access == RegAccess::ReadWrite && spy_.ShouldFailWriting(Join(path_, path))) {
+      return Error(Errc::AccessDenied);
+    }
     return Wrap(path, [&] { return inner_->Open(path, access); });
   }
   Result<std::unique_ptr<RegKey>> Create(std::string_view path) override {
+    if (spy_.ShouldFailWriting(Join(path_, path))) {
+      return Error(Errc::AccessDenied);
+    }
     return Wrap(path, [&] { return inner_->Create(path); });
   }
   Result<std::string> SubKeyName(std::uint32_t index) override { return inner_->SubKeyName(index); }
@@ -78,6 +84,15 @@ Result<std::unique_ptr<RegKey>> RegistrySpy::OpenRoot(platform::RootKey root) {
     return key.error();
   }
   return std::unique_ptr<RegKey>(std::make_unique<SpyKey>(std::move(*key), *this, std::string()));
+}
+
+bool RegistrySpy::ShouldFailWriting(const std::string& path) const {
+  for (const auto& failing : failingWrites_) {
+    if (EqualsNoCase(failing, path)) {
+      return true;
+    }
+  }
+  return false;
 }
 
 bool RegistrySpy::ShouldFail(const std::string& path) const {

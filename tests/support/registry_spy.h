@@ -21,6 +21,9 @@ class RegistrySpy final : public platform::Registry {
   // Full paths below the root ("Software\\X"), compared without regard to case.
   void FailOpening(std::string path) { failing_.insert(std::move(path)); }
   [[nodiscard]] bool ShouldFail(const std::string& path) const;
+  // Keys that open for reading but refuse writing, as the machine's keys do a standard user.
+  void FailOpeningForWriting(std::string path) { failingWrites_.insert(std::move(path)); }
+  [[nodiscard]] bool ShouldFailWriting(const std::string& path) const;
 
   std::vector<std::string> deletedKeys;  // full paths, in deletion order
   // Called before a value is deleted, with the key's full path and the value's name.
@@ -29,6 +32,7 @@ class RegistrySpy final : public platform::Registry {
  private:
   platform::Registry& inner_;
   std::set<std::string> failing_;
+  std::set<std::string> failingWrites_;
 };
 
 }  // namespace sw::test

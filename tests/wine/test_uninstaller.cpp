@@ -1,10 +1,16 @@
 // Helper program of the Wine tests: an uninstaller as the Software page starts one.
-//   sweepwise-test-uninstaller[-window].exe LOG NAME [--sleep MS] [--remove-key SUBKEY]
+//   sweepwise-test-uninstaller[-window].exe LOG NAME [--sleep MS] [--remove-key KEY]
+//                                                   [--copy-to-temp]
 // Appends "NAME start T" (T a QueryPerformanceCounter reading, the same clock in every
 // process), "NAME show S" (the show state it was given), then "NAME end T" to LOG, one line
 // each. Between start and end it runs MS milliseconds (the window build shows a window and
 // reads its messages meanwhile) and may delete its own uninstall key, as a well-behaved
-// uninstaller does. Built once for the console subsystem and once for the window subsystem.
+// uninstaller does: KEY is a subkey of the uninstall key of the user's root, or an entry's
+// source ("HKLM32\{...}"); "NAME found 1" (or 0) says whether the key was still there
+// then. With --copy-to-temp it does what most uninstallers do instead: copies itself to the
+// temporary folder as NAME-copy.exe, starts the copy with the same request as "NAME-copy",
+// logs "NAME handoff T" and ends at once; the copy does the work. Built once for the console
+// subsystem and once for the window subsystem.
 
 #include <windows.h>
 
@@ -26,6 +32,7 @@ struct Request {
   std::string name;
   unsigned sleepMs = 0;
   std::string removeKey;
+  bool copyToTemp = false;
 };
 
 std::string Narrow(const std::wstring& text) {
@@ -38,11 +45,15 @@ bool Parse(const std::vector<std::wstring>& args, Request& request) {
   }
   request.log = args[1];
   request.name = Narrow(args[2]);
-  for (std::size_t i = 3; i + 1 < args.size(); i += 2) {
-    if (args[i] == L"--sleep") {
-      request.sleepMs = static_cast<unsigned>(std::wcstoul(args[i + 1].c_str(), nullptr, 10));
+  for (std::size_t i = 3; i < args.size(); ++i) {
+    if (args[i] == L"--copy-to-temp") {
+      request.copyToTemp = true;
+    } else if (i + 1 == args.size()) {
+      return false;
+    } else if (args[i] == L"--sleep") {
+      request.sleepMs = static_cast<unsigned>(std::wcstoul(args[++i].c_str(), nullptr, 10));
     } else if (args[i] == L"--remove-key") {
-      request.removeKey = Narrow(args[i + 1]);
+      request.removeKey = Narrow(args[++i]);
     } else {
       return false;
     }
@@ -90,10 +101,67 @@ void RunWindow(unsigned ms, int show) {
 }
 #endif
 
+std::wstring Wide(const std::string& text) {
+  return std::wstring(text.begin(), text.end());
+}
+
+std::wstring Quoted(const std::wstring& text) {
+  return L"\"" + text + L"\"";
+}
+
+// The uninstaller's usual first step: a copy of itself in the temporary folder, started with
+// the same request, and the original gone at once.
+int HandOff(const Request& request) {
+  wchar_t self[MAX_PATH];
+  wchar_t temp[MAX_PATH];
+  if (::GetModuleFileNameW(nullptr, self, MAX_PATH) == 0 || ::GetTempPathW(MAX_PATH, temp) == 0) {
+    return 4;
+  }
+  const std::string copyName = request.name + "-copy";
+  const std::wstring copy = std::wstring(temp) + Wide(copyName) + L".exe";
+  if (!::CopyFileW(self, copy.c_str(), FALSE)) {
+    return 4;
+  }
+  std::wstring line = Quoted(copy) + L" " + Quoted(request.log) + L" " + Wide(copyName) + L" --sleep " +
+                      std::to_wstring(request.sleepMs);
+  if (!request.removeKey.empty()) {
+    line += L" --remove-key " + Quoted(Wide(request.removeKey));
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(copy.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    return 4;
+  }
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return Append(request, "handoff", Now()) ? 0 : 1;
+}
+
+// The key named by --remove-key: an entry's source, or a subkey below the user's root.
+bool RemoveKey(const std::string& name, bool& found) {
+  sw::platform::win32::Win32Registry registry;
+  sw::platform::win32::Win32System system;
+  sw::uninstall::EntrySource source{{sw::uninstall::UninstallRoot(system), sw::platform::RegView::Own}, name};
+  if (const auto parsed = sw::uninstall::ParseSourceId(name)) {
+    source = *parsed;
+  }
+  auto root = registry.OpenRootView(source.source.root, source.source.view);
+  if (!root) {
+    return false;
+  }
+  auto parent = (*root)->Open(sw::uninstall::kUninstallKey, sw::platform::RegAccess::ReadWrite);
+  found = parent && (*parent)->Open(source.subkey, sw::platform::RegAccess::Read).has_value();
+  return found && sw::reg::DeleteKeyTree(**parent, source.subkey);
+}
+
 int Run(const std::vector<std::wstring>& args) {
   Request request;
   if (!Parse(args, request) || !Append(request, "start", Now())) {
     return 2;
+  }
+  if (request.copyToTemp) {
+    return HandOff(request);
   }
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -106,10 +174,10 @@ int Run(const std::vector<std::wstring>& args) {
   ::Sleep(request.sleepMs);
 #endif
   if (!request.removeKey.empty()) {
-    sw::platform::win32::Win32Registry registry;
-    sw::platform::win32::Win32System system;
-    const std::string key = std::string(sw::uninstall::kUninstallKey) + "\\" + request.removeKey;
-    if (!sw::reg::RegDeleteKeyAt(registry, sw::uninstall::UninstallRoot(system), key, true)) {
+    bool found = false;
+    const bool removed = RemoveKey(request.removeKey, found);
+    Append(request, "found", found ? 1 : 0);
+    if (!removed) {
       return 3;
     }
   }

@@ -1,6 +1,8 @@
 // The Software page's engine and the program starter on the real system: uninstallers of our
-// own (a window program and a console program) registered in the prefix's uninstall key,
-// started one after the other, and the log of what each did.
+// own (a window program and a console program) registered in the prefix's uninstall keys, in
+// HKEY_LOCAL_MACHINE's 64-bit and 32-bit views and in HKEY_CURRENT_USER, started one after
+// the other, and the log of what each did. Wine's prefix is a 64-bit one: its 32-bit view of
+// HKEY_LOCAL_MACHINE\Software is the separate key Software\Wow6432Node, as on 64-bit Windows.
 
 #include <windows.h>
 
@@ -14,12 +16,15 @@
 #include <map>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 #include "core/language.h"
+#include "core/text.h"
 #include "platform/win32/file_system.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/system.h"
+#include "registry/registry_data.h"
 #include "registry/registry_paths.h"
 #include "support/recording_sink.h"
 #include "support/temp_folder.h"
@@ -28,9 +33,15 @@
 namespace sw::uninstall {
 namespace {
 
+using platform::RegView;
+using platform::RootKey;
+
 // "NAME what NUMBER" lines of a helper's log, by "NAME what".
 std::map<std::string, long long> ReadLog(const std::filesystem::path& log) {
   std::map<std::string, long long> entries;
+  if (!std::filesystem::exists(log)) {
+    return entries;
+  }
   std::istringstream lines(test::ReadFileBytes(log));
   std::string name;
   std::string what;
@@ -41,9 +52,19 @@ std::map<std::string, long long> ReadLog(const std::filesystem::path& log) {
   return entries;
 }
 
+long long Now() {
+  LARGE_INTEGER now{};
+  ::QueryPerformanceCounter(&now);
+  return now.QuadPart;
+}
+
 std::string Quoted(const std::filesystem::path& path) {
   return "\"" + test::Utf8Of(path) + "\"";
 }
+
+// A key and everything below it: values (name, type, bytes) by key path, for comparing a
+// key before its removal with the key its backup brought back.
+using KeySnapshot = std::map<std::string, std::vector<std::tuple<std::string, std::uint32_t, Bytes>>>;
 
 class UninstallOnWine : public ::testing::Test {
  protected:
@@ -53,6 +74,7 @@ class UninstallOnWine : public ::testing::Test {
     platform_.system = std::make_unique<platform::win32::Win32System>();
     platform_.processes = std::make_unique<platform::win32::Win32Processes>();
     platform_.shell = std::make_unique<platform::win32::Win32Shell>();
+    platform_.folders = platform::PortableFolders(test::Utf8Of(temp_.path()));
     wchar_t self[MAX_PATH];
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     bin_ = std::filesystem::path(self).parent_path();
@@ -60,29 +82,74 @@ class UninstallOnWine : public ::testing::Test {
   }
 
   void TearDown() override {
-    for (const auto& key : keys_) {
-      (void)reg::RegDeleteKeyAt(*platform_.registry, root(), std::string(kUninstallKey) + "\\" + key, true);
+    for (const auto& entry : entries_) {
+      if (auto root = platform_.registry->OpenRootView(entry.source.root, entry.source.view)) {
+        if (auto parent = (*root)->Open(kUninstallKey, platform::RegAccess::ReadWrite)) {
+          (void)reg::DeleteKeyTree(**parent, entry.subkey);
+        }
+      }
+    }
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    for (const auto& copy : copies_) {
+      std::error_code ignored;
+      std::filesystem::remove(std::filesystem::path(temp) / (copy + "-copy.exe"), ignored);
     }
   }
 
-  platform::RootKey root() { return UninstallRoot(*platform_.system); }
-
   // A class-identifier-like subkey name of this process; `order` leads, so that the entries
   // enumerate in the order of their numbers.
-  std::string SubKey(int order) {
+  EntrySource Entry(int order, SoftwareSource source = {RootKey::CurrentUser, RegView::Own}) {
     char name[64];
     std::snprintf(name, sizeof name, "{%d5EE1A00-0000-4000-8000-%012lX}", order, ::GetCurrentProcessId());
-    keys_.emplace_back(name);
-    return name;
+    entries_.push_back(EntrySource{source, name});
+    return entries_.back();
   }
 
-  void Register(const std::string& subKey, const std::string& title, const std::string& command) {
-    const std::string key = std::string(kUninstallKey) + "\\" + subKey;
-    ASSERT_TRUE(reg::RegWriteString(*platform_.registry, root(), key + "\\DisplayName", title));
-    ASSERT_TRUE(reg::RegWriteString(*platform_.registry, root(), key + "\\UninstallString", command));
+  void Set(const EntrySource& entry, std::string_view name, std::string_view text, std::uint32_t type = platform::kRegSz,
+           std::string_view below = {}) {
+    SetRaw(entry, name, type, reg::EncodeRegText(text, true), below);
   }
-  bool Has(const std::string& subKey) {
-    return reg::RegKeyExists(*platform_.registry, root(), std::string(kUninstallKey) + "\\" + subKey);
+  void SetRaw(const EntrySource& entry, std::string_view name, std::uint32_t type, const Bytes& data,
+              std::string_view below = {}) {
+    auto root = platform_.registry->OpenRootView(entry.source.root, entry.source.view);
+    ASSERT_TRUE(root);
+    const std::string path = EntryKeyPath(entry) + (below.empty() ? "" : "\\" + std::string(below));
+    auto key = (*root)->Create(path);
+    ASSERT_TRUE(key) << path;
+    ASSERT_TRUE((*key)->Set(name, type, data));
+  }
+  void Register(const EntrySource& entry, const std::string& title, const std::string& command) {
+    Set(entry, "DisplayName", title);
+    Set(entry, "UninstallString", command);
+  }
+  bool Has(const EntrySource& entry) { return EntryExists(*platform_.registry, entry); }
+
+  KeySnapshot Snapshot(const EntrySource& entry) {
+    KeySnapshot snapshot;
+    auto root = platform_.registry->OpenRootView(entry.source.root, entry.source.view);
+    std::vector<std::string> pending{EntryKeyPath(entry)};
+    while (root && !pending.empty()) {
+      const std::string path = pending.back();
+      pending.pop_back();
+      auto key = (*root)->Open(path, platform::RegAccess::Read);
+      if (!key) {
+        continue;
+      }
+      auto& values = snapshot[path];
+      for (std::uint32_t i = 0;; ++i) {
+        auto value = (*key)->ValueAt(i);
+        if (!value) {
+          break;
+        }
+        values.emplace_back(value->name, value->value.type, value->value.data);
+      }
+      std::sort(values.begin(), values.end());
+      for (const auto& name : reg::EnumerateNames(**key, reg::NameKind::SubKeys)) {
+        pending.push_back(path + "\\" + name);
+      }
+    }
+    return snapshot;
   }
 
   std::string Helper(std::string_view program, std::string_view name, std::string_view options) {
@@ -90,68 +157,279 @@ class UninstallOnWine : public ::testing::Test {
            std::string(options);
   }
 
+  // The rows of our own entries, checked.
+  std::vector<ResultRow> OurRows() {
+    test::RecordingSink sink;
+    FindSoftware(platform_, sink);
+    std::vector<ResultRow> ours;
+    for (auto& row : sink.rows) {
+      const auto source = ParseSourceId(row.hidden);
+      if (source && std::find(entries_.begin(), entries_.end(), *source) != entries_.end()) {
+        row.checked = true;
+        ours.push_back(row);
+      }
+    }
+    return ours;
+  }
+
+  std::vector<std::string> Texts() {
+    std::vector<std::string> texts;
+    for (const auto& question : sink_.questions) {
+      texts.push_back(question.text == Text(88) ? "88" : question.text.substr(0, 40));
+    }
+    return texts;
+  }
+
   platform::Platform platform_;
   test::TempFolder temp_;
   test::RecordingSink sink_;
   std::filesystem::path bin_;
   std::filesystem::path log_;
-  std::vector<std::string> keys_;
+  std::vector<EntrySource> entries_;
+  std::vector<std::string> copies_;  // names of helpers that copy themselves to %TEMP%
 };
 
-TEST_F(UninstallOnWine, UninstallersRunInTurnAndEveryEntryIsCleanedUp) {
-  const std::string window = SubKey(1);
-  const std::string console = SubKey(2);
-  const std::string missing = SubKey(3);
-  const std::string wrongType = SubKey(4);
+constexpr SoftwareSource kMachine64{RootKey::LocalMachine, RegView::Bits64};
+constexpr SoftwareSource kMachine32{RootKey::LocalMachine, RegView::Bits32};
+constexpr SoftwareSource kUser{RootKey::CurrentUser, RegView::Own};
+
+TEST_F(UninstallOnWine, EntriesOfAllThreeSourcesAreListedOnceAndTheHiddenKindsHidden) {
+  const std::string pid = std::to_string(::GetCurrentProcessId());
+  const EntrySource machine64 = Entry(1, kMachine64);
+  const EntrySource machine32 = Entry(2, kMachine32);
+  const EntrySource user = Entry(3, kUser);
+  EntrySource same32 = Entry(4, kMachine32);
+  const EntrySource same64{kMachine64, same32.subkey};
+  entries_.push_back(same64);
+  const EntrySource component = Entry(5, kMachine32);
+  const EntrySource update = Entry(6, kUser);
+  Register(machine64, "Sweepwise Sixty-Four " + pid, "x64.exe");
+  Register(machine32, "Sweepwise Thirty-Two " + pid, "x86.exe");
+  Register(user, "Sweepwise Per User " + pid, "user.exe");
+  Register(same32, "Sweepwise Same 32 " + pid, "same32.exe");
+  Register(same64, "Sweepwise Same 64 " + pid, "same64.exe");
+  Register(component, "Sweepwise Component " + pid, "component.exe");
+  SetRaw(component, "SystemComponent", platform::kRegDword, {1, 0, 0, 0});
+  Register(update, "Sweepwise Update " + pid, "update.exe");
+  Set(update, "ParentKeyName", "Sweepwise Per User " + pid);
+
+  // Planted through the 32-bit view, the entry is in the separate key of that view.
+  HKEY key = nullptr;
+  const std::wstring wow = L"Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" +
+                           std::wstring(machine32.subkey.begin(), machine32.subkey.end());
+  ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, wow.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+  ::RegCloseKey(key);
+  EXPECT_FALSE(Has(EntrySource{kMachine64, machine32.subkey}));
+  const auto path32 = platform_.registry->OwnViewPath(RootKey::LocalMachine, RegView::Bits32, kUninstallKey);
+  ASSERT_TRUE(path32);
+  EXPECT_TRUE(EqualsNoCase(*path32, "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall")) << *path32;
+  const auto path64 = platform_.registry->OwnViewPath(RootKey::LocalMachine, RegView::Bits64, kUninstallKey);
+  ASSERT_TRUE(path64);
+  EXPECT_TRUE(EqualsNoCase(*path64, kUninstallKey)) << *path64;
+  EXPECT_EQ(SoftwareSources(platform_).size(), 3U);
+
+  std::vector<std::pair<std::string, std::string>> listed;
+  for (const auto& row : OurRows()) {
+    listed.emplace_back(row.hidden, row.columns[0]);
+  }
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {SourceId(machine64), "Sweepwise Sixty-Four " + pid},
+      {SourceId(same64), "Sweepwise Same 64 " + pid},
+      {SourceId(machine32), "Sweepwise Thirty-Two " + pid},
+      {SourceId(same32), "Sweepwise Same 32 " + pid},
+      {SourceId(user), "Sweepwise Per User " + pid}};
+  EXPECT_EQ(listed, expected);
+  EXPECT_EQ(SourceId(machine32).substr(0, 7), "HKLM32\\");
+
+  std::map<std::string, std::string> reasons;
+  ListSoftware(platform_, sink_, ListOptions{true}, [&](const SoftwareEntry& entry, const std::string& reason) {
+    if (std::find(entries_.begin(), entries_.end(), entry.source) != entries_.end() && !reason.empty()) {
+      reasons[entry.displayName] = reason;
+    }
+  });
+  EXPECT_EQ(reasons, (std::map<std::string, std::string>{
+                         {"Sweepwise Component " + pid, "a system component (SystemComponent = 1)"},
+                         {"Sweepwise Update " + pid, "an update of Sweepwise Per User " + pid + " (ParentKeyName)"}}));
+}
+
+TEST_F(UninstallOnWine, ASelfCopyingUninstallerKeepsItsEntryUntilItsCopyHasEnded) {
+  const EntrySource entry = Entry(1, kMachine32);
+  copies_.push_back("self");
+  Register(entry, "Sweepwise Self-Copying Test",
+           Helper("sweepwise-test-uninstaller-window.exe", "self",
+                  "--copy-to-temp --sleep 1500 --remove-key " + SourceId(entry)));
+  std::vector<ResultRow> list = OurRows();
+  ASSERT_EQ(list.size(), 1U);
+  sink_.answer = Answer::Yes;  // a question asked too early would remove the entry
+
+  const UninstallOutcome outcome = UninstallSoftware(list, platform_, sink_);
+  const long long returned = Now();
+  const auto log = ReadLog(log_);
+  ASSERT_EQ(log.count("self-copy end"), 1U) << "returned before the copy ended: " << test::ReadFileBytes(log_);
+  EXPECT_LT(log.at("self handoff"), log.at("self-copy start"));
+  EXPECT_EQ(log.at("self-copy found"), 1) << "the entry was touched before the copy removed it";
+  EXPECT_LT(log.at("self-copy end"), returned);
+  ASSERT_EQ(outcome.entries.size(), 1U);
+  EXPECT_TRUE(outcome.entries[0].started);
+  EXPECT_TRUE(outcome.entries[0].entryGone);
+  EXPECT_FALSE(outcome.entries[0].leftoverRemoved);
+  EXPECT_EQ(Texts(), (std::vector<std::string>{UninstallNotice("").substr(0, 40)})) << "no question, no text 88";
+  EXPECT_TRUE(list.empty());
+  EXPECT_FALSE(Has(entry));
+}
+
+TEST_F(UninstallOnWine, ACancelledUninstallKeepsItsEntryUnlessAnsweredYesAndItsBackupImportsBackExactly) {
+  const EntrySource entry = Entry(1, kMachine32);
+  Set(entry, "DisplayName", "Sweepwise Cancelled Test");
+  // Stored as REG_EXPAND_SZ with the system drive in a variable: expanded, it starts.
+  std::string command = Helper("sweepwise-test-uninstaller.exe", "cancel", "");
+  const auto drive = command.find("C:\\");
+  ASSERT_NE(drive, std::string::npos);
+  command.replace(drive, 2, "%SystemDrive%");
+  Set(entry, "UninstallString", command, platform::kRegExpandSz);
+  Set(entry, "Publisher", "Orvanta \"Test\" Ltd");
+  Set(entry, "DisplayVersion", "1.2.3");
+  Set(entry, "InstallDate", "20261209");
+  SetRaw(entry, "EstimatedSize", platform::kRegDword, {0x10, 0x27, 0, 0});
+  Set(entry, "InstallLocation", "%ProgramFiles(x86)%\\Cancelled\\", platform::kRegExpandSz);
+  Set(entry, "", "the default value");
+  SetRaw(entry, "Blob", platform::kRegBinary, {0, 1, 2, 0xFE, 0xFF}, "Components\\Deep");
+  SetRaw(entry, "Names", platform::kRegMultiSz, reg::EncodeRegText(std::string("one\0two\0\0", 9), false),
+         "Components");
+  const KeySnapshot before = Snapshot(entry);
+  ASSERT_EQ(before.size(), 3U);
+
+  // No: the program is still installed and keeps its entry, untouched.
+  std::vector<ResultRow> list = OurRows();
+  sink_.answer = Answer::No;
+  UninstallOutcome outcome = UninstallSoftware(list, platform_, sink_);
+  ASSERT_EQ(ReadLog(log_).count("cancel end"), 1U) << "the REG_EXPAND_SZ command did not start";
+  ASSERT_EQ(outcome.entries.size(), 1U);
+  EXPECT_TRUE(outcome.entries[0].started);
+  EXPECT_FALSE(outcome.entries[0].Removed());
+  ASSERT_EQ(sink_.questions.size(), 2U);
+  EXPECT_EQ(sink_.questions[1].buttons, MessageButtons::YesNo);
+  EXPECT_TRUE(sink_.questions[1].defaultNo);
+  EXPECT_EQ(Snapshot(entry), before);
+  EXPECT_EQ(list.size(), 1U);
+
+  // Yes: saved as regbackup000.reg, removed with its subtree, text 88.
+  sink_.questions.clear();
+  sink_.answer = Answer::Yes;
+  list = OurRows();
+  outcome = UninstallSoftware(list, platform_, sink_);
+  ASSERT_EQ(outcome.entries.size(), 1U);
+  EXPECT_TRUE(outcome.entries[0].leftoverRemoved);
+  const std::filesystem::path backup = temp_.path() / "regbackup000.reg";
+  EXPECT_EQ(outcome.entries[0].backupFile, test::Utf8Of(backup));
+  EXPECT_EQ(Texts().back(), "88");
+  EXPECT_FALSE(Has(entry));
+  EXPECT_TRUE(Snapshot(entry).empty());
+
+  // The system's registry editor brings it back exactly, into the 32-bit view.
+  ASSERT_TRUE(platform_.processes->ExecuteProgram("regedit.exe /s " + Quoted(backup), true, true));
+  EXPECT_EQ(Snapshot(entry), before) << test::ReadFileBytes(backup);
+}
+
+TEST_F(UninstallOnWine, QuietPicksTheQuietCommand) {
+  const EntrySource entry = Entry(1, kUser);
+  Register(entry, "Sweepwise Quiet Test", Helper("sweepwise-test-uninstaller.exe", "loud", ""));
+  Set(entry, "QuietUninstallString",
+      Helper("sweepwise-test-uninstaller.exe", "quiet", "--remove-key " + SourceId(entry)));
+  std::vector<ResultRow> list = OurRows();
+  const UninstallOutcome outcome = UninstallSoftware(list, platform_, sink_, UninstallOptions{true});
+  const auto log = ReadLog(log_);
+  EXPECT_EQ(log.count("quiet end"), 1U) << test::ReadFileBytes(log_);
+  EXPECT_EQ(log.count("loud start"), 0U);
+  ASSERT_EQ(outcome.entries.size(), 1U);
+  EXPECT_TRUE(outcome.entries[0].entryGone);
+}
+
+TEST_F(UninstallOnWine, UninstallersRunInTurnAndOnlyLeftoversTheUserConfirmsAreRemoved) {
+  const EntrySource window = Entry(1);
+  const EntrySource console = Entry(2);
+  const EntrySource missing = Entry(3);
+  const EntrySource wrongType = Entry(4);
   const std::string pid = std::to_string(::GetCurrentProcessId());
   // The window program is slow and leaves its key; the console program removes its own.
   Register(window, "Sweepwise Window Test " + pid,
            Helper("sweepwise-test-uninstaller-window.exe", "window", "--sleep 400"));
   Register(console, "Sweepwise Console Test " + pid,
-           Helper("sweepwise-test-uninstaller.exe", "console", "--remove-key " + console));
+           Helper("sweepwise-test-uninstaller.exe", "console", "--remove-key " + SourceId(console)));
   Register(missing, "Sweepwise Missing Test " + pid, Quoted(temp_.path() / "no-such-uninstaller.exe"));
   Register(wrongType, "Sweepwise Wrong Type " + pid, "x.exe");
-  ASSERT_TRUE(reg::RegWriteDword(*platform_.registry, root(),
-                                 std::string(kUninstallKey) + "\\" + wrongType + "\\UninstallString", 1));
+  SetRaw(wrongType, "UninstallString", platform::kRegDword, {1, 0, 0, 0});
 
-  FindSoftware(platform_, sink_);
-  std::vector<ResultRow> list = sink_.rows;
+  std::vector<ResultRow> list = OurRows();
   std::vector<std::string> ours;
-  for (auto& row : list) {
-    if (std::find(keys_.begin(), keys_.end(), row.hidden) != keys_.end()) {
-      row.checked = true;
-      ours.push_back(row.columns[0]);
-    }
+  for (const auto& row : list) {
+    ours.push_back(row.columns[0]);
   }
   ASSERT_EQ(ours, (std::vector<std::string>{"Sweepwise Window Test " + pid, "Sweepwise Console Test " + pid,
                                             "Sweepwise Missing Test " + pid}));
 
-  const UninstallOutcome outcome = UninstallSoftware(list, platform_, sink_);
+  const UninstallOutcome outcome = UninstallSoftware(list, platform_, sink_);  // every question: Yes
   ASSERT_EQ(outcome.entries.size(), 3U);
   EXPECT_TRUE(outcome.entries[0].started);
   EXPECT_TRUE(outcome.entries[1].started);
   EXPECT_FALSE(outcome.entries[2].started);
   const auto log = ReadLog(log_);
-  ASSERT_EQ(log.size(), 6U) << test::ReadFileBytes(log_);
+  ASSERT_EQ(log.size(), 7U) << test::ReadFileBytes(log_);
   EXPECT_LE(log.at("window start"), log.at("window end"));
   EXPECT_LE(log.at("window end"), log.at("console start"));  // the second only after the first ended
   EXPECT_EQ(log.at("window show"), SW_SHOWNORMAL);
   EXPECT_EQ(log.at("console show"), SW_SHOWNORMAL);
 
-  for (const auto& key : {window, console, missing}) {
-    EXPECT_FALSE(Has(key)) << key;
-  }
+  EXPECT_FALSE(Has(window));   // left behind, removed on Yes
+  EXPECT_FALSE(Has(console));  // removed by its uninstaller
+  EXPECT_TRUE(Has(missing));   // its uninstaller never ran: the program may well be there
   EXPECT_TRUE(Has(wrongType));
-  // Text 88 after the window program, which left its key, and after the missing one; not
-  // after the console program, which removed its own.
-  std::vector<std::string> texts;
-  for (const auto& question : sink_.questions) {
-    texts.push_back(question.text == Text(88) ? "88" : question.text.substr(0, 40));
-  }
+  ASSERT_EQ(list.size(), 1U);
+  EXPECT_EQ(list[0].columns[0], "Sweepwise Missing Test " + pid);
   const std::string notice = UninstallNotice("").substr(0, 40);
-  const std::vector<std::string> expected = {notice, "88", notice, notice, "The uninstaller of Sweepwise Missing Tes",
-                                             "88"};
-  EXPECT_EQ(texts, expected);
+  const std::vector<std::string> expected = {notice, "The uninstaller of Sweepwise Window Test",
+                                             "88",   notice,
+                                             notice, "The uninstaller of Sweepwise Missing Tes"};
+  EXPECT_EQ(Texts(), expected);
+}
+
+TEST_F(UninstallOnWine, TheWaitForAWholeTreeLetsMessagesThroughUntilTheLastProgramEnds) {
+  const DWORD thread = ::GetCurrentThreadId();
+  MSG message{};
+  ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // this thread's queue exists now
+  copies_.push_back("tree");
+  // Posts once the copy runs (its original has ended by then), from the outside, as a
+  // repaint or a tray click would come.
+  std::atomic<bool> done{false};
+  std::thread poster([&] {
+    while (!done && ReadLog(log_).count("tree-copy start") == 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ::PostThreadMessageW(thread, WM_APP, 0, 0);
+  });
+  long long handledAt = 0;
+  const auto run = platform_.processes->RunToEnd(
+      Helper("sweepwise-test-uninstaller-window.exe", "tree", "--copy-to-temp --sleep 800"), [&] {
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+          if (message.message == WM_APP) {
+            handledAt = Now();
+          }
+        }
+      });
+  done = true;
+  poster.join();
+  ASSERT_TRUE(run);
+  EXPECT_EQ(*run, platform::ProgramWait::WholeTree);
+  const auto log = ReadLog(log_);
+  ASSERT_EQ(log.count("tree-copy end"), 1U) << "returned before the copy ended";
+  ASSERT_GT(handledAt, 0);
+  EXPECT_GT(handledAt, log.at("tree handoff"));
+  EXPECT_LT(handledAt, log.at("tree-copy end"));
+
+  // A program that does not start is not waited for: the system's reason comes back.
+  const auto none = platform_.processes->RunToEnd(Quoted(temp_.path() / "none.exe"), [] {});
+  ASSERT_FALSE(none);
+  EXPECT_TRUE(none.error().Is(Errc::FileNotFound)) << none.error().code();
 }
 
 TEST_F(UninstallOnWine, TheWaitLetsMessagesThroughWhileTheProgramRuns) {
@@ -173,9 +451,7 @@ TEST_F(UninstallOnWine, TheWaitLetsMessagesThroughWhileTheProgramRuns) {
         ++calls;
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
           if (message.message == WM_APP) {
-            LARGE_INTEGER now{};
-            ::QueryPerformanceCounter(&now);
-            handledAt = now.QuadPart;
+            handledAt = Now();
           }
         }
       });

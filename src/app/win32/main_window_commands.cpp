@@ -180,8 +180,10 @@ int MainWindow::ProgressPosition() const {
 
 void MainWindow::SetColumns(const ListColumns& columns) {
   columns_ = columns;
-  for (int index = 0; index < 4; ++index) {
-    const ListColumn& column = columns.at(static_cast<std::size_t>(index));
+  // The columns a page does not name are out of sight on it.
+  for (int index = 0; index < kResultListColumns; ++index) {
+    const auto at = static_cast<std::size_t>(index);
+    const ListColumn column = at < columns.size() ? columns[at] : ListColumn{-1, {}, true};
     std::wstring heading = Wide(HeadingText(column));
     LVCOLUMNW item{};
     item.mask = LVCF_TEXT;

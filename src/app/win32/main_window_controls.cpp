@@ -222,10 +222,11 @@ void MainWindow::CreateResultPanel(HWND parent) {
                          LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA | LVS_SHAREIMAGELISTS | WS_TABSTOP, panel);
   list_.Attach(list, Scale(14, dpi_));
   list_.onEnter = [this] { ListView1KeyPress(); };
-  for (int column = 0; column < 4; ++column) {
+  // Four columns for every page, and further ones out of sight until a page names them.
+  for (int column = 0; column < kResultListColumns; ++column) {
     LVCOLUMNW heading{};
     heading.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    heading.cx = Scale(133, dpi_);
+    heading.cx = column < 4 ? Scale(133, dpi_) : 0;
     heading.pszText = const_cast<wchar_t*>(L"");
     heading.iSubItem = column;
     ListView_InsertColumn(list, column, &heading);

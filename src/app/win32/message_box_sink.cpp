@@ -20,7 +20,7 @@ UINT MessageBoxType(const Message& message) {
   switch (message.buttons) {
     case MessageButtons::Ok: return type | MB_OK;
     case MessageButtons::OkCancel: return type | MB_OKCANCEL;
-    case MessageButtons::YesNo: return type | MB_YESNO;
+    case MessageButtons::YesNo: return type | MB_YESNO | (message.defaultNo ? MB_DEFBUTTON2 : 0);
   }
   return type;
 }

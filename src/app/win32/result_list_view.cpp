@@ -97,8 +97,9 @@ void ResultListView::OnGetDispInfo(NMLVDISPINFOW& info) {
     return;
   }
   const ResultRow& row = rows_[static_cast<std::size_t>(item.iItem)];
-  if ((item.mask & LVIF_TEXT) != 0 && item.iSubItem >= 0 && item.iSubItem < 4 && item.cchTextMax > 0) {
-    text_ = Wide(row.columns[static_cast<std::size_t>(item.iSubItem)]);
+  if ((item.mask & LVIF_TEXT) != 0 && item.iSubItem >= 0 && item.iSubItem < kResultListColumns &&
+      item.cchTextMax > 0) {
+    text_ = Wide(row.Column(static_cast<std::size_t>(item.iSubItem)));
     const std::size_t length = std::min(text_.size(), static_cast<std::size_t>(item.cchTextMax - 1));
     std::copy_n(text_.c_str(), length, item.pszText);
     item.pszText[length] = L'\0';

@@ -45,15 +45,19 @@ void MainWindow::FindSoftwareBranch(EngineSink& sink) {
   SetColumns(SoftwareColumns());
   uninstall::FindSoftware(*env_.platform, sink);
   list_.ShowAdded();
-  // The two shown columns share the list's width; the command and the last column stay out
-  // of sight.
-  for (int column = 0; column < 2; ++column) {
-    ListView_SetColumnWidth(list_.hwnd(), column, LVSCW_AUTOSIZE_USEHEADER);
+  // The shown columns as wide as their texts; the command and the empty column stay out of
+  // sight.
+  const ListColumns columns = SoftwareColumns();
+  for (std::size_t column = 0; column < columns.size(); ++column) {
+    if (!columns[column].hidden) {
+      ListView_SetColumnWidth(list_.hwnd(), static_cast<int>(column), LVSCW_AUTOSIZE_USEHEADER);
+    }
   }
 }
 
-// Each checked program in list order: its notice, its uninstaller (the window repaints and
-// the tray answers meanwhile; the toolbar stays disabled), then its own uninstall key.
+// Each checked program in list order: its notice, its uninstaller with everything it starts
+// (the window repaints and the tray answers meanwhile; the toolbar stays disabled), then what
+// became of its entry. The rows of programs still installed stay.
 void MainWindow::UninstallBranch(EngineSink& sink) {
   (void)uninstall::UninstallSoftware(list_.rows(), *env_.platform, sink);
   list_.Refill();

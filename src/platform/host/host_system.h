@@ -53,7 +53,8 @@ class RecordingProcesses final : public Processes {
     bool hidden = false;
     bool wait = false;
     bool whileWaiting = false;  // a hook for the wait was given
-    bool elevated = false;      // started through StartElevated
+    bool elevated = false;      // started through StartElevated or RunElevatedToEnd
+    bool toEnd = false;         // started through RunToEnd or RunElevatedToEnd
   };
 
   // A program that starts and waits is seen to get one round of input while it runs: the
@@ -80,14 +81,47 @@ class RecordingProcesses final : public Processes {
     return Status();
   }
 
+  // Recorded as ExecuteProgram records a start that waits; the outcome is the run handler's,
+  // else the start handler's (a failed start does not find the program), else a wait for
+  // the whole tree. The hook is called once, as the run goes on.
+  Result<ProgramWait> RunToEnd(std::string_view commandLine, const std::function<void()>& whileWaiting) override {
+    starts_.push_back(Start{std::string(commandLine), false, true, static_cast<bool>(whileWaiting), false, true});
+    return Run(Error(Errc::FileNotFound), whileWaiting);
+  }
+
+  // Recorded as StartElevated records; a start handler's refusal is the user's.
+  Result<ProgramWait> RunElevatedToEnd(std::string_view program, std::string_view parameters,
+                                       const std::function<void()>& whileWaiting) override {
+    starts_.push_back(Start{std::string(program) + (parameters.empty() ? "" : " ") + std::string(parameters), false,
+                            true, static_cast<bool>(whileWaiting), true, true});
+    return Run(Error(Errc::Cancelled), whileWaiting);
+  }
+
   // Decides whether a start succeeds and may act as the program would (for example delete
   // a registry key as an uninstaller does). Without one, every start succeeds.
   void OnStart(std::function<bool(const Start&)> handler) { onStart_ = std::move(handler); }
+  // Decides what a run to the end gives (ElevationRequired, a partial wait), in place of the
+  // start handler.
+  void OnRun(std::function<Result<ProgramWait>(const Start&)> handler) { onRun_ = std::move(handler); }
   [[nodiscard]] const std::vector<Start>& starts() const { return starts_; }
 
  private:
+  Result<ProgramWait> Run(Error refusal, const std::function<void()>& whileWaiting) {
+    Result<ProgramWait> outcome = ProgramWait::WholeTree;
+    if (onRun_) {
+      outcome = onRun_(starts_.back());
+    } else if (onStart_ && !onStart_(starts_.back())) {
+      outcome = refusal;
+    }
+    if (outcome && whileWaiting) {
+      whileWaiting();
+    }
+    return outcome;
+  }
+
   std::vector<Start> starts_;
   std::function<bool(const Start&)> onStart_;
+  std::function<Result<ProgramWait>(const Start&)> onRun_;
 };
 
 }  // namespace sw::platform::host

@@ -21,6 +21,7 @@ struct MemoryRegistry::Node {
 struct MemoryRegistry::Store {
   std::array<std::shared_ptr<Node>, kRootKeyCount> roots;
   std::function<FileTime()> clock = FileTimeNow;
+  bool splitViews = true;
 };
 
 namespace {
@@ -51,10 +52,27 @@ Result<std::vector<std::string>> SplitKeyPath(std::string_view path) {
   return names;
 }
 
+// Where the 32-bit view of 64-bit Windows keeps HKEY_LOCAL_MACHINE\SOFTWARE.
+constexpr std::string_view kSoftwareKey = "SOFTWARE";
+constexpr std::string_view kWow64Node = "Wow6432Node";
+
+// The names of a path from the root of HKEY_LOCAL_MACHINE seen through the 32-bit view: its
+// SOFTWARE key is the separate key below SOFTWARE.
+void Redirect32(std::vector<std::string>& names) {
+  if (!names.empty() && EqualsNoCase(names.front(), kSoftwareKey)) {
+    names.insert(names.begin() + 1, std::string(kWow64Node));
+  }
+}
+
+bool Redirects(const Store& store, RootKey root, RegView view) {
+  return store.splitViews && root == RootKey::LocalMachine && view == RegView::Bits32;
+}
+
 class MemoryKey final : public RegKey {
  public:
-  MemoryKey(std::shared_ptr<Store> store, std::shared_ptr<Node> node, RegAccess access)
-      : store_(std::move(store)), node_(std::move(node)), access_(access) {}
+  // `redirect32`: the root of HKEY_LOCAL_MACHINE opened through the 32-bit view.
+  MemoryKey(std::shared_ptr<Store> store, std::shared_ptr<Node> node, RegAccess access, bool redirect32 = false)
+      : store_(std::move(store)), node_(std::move(node)), access_(access), redirect32_(redirect32) {}
 
   Result<std::unique_ptr<RegKey>> Open(std::string_view path, RegAccess access) override {
     return Walk(path, access, /*create=*/false);
@@ -164,6 +182,12 @@ class MemoryKey final : public RegKey {
     if (!names) {
       return names.error();
     }
+    if (names->empty()) {
+      return std::unique_ptr<RegKey>(std::make_unique<MemoryKey>(store_, node_, access, redirect32_));
+    }
+    if (redirect32_) {
+      Redirect32(*names);
+    }
     std::shared_ptr<Node> node = node_;
     for (const auto& name : *names) {
       const std::string folded = ToUpperText(name);
@@ -203,6 +227,7 @@ class MemoryKey final : public RegKey {
   std::shared_ptr<Store> store_;
   std::shared_ptr<Node> node_;
   RegAccess access_;
+  bool redirect32_;
 };
 
 }  // namespace
@@ -221,6 +246,44 @@ Result<std::unique_ptr<RegKey>> MemoryRegistry::OpenRoot(RootKey root) {
     return Error(Errc::InvalidHandle);
   }
   return std::unique_ptr<RegKey>(std::make_unique<MemoryKey>(store_, store_->roots[index], RegAccess::ReadWrite));
+}
+
+Result<std::unique_ptr<RegKey>> MemoryRegistry::OpenRootView(RootKey root, RegView view) {
+  const auto index = static_cast<std::size_t>(root);
+  if (index >= store_->roots.size()) {
+    return Error(Errc::InvalidHandle);
+  }
+  return std::unique_ptr<RegKey>(std::make_unique<MemoryKey>(store_, store_->roots[index], RegAccess::ReadWrite,
+                                                             Redirects(*store_, root, view)));
+}
+
+Result<std::string> MemoryRegistry::OwnViewPath(RootKey root, RegView view, std::string_view path) {
+  const auto index = static_cast<std::size_t>(root);
+  if (index >= store_->roots.size()) {
+    return Error(Errc::InvalidHandle);
+  }
+  auto names = SplitKeyPath(path);
+  if (!names) {
+    return names.error();
+  }
+  if (Redirects(*store_, root, view)) {
+    Redirect32(*names);
+  }
+  std::string stored;
+  const Node* node = store_->roots[index].get();
+  for (const auto& name : *names) {
+    const auto it = node->subKeys.find(ToUpperText(name));
+    if (it == node->subKeys.end()) {
+      return Error(Errc::FileNotFound);
+    }
+    node = it->second.get();
+    stored += (stored.empty() ? "" : "\\") + node->name;
+  }
+  return stored;
+}
+
+void MemoryRegistry::SetSplitViews(bool split) {
+  store_->splitViews = split;
 }
 
 void MemoryRegistry::SetClock(std::function<FileTime()> clock) {

@@ -17,6 +17,16 @@ REGSAM SamOf(RegAccess access) {
   return access == RegAccess::Read ? KEY_READ : KEY_READ | KEY_WRITE;
 }
 
+// The flag that opens keys through a view; none for the program's own.
+REGSAM ViewFlag(RegView view) {
+  switch (view) {
+    case RegView::Own: return 0;
+    case RegView::Bits64: return KEY_WOW64_64KEY;
+    case RegView::Bits32: return KEY_WOW64_32KEY;
+  }
+  return 0;
+}
+
 HKEY PredefinedKey(RootKey root) {
   switch (root) {
     case RootKey::ClassesRoot: return HKEY_CLASSES_ROOT;
@@ -32,30 +42,33 @@ HKEY PredefinedKey(RootKey root) {
 
 class Win32Key final : public RegKey {
  public:
-  // A predefined root is not ours to close; an opened key is.
-  static std::unique_ptr<RegKey> Root(HKEY predefined) { return std::unique_ptr<RegKey>(new Win32Key(predefined, {})); }
-  static std::unique_ptr<RegKey> Owned(UniqueHkey key) {
+  // A predefined root is not ours to close; an opened key is. Every key opened, created or
+  // deleted below a key of a view is so through the same view (`view` holds its flag).
+  static std::unique_ptr<RegKey> Root(HKEY predefined, REGSAM view = 0) {
+    return std::unique_ptr<RegKey>(new Win32Key(predefined, {}, view));
+  }
+  static std::unique_ptr<RegKey> Owned(UniqueHkey key, REGSAM view) {
     const HKEY raw = key.get();
-    return std::unique_ptr<RegKey>(new Win32Key(raw, std::move(key)));
+    return std::unique_ptr<RegKey>(new Win32Key(raw, std::move(key), view));
   }
 
   Result<std::unique_ptr<RegKey>> Open(std::string_view path, RegAccess access) override {
     UniqueHkey opened;
-    const LONG rc = ::RegOpenKeyExW(key_, ToWide(path).c_str(), 0, SamOf(access), opened.put());
+    const LONG rc = ::RegOpenKeyExW(key_, ToWide(path).c_str(), 0, SamOf(access) | view_, opened.put());
     if (rc != ERROR_SUCCESS) {
       return ErrorOf(rc);
     }
-    return Owned(std::move(opened));
+    return Owned(std::move(opened), view_);
   }
 
   Result<std::unique_ptr<RegKey>> Create(std::string_view path) override {
     UniqueHkey created;
     const LONG rc = ::RegCreateKeyExW(key_, ToWide(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                      SamOf(RegAccess::ReadWrite), nullptr, created.put(), nullptr);
+                                      SamOf(RegAccess::ReadWrite) | view_, nullptr, created.put(), nullptr);
     if (rc != ERROR_SUCCESS) {
       return ErrorOf(rc);
     }
-    return Owned(std::move(created));
+    return Owned(std::move(created), view_);
   }
 
   Result<std::string> SubKeyName(std::uint32_t index) override {
@@ -143,7 +156,9 @@ class Win32Key final : public RegKey {
     if (name.empty()) {
       return Error(Errc::FileNotFound);  // RegDeleteKeyW would delete this key itself
     }
-    const LONG rc = ::RegDeleteKeyW(key_, ToWide(name).c_str());
+    // RegDeleteKeyW cannot reach into another view than the program's own.
+    const LONG rc = view_ == 0 ? ::RegDeleteKeyW(key_, ToWide(name).c_str())
+                               : ::RegDeleteKeyExW(key_, ToWide(name).c_str(), view_, 0);
     return rc == ERROR_SUCCESS ? Status{} : Status(ErrorOf(rc));
   }
 
@@ -160,14 +175,60 @@ class Win32Key final : public RegKey {
   }
 
  private:
-  Win32Key(HKEY key, UniqueHkey owned) : key_(key), owned_(std::move(owned)), name_(kValueNameStart), data_(1024) {}
+  Win32Key(HKEY key, UniqueHkey owned, REGSAM view)
+      : key_(key), owned_(std::move(owned)), view_(view), name_(kValueNameStart), data_(1024) {}
 
   HKEY key_;
   UniqueHkey owned_;
+  REGSAM view_;
   // Enumeration buffers, kept between calls so that a walk over many values allocates once.
   std::vector<wchar_t> name_;
   std::vector<std::uint8_t> data_;
 };
+
+// The kernel's name of an open key ("\REGISTRY\MACHINE\SOFTWARE\Wow6432Node\..."): the key
+// itself, whichever view or link led to it. From ntdll, which the headers do not declare.
+Result<std::wstring> KernelKeyName(HKEY key) {
+  using NtQueryKeyCall = LONG(NTAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  constexpr int kKeyNameInformation = 3;
+  static const auto query = reinterpret_cast<NtQueryKeyCall>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryKey")));
+  if (query == nullptr) {
+    return Error(Errc::NotSupported);
+  }
+  std::vector<ULONG> buffer(256);  // KEY_NAME_INFORMATION: a byte count, then the name
+  for (;;) {
+    ULONG needed = 0;
+    const auto size = static_cast<ULONG>(buffer.size() * sizeof(ULONG));
+    const LONG status = query(key, kKeyNameInformation, buffer.data(), size, &needed);
+    if (status >= 0) {
+      const auto* name = reinterpret_cast<const wchar_t*>(buffer.data() + 1);
+      return std::wstring(name, std::min<std::size_t>(buffer[0] / sizeof(wchar_t), size / sizeof(wchar_t) - 2));
+    }
+    if (needed <= size) {
+      return Error(Errc::NotSupported);
+    }
+    buffer.resize(needed / sizeof(ULONG) + 1);
+  }
+}
+
+// The kernel's name of a root's key: fixed for the machine and the users; the current user's
+// is that of the key RegOpenCurrentUser opens (a predefined handle is no kernel handle).
+Result<std::wstring> RootKernelName(RootKey root) {
+  switch (root) {
+    case RootKey::LocalMachine: return std::wstring(L"\\REGISTRY\\MACHINE");
+    case RootKey::Users: return std::wstring(L"\\REGISTRY\\USER");
+    case RootKey::CurrentUser: {
+      UniqueHkey user;
+      const LONG rc = ::RegOpenCurrentUser(KEY_READ, user.put());
+      if (rc != ERROR_SUCCESS) {
+        return ErrorOf(rc);
+      }
+      return KernelKeyName(user.get());
+    }
+    default: return Error(Errc::NotSupported);  // merged views (HKEY_CLASSES_ROOT) and the like
+  }
+}
 
 }  // namespace
 
@@ -177,6 +238,46 @@ Result<std::unique_ptr<RegKey>> Win32Registry::OpenRoot(RootKey root) {
     return Error(Errc::InvalidHandle);
   }
   return Win32Key::Root(predefined);
+}
+
+Result<std::unique_ptr<RegKey>> Win32Registry::OpenRootView(RootKey root, RegView view) {
+  const HKEY predefined = PredefinedKey(root);
+  if (predefined == nullptr) {
+    return Error(Errc::InvalidHandle);
+  }
+  return Win32Key::Root(predefined, ViewFlag(view));
+}
+
+// The key's kernel name less its root's: the name tells apart what the path alone cannot,
+// a key the 32-bit view keeps apart from the 64-bit one's.
+Result<std::string> Win32Registry::OwnViewPath(RootKey root, RegView view, std::string_view path) {
+  const HKEY predefined = PredefinedKey(root);
+  if (predefined == nullptr) {
+    return Error(Errc::InvalidHandle);
+  }
+  UniqueHkey key;
+  const LONG rc = ::RegOpenKeyExW(predefined, ToWide(path).c_str(), 0, KEY_READ | ViewFlag(view), key.put());
+  if (rc != ERROR_SUCCESS) {
+    return ErrorOf(rc);
+  }
+  auto rootName = RootKernelName(root);
+  if (!rootName) {
+    return rootName.error();
+  }
+  auto keyName = KernelKeyName(key.get());
+  if (!keyName) {
+    return keyName.error();
+  }
+  const auto prefixLength = static_cast<int>(rootName->size());
+  if (keyName->size() == rootName->size() &&
+      ::CompareStringOrdinal(keyName->c_str(), prefixLength, rootName->c_str(), prefixLength, TRUE) == CSTR_EQUAL) {
+    return std::string();
+  }
+  if (keyName->size() <= rootName->size() + 1 || (*keyName)[rootName->size()] != L'\\' ||
+      ::CompareStringOrdinal(keyName->c_str(), prefixLength, rootName->c_str(), prefixLength, TRUE) != CSTR_EQUAL) {
+    return Error(Errc::NotSupported);
+  }
+  return FromWide(std::wstring_view(*keyName).substr(rootName->size() + 1));
 }
 
 }  // namespace sw::platform::win32

@@ -240,7 +240,120 @@ void WaitLettingMessagesThrough(HANDLE process, const std::function<void()>& whi
   }
 }
 
+// How often a job is asked whether any of its programs still runs.
+constexpr DWORD kJobPollMs = 100;
+
+// A program started with the window shown and the feedback cursor, as the user would start it.
+STARTUPINFOW ShownStartup() {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_FORCEONFEEDBACK;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  return startup;
+}
+
+void WaitForProcess(HANDLE process, const std::function<void()>& whileWaiting) {
+  if (whileWaiting) {
+    WaitLettingMessagesThrough(process, whileWaiting);
+  } else {
+    ::WaitForInputIdle(process, INFINITE);
+    ::WaitForSingleObject(process, INFINITE);
+  }
+}
+
+// The programs of the job that still run; 0 when the job cannot be asked (nothing is left to
+// wait for then).
+DWORD ActiveProcesses(HANDLE job) {
+  JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+  if (!::QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting, sizeof accounting,
+                                   nullptr)) {
+    return 0;
+  }
+  return accounting.ActiveProcesses;
+}
+
+// Polls the job until its last program has ended. A job is never signalled by that, and
+// its notifications are not guaranteed to arrive: the count is what tells.
+void WaitForJob(HANDLE job, const std::function<void()>& whileWaiting) {
+  while (ActiveProcesses(job) > 0) {
+    if (!whileWaiting) {
+      ::Sleep(kJobPollMs);
+      continue;
+    }
+    const DWORD woken = ::MsgWaitForMultipleObjects(0, nullptr, FALSE, kJobPollMs, QS_ALLINPUT);
+    if (woken == WAIT_OBJECT_0) {
+      whileWaiting();
+    } else if (woken == WAIT_FAILED) {
+      ::Sleep(kJobPollMs);
+    }
+  }
+}
+
+// A job for the programs of one run. Without breakaway, whatever they start is in it too;
+// without kill-on-close, closing Sweepwise never ends an uninstaller halfway.
+UniqueKernelHandle MakeJob() {
+  return UniqueKernelHandle(::CreateJobObjectW(nullptr, nullptr));
+}
+
 }  // namespace
+
+Result<ProgramWait> Win32Processes::RunToEnd(std::string_view commandLine,
+                                             const std::function<void()>& whileWaiting) {
+  // Wine starts its desktop process from the first program of a session that needs one; were
+  // that a program of the job, the job would never empty. Ours is there before the job is.
+  (void)::GetDesktopWindow();
+  const UniqueKernelHandle job = MakeJob();
+  STARTUPINFOW startup = ShownStartup();
+  PROCESS_INFORMATION process{};
+  std::wstring line = ToWide(commandLine);  // CreateProcessW may write into the command line
+  line.push_back(L'\0');
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED,
+                        nullptr, nullptr, &startup, &process)) {
+    return LastError();
+  }
+  const UniqueKernelHandle processHandle(process.hProcess);
+  const UniqueKernelHandle threadHandle(process.hThread);
+  // Assigned while suspended: nothing it starts can escape the job. A program that is in a
+  // job of its own already (ours, on systems before Windows 8) cannot join this one.
+  const bool inJob = job && ::AssignProcessToJobObject(job.get(), process.hProcess);
+  ::ResumeThread(process.hThread);
+  if (!inJob) {
+    WaitForProcess(process.hProcess, whileWaiting);
+    return ProgramWait::ProgramOnly;
+  }
+  WaitForJob(job.get(), whileWaiting);
+  return ProgramWait::WholeTree;
+}
+
+Result<ProgramWait> Win32Processes::RunElevatedToEnd(std::string_view program, std::string_view parameters,
+                                                     const std::function<void()>& whileWaiting) {
+  (void)::GetDesktopWindow();
+  const std::wstring file = ToWide(program);
+  const std::wstring arguments = ToWide(parameters);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = L"runas";
+  info.lpFile = file.c_str();
+  info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (!::ShellExecuteExW(&info)) {
+    return LastError();
+  }
+  if (info.hProcess == nullptr) {
+    return ProgramWait::NotAtAll;  // the shell handed the start to a program already running
+  }
+  const UniqueKernelHandle processHandle(info.hProcess);
+  // A program of higher rights usually refuses to join our job; where it does join, it has
+  // run for a moment outside it already, so only what it starts from now on is followed.
+  const UniqueKernelHandle job = MakeJob();
+  if (job && ::AssignProcessToJobObject(job.get(), info.hProcess)) {
+    WaitForJob(job.get(), whileWaiting);
+    return ProgramWait::WholeTree;
+  }
+  WaitForProcess(info.hProcess, whileWaiting);
+  return ProgramWait::ProgramOnly;
+}
 
 Status Win32Processes::StartElevated(std::string_view program, std::string_view parameters) {
   const std::wstring file = ToWide(program);

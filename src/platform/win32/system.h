@@ -27,6 +27,9 @@ class Win32Processes final : public Processes {
   bool ExecuteProgram(std::string_view commandLine, bool hidden, bool wait,
                       const std::function<void()>& whileWaiting = {}) override;
   Status StartElevated(std::string_view program, std::string_view parameters) override;
+  Result<ProgramWait> RunToEnd(std::string_view commandLine, const std::function<void()>& whileWaiting) override;
+  Result<ProgramWait> RunElevatedToEnd(std::string_view program, std::string_view parameters,
+                                       const std::function<void()>& whileWaiting) override;
 };
 
 }  // namespace sw::platform::win32
