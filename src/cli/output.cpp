@@ -11,6 +11,9 @@ nlohmann::json ToJson(const CommandResult& result) {
   for (std::size_t i = 0; i < result.rows.size(); ++i) {
     const ResultRow& row = result.rows[i];
     nlohmann::json item = {{"columns", row.columns}, {"image", row.image}, {"checked", row.checked}};
+    if (!row.type.empty()) {
+      item["type"] = row.type;
+    }
     if (i < result.rowFields.size()) {
       item.update(result.rowFields[i]);
     }
@@ -33,6 +36,9 @@ void PrintResult(CliContext& context, bool json, const CommandResult& result) {
     context.out << row.columns[0];
     for (std::size_t i = 1; i < row.columns.size(); ++i) {
       context.out << "\t" << row.columns[i];
+    }
+    if (!row.type.empty()) {
+      context.out << "\t" << row.type;
     }
     context.out << "\n";
   }

@@ -9,6 +9,7 @@ namespace sw {
 namespace {
 
 constexpr int kLengthColumn = 2;
+constexpr int kTypeColumn = 4;
 
 std::optional<std::uint64_t> SizeOf(const std::string& text) {
   std::uint64_t size = 0;
@@ -22,6 +23,9 @@ std::optional<std::uint64_t> SizeOf(const std::string& text) {
 }  // namespace
 
 int ListView1Compare(const ResultRow& a, const ResultRow& b, int sortColumn, bool filesPageCurrent) {
+  if (sortColumn == kTypeColumn) {
+    return CompareNoCase(a.type, b.type);
+  }
   if (sortColumn < 0 || sortColumn >= static_cast<int>(a.columns.size())) {
     return 0;
   }

@@ -2,7 +2,9 @@
 // Starting other programs.
 
 #include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/result.h"
 
@@ -33,6 +35,10 @@ class Processes {
   // for consent first (the shell's "runas" verb). Does not wait. Cancelled when the user
   // declines; the system's error otherwise.
   virtual Status StartElevated(std::string_view program, std::string_view parameters) = 0;
+
+  // The file names of the programs running now ("chrome.exe"), one per process, as the
+  // system lists them; empty when the list cannot be read.
+  virtual std::vector<std::string> RunningProgramNames() = 0;
 };
 
 }  // namespace sw::platform

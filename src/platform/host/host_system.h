@@ -80,6 +80,10 @@ class RecordingProcesses final : public Processes {
     return Status();
   }
 
+  // The programs the test says are running.
+  std::vector<std::string> RunningProgramNames() override { return running_; }
+  void SetRunningPrograms(std::vector<std::string> names) { running_ = std::move(names); }
+
   // Decides whether a start succeeds and may act as the program would (for example delete
   // a registry key as an uninstaller does). Without one, every start succeeds.
   void OnStart(std::function<bool(const Start&)> handler) { onStart_ = std::move(handler); }
@@ -88,6 +92,7 @@ class RecordingProcesses final : public Processes {
  private:
   std::vector<Start> starts_;
   std::function<bool(const Start&)> onStart_;
+  std::vector<std::string> running_;
 };
 
 }  // namespace sw::platform::host

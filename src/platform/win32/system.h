@@ -27,6 +27,8 @@ class Win32Processes final : public Processes {
   bool ExecuteProgram(std::string_view commandLine, bool hidden, bool wait,
                       const std::function<void()>& whileWaiting = {}) override;
   Status StartElevated(std::string_view program, std::string_view parameters) override;
+  // Through a Toolhelp32 snapshot of the processes.
+  std::vector<std::string> RunningProgramNames() override;
 };
 
 }  // namespace sw::platform::win32
