@@ -101,7 +101,7 @@ bool FileDeletion::Backup(int& backupCounter) {
   std::vector<std::string> backupList;
   for (std::size_t i = 0; i < list_.size(); ++i) {
     sink_.ProcessMessages();
-    if (list_[i].checked) {
+    if (list_[i].checked && !kept_[i]) {
       const std::string path = FullPathOfRow(list_[i]);
       (void)files.SetAttributes(path, platform::kAttrArchive);
       // A file another program holds without letting us read it cannot go into the backup;
