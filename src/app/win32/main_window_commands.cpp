@@ -193,6 +193,31 @@ void MainWindow::SetColumns(const ListColumns& columns) {
       ListView_SetColumnWidth(list_.hwnd(), index, Scale(133, dpi_));  // shown again after a page that hid it
     }
   }
+  // The Files page shows each row's category after the four; the other pages have no such
+  // column.
+  const bool filesPage = columns[0].text == kFilesColumns[0].text;
+  std::wstring heading = L"Type";
+  LVCOLUMNW item{};
+  item.mask = LVCF_TEXT;
+  item.pszText = heading.data();
+  ListView_SetColumn(list_.hwnd(), kTypeColumn, &item);
+  if (!filesPage) {
+    ListView_SetColumnWidth(list_.hwnd(), kTypeColumn, 0);
+  } else if (ListView_GetColumnWidth(list_.hwnd(), kTypeColumn) == 0) {
+    FitFilesColumns();
+  }
+}
+
+void MainWindow::FitFilesColumns() {
+  RECT client{};
+  GetClientRect(list_.hwnd(), &client);
+  const int type = Scale(120, dpi_);
+  const int free = client.right - type - GetSystemMetrics(SM_CXVSCROLL);
+  const int each = std::clamp(free / 4, Scale(60, dpi_), Scale(133, dpi_));
+  for (int index = 0; index < 4; ++index) {
+    ListView_SetColumnWidth(list_.hwnd(), index, each);
+  }
+  ListView_SetColumnWidth(list_.hwnd(), kTypeColumn, type);
 }
 
 void MainWindow::ClearResults() {
@@ -239,6 +264,7 @@ void MainWindow::FindFilesBranch(RunSink& sink) {
   options.internetCookies = Button_GetCheck(Control("chkIntCookies")) == BST_CHECKED;
   options.internetHistory = Button_GetCheck(Control("chkIntHistory")) == BST_CHECKED;
   options.recentDocuments = Button_GetCheck(Control("chkRecent")) == BST_CHECKED;
+  morePlaces_.ApplyTo(options.categories);
   (void)files::FindFiles(*env_.platform, sink, options);
 }
 

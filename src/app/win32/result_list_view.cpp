@@ -6,9 +6,7 @@
 #include "app/win32/window.h"
 
 namespace sw::app::win32 {
-namespace {
 
-// Two state images, unchecked and checked, drawn as the system draws check boxes.
 UniqueImageList MakeCheckBoxes(int size) {
   UniqueImageList images(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 2, 0));
   HDC screen = GetDC(nullptr);
@@ -29,8 +27,6 @@ UniqueImageList MakeCheckBoxes(int size) {
   ReleaseDC(nullptr, screen);
   return images;
 }
-
-}  // namespace
 
 void ResultListView::Attach(HWND list, int checkBoxSize) {
   list_ = list;
@@ -97,8 +93,8 @@ void ResultListView::OnGetDispInfo(NMLVDISPINFOW& info) {
     return;
   }
   const ResultRow& row = rows_[static_cast<std::size_t>(item.iItem)];
-  if ((item.mask & LVIF_TEXT) != 0 && item.iSubItem >= 0 && item.iSubItem < 4 && item.cchTextMax > 0) {
-    text_ = Wide(row.columns[static_cast<std::size_t>(item.iSubItem)]);
+  if ((item.mask & LVIF_TEXT) != 0 && item.iSubItem >= 0 && item.iSubItem <= kTypeColumn && item.cchTextMax > 0) {
+    text_ = Wide(item.iSubItem == kTypeColumn ? row.type : row.columns[static_cast<std::size_t>(item.iSubItem)]);
     const std::size_t length = std::min(text_.size(), static_cast<std::size_t>(item.cchTextMax - 1));
     std::copy_n(text_.c_str(), length, item.pszText);
     item.pszText[length] = L'\0';
