@@ -6,7 +6,8 @@
 # the busy note above the taskbar while a deletion backs its files up, the CPU, Drive and
 # Memory pages and the Folder Usage chart, the update window offered and downloading (from
 # the tests' own web server, which the script starts on 127.0.0.1 and stops), and the news
-# sign-up dialog.
+# sign-up dialog; and the Files page after a Find over a Windows 10 user's junk
+# (tools/windows10-layout.sh), as Windows 10 shows the program.
 #
 #   tools/screenshot.sh [OUTPUT-DIR]     (default build/screenshots)
 #
@@ -107,6 +108,18 @@ sleep 2
 shoot signup
 driver signup-later
 wait "$signup"
+driver exit
+wait "$program"
+# The Files page after a Find over a Windows 10 user's junk: a copy of the program that Wine
+# shows Windows 10 (the one above sees Windows XP, for the tweak catalogue).
+tools/windows10-layout.sh "$prefix"
+cp "$bin/sweepwise.exe" "$bin/sweepwise-win10.exe"
+(SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh &&
+  wine reg add 'HKCU\Software\Wine\AppDefaults\sweepwise-win10.exe' /v Version /t REG_SZ /d win10 /f >/dev/null &&
+  cd "$bin" && exec wine 'C:\sweepwise\bin\sweepwise-win10.exe' -splash) &
+program=$!
+driver wait show page files find
+shoot files-windows10
 driver exit
 wait "$program"
 trap - EXIT

@@ -133,6 +133,9 @@ JunkSearchOutcome JunkSearch::Run() {
   if (!outcome_.browsersToClose.empty()) {
     selected += ". " + CloseBrowsersText(outcome_.browsersToClose);
   }
+  for (const JunkCategory category : outcome_.needElevation) {
+    selected += ". " + std::string(InfoOf(category).option) + " need administrator rights";
+  }
   sink_.ShowStatus(selected);
   sink_.SetProgress(progressMax);
   outcome_.totalBytes = total_;

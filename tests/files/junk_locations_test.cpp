@@ -172,6 +172,8 @@ TEST_F(Windows10Layout, UpdateDownloadsOnlyWithAdministratorRights) {
   host_.system().SetAdmin(false);
   EXPECT_TRUE(Find().empty());
   EXPECT_EQ(outcome_.needElevation, std::vector<JunkCategory>{JunkCategory::kWindowsUpdate});
+  EXPECT_TRUE(sink_.statuses.back().ends_with("Windows Update downloads need administrator rights"))
+      << sink_.statuses.back();
   host_.system().SetAdmin(true);
   EXPECT_EQ(Find(), std::vector<std::string>{download + "|Windows Update download"});
   EXPECT_TRUE(outcome_.needElevation.empty());

@@ -145,7 +145,13 @@ TEST_F(JunkFilesOnWine, WithBackupAFileThatCannotBeReadIsKeptAndNotQueued) {
 // with what the Find saw.
 TEST_F(JunkFilesOnWine, EntryOfDescribesTheFileItselfByItsExactName) {
   Make("seen.log", "twelve bytes");
-  test::WriteFileBytes(temp_.path() / "seen.log.", "other");
+  // Its neighbour whose name ends in a dot, made by its exact name.
+  platform::win32::UniqueFileHandle dotted(::CreateFileW((L"\\\\?\\" + ToWide(base_ + "seen.log.")).c_str(),
+                                                         GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  ASSERT_TRUE(dotted);
+  DWORD written = 0;
+  ASSERT_TRUE(::WriteFile(dotted.get(), "other", 5, &written, nullptr));
+  dotted.reset();
   platform::FolderEntry listed;
   auto reader = platform_.files->ListFolder(base_, platform::FolderDetail::Full);
   ASSERT_TRUE(reader);
@@ -158,13 +164,14 @@ TEST_F(JunkFilesOnWine, EntryOfDescribesTheFileItselfByItsExactName) {
   EXPECT_EQ(entry->size, 12U);
   EXPECT_EQ(entry->lastWrite, listed.lastWrite);
   EXPECT_EQ(entry->attributes, listed.attributes);
-  const auto dotted = platform_.files->EntryOf(base_ + "seen.log.");
-  ASSERT_TRUE(dotted);
-  EXPECT_EQ(dotted->size, 5U);
+  const auto dottedEntry = platform_.files->EntryOf(base_ + "seen.log.");
+  ASSERT_TRUE(dottedEntry);
+  EXPECT_EQ(dottedEntry->size, 5U);
   const auto missing = platform_.files->EntryOf(base_ + "gone.log");
   ASSERT_FALSE(missing);
   EXPECT_TRUE(IsNotFound(missing.error()));
   EXPECT_FALSE(platform_.files->EntryOf(base_ + "*.log"));
+  EXPECT_TRUE(platform_.files->RemoveFile(base_ + "seen.log."));  // the temporary folder's clean-up would miss it
 }
 
 TEST_F(JunkFilesOnWine, TheRunningProgramsAreListedByTheirFileNames) {
