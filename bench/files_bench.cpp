@@ -4,8 +4,11 @@
 //
 // Generates FILES files (default 200,000) in FILES/10 folders (two levels of 100 branches)
 // below DATA_FOLDER (default ./files-bench-data; kept for the next run), one in a hundred a
-// junk name, then times with a hot page cache, best of three:
-//   - the search engine with the tree as drive C: (its only fixed drive);
+// junk name, and the places of a Windows 10 user's junk (temporary folders, browser caches,
+// crash dumps, error reports, the Recycle Bin: 1,800 files), then times with a hot page
+// cache, best of three:
+//   - the search engine with the tree as drive C: (its only fixed drive), as Windows 10 with
+//     every category: one walk of the drive for its patterns, and the places on their own;
 //   - find with the same four name patterns (-iname);
 //   - a plain readdir walk that only counts entries (opendir, readdir, the entry type).
 
@@ -66,8 +69,19 @@ int main(int argc, char** argv) {
   platform.registry = std::make_unique<sw::platform::host::MemoryRegistry>();
   platform.files = std::make_unique<sw::platform::host::HostFileSystem>(
       std::vector<sw::platform::host::DriveMapping>{{'C', root, sw::platform::DriveType::Fixed}});
-  platform.system = std::make_unique<sw::platform::host::HostSystem>();
+  auto system = std::make_unique<sw::platform::host::HostSystem>();
+  system->SetVersion({sw::platform::kPlatformNt, 10, 0, 19045});
+  for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
+           {"TEMP", R"(C:\Users\ann\AppData\Local\Temp)"},
+           {"LOCALAPPDATA", R"(C:\Users\ann\AppData\Local)"},
+           {"USERPROFILE", R"(C:\Users\ann)"},
+           {"WINDIR", R"(C:\Windows)"},
+           {"PROGRAMDATA", R"(C:\ProgramData)"}}) {
+    system->SetEnvironment(name, value);
+  }
+  platform.system = std::move(system);
   platform.shell = std::make_unique<sw::platform::host::HostShell>();
+  platform.processes = std::make_unique<sw::platform::host::RecordingProcesses>();
 
   long long entries = 0;
   ReaddirWalk(root.string());  // warms the cache
@@ -85,7 +99,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "find failed\n");
     }
   });
-  std::printf("%lld entries, %lld rows\n", entries, sink.rows);
+  std::printf("%lld entries, %lld rows (the four patterns, and the places of Windows 10)\n", entries, sink.rows);
   std::printf("readdir walk %7.3f s  (%.2fx the speed of find)\n", readdir, find / readdir);
   std::printf("find         %7.3f s\n", find);
   std::printf("engine       %7.3f s  (%.2fx the speed of find)\n", engine, find / engine);

@@ -8,7 +8,9 @@
 # Memory pages and the Folder Usage chart, the update window offered and downloading (from
 # the tests' own web server, which the script starts on 127.0.0.1 and stops), and the news
 # sign-up dialog; then, as a standard user of Windows 10, the window with its rights in the
-# status bar and the tray menu's "Restart as administrator".
+# status bar and the tray menu's "Restart as administrator"; the Software page of a current
+# system; and the Files page after a Find over a Windows 10 user's junk
+# (tools/windows10-layout.sh), as Windows 10 shows the program.
 #
 #   tools/screenshot.sh [OUTPUT-DIR]     (default build/screenshots)
 #
@@ -131,6 +133,18 @@ SWEEPWISE_SERVER="$site/newer" tools/wine-run.sh --prefix "$prefix" build/mingw/
 program=$!
 driver wait show page software find
 shoot software-sources
+driver exit
+wait "$program"
+# The Files page after a Find over a Windows 10 user's junk: a copy of the program that Wine
+# shows Windows 10 (the one above sees Windows XP, for the tweak catalogue).
+tools/windows10-layout.sh "$prefix"
+cp "$bin/sweepwise.exe" "$bin/sweepwise-win10.exe"
+(SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh &&
+  wine reg add 'HKCU\Software\Wine\AppDefaults\sweepwise-win10.exe' /v Version /t REG_SZ /d win10 /f >/dev/null &&
+  cd "$bin" && exec wine 'C:\sweepwise\bin\sweepwise-win10.exe' -splash) &
+program=$!
+driver wait show page files find
+shoot files-windows10
 driver exit
 wait "$program"
 trap - EXIT

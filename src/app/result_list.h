@@ -24,11 +24,13 @@ struct ListColumn {
 // A page's columns, from the first; the list's further columns are out of sight on it.
 using ListColumns = std::vector<ListColumn>;
 
-// The columns the result list has: the four every page uses, and the Software page's further
-// ones.
+// The columns the result list has: the four every page uses, and the further ones of the
+// Files page (the category) and the Software page.
 inline constexpr int kResultListColumns = 8;
 
-inline const ListColumns kFilesColumns{{28, {}, false}, {29, {}, false}, {30, {}, false}, {31, {}, false}};
+// The Files page's four, then each row's category.
+inline const ListColumns kFilesColumns{{28, {}, false}, {29, {}, false}, {30, {}, false}, {31, {}, false},
+                                       {-1, "Type", false}};
 inline const ListColumns kRegistryColumns{{68, {}, false}, {69, {}, false}, {70, {}, false}, {31, {}, false}};
 // "Software Title", "Type", the uninstall command and an empty column (both hidden), then
 // "Publisher", "Version", "Size" and "Installed".

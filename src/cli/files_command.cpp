@@ -1,45 +1,161 @@
 // sweepwise-cli find files | delete files: the Files Cleaning page from the console.
 
+#include <algorithm>
+
 #include "app/settings_file.h"
 #include "cli/commands.h"
 #include "cli/console_sink.h"
+#include "cli/file_plan.h"
 #include "cli/output.h"
 #include "files/junk_delete.h"
+#include "files/junk_locations.h"
 #include "files/junk_search.h"
 #include "platform/error_message.h"
 
 namespace sw::cli {
 namespace {
 
+struct FilesArguments {
+  std::string only;
+  std::string skip;
+  bool categories = false;  // find: list the categories instead
+  bool backup = false;      // delete
+  std::string plan;         // delete: the rows of an earlier find
+};
+
+void AddRows(CommandResult& result, const std::vector<ResultRow>& rows) {
+  result.rows = rows;
+  result.rowFields.clear();
+  for (const ResultRow& row : rows) {
+    result.rowFields.push_back(FileRowFields(row));
+  }
+}
+
 CommandResult Found(const ConsoleSink& sink, const files::JunkSearchOutcome& search) {
   CommandResult result;
-  result.rows = sink.rows();
+  AddRows(result, sink.rows());
   result.status = sink.status();
   result.extra = {
       {"total_kb", search.totalBytes / 1024}, {"total_bytes", search.totalBytes}, {"found_files", search.foundFiles}};
+  result.extra["browsers_to_close"] = search.browsersToClose;
+  nlohmann::json elevation = nlohmann::json::array();
+  for (const files::JunkCategory category : search.needElevation) {
+    elevation.push_back(files::InfoOf(category).name);
+  }
+  result.extra["need_administrator"] = std::move(elevation);
   return result;
 }
 
-int FindFiles(CliContext& context, const GlobalOptions& options) {
-  ConsoleSink sink(context.err, options.yes, context.console);
-  const auto search = files::FindFiles(context.platform, sink);
-  sink.EndProgress();
-  PrintResult(context, options.json, Found(sink, search));
+// Whether the running system has anything of `category` to search: the drive walk and the
+// well-known folders (the Recycled and temporary files folders among them) on every system,
+// the location table's rows where they are for this generation.
+bool SearchedHere(const files::CategoryInfo& info, const platform::SystemProfile& profile) {
+  using files::JunkCategory;
+  if (info.offered != files::CategoryOption::kMorePlaces || info.category == JunkCategory::kRecycleBin ||
+      info.category == JunkCategory::kTemporaryFolders) {
+    return true;
+  }
+  if (info.category == JunkCategory::kCleanupHandlers) {
+    return profile.Modern();
+  }
+  const std::uint8_t generation = files::GenerationBit(profile.generation);
+  const auto& rows = files::KnownJunkLocations();
+  return std::any_of(rows.begin(), rows.end(), [&](const files::JunkLocation& row) {
+    return row.category == info.category && (row.generations & generation) != 0;
+  });
+}
+
+int ListCategories(CliContext& context, const GlobalOptions& options) {
+  const platform::SystemProfile profile = platform::Describe(context.platform);
+  CommandResult result;
+  for (const files::CategoryInfo& info : files::JunkCategories()) {
+    const bool here = SearchedHere(info, profile);
+    ResultRow row;
+    row.columns = {std::string(info.name), std::string(info.type), here ? "searched here" : "not on this system",
+                   std::string(info.description)};
+    row.checked = here;
+    result.rows.push_back(row);
+    result.rowFields.push_back({{"name", info.name}, {"type", info.type}, {"description", info.description}});
+  }
+  result.status = std::to_string(result.rows.size()) +
+                  " categories; 'find files --only NAME,...' or '--skip NAME,...' chooses among them";
+  PrintResult(context, options.json, result);
   return kExitSuccess;
 }
 
-int DeleteFiles(CliContext& context, const GlobalOptions& options, bool backup) {
+std::optional<files::CategorySet> ChosenCategories(CliContext& context, const GlobalOptions& options,
+                                                   const FilesArguments& arguments, int& status) {
+  std::string unknown;
+  auto categories = files::CategorySet::Parse(arguments.only, arguments.skip, unknown);
+  if (!categories) {
+    status = PrintUsageError(context, options.json,
+                             "unknown category '" + unknown + "' (see 'sweepwise-cli find files --categories')");
+  }
+  return categories;
+}
+
+int FindFiles(CliContext& context, const GlobalOptions& options, const FilesArguments& arguments) {
+  if (arguments.categories) {
+    return ListCategories(context, options);
+  }
+  int status = kExitSuccess;
+  files::JunkSearchOptions search;
+  const auto categories = ChosenCategories(context, options, arguments, status);
+  if (!categories) {
+    return status;
+  }
+  search.categories = *categories;
   ConsoleSink sink(context.err, options.yes, context.console);
-  const auto search = files::FindFiles(context.platform, sink);
-  CommandResult result = Found(sink, search);
-  std::vector<ResultRow> list = sink.rows();
+  const auto outcome = files::FindFiles(context.platform, sink, search);
+  sink.EndProgress();
+  PrintResult(context, options.json, Found(sink, outcome));
+  return kExitSuccess;
+}
+
+// The rows to delete: those of a plan, or those a Find lists now.
+std::optional<std::vector<ResultRow>> RowsToDelete(CliContext& context, const GlobalOptions& options,
+                                                   const FilesArguments& arguments, ConsoleSink& sink,
+                                                   CommandResult& result, int& status) {
+  if (arguments.plan.empty()) {
+    files::JunkSearchOptions search;
+    const auto categories = ChosenCategories(context, options, arguments, status);
+    if (!categories) {
+      return std::nullopt;
+    }
+    search.categories = *categories;
+    result = Found(sink, files::FindFiles(context.platform, sink, search));
+    return sink.rows();
+  }
+  const auto text = context.platform.files->ReadWhole(arguments.plan);
+  if (!text) {
+    status = PrintFailure(context, options.json,
+                          "the plan " + arguments.plan + " cannot be read: " + platform::ErrorMessage(text.error()));
+    return std::nullopt;
+  }
+  std::string error;
+  auto rows = ReadFilePlan(std::string(text->begin(), text->end()), error);
+  if (!rows) {
+    status = PrintFailure(context, options.json, "the plan " + arguments.plan + " is refused: " + error +
+                                                     ". Nothing was deleted.");
+  }
+  return rows;
+}
+
+int DeleteFiles(CliContext& context, const GlobalOptions& options, const FilesArguments& arguments) {
+  ConsoleSink sink(context.err, options.yes, context.console);
+  CommandResult result;
+  int status = kExitSuccess;
+  auto list = RowsToDelete(context, options, arguments, sink, result, status);
+  if (!list) {
+    return status;
+  }
   // The window and the console number their archives from the same counter, line 2 of
   // language.txt in the data folder; the advanced counter goes back there.
   const std::string& dataFolder = context.platform.folders.data;
   app::Settings settings = app::LoadSettings(*context.platform.files, dataFolder);
   const int firstCounter = settings.backupCounter;
   const files::FileDeleteOutcome outcome =
-      files::DeleteFiles(list, backup, settings.backupCounter, context.platform, sink);
+      files::DeleteFiles(*list, arguments.backup, settings.backupCounter, context.platform, sink);
   sink.EndProgress();
   if (settings.backupCounter != firstCounter) {
     if (const Status saved = app::SaveSettings(*context.platform.files, dataFolder, settings); !saved) {
@@ -52,8 +168,10 @@ int DeleteFiles(CliContext& context, const GlobalOptions& options, bool backup) 
   result.extra["not_queued"] = outcome.notQueued;
   result.extra["kept_unreadable"] = outcome.keptUnreadable;
   result.extra["kept_not_stored"] = outcome.keptNotStored;
+  result.extra["kept_changed"] = outcome.keptChanged;
+  result.extra["left_in_use"] = outcome.leftInUse;
   result.extra["archive"] = outcome.archive;
-  result.rows = list;  // what is left: files waiting for the batch or kept
+  AddRows(result, *list);  // what is left: files waiting for the batch, kept, or not checked
   if (outcome.declined) {
     return PrintFailure(context, options.json, "nothing deleted", result);
   }
@@ -67,8 +185,14 @@ int DeleteFiles(CliContext& context, const GlobalOptions& options, bool backup) 
   if (outcome.queued > 0) {
     result.status += "; " + std::to_string(outcome.queued) + " queued in clean.bat for the next logon";
   }
-  if (const int kept = outcome.keptUnreadable + outcome.keptNotStored + outcome.notQueued; kept > 0) {
+  if (outcome.keptChanged > 0) {
+    result.status += "; " + std::to_string(outcome.keptChanged) + " changed since the Find, kept";
+  }
+  const int kept = outcome.keptUnreadable + outcome.keptNotStored + outcome.notQueued + outcome.leftInUse;
+  if (kept > 0) {
     result.status += "; " + std::to_string(kept) + " kept";
+  }
+  if (kept + outcome.keptChanged > 0) {
     PrintResult(context, options.json, result);
     return kExitFailure;
   }
@@ -80,17 +204,33 @@ int DeleteFiles(CliContext& context, const GlobalOptions& options, bool backup) 
   return kExitSuccess;
 }
 
+void AddCategoryOptions(CLI::App& command, FilesArguments& arguments) {
+  command.add_option("--only", arguments.only, "Search only these categories (names separated by commas)");
+  command.add_option("--skip", arguments.skip, "Leave these categories out (names separated by commas)");
+}
+
 }  // namespace
 
 void AddFilesCommands(const SharedVerbs& verbs, CliContext& context, const GlobalOptions& options, int& status) {
+  auto findArguments = std::make_shared<FilesArguments>();
   CLI::App* find = verbs.find->add_subcommand(
       "files", "List junk files: temporary files, broken shortcuts, the recycle bin, caches...");
-  find->callback([&context, &options, &status] { status = FindFiles(context, options); });
+  AddCategoryOptions(*find, *findArguments);
+  find->add_flag("--categories", findArguments->categories, "List the categories, with what each searches");
+  find->callback([&context, &options, &status, findArguments] { status = FindFiles(context, options, *findArguments); });
 
-  auto backup = std::make_shared<bool>(false);
+  auto deleteArguments = std::make_shared<FilesArguments>();
   CLI::App* remove = verbs.remove->add_subcommand("files", "Find the junk files and delete every one");
-  remove->add_flag("--backup", *backup, "First pack them into the next free zqN.bck in the program folder");
-  remove->callback([&context, &options, &status, backup] { status = DeleteFiles(context, options, *backup); });
+  remove->add_flag("--backup", deleteArguments->backup, "First pack them into the next free zqN.bck in the data folder");
+  AddCategoryOptions(*remove, *deleteArguments);
+  remove
+      ->add_option("--plan", deleteArguments->plan,
+                   "Delete exactly the checked rows of this 'find files --json' output, each only while it is the "
+                   "file listed then")
+      ->excludes(remove->get_option("--only"))
+      ->excludes(remove->get_option("--skip"));
+  remove->callback(
+      [&context, &options, &status, deleteArguments] { status = DeleteFiles(context, options, *deleteArguments); });
 
   for (CLI::App* command : {find, remove}) {
     command->fallthrough();

@@ -29,7 +29,8 @@ struct ResultRow {
 };
 
 // The result list's sort order for a click on column `sortColumn`: negative, zero or
-// positive as `a` sorts before, with or after `b`. Columns compare as text, ignoring case;
+// positive as `a` sorts before, with or after `b`. Columns compare as text, ignoring case
+// (column 4 is the type);
 // on the Files page the Length column (2) compares as numbers, largest first, with equal
 // sizes left as they are for a stable sort; a row holding "-" there compares as text. A
 // column whose rows both carry a sort value compares by it, largest (or newest) first.

@@ -8,7 +8,7 @@
 #include "core/product.h"
 #include "core/text.h"
 #include "files/clean_batch.h"
-#include "files/junk_search.h"
+#include "files/file_row.h"
 #include "platform/error_message.h"
 #include "registry/registry_names.h"
 #include "registry/registry_object.h"
@@ -32,6 +32,8 @@ class FileDeletion {
   FileDeletion(std::vector<ResultRow>& list, platform::Platform& platform, EngineSink& sink)
       : list_(list), platform_(platform), sink_(sink), dataFolder_(platform.folders.data), kept_(list.size(), false) {}
 
+  // Keeps the checked files that are not the ones the Find listed any more.
+  void KeepChangedFiles();
   // Packs the readable checked files; false when the backup failed.
   bool Backup(int& backupCounter);
   void Delete();
@@ -60,6 +62,38 @@ std::string FileDeletion::NextArchive(int& counter) {
   }
 }
 
+// The file a row names, as a listing shows it now, against what the Find saw: the same size
+// and last-write time, still a plain file on the disk. A row without those facts (made by
+// another caller) is not compared.
+void FileDeletion::KeepChangedFiles() {
+  for (std::size_t i = 0; i < list_.size(); ++i) {
+    if (!list_[i].checked || kept_[i]) {
+      continue;
+    }
+    const auto facts = FactsOfRow(list_[i]);
+    if (!facts) {
+      continue;
+    }
+    const auto now = platform_.files->EntryOf(FullPathOfRow(list_[i]));
+    if (!now && IsNotFound(now.error())) {
+      continue;  // gone already: as good as deleted
+    }
+    const bool same = now && !now->IsFolder() && !now->IsReparsePoint() && !now->IsCloudPlaceholder() &&
+                      now->size == facts->size && now->lastWrite == facts->lastWrite;
+    if (!same) {
+      kept_[i] = true;
+      ++outcome.keptChanged;
+    }
+  }
+  if (outcome.keptChanged > 0) {
+    Notify(sink_,
+           std::to_string(outcome.keptChanged) +
+               " files changed since the Find. They were not deleted and stay in the list, checked; Find again to "
+               "see them as they are now.",
+           MessageKind::Warning);
+  }
+}
+
 bool FileDeletion::Backup(int& backupCounter) {
   platform::FileSystem& files = *platform_.files;
   sink_.SetProgressMax(list_.size());
@@ -67,7 +101,7 @@ bool FileDeletion::Backup(int& backupCounter) {
   std::vector<std::string> backupList;
   for (std::size_t i = 0; i < list_.size(); ++i) {
     sink_.ProcessMessages();
-    if (list_[i].checked) {
+    if (list_[i].checked && !kept_[i]) {
       const std::string path = FullPathOfRow(list_[i]);
       (void)files.SetAttributes(path, platform::kAttrArchive);
       // A file another program holds without letting us read it cannot go into the backup;
@@ -164,7 +198,10 @@ void FileDeletion::Delete() {
       ++outcome.deleted;
       continue;
     }
-    if (batch.Queue(path)) {
+    const auto facts = FactsOfRow(list_[i]);
+    if (facts && !InfoOf(facts->category).queueInUse) {
+      ++outcome.leftInUse;  // the system's own files: it deletes them itself when done
+    } else if (batch.Queue(path)) {
       ++outcome.queued;
     } else {
       ++outcome.notQueued;
@@ -181,6 +218,12 @@ void FileDeletion::Delete() {
                " files could not be deleted, and their names cannot be written to the batch file. They stay in "
                "the list.",
            MessageKind::Warning);
+  }
+  if (outcome.leftInUse > 0) {
+    Notify(sink_,
+           std::to_string(outcome.leftInUse) + " files are in use by the system. They were left alone and stay in the "
+                                               "list.",
+           MessageKind::Information);
   }
   if (outcome.queued > 0) {
     Notify(sink_, std::string(kRestartNotice), MessageKind::Information);
@@ -228,6 +271,7 @@ FileDeleteOutcome DeleteFiles(std::vector<ResultRow>& list, bool backup, int& ba
   }
   FileDeletion deletion(list, platform, sink);
   deletion.outcome = outcome;
+  deletion.KeepChangedFiles();
   if (backup && !deletion.Backup(backupCounter)) {
     return deletion.outcome;
   }

@@ -7,6 +7,12 @@
 // With a backup, a file is deleted (now or by the batch) only once it is safely in the
 // archive: files that cannot be read are left out of it, kept and not queued, and their rows
 // stay checked; when the backup fails, nothing is deleted at all.
+//
+// Only the file that was listed is deleted: each checked row that carries what the Find saw
+// (file_row.h) is compared first, by its exact name, with the file there now. A file whose
+// size or last-write time changed, that was replaced by a folder or a link, or that became a
+// cloud file, is kept (not backed up, not deleted, not queued), its row stays checked, and
+// the user is told how many.
 
 #include <string>
 #include <vector>
@@ -25,6 +31,8 @@ struct FileDeleteOutcome {
   int notQueued = 0;       // could not be deleted, and no exact batch line exists for them
   int keptUnreadable = 0;  // could not be read, so left out of the backup and not deleted
   int keptNotStored = 0;   // read, yet not in the archive written (gone from the list), so kept
+  int keptChanged = 0;     // not the file the Find listed any more
+  int leftInUse = 0;       // in use, of a category whose files are left alone then (not queued)
   std::string archive;     // the backup written
   std::string error;       // the backup or the batch could not be written
   // The RunOnce value for clean.bat could not be written (why, in the system's words): the

@@ -1,5 +1,6 @@
 #include "files/junk_search.h"
 
+#include <algorithm>
 #include <array>
 #include <unordered_set>
 #include <vector>
@@ -7,7 +8,9 @@
 #include "core/language.h"
 #include "core/text.h"
 #include "core/win_path.h"
+#include "files/cleanup_handlers.h"
 #include "files/junk_walk.h"
+#include "files/location_walk.h"
 #include "registry/registry_object.h"
 
 namespace sw::files {
@@ -22,32 +25,60 @@ constexpr std::string_view kShellFoldersKey =
 constexpr std::string_view kNavigatorKey = "\\Software\\Netscape\\Netscape Navigator\\";
 
 // The categories searched on each drive's whole tree, in their order.
-constexpr std::array<JunkPattern, 4> kDrivePatterns = {
-    JunkPattern{".LNK", MatchMode::Suffix}, JunkPattern{".TMP", MatchMode::Suffix},
-    JunkPattern{".~", MatchMode::Contains}, JunkPattern{".GID", MatchMode::Suffix}};
+struct DrivePattern {
+  JunkPattern pattern;
+  JunkCategory category;
+};
+constexpr std::array<DrivePattern, 4> kDrivePatterns{{
+    {JunkPattern{".LNK", MatchMode::Suffix}, JunkCategory::kShortcuts},
+    {JunkPattern{".TMP", MatchMode::Suffix}, JunkCategory::kTemporaryFiles},
+    {JunkPattern{".~", MatchMode::Contains}, JunkCategory::kBackupCopies},
+    {JunkPattern{".GID", MatchMode::Suffix}, JunkCategory::kHelpIndexes},
+}};
 // Whole folders: every file with a dot in its name.
 constexpr std::array<JunkPattern, 1> kAnyDotted = {JunkPattern{".", MatchMode::Contains}};
 
 constexpr int kProgressBase = 11;
 constexpr int kProgressPerDrive = 7;
 
+// One row of the location table as it applies here, with the folders it names.
+struct PlannedWalk {
+  const JunkLocation* row;
+  std::vector<std::string> folders;
+};
+
+void AddOnce(std::vector<std::string>& list, const std::string& item) {
+  if (std::find(list.begin(), list.end(), item) == list.end()) {
+    list.push_back(item);
+  }
+}
+
 class JunkSearch {
  public:
-  JunkSearch(platform::Platform& platform, EngineSink& sink, std::chrono::milliseconds statusInterval)
-      : platform_(platform), sink_(sink), pacer_(statusInterval) {}
+  JunkSearch(platform::Platform& platform, EngineSink& sink, const JunkSearchOptions& options)
+      : platform_(platform), sink_(sink), options_(options), pacer_(options.statusInterval) {}
 
-  JunkSearchOutcome Run(const JunkSearchOptions& options);
+  JunkSearchOutcome Run();
 
  private:
-  // "c:\", "d:\", ... up to the first letter that is no fixed drive.
+  [[nodiscard]] bool Wanted(JunkCategory category) const { return options_.categories.Has(category); }
+  // "c:\", "d:\", ...: every fixed drive, as the rows show them.
   [[nodiscard]] std::vector<std::string> FixedDrives() const;
   void SearchDrives(const std::vector<std::string>& drives);
-  void SearchShellFolder(bool wanted, int statusText, std::string_view valueName);
+  void SearchShellFolder(bool wanted, JunkCategory category, int statusText, std::string_view valueName);
   void SearchNavigatorCache();
+  // The location table's rows for this system and these options, with their folders.
+  std::vector<PlannedWalk> PlanLocations();
+  void PlanRow(const JunkLocation& row, const platform::SystemProfile& profile, const LocationContext& context,
+               const std::unordered_set<std::string>& running, std::vector<PlannedWalk>& walks);
+  void SearchLocations(const std::vector<PlannedWalk>& walks);
   // Walks `folder` for the patterns; the rows of each pattern follow those of the one before.
-  void FindJunkFiles(std::string_view folder, std::span<const JunkPattern> patterns);
-  // The row of a matched file, unless it is a working shortcut or listed already.
-  std::optional<ResultRow> InsertFileToList(const std::string& folder, const platform::FolderEntry& entry);
+  void FindJunkFiles(std::string_view folder, std::span<const JunkPattern> patterns,
+                     std::span<const JunkCategory> categories);
+  // The row of a matched file, unless it is a working shortcut (where shortcuts are judged)
+  // or listed already.
+  std::optional<ResultRow> InsertFileToList(const std::string& folder, const platform::FolderEntry& entry,
+                                            JunkCategory category, bool judgeShortcuts);
   [[nodiscard]] bool IsBrokenShortcut(const std::string& path) const;
   bool Visit(const platform::FolderEntry& entry);
   std::string ReadString(RootKey root, std::string_view key, std::string_view value) const;
@@ -55,81 +86,116 @@ class JunkSearch {
 
   platform::Platform& platform_;
   EngineSink& sink_;
+  const JunkSearchOptions& options_;
   Pacer pacer_;
+  std::vector<JunkLocation> handlers_;      // the programs' cleanup handlers, read for this Find
   std::unordered_set<std::string> found_;   // upper-cased paths whose names matched
   std::unordered_set<std::string> listed_;  // upper-cased paths of the rows
   std::uint64_t total_ = 0;
   std::uint64_t progress_ = 0;
   bool stopped_ = false;
+  JunkSearchOutcome outcome_;
 };
 
-JunkSearchOutcome JunkSearch::Run(const JunkSearchOptions& options) {
+JunkSearchOutcome JunkSearch::Run() {
   sink_.ShowStatus(Text(109));
   sink_.ShowStatus(Text(114));
   const std::vector<std::string> drives = FixedDrives();
-  const std::uint64_t progressMax = kProgressBase + kProgressPerDrive * static_cast<std::uint64_t>(drives.size());
+  const std::vector<PlannedWalk> walks = PlanLocations();
+  // One step per category of the location table that has something to walk.
+  std::uint64_t locationSteps = 0;
+  for (std::size_t i = 0; i < walks.size(); ++i) {
+    locationSteps += i == 0 || walks[i].row->category != walks[i - 1].row->category ? 1 : 0;
+  }
+  const std::uint64_t progressMax =
+      kProgressBase + kProgressPerDrive * static_cast<std::uint64_t>(drives.size()) + locationSteps;
   sink_.SetProgressMax(progressMax);
   progress_ = 0;
   Step();
   SearchDrives(drives);
-  if (options.internetCache) {
+  if (options_.internetCache && Wanted(JunkCategory::kInternetCache)) {
     sink_.ShowStatus(Text(110));
     const std::string cache = ReadString(RootKey::CurrentUser, kShellFoldersKey, "Cache");
+    const JunkCategory category = JunkCategory::kInternetCache;
     if (cache.size() > 3) {
-      FindJunkFiles(AddTrailingBackslash(cache), kAnyDotted);
+      FindJunkFiles(AddTrailingBackslash(cache), kAnyDotted, {&category, 1});
     }
     SearchNavigatorCache();
     Step();
   }
-  SearchShellFolder(options.internetCookies, 111, "Cookies");
-  SearchShellFolder(options.internetHistory, 112, "History");
-  SearchShellFolder(options.recentDocuments, 113, "Recent");
+  SearchShellFolder(options_.internetCookies, JunkCategory::kCookies, 111, "Cookies");
+  SearchShellFolder(options_.internetHistory, JunkCategory::kHistory, 112, "History");
+  SearchShellFolder(options_.recentDocuments, JunkCategory::kRecentDocuments, 113, "Recent");
+  SearchLocations(walks);
   sink_.ProcessMessages();
   sink_.ShowStatus(std::string(Text(123)) + " " + std::to_string(found_.size()) + " " + std::string(Text(124)));
-  sink_.ShowStatus(std::to_string(total_ / 1024) + "KBytes " + std::string(Text(72)));
+  std::string selected = std::to_string(total_ / 1024) + "KBytes " + std::string(Text(72));
+  if (!outcome_.browsersToClose.empty()) {
+    selected += ". " + CloseBrowsersText(outcome_.browsersToClose);
+  }
+  for (const JunkCategory category : outcome_.needElevation) {
+    selected += ". " + std::string(InfoOf(category).option) + " need administrator rights";
+  }
+  sink_.ShowStatus(selected);
   sink_.SetProgress(progressMax);
-  return JunkSearchOutcome{total_, found_.size(), stopped_};
+  outcome_.totalBytes = total_;
+  outcome_.foundFiles = found_.size();
+  outcome_.stopped = stopped_;
+  return outcome_;
 }
 
 std::vector<std::string> JunkSearch::FixedDrives() const {
-  std::vector<std::string> drives;
-  for (char letter = 'c'; letter <= 'z'; ++letter) {
-    std::string drive{letter, ':', '\\'};
-    if (platform_.files->DriveTypeOf(drive) != platform::DriveType::Fixed) {
-      break;  // fixed drives after a gap (a CD-ROM drive, a missing letter) are not searched
-    }
-    drives.push_back(std::move(drive));
+  // Every fixed drive: a CD-ROM drive or an unused letter hides none of the drives after it.
+  std::vector<std::string> drives = platform::FixedDriveRoots(*platform_.files);
+  for (std::string& drive : drives) {
+    drive[0] = static_cast<char>(drive[0] - 'A' + 'a');
   }
   return drives;
 }
 
 void JunkSearch::SearchDrives(const std::vector<std::string>& drives) {
+  std::vector<JunkPattern> patterns;
+  std::vector<JunkCategory> categories;
+  for (const DrivePattern& drivePattern : kDrivePatterns) {
+    if (Wanted(drivePattern.category)) {
+      patterns.push_back(drivePattern.pattern);
+      categories.push_back(drivePattern.category);
+    }
+  }
+  const JunkCategory recycled = JunkCategory::kRecycleBin;
+  const JunkCategory temporary = JunkCategory::kTemporaryFolders;
   for (const auto& drive : drives) {
     sink_.ShowStatus(std::string(Text(115)) + " " + drive + " ...");
     // Seven steps per drive, as the progress maximum counts them: one for shortcuts, two for
     // temporary files, one each for backup copies, help indexes, the recycle bin and the
     // temporary files folder.
-    FindJunkFiles(drive, kDrivePatterns);
+    if (!patterns.empty()) {
+      FindJunkFiles(drive, patterns, categories);
+    }
     sink_.ProcessMessages();
     Step(5);
-    FindJunkFiles(drive + "Recycled\\", kAnyDotted);
+    if (Wanted(recycled)) {
+      FindJunkFiles(drive + "Recycled\\", kAnyDotted, {&recycled, 1});
+    }
     Step();
-    const std::string temp = ReadString(RootKey::LocalMachine, kTempFilesKey, "Folder");
-    if (temp.size() > 3) {
-      FindJunkFiles(temp, kAnyDotted);
+    if (Wanted(temporary)) {
+      const std::string temp = ReadString(RootKey::LocalMachine, kTempFilesKey, "Folder");
+      if (temp.size() > 3) {
+        FindJunkFiles(temp, kAnyDotted, {&temporary, 1});
+      }
     }
     Step();
   }
 }
 
-void JunkSearch::SearchShellFolder(bool wanted, int statusText, std::string_view valueName) {
-  if (!wanted) {
+void JunkSearch::SearchShellFolder(bool wanted, JunkCategory category, int statusText, std::string_view valueName) {
+  if (!wanted || !Wanted(category)) {
     return;
   }
   sink_.ShowStatus(Text(statusText));
   const std::string folder = ReadString(RootKey::CurrentUser, kShellFoldersKey, valueName);
   if (folder.size() > 3) {
-    FindJunkFiles(AddTrailingBackslash(folder), kAnyDotted);
+    FindJunkFiles(AddTrailingBackslash(folder), kAnyDotted, {&category, 1});
   }
   Step();
 }
@@ -141,7 +207,86 @@ void JunkSearch::SearchNavigatorCache() {
   const std::string install =
       ReadString(RootKey::LocalMachine, std::string(kNavigatorKey) + versionKey + "Main\\", "Install Directory");
   if (install.size() > 3) {
-    FindJunkFiles(AddTrailingBackslash(install) + "..\\Users\\default\\cache\\", kAnyDotted);
+    const JunkCategory category = JunkCategory::kInternetCache;
+    FindJunkFiles(AddTrailingBackslash(install) + "..\\Users\\default\\cache\\", kAnyDotted, {&category, 1});
+  }
+}
+
+std::vector<PlannedWalk> JunkSearch::PlanLocations() {
+  const platform::SystemProfile profile = platform::Describe(platform_);
+  // The programs' cleanup handlers are read anew at each Find: programs come and go.
+  if (profile.Modern() && Wanted(JunkCategory::kCleanupHandlers)) {
+    handlers_ = ReadCleanupHandlers(*platform_.registry);
+  }
+  const LocationContext context = DescribeLocations(*platform_.files, *platform_.system);
+  std::unordered_set<std::string> running;
+  if (platform_.processes) {
+    for (const std::string& name : platform_.processes->RunningProgramNames()) {
+      running.insert(ToLowerText(name));
+    }
+  }
+  std::vector<PlannedWalk> walks;
+  for (const CategoryInfo& info : JunkCategories()) {
+    const auto& rows = info.category == JunkCategory::kCleanupHandlers ? handlers_ : KnownJunkLocations();
+    for (const JunkLocation& row : rows) {
+      if (row.category == info.category) {
+        PlanRow(row, profile, context, running, walks);
+      }
+    }
+  }
+  return walks;
+}
+
+void JunkSearch::PlanRow(const JunkLocation& row, const platform::SystemProfile& profile,
+                         const LocationContext& context, const std::unordered_set<std::string>& running,
+                         std::vector<PlannedWalk>& walks) {
+  if ((row.generations & GenerationBit(profile.generation)) == 0 || !Wanted(row.category)) {
+    return;
+  }
+  std::vector<std::string> folders = LocationFolders(row, context, *platform_.files, *platform_.system);
+  if (folders.empty()) {
+    return;
+  }
+  if (row.elevatedOnly && !profile.elevated) {
+    if (std::find(outcome_.needElevation.begin(), outcome_.needElevation.end(), row.category) ==
+        outcome_.needElevation.end()) {
+      outcome_.needElevation.push_back(row.category);
+    }
+    return;
+  }
+  // A running browser writes its cache as it goes, and keeps its files open.
+  if (!row.process.empty() && running.contains(ToLowerText(row.process))) {
+    AddOnce(outcome_.browsersToClose, row.browser);
+    return;
+  }
+  walks.push_back(PlannedWalk{&row, std::move(folders)});
+}
+
+void JunkSearch::SearchLocations(const std::vector<PlannedWalk>& walks) {
+  const FileTime now = FileTimeNow();
+  for (std::size_t i = 0; i < walks.size(); ++i) {
+    const JunkLocation& row = *walks[i].row;
+    const bool first = i == 0 || walks[i - 1].row->category != row.category;
+    if (first) {
+      sink_.ShowStatus("Searching " + ToLowerText(InfoOf(row.category).option) + "...");
+    }
+    for (const std::string& folder : walks[i].folders) {
+      if (stopped_ || (stopped_ = sink_.ShouldStop())) {
+        return;
+      }
+      WalkLocation(
+          *platform_.files, row, folder, now,
+          [&](const std::string& where, const platform::FolderEntry& entry) {
+            if (auto added = InsertFileToList(where, entry, row.category, false)) {
+              sink_.AddRow(*added);
+            }
+          },
+          [&](const platform::FolderEntry& entry) { return Visit(entry); });
+    }
+    const bool last = i + 1 == walks.size() || walks[i + 1].row->category != row.category;
+    if (last) {
+      Step();
+    }
   }
 }
 
@@ -165,7 +310,8 @@ bool JunkSearch::Visit(const platform::FolderEntry& entry) {
   return !stopped_;
 }
 
-void JunkSearch::FindJunkFiles(std::string_view folder, std::span<const JunkPattern> patterns) {
+void JunkSearch::FindJunkFiles(std::string_view folder, std::span<const JunkPattern> patterns,
+                               std::span<const JunkCategory> categories) {
   // Stop is asked before each search as well as during it: a request that came while the
   // walk before had no more entries to look at still ends the searches after it.
   if (stopped_ || (stopped_ = sink_.ShouldStop())) {
@@ -175,7 +321,7 @@ void JunkSearch::FindJunkFiles(std::string_view folder, std::span<const JunkPatt
   WalkJunk(
       *platform_.files, folder, patterns,
       [&](const std::string& where, const platform::FolderEntry& entry, std::size_t pattern) {
-        if (auto row = InsertFileToList(where, entry)) {
+        if (auto row = InsertFileToList(where, entry, categories[pattern], true)) {
           if (pattern == 0) {
             sink_.AddRow(*row);  // the first category's rows come in as they are found
           } else {
@@ -191,24 +337,21 @@ void JunkSearch::FindJunkFiles(std::string_view folder, std::span<const JunkPatt
   }
 }
 
-std::optional<ResultRow> JunkSearch::InsertFileToList(const std::string& folder, const platform::FolderEntry& entry) {
+std::optional<ResultRow> JunkSearch::InsertFileToList(const std::string& folder, const platform::FolderEntry& entry,
+                                                      JunkCategory category, bool judgeShortcuts) {
   const std::string path = folder + entry.name;
   std::string key = ToUpperText(path);
   found_.insert(key);
   if (listed_.contains(key)) {
     return std::nullopt;
   }
-  const bool shortcut = key.ends_with(".LNK");
+  const bool shortcut = judgeShortcuts && key.ends_with(".LNK");
   if (shortcut && !IsBrokenShortcut(path)) {
     return std::nullopt;
   }
   listed_.insert(std::move(key));
-  ResultRow row;
-  row.columns = {entry.name, folder, std::to_string(entry.size), FileDateText(entry.lastWrite, *platform_.system)};
-  row.image = shortcut ? kImageBrokenShortcut : kImageFile;
-  row.checked = true;
   total_ += entry.size;
-  return row;
+  return MakeFileRow(folder, entry, category, shortcut ? kImageBrokenShortcut : kImageFile, *platform_.system);
 }
 
 bool JunkSearch::IsBrokenShortcut(const std::string& path) const {
@@ -233,25 +376,19 @@ bool JunkSearch::IsBrokenShortcut(const std::string& path) const {
 }  // namespace
 
 JunkSearchOutcome FindFiles(platform::Platform& platform, EngineSink& sink, const JunkSearchOptions& options) {
-  return JunkSearch(platform, sink, options.statusInterval).Run(options);
+  return JunkSearch(platform, sink, options).Run();
 }
 
-std::string FileDateText(FileTime lastWriteUtc, platform::System& system) {
-  // Beyond this a file time has no calendar date (FileTimeToSystemTime refuses it).
-  constexpr std::uint64_t kLastConvertible = 0x7FFFFFFFFFFFFFFFULL;
-  if (lastWriteUtc.ticks > kLastConvertible) {
-    return "-";
+std::string CloseBrowsersText(const std::vector<std::string>& browsers) {
+  if (browsers.empty()) {
+    return {};
   }
-  const CalendarTime local = ToCalendar(system.LocalTimeOf(lastWriteUtc));
-  std::string text = system.ShortDateText(local);
-  if (local.hour != 0 || local.minute != 0 || local.second != 0 || local.millisecond != 0) {
-    text += " " + system.LongTimeText(local);
+  std::string names;
+  for (std::size_t i = 0; i < browsers.size(); ++i) {
+    names += (i == 0 ? "" : i + 1 == browsers.size() ? " and " : ", ") + browsers[i];
   }
-  return text;
-}
-
-std::string FullPathOfRow(const ResultRow& row) {
-  return row.columns[1] + row.columns[0];
+  return "Close " + names + " and search again to clean " + (browsers.size() == 1 ? "its cache" : "their caches") +
+         " too.";
 }
 
 }  // namespace sw::files

@@ -24,7 +24,9 @@ bool WalkJunk(platform::FileSystem& files, std::string_view folder, std::span<co
       if (!visit(entry)) {
         return false;
       }
-      if (entry.name.starts_with('.')) {
+      // A cloud file whose data is elsewhere is neither junk nor to be looked into: opening
+      // it (a shortcut's target is read from the file) would fetch it.
+      if (entry.name.starts_with('.') || entry.IsCloudPlaceholder()) {
         continue;
       }
       if (entry.IsFolder()) {

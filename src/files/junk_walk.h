@@ -3,7 +3,8 @@
 // search it replaces, one recursive search per pattern: a folder's own files first, in the
 // platform's listing order, then each subfolder in turn, depth first. The walk keeps its own
 // stack, so no depth overflows it; it never enters a link (junction, symbolic link, mount
-// point), nor a file or folder whose name begins with a dot.
+// point), nor a file or folder whose name begins with a dot, and never reports or enters a
+// cloud file or folder whose data is not on the disk.
 
 #include <cstddef>
 #include <functional>

@@ -1,8 +1,39 @@
 #include "platform/file_system.h"
 
 #include <limits>
+#include <optional>
+
+#include "core/text.h"
 
 namespace sw::platform {
+
+// Where a platform has no cheaper way: the entry among those of its folder, by its exact
+// name, else by the name without regard to case.
+Result<FolderEntry> FileSystem::EntryOf(std::string_view path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  if (slash == std::string_view::npos || slash + 1 == path.size()) {
+    return Error(Errc::InvalidName);
+  }
+  const std::string_view name = path.substr(slash + 1);
+  auto reader = ListFolder(path.substr(0, slash + 1), FolderDetail::Full);
+  if (!reader) {
+    return reader.error();
+  }
+  FolderEntry entry;
+  std::optional<FolderEntry> sameButCase;
+  while ((*reader)->Next(entry)) {
+    if (entry.name == name) {
+      return entry;
+    }
+    if (!sameButCase && EqualsNoCase(entry.name, name)) {
+      sameButCase = entry;
+    }
+  }
+  if (sameButCase) {
+    return *sameButCase;
+  }
+  return Error(Errc::FileNotFound);
+}
 
 bool FileSystem::Exists(std::string_view path) {
   return AttributesOf(path).has_value();

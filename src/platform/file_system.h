@@ -58,6 +58,8 @@ struct FolderEntry {
   std::uint64_t size = 0;
   std::uint32_t attributes = 0;
   FileTime lastWrite;
+  // The last access, as far as the volume keeps it (many update it rarely, or never).
+  FileTime lastAccess;
 
   [[nodiscard]] bool IsFolder() const { return (attributes & kAttrDirectory) != 0; }
   // Junctions, symbolic links and mount points: never walked into, never deleted through.
@@ -144,6 +146,10 @@ class FileSystem {
                                                            FolderDetail detail = FolderDetail::Full) = 0;
 
   virtual Result<std::uint32_t> AttributesOf(std::string_view path) = 0;
+  // What a folder listing would say of the entry `path` names (its name as given), without
+  // opening it, so that a cloud file is not fetched to be looked at. A link is described
+  // itself, not its target.
+  virtual Result<FolderEntry> EntryOf(std::string_view path);
   virtual Status SetAttributes(std::string_view path, std::uint32_t attributes) = 0;
 
   // Deletes a file; a symbolic link or junction is removed as a link, never its target.

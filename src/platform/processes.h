@@ -2,7 +2,9 @@
 // Starting other programs.
 
 #include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/result.h"
 
@@ -55,6 +57,10 @@ class Processes {
   // a program of higher rights. Cancelled when the user declines.
   virtual Result<ProgramWait> RunElevatedToEnd(std::string_view program, std::string_view parameters,
                                                const std::function<void()>& whileWaiting) = 0;
+
+  // The file names of the programs running now ("chrome.exe"), one per process, as the
+  // system lists them; empty when the list cannot be read.
+  virtual std::vector<std::string> RunningProgramNames() = 0;
 };
 
 }  // namespace sw::platform

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "cli/cli_app.h"
@@ -43,6 +44,92 @@ TEST_F(FilesCommand, WithoutSettingsTheCounterStartsAtZeroAndTheFileIsMadeWithTh
   ASSERT_EQ(Run({"delete", "files", "--backup", "--yes"}), kExitSuccess) << err_;
   EXPECT_TRUE(ProgramFileExists("zq0.bck"));
   EXPECT_EQ(test::ReadFileBytes(host_.Host("C:\\Program\\language.txt")), "1\r\n1\r\nN\r\n");
+}
+
+TEST_F(FilesCommand, CategoriesAreChosenByNameAndListed) {
+  host_.MakeFile("C:\\junk\\a.tmp");
+  host_.MakeFile("C:\\junk\\b.gid");
+  ASSERT_EQ(Run({"find", "files", "--only", "help-indexes", "--json"}), kExitSuccess) << err_;
+  auto found = nlohmann::json::parse(out_);
+  ASSERT_EQ(found["rows"].size(), 1U);
+  EXPECT_EQ(found["rows"][0]["columns"][0], "b.gid");
+  EXPECT_EQ(found["rows"][0]["category"], "help-indexes");
+  EXPECT_EQ(found["rows"][0]["type"], "Help index");
+  ASSERT_EQ(Run({"find", "files", "--skip", "help-indexes,temporary-files"}), kExitSuccess) << err_;
+  EXPECT_EQ(out_.find("b.gid"), std::string::npos);
+  EXPECT_EQ(out_.find("a.tmp"), std::string::npos);
+
+  EXPECT_EQ(Run({"find", "files", "--only", "tmp"}), kExitUsage);
+  EXPECT_NE(err_.find("unknown category 'tmp'"), std::string::npos) << err_;
+
+  ASSERT_EQ(Run({"find", "files", "--categories", "--json"}), kExitSuccess) << err_;
+  const auto categories = nlohmann::json::parse(out_)["rows"];
+  ASSERT_EQ(categories.size(), 16U);
+  // Every name listed is one --only takes.
+  for (const auto& category : categories) {
+    EXPECT_EQ(Run({"find", "files", "--only", category["name"].get<std::string>()}), kExitSuccess) << category;
+  }
+}
+
+// A script reviews a Find before it deletes: the plan deletes its checked rows only, and each
+// only while it is still the file the Find listed.
+TEST_F(FilesCommand, APlanDeletesOnlyItsRowsAndKeepsWhatChanged) {
+  for (const char* name : {"a.tmp", "b.tmp", "c.tmp", "d.tmp", "e.tmp"}) {
+    host_.MakeFile(std::string("C:\\junk\\") + name, name);
+  }
+  ASSERT_EQ(Run({"find", "files", "--json"}), kExitSuccess) << err_;
+  auto plan = nlohmann::json::parse(out_);
+  ASSERT_EQ(plan["rows"].size(), 5U);
+  auto& rows = plan["rows"];
+  // b.tmp edited out, c.tmp unchecked, d.tmp changes after the Find.
+  rows.erase(1);
+  rows[1]["checked"] = false;
+  host_.MakeFile("C:\\junk\\d.tmp", "d.tmp grew");
+  host_.MakeFile("C:\\plan.json", plan.dump());
+  host_.MakeFile("C:\\junk\\f.tmp", "new since the Find");
+
+  EXPECT_EQ(Run({"delete", "files", "--plan", "C:\\plan.json", "--yes", "--json"}), kExitFailure) << err_;
+  const auto result = nlohmann::json::parse(out_);
+  EXPECT_EQ(result["deleted"], 2);
+  EXPECT_EQ(result["kept_changed"], 1);
+  EXPECT_NE(result["status"].get<std::string>().find("1 changed since the Find, kept"), std::string::npos);
+  for (const auto& [name, kept] : std::vector<std::pair<std::string, bool>>{
+           {"a.tmp", false}, {"b.tmp", true}, {"c.tmp", true}, {"d.tmp", true}, {"e.tmp", false}, {"f.tmp", true}}) {
+    EXPECT_EQ(std::filesystem::exists(host_.Host("C:\\junk\\" + name)), kept) << name;
+  }
+}
+
+TEST_F(FilesCommand, ADamagedPlanIsRefusedWholeAndDeletesNothing) {
+  host_.MakeFile("C:\\junk\\a.tmp", "a");
+  host_.MakeFile("C:\\keep\\notes.txt", "mine");
+  ASSERT_EQ(Run({"find", "files", "--json"}), kExitSuccess) << err_;
+  const auto found = nlohmann::json::parse(out_);
+  const auto refused = [&](nlohmann::json plan, const char* why) {
+    host_.MakeFile("C:\\plan.json", plan.dump());
+    EXPECT_EQ(Run({"delete", "files", "--plan", "C:\\plan.json", "--yes"}), kExitFailure) << why;
+    EXPECT_NE(err_.find("Nothing was deleted"), std::string::npos) << why << ": " << err_;
+    EXPECT_TRUE(std::filesystem::exists(host_.Host("C:\\junk\\a.tmp"))) << why;
+  };
+  auto outside = found;
+  outside["rows"].push_back(found["rows"][0]);
+  outside["rows"][1]["columns"][1] = "C:\\junk\\..\\keep\\";
+  outside["rows"][1]["columns"][0] = "notes.txt";
+  refused(outside, "a folder with ..");
+  auto relative = found;
+  relative["rows"][0]["columns"][1] = "junk\\";
+  refused(relative, "a relative folder");
+  auto stream = found;
+  stream["rows"][0]["columns"][0] = "a.tmp:secret";
+  refused(stream, "a stream");
+  auto bare = found;
+  bare["rows"][0].erase("last_write");
+  refused(bare, "no last-write time");
+  host_.MakeFile("C:\\plan.json", "not json");
+  EXPECT_EQ(Run({"delete", "files", "--plan", "C:\\plan.json", "--yes"}), kExitFailure);
+  EXPECT_EQ(Run({"delete", "files", "--plan", "C:\\missing.json", "--yes"}), kExitFailure);
+  EXPECT_EQ(Run({"delete", "files", "--plan", "C:\\plan.json", "--only", "recycle-bin", "--yes"}), kExitUsage);
+  EXPECT_TRUE(std::filesystem::exists(host_.Host("C:\\keep\\notes.txt")));
+  EXPECT_TRUE(std::filesystem::exists(host_.Host("C:\\junk\\a.tmp")));
 }
 
 }  // namespace

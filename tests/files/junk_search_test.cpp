@@ -64,16 +64,23 @@ TEST_F(JunkSearchTest, CategoriesAndRowsInTheOrderOfSeparateWalks) {
   host_.MakeFile(R"(C:\Recycled\deleted.doc)");
   host_.MakeFile(R"(C:\.cache\hidden.tmp)");  // a dot folder is never entered
   host_.MakeFile(R"(C:\b\.z.tmp)");           // nor a dot file listed
-  host_.MakeFile(R"(D:\on-cd.tmp)");          // D: is no fixed drive: D: and E: are not searched
-  host_.MakeFile(R"(E:\after-gap.tmp)");
+  host_.MakeFile(R"(D:\on-cd.tmp)");          // D: is a CD-ROM drive: not searched,
+  host_.MakeFile(R"(E:\after-gap.tmp)");      // but the fixed drive after it is
   EXPECT_EQ(Find(), (std::vector<std::string>{R"(c:\a\|1.tmp)", R"(c:\a\sub\|2.tmp)", R"(c:\b\|4.TMP)", R"(c:\a\|x.~1)",
-                                              R"(c:\a\|3.gid)", R"(c:\Recycled\|deleted.doc)"}));
-  EXPECT_EQ(sink_.progressMax, 18U);  // 11 and 7 for the one drive searched
-  EXPECT_EQ(sink_.progress, 18U);
+                                              R"(c:\a\|3.gid)", R"(c:\Recycled\|deleted.doc)", R"(e:\|after-gap.tmp)"}));
+  EXPECT_EQ(sink_.progressMax, 25U);  // 11 and 7 for each of the two drives searched
+  EXPECT_EQ(sink_.progress, 25U);
   const ResultRow& row = sink_.rows[0];
   EXPECT_EQ(row.columns[2], "1");
   EXPECT_EQ(row.image, kImageFile);
   EXPECT_TRUE(row.checked);
+  // Each row names its category.
+  std::vector<std::string> types;
+  for (const auto& found : sink_.rows) {
+    types.push_back(found.Column(4));
+  }
+  EXPECT_EQ(types, (std::vector<std::string>{"Temporary file", "Temporary file", "Temporary file", "Backup copy",
+                                             "Help index", "Recycle Bin", "Temporary file"}));
 }
 
 TEST_F(JunkSearchTest, ShortcutsAreListedOnlyWhenBroken) {

@@ -316,11 +316,72 @@ TEST_F(ResultListWindowTest, AFindOnTheRegistryPageKeepsTheFilesOptionsDisabled)
     EXPECT_FALSE(IsWindowEnabled(window.Control(box))) << box;
   }
   EXPECT_EQ(app::win32::GetText(window.Control("lblCleanType")), "Registry Cleaning");
+  EXPECT_FALSE(IsWindowEnabled(window.Control("lvMorePlaces")));
+  EXPECT_EQ(ListView_GetColumnWidth(window.Control("ListView1"), app::win32::kTypeColumn), 0);  // no Type column
   window.resultList().Clear();
   window.RunCommand(app::kCmdDosyalar);
   for (const char* box : app::win32::kOptionBoxes) {
     EXPECT_TRUE(IsWindowEnabled(window.Control(box))) << box;
   }
+  EXPECT_TRUE(IsWindowEnabled(window.Control("lvMorePlaces")));
+}
+
+// Beside the four options the page offers the further places, each checked; every row shows
+// its category in the Type column, and an unchecked place is not searched.
+TEST_F(ResultListWindowTest, TheMorePlacesAndTheTypeOfEachRow) {
+  wchar_t tempText[MAX_PATH] = {};
+  ASSERT_GT(GetEnvironmentVariableW(L"TEMP", tempText, MAX_PATH), 0U);
+  const std::filesystem::path temp = std::filesystem::path(tempText) / "sweepwise-window-test";
+  std::filesystem::create_directories(temp);
+  WriteFileBytes(temp / "left-by-a-setup.log", "two days old");
+  const std::string old = Utf8Of(temp / "left-by-a-setup.log");
+  platform::win32::UniqueFileHandle file(CreateFileW(Wide(old).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                                     OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(file);
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER ticks{{now.dwLowDateTime, now.dwHighDateTime}};
+  ticks.QuadPart -= 48ULL * 36'000'000'000ULL;
+  const FILETIME twoDaysAgo{ticks.LowPart, ticks.HighPart};
+  ASSERT_TRUE(SetFileTime(file.get(), nullptr, &twoDaysAgo, &twoDaysAgo));
+  file.reset();
+  const std::string temporary = PlantJunk("report.tmp");
+
+  MainWindow& window = StartAndAnswer();
+  HWND places = window.Control("lvMorePlaces");
+  ASSERT_NE(places, nullptr);
+  EXPECT_TRUE(Shown("lvMorePlaces"));
+  EXPECT_EQ(TextOf("GroupBox3"), "More places");
+  std::vector<std::string> offered;
+  for (int i = 0; i < ListView_GetItemCount(places); ++i) {
+    wchar_t text[128] = {};
+    ListView_GetItemText(places, i, 0, text, 128);
+    offered.push_back(app::win32::Utf8(text));
+    EXPECT_TRUE(ListView_GetCheckState(places, i)) << offered.back();
+  }
+  EXPECT_EQ(offered, (std::vector<std::string>{"Recycle Bin", "Temporary folders", "Browser caches", "Crash dumps",
+                                               "Error reports", "Thumbnail cache", "Windows Update downloads",
+                                               "Programs' cleanup lists"}));
+
+  window.RunCommand(app::kCmdBul);
+  HWND list = window.Control("ListView1");
+  EXPECT_GT(ListView_GetColumnWidth(list, app::win32::kTypeColumn), 0);
+  const auto names = ShownColumn(list, 0);
+  const auto types = ShownColumn(list, app::win32::kTypeColumn);
+  const auto typeOf = [&](const std::string& name) {
+    const auto it = std::find(names.begin(), names.end(), name);
+    return it == names.end() ? std::string("<not listed>") : types[static_cast<std::size_t>(it - names.begin())];
+  };
+  EXPECT_EQ(typeOf("left-by-a-setup.log"), "Temporary folder");
+  EXPECT_EQ(typeOf("report.tmp"), "Temporary file");
+
+  // The user unchecks the temporary folders: the next Find leaves them out.
+  ListView_SetCheckState(places, 1, FALSE);
+  EXPECT_FALSE(window.morePlaces().IsChecked(files::JunkCategory::kTemporaryFolders));
+  window.RunCommand(app::kCmdBul);
+  EXPECT_FALSE(Listed(window, old));
+  EXPECT_TRUE(Listed(window, temporary));
+  std::filesystem::remove_all(temp);
 }
 
 TEST_F(ResultListWindowTest, APageChangeAsksBeforeItDropsTheRows) {

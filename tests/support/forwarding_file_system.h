@@ -21,6 +21,7 @@ class ForwardingFileSystem : public platform::FileSystem {
   }
   platform::DriveType DriveTypeOf(std::string_view root) override { return real_.DriveTypeOf(root); }
   Result<std::uint32_t> AttributesOf(std::string_view p) override { return real_.AttributesOf(p); }
+  Result<platform::FolderEntry> EntryOf(std::string_view p) override { return real_.EntryOf(p); }
   Status SetAttributes(std::string_view p, std::uint32_t a) override { return real_.SetAttributes(p, a); }
   Status RemoveFile(std::string_view p) override { return real_.RemoveFile(p); }
   Status RemoveFolder(std::string_view p) override { return real_.RemoveFolder(p); }

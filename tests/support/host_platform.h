@@ -27,6 +27,8 @@ class HostPlatform {
   platform::Platform& platform() { return platform_; }
   platform::Registry& registry() { return *platform_.registry; }
   platform::FileSystem& files() { return *platform_.files; }
+  // The host file system itself, for its test hooks (attributes Linux cannot show).
+  platform::host::HostFileSystem& hostFiles() { return static_cast<platform::host::HostFileSystem&>(*platform_.files); }
   platform::host::HostSystem& system() { return *system_; }
   platform::host::HostShell& shell() { return *shell_; }
   platform::host::HostSystemFigures& figures() { return *figures_; }
@@ -35,7 +37,7 @@ class HostPlatform {
     return static_cast<platform::host::RecordingProcesses&>(*platform_.processes);
   }
 
-  // The Linux path of a Windows path on drive C: or D:.
+  // The Linux path of a Windows path on drive C:, D: or E:.
   [[nodiscard]] std::filesystem::path Host(std::string_view windowsPath) const;
   // Creates a file (and its folders) on C: or D:.
   void MakeFile(std::string_view windowsPath, std::string_view contents = "x");

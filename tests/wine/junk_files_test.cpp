@@ -11,6 +11,7 @@
 
 #include "core/text.h"
 #include "core/win_path.h"
+#include "files/cleanup_handlers.h"
 #include "files/junk_delete.h"
 #include "files/junk_search.h"
 #include "platform/win32/file_system.h"
@@ -138,6 +139,67 @@ TEST_F(JunkFilesOnWine, WithBackupAFileThatCannotBeReadIsKeptAndNotQueued) {
   const std::string batch = test::ReadFileBytes(temp_.path() / "program" / "clean.bat");
   EXPECT_EQ(batch.find("locked.tmp"), std::string::npos);
   EXPECT_NE(batch.find("readable in use.tmp"), std::string::npos);
+}
+
+// A file as a listing shows it, by its exact name, without opening it: what Delete compares
+// with what the Find saw.
+TEST_F(JunkFilesOnWine, EntryOfDescribesTheFileItselfByItsExactName) {
+  Make("seen.log", "twelve bytes");
+  // Its neighbour whose name ends in a dot, made by its exact name.
+  platform::win32::UniqueFileHandle dotted(::CreateFileW((L"\\\\?\\" + ToWide(base_ + "seen.log.")).c_str(),
+                                                         GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  ASSERT_TRUE(dotted);
+  DWORD written = 0;
+  ASSERT_TRUE(::WriteFile(dotted.get(), "other", 5, &written, nullptr));
+  dotted.reset();
+  platform::FolderEntry listed;
+  auto reader = platform_.files->ListFolder(base_, platform::FolderDetail::Full);
+  ASSERT_TRUE(reader);
+  while ((*reader)->Next(listed) && listed.name != "seen.log") {
+  }
+  ASSERT_EQ(listed.name, "seen.log");
+  const auto entry = platform_.files->EntryOf(base_ + "seen.log");
+  ASSERT_TRUE(entry);
+  EXPECT_EQ(entry->name, "seen.log");
+  EXPECT_EQ(entry->size, 12U);
+  EXPECT_EQ(entry->lastWrite, listed.lastWrite);
+  EXPECT_EQ(entry->attributes, listed.attributes);
+  const auto dottedEntry = platform_.files->EntryOf(base_ + "seen.log.");
+  ASSERT_TRUE(dottedEntry);
+  EXPECT_EQ(dottedEntry->size, 5U);
+  const auto missing = platform_.files->EntryOf(base_ + "gone.log");
+  ASSERT_FALSE(missing);
+  EXPECT_TRUE(IsNotFound(missing.error()));
+  EXPECT_FALSE(platform_.files->EntryOf(base_ + "*.log"));
+  EXPECT_TRUE(platform_.files->RemoveFile(base_ + "seen.log."));  // the temporary folder's clean-up would miss it
+}
+
+TEST_F(JunkFilesOnWine, TheRunningProgramsAreListedByTheirFileNames) {
+  const auto names = platform_.processes->RunningProgramNames();
+  EXPECT_TRUE(std::any_of(names.begin(), names.end(),
+                          [](const std::string& name) { return EqualsNoCase(name, "sweepwise-tests.exe"); }));
+  EXPECT_FALSE(std::any_of(names.begin(), names.end(),
+                           [](const std::string& name) { return name.find('\\') != std::string::npos; }));
+}
+
+// A cleanup handler's CSIDL is read as the environment variable that names the same special
+// folder; the shell says which folder each number is.
+TEST(CleanupHandlersOnWine, EachCsidlNamesTheShellsFolder) {
+  platform::win32::Win32System system;
+  int known = 0;
+  for (std::uint32_t csidl = 0; csidl < 0x40; ++csidl) {
+    const auto folder = CsidlFolder(csidl);
+    if (!folder) {
+      continue;
+    }
+    ++known;
+    wchar_t path[MAX_PATH] = {};
+    ASSERT_EQ(::SHGetFolderPathW(nullptr, static_cast<int>(csidl), nullptr, SHGFP_TYPE_CURRENT, path), S_OK) << csidl;
+    EXPECT_TRUE(PathsEqual(system.ExpandEnvironment(*folder), platform::win32::FromWide(path)))
+        << csidl << ": " << *folder << " is " << system.ExpandEnvironment(*folder) << ", the shell says "
+        << platform::win32::FromWide(path);
+  }
+  EXPECT_EQ(known, 8);
 }
 
 }  // namespace

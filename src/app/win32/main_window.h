@@ -25,6 +25,7 @@
 #include "app/win32/folder_usage_page.h"
 #include "app/win32/about_page.h"
 #include "app/win32/gdi.h"
+#include "app/win32/more_places_options.h"
 #include "app/win32/note_window.h"
 #include "app/win32/page_host.h"
 #include "app/win32/panel.h"
@@ -93,6 +94,7 @@ class MainWindow : public Window, public PageHost {
   [[nodiscard]] FolderUsagePage& folderUsagePage() { return *folderUsagePage_; }
   [[nodiscard]] AdvancedPage& advancedPage() { return advancedPage_; }
   [[nodiscard]] UpdateService& updateService() { return updates_; }
+  [[nodiscard]] MorePlacesOptions& morePlaces() { return morePlaces_; }
 
   // What the pages may ask of the window (page_host.h).
   HWND AddControl(std::string_view name, const wchar_t* className, std::string_view text, DWORD style, HWND parent,
@@ -189,6 +191,8 @@ class MainWindow : public Window, public PageHost {
   // The list's columns; kept for ApplyLanguage, so that the headings stay those of the rows
   // shown.
   void SetColumns(const ListColumns& columns);
+  // The Files page's columns share the list's width with its Type column.
+  void FitFilesColumns();
   bool ConfirmPageChange(std::string_view sender);
   void ReturnControl();
   void ClearResults();
@@ -245,6 +249,7 @@ class MainWindow : public Window, public PageHost {
   UniqueGdiObject listFont_;
 
   ResultListView list_;
+  MorePlacesOptions morePlaces_;
   PopupNote popupNote1_;
   std::unique_ptr<reg::RegistryObject> scanRegistryObject_;
   NoteWindow waitDialog_;

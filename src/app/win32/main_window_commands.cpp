@@ -180,6 +180,7 @@ int MainWindow::ProgressPosition() const {
 
 void MainWindow::SetColumns(const ListColumns& columns) {
   columns_ = columns;
+  const bool typeWasHidden = ListView_GetColumnWidth(list_.hwnd(), kTypeColumn) == 0;
   // The columns a page does not name are out of sight on it.
   for (int index = 0; index < kResultListColumns; ++index) {
     const auto at = static_cast<std::size_t>(index);
@@ -195,6 +196,23 @@ void MainWindow::SetColumns(const ListColumns& columns) {
       ListView_SetColumnWidth(list_.hwnd(), index, Scale(133, dpi_));  // shown again after a page that hid it
     }
   }
+  // The Files page's Type column shares the list's width with the four when it comes into
+  // sight; after that the user's widths stay.
+  if (typeWasHidden && columns.size() > kTypeColumn && columns[0].text == kFilesColumns[0].text) {
+    FitFilesColumns();
+  }
+}
+
+void MainWindow::FitFilesColumns() {
+  RECT client{};
+  GetClientRect(list_.hwnd(), &client);
+  const int type = Scale(120, dpi_);
+  const int free = client.right - type - GetSystemMetrics(SM_CXVSCROLL);
+  const int each = std::clamp(free / 4, Scale(60, dpi_), Scale(133, dpi_));
+  for (int index = 0; index < 4; ++index) {
+    ListView_SetColumnWidth(list_.hwnd(), index, each);
+  }
+  ListView_SetColumnWidth(list_.hwnd(), kTypeColumn, type);
 }
 
 void MainWindow::ClearResults() {
@@ -241,6 +259,7 @@ void MainWindow::FindFilesBranch(RunSink& sink) {
   options.internetCookies = Button_GetCheck(Control("chkIntCookies")) == BST_CHECKED;
   options.internetHistory = Button_GetCheck(Control("chkIntHistory")) == BST_CHECKED;
   options.recentDocuments = Button_GetCheck(Control("chkRecent")) == BST_CHECKED;
+  morePlaces_.ApplyTo(options.categories);
   (void)files::FindFiles(*env_.platform, sink, options);
 }
 

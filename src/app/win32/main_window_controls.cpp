@@ -218,6 +218,7 @@ void MainWindow::CreateResultPanel(HWND parent) {
     Button_SetCheck(AddControl(name, WC_BUTTONW, "", BS_AUTOCHECKBOX | WS_TABSTOP, panel), BST_CHECKED);
     AddHint(name);
   }
+  morePlaces_.Create(*this, panel);
   HWND list = AddControl("ListView1", WC_LISTVIEWW, "",
                          LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA | LVS_SHAREIMAGELISTS | WS_TABSTOP, panel);
   list_.Attach(list, Scale(14, dpi_));
@@ -373,6 +374,7 @@ void MainWindow::LayoutResultPanel(const RECT& area) {
     Place(Control(name), s(12), y, side - s(20), s(22));
     y += s(26);
   }
+  morePlaces_.Layout(s(84) + s(34) + static_cast<int>(kOptionBoxes.size()) * s(26), side, height);
   const int listLeft = side + s(10);
   const int barHeight = s(16);
   Place(Control("ListView1"), listLeft, 0, width - listLeft, height - barHeight - s(4));
@@ -411,6 +413,7 @@ void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
   for (WindowPage* page : pages_) {
     page->OnDpiChanged();
   }
+  morePlaces_.OnDpiChanged();
   RenderPageView();
   list_.SetCheckBoxSize(Scale(14, dpi_));
   SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,

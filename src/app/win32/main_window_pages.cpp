@@ -26,6 +26,7 @@ void MainWindow::RenderPageView() {
   for (const char* name : kOptionBoxes) {
     EnableWindow(Control(name), view_.optionsEnabled ? TRUE : FALSE);
   }
+  morePlaces_.Enable(view_.optionsEnabled);
   SendMessageW(toolbar_, TB_ENABLEBUTTON, kCmdBackup, view_.backupEnabled ? TRUE : FALSE);
   SetText(Control("lblCleanType"), view_.title);
   SetText(Control("lblCleanTypeDesc"), view_.description);
@@ -79,6 +80,9 @@ void MainWindow::ActivateListPage(std::string_view sender) {
   HWND list = Control("ListView1");
   for (int column = 0; column < 4; ++column) {
     ListView_SetColumnWidth(list, column, Scale(133, dpi_));
+  }
+  if (ListView_GetColumnWidth(list, kTypeColumn) > 0) {
+    FitFilesColumns();
   }
   view_.refreshShown = false;
   SetHint("btnBul", Text(107));

@@ -6,9 +6,7 @@
 #include "app/win32/window.h"
 
 namespace sw::app::win32 {
-namespace {
 
-// Two state images, unchecked and checked, drawn as the system draws check boxes.
 UniqueImageList MakeCheckBoxes(int size) {
   UniqueImageList images(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 2, 0));
   HDC screen = GetDC(nullptr);
@@ -29,8 +27,6 @@ UniqueImageList MakeCheckBoxes(int size) {
   ReleaseDC(nullptr, screen);
   return images;
 }
-
-}  // namespace
 
 void ResultListView::Attach(HWND list, int checkBoxSize) {
   list_ = list;

@@ -17,6 +17,13 @@
 
 namespace sw::app::win32 {
 
+// The column after the four that shows each row's type (the Files page's category).
+inline constexpr int kTypeColumn = 4;
+
+// Two state images, unchecked and checked, `size` pixels square, drawn as the system draws
+// check boxes.
+[[nodiscard]] UniqueImageList MakeCheckBoxes(int size);
+
 class ResultListView {
  public:
   // Takes over a report-style list view made with LVS_OWNERDATA and LVS_SHAREIMAGELISTS (the

@@ -189,6 +189,7 @@ class HostFolderReader final : public FolderReader {
 
   static void SetDetails(FolderEntry& entry, const struct stat& st) {
     entry.lastWrite = TimeOf(st.st_mtim);
+    entry.lastAccess = TimeOf(st.st_atim);
     entry.size = S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
   }
 
@@ -364,6 +365,34 @@ Result<std::uint32_t> HostFileSystem::AttributesOf(std::string_view path) {
     return kAttrReparsePoint | (toFolder ? kAttrDirectory : kAttrArchive);
   }
   return StoredAttributes(entry->path.parent_path(), entry->path.filename().string(), S_ISDIR(entry->status.st_mode));
+}
+
+Result<FolderEntry> HostFileSystem::EntryOf(std::string_view path) {
+  const auto located = Locate(path);
+  if (!located) {
+    return located.error();
+  }
+  const auto attributes = AttributesOf(path);
+  if (!attributes) {
+    return attributes.error();
+  }
+  FolderEntry entry;
+  entry.name = located->path.filename().string();
+  entry.attributes = *attributes;
+  const bool plainFile = S_ISREG(located->status.st_mode);
+  entry.size = plainFile ? static_cast<std::uint64_t>(located->status.st_size) : 0;
+  entry.lastWrite = TimeOf(located->status.st_mtim);
+  entry.lastAccess = TimeOf(located->status.st_atim);
+  return entry;
+}
+
+Status HostFileSystem::ForceAttributes(std::string_view path, std::uint32_t attributes) {
+  const auto entry = Locate(path);
+  if (!entry) {
+    return entry.error();
+  }
+  attributes_[entry->path.string()] = attributes & ~(kAttrDirectory | kAttrReparsePoint);
+  return {};
 }
 
 Status HostFileSystem::SetAttributes(std::string_view path, std::uint32_t attributes) {

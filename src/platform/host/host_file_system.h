@@ -30,6 +30,7 @@ class HostFileSystem final : public FileSystem {
   DriveType DriveTypeOf(std::string_view root) override;
   Result<std::unique_ptr<FolderReader>> ListFolder(std::string_view folder, FolderDetail detail) override;
   Result<std::uint32_t> AttributesOf(std::string_view path) override;
+  Result<FolderEntry> EntryOf(std::string_view path) override;
   Status SetAttributes(std::string_view path, std::uint32_t attributes) override;
   Status RemoveFile(std::string_view path) override;
   Status RemoveFolder(std::string_view path) override;
@@ -46,6 +47,11 @@ class HostFileSystem final : public FileSystem {
   Result<std::unique_ptr<FileWriter>> OpenForWriting(std::string_view path, CreateMode mode) override;
   Status ReplaceWhole(std::string_view path, std::span<const std::uint8_t> contents) override;
   using FileSystem::ReplaceWhole;
+
+  // A test hook: gives an entry attribute bits that no program can set through
+  // SetAttributes, such as those of a cloud file whose data is not on the disk (offline,
+  // recall on open, recall on data access), which Linux file systems cannot show.
+  Status ForceAttributes(std::string_view path, std::uint32_t attributes);
 
   // The Linux path that a Windows path names: each existing name matched without regard to
   // case, "." and ".." resolved (never above the drive's root).

@@ -97,6 +97,10 @@ class RecordingProcesses final : public Processes {
     return Run(Error(Errc::Cancelled), whileWaiting);
   }
 
+  // The programs the test says are running.
+  std::vector<std::string> RunningProgramNames() override { return running_; }
+  void SetRunningPrograms(std::vector<std::string> names) { running_ = std::move(names); }
+
   // Decides whether a start succeeds and may act as the program would (for example delete
   // a registry key as an uninstaller does). Without one, every start succeeds.
   void OnStart(std::function<bool(const Start&)> handler) { onStart_ = std::move(handler); }
@@ -122,6 +126,7 @@ class RecordingProcesses final : public Processes {
   std::vector<Start> starts_;
   std::function<bool(const Start&)> onStart_;
   std::function<Result<ProgramWait>(const Start&)> onRun_;
+  std::vector<std::string> running_;
 };
 
 }  // namespace sw::platform::host

@@ -32,6 +32,7 @@ class Win32FolderReader final : public FolderReader {
       entry.size = (static_cast<std::uint64_t>(data_.nFileSizeHigh) << 32U) | data_.nFileSizeLow;
       entry.attributes = data_.dwFileAttributes;
       entry.lastWrite = FileTimeOf(data_.ftLastWriteTime);
+      entry.lastAccess = FileTimeOf(data_.ftLastAccessTime);
       return true;
     }
     return false;

@@ -95,6 +95,25 @@ Result<std::uint32_t> Win32FileSystem::AttributesOf(std::string_view path) {
   return static_cast<std::uint32_t>(attributes);
 }
 
+Result<FolderEntry> Win32FileSystem::EntryOf(std::string_view path) {
+  if (path.find_first_of("*?") != std::string_view::npos) {
+    return Error(Errc::InvalidName);  // a pattern, which the search would expand
+  }
+  WIN32_FIND_DATAW data{};
+  const UniqueFindHandle find{
+      ::FindFirstFileExW(ToFilePath(path).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0)};
+  if (!find) {
+    return LastError();
+  }
+  FolderEntry entry;
+  entry.name = FromWide(data.cFileName);
+  entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32U) | data.nFileSizeLow;
+  entry.attributes = data.dwFileAttributes;
+  entry.lastWrite = FileTimeOf(data.ftLastWriteTime);
+  entry.lastAccess = FileTimeOf(data.ftLastAccessTime);
+  return entry;
+}
+
 Status Win32FileSystem::SetAttributes(std::string_view path, std::uint32_t attributes) {
   return StatusOf(::SetFileAttributesW(ToFilePath(path).c_str(), attributes));
 }

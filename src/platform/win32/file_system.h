@@ -10,6 +10,9 @@ class Win32FileSystem final : public FileSystem {
   DriveType DriveTypeOf(std::string_view root) override;
   Result<std::unique_ptr<FolderReader>> ListFolder(std::string_view folder, FolderDetail detail) override;
   Result<std::uint32_t> AttributesOf(std::string_view path) override;
+  // The directory entry itself (FindFirstFileExW on the exact name): its attributes are those
+  // a listing reports, cloud placeholders' included, and nothing is opened.
+  Result<FolderEntry> EntryOf(std::string_view path) override;
   Status SetAttributes(std::string_view path, std::uint32_t attributes) override;
   Status RemoveFile(std::string_view path) override;
   Status RemoveFolder(std::string_view path) override;

@@ -4,6 +4,7 @@
 // windows.h first: sddl.h and shellapi.h build on it.
 #include <sddl.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <vector>
 
@@ -393,6 +394,21 @@ bool Win32Processes::ExecuteProgram(std::string_view commandLine, bool hidden, b
     ::WaitForSingleObject(process.hProcess, INFINITE);
   }
   return true;
+}
+
+std::vector<std::string> Win32Processes::RunningProgramNames() {
+  std::vector<std::string> names;
+  // A snapshot fails as a file does, with INVALID_HANDLE_VALUE.
+  const UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) {
+    return names;
+  }
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+    names.push_back(FromWide(entry.szExeFile));
+  }
+  return names;
 }
 
 }  // namespace sw::platform::win32

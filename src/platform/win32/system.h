@@ -30,6 +30,8 @@ class Win32Processes final : public Processes {
   Result<ProgramWait> RunToEnd(std::string_view commandLine, const std::function<void()>& whileWaiting) override;
   Result<ProgramWait> RunElevatedToEnd(std::string_view program, std::string_view parameters,
                                        const std::function<void()>& whileWaiting) override;
+  // Through a Toolhelp32 snapshot of the processes.
+  std::vector<std::string> RunningProgramNames() override;
 };
 
 }  // namespace sw::platform::win32
