@@ -70,6 +70,7 @@ json FileRowFields(const ResultRow& row) {
   json fields = json::object();
   if (const auto facts = files::FactsOfRow(row)) {
     fields["category"] = files::InfoOf(facts->category).name;
+    fields["type"] = files::InfoOf(facts->category).type;  // the Type column's text
     fields["size"] = facts->size;
     fields["last_write"] = facts->lastWrite.ticks;
   }
