@@ -10,6 +10,7 @@
 #include "platform/host/host_system.h"
 #include "registry/registry_paths.h"
 #include "support/cli_runner.h"
+#include "support/editor_stand_in.h"
 #include "support/host_platform.h"
 
 namespace sw::cli {
@@ -25,6 +26,7 @@ class TweaksCommand : public ::testing::Test, protected test::CliRunner {
   TweaksCommand() {
     host_.system().SetVersion(platform::VersionRecord{platform::kPlatformNt, 5, 1, 2600});  // XP
     EXPECT_TRUE(reg::RegWriteString(host_.registry(), RootKey::CurrentUser, kMenuShowDelay, "400"));
+    test::UseEditorStandIn(host_.platform(), host_.processes());
   }
 
   int Run(const std::vector<std::string>& args) { return RunOn(host_.platform(), args); }

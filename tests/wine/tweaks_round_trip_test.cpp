@@ -196,7 +196,8 @@ class TweaksRoundTrip : public ::testing::Test {
 
   void Restore() {
     sink_.messages.clear();
-    ASSERT_EQ(RestoreTweaks(platform_, sink_), TweakRestore::Restored);
+    const TweakRestoreOutcome restored = RestoreTweaks(platform_, sink_);
+    ASSERT_EQ(restored.result, TweakRestore::Restored) << restored.message;
     EXPECT_EQ(sink_.messages, Lines{"All tasks were restored to their original states."});
   }
 
