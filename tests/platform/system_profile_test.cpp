@@ -64,6 +64,16 @@ TEST(SystemProfile, TheOldSystemsAreTheirOwnGenerationWhateverTheRegistrySays) {
   EXPECT_FALSE(vista.elevated);
 }
 
+TEST(SystemProfile, TheEditionIsReadFromWindows10On) {
+  test::HostPlatform host;
+  const std::string edition = R"(SOFTWARE\Microsoft\Windows NT\CurrentVersion\EditionID)";
+  ASSERT_TRUE(reg::RegWriteString(host.registry(), RootKey::LocalMachine, edition, "Enterprise"));
+  host.system().SetVersion(VersionRecord{kPlatformNt, 10, 0, 19045});
+  EXPECT_EQ(Describe(host.platform()).edition, "Enterprise");
+  host.system().SetVersion(VersionRecord{kPlatformNt, 6, 1, 7601});
+  EXPECT_EQ(Describe(host.platform()).edition, "") << "Windows 7's editions decide nothing here";
+}
+
 TEST(FixedDrives, ADriveAfterAGapIsCountedToo) {
   test::HostPlatform host;  // C: fixed, D: a CD-ROM drive, E: fixed
   EXPECT_EQ(FixedDriveRoots(host.files()), (std::vector<std::string>{"C:\\", "E:\\"}));
