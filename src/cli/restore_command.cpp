@@ -42,9 +42,9 @@ int RestoreTweaks(CliContext& context, const GlobalOptions& options) {
     case tweaks::TweakRestore::Incomplete:
       result.extra["not_back"] = restored.notBack;
       return PrintFailure(context, options.json,
-                          restored.notBack.empty() ? "parts of " + restoreFile + " are damaged"
-                                                   : std::to_string(restored.notBack.size()) +
-                                                         " recorded values did not come back",
+                          restored.notBack.empty()
+                              ? "parts of " + restoreFile + " are damaged"
+                              : std::to_string(restored.notBack.size()) + " recorded values did not come back",
                           result);
     case tweaks::TweakRestore::Failed: return PrintFailure(context, options.json, "nothing restored", result);
   }

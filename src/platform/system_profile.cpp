@@ -26,9 +26,8 @@ std::string CurrentVersionText(Registry& registry, std::string_view name) {
     return {};
   }
   std::string text;
-  for (std::size_t i = 0; i + 1 < value->data.size() && value->data[i + 1] == 0 && value->data[i] != 0 &&
-                          value->data[i] < 0x80;
-       i += 2) {
+  for (std::size_t i = 0;
+       i + 1 < value->data.size() && value->data[i + 1] == 0 && value->data[i] != 0 && value->data[i] < 0x80; i += 2) {
     text.push_back(static_cast<char>(value->data[i]));
   }
   return text;

@@ -202,9 +202,9 @@ std::optional<std::optional<platform::RegValue>> ParseValueData(std::string_view
       return std::nullopt;
     }
     const auto n = *number;
-    return Parsed(platform::RegValue{kRegDword, Bytes{static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8U),
-                                                     static_cast<std::uint8_t>(n >> 16U),
-                                                     static_cast<std::uint8_t>(n >> 24U)}});
+    return Parsed(
+        platform::RegValue{kRegDword, Bytes{static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8U),
+                                            static_cast<std::uint8_t>(n >> 16U), static_cast<std::uint8_t>(n >> 24U)}});
   }
   std::uint32_t type = kRegBinary;
   if (data.starts_with("hex(")) {
@@ -224,10 +224,11 @@ std::optional<std::optional<platform::RegValue>> ParseValueData(std::string_view
   if (!bytes) {
     return std::nullopt;
   }
-  const bool codePageText = encoding == RegFileEncoding::Ansi && (type == kRegSz || type == kRegExpandSz || type == kRegMultiSz);
+  const bool codePageText =
+      encoding == RegFileEncoding::Ansi && (type == kRegSz || type == kRegExpandSz || type == kRegMultiSz);
   if (codePageText) {
-    *bytes = EncodeRegText(system.FromAnsi(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size())),
-                           false);
+    *bytes = EncodeRegText(
+        system.FromAnsi(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size())), false);
   }
   return Parsed(platform::RegValue{type, std::move(*bytes)});
 }
@@ -445,7 +446,7 @@ RegFileEntries ReadRegFileEntries(const RegFileText& file, platform::System& sys
       continue;
     }
     const auto name = nameEnd == 1 && joined[0] == '@' ? std::optional<std::string>("")
-                                                         : Unquoted(std::string_view(joined).substr(0, nameEnd));
+                                                       : Unquoted(std::string_view(joined).substr(0, nameEnd));
     const auto value = ParseValueData(std::string_view(joined).substr(nameEnd + 1), file.encoding, system);
     if (!name || !value) {
       read.unreadable.push_back(first);

@@ -80,15 +80,15 @@ std::string RegFileBytes(const RegFileText& file, platform::System& system);
 // (and creates) a key; a value line sets a value to the data the editor stores, or deletes it.
 struct RegFileEntry {
   platform::RootKey root = platform::RootKey::CurrentUser;
-  std::string keyPath;                     // without brackets and root
-  std::optional<std::string> valueName;    // none: the key line itself
+  std::string keyPath;                      // without brackets and root
+  std::optional<std::string> valueName;     // none: the key line itself
   std::optional<platform::RegValue> value;  // for a value line; none: "=-", the value deleted
-  std::size_t line = 0;                    // index of its (first) line
+  std::size_t line = 0;                     // index of its (first) line
 };
 
 struct RegFileEntries {
-  bool header = false;  // the first line is one of the two headers the registry editor knows
-  std::vector<RegFileEntry> entries;     // in file order, as the editor imports them
+  bool header = false;                  // the first line is one of the two headers the registry editor knows
+  std::vector<RegFileEntry> entries;    // in file order, as the editor imports them
   std::vector<std::size_t> unreadable;  // lines that are none of the forms above
 };
 

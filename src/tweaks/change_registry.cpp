@@ -50,9 +50,7 @@ std::string_view WithoutFinalZeros(std::string_view text) {
 bool InEffect(platform::Registry& registry, const RegistryChange& change) {
   const std::string valuePath = ValuePathOf(change);
   reg::TRegistryEx object(registry, change.root);
-  const auto openValue = [&] {
-    return object.OpenKeyReadOnly(change.keyPath) && object.ValueExists(change.valueName);
-  };
+  const auto openValue = [&] { return object.OpenKeyReadOnly(change.keyPath) && object.ValueExists(change.valueName); };
   switch (change.type) {
     case ChangeType::None: return false;
     case ChangeType::Delete: return !TargetExists(registry, change);

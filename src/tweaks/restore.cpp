@@ -20,8 +20,8 @@ std::string RestoredFilesText(std::string_view target) {
 
 // The values that did not come back, at most a screenful of them, and the lines of the file
 // that no registry editor reads.
-std::string NotRestoredText(const RestoreExpectation& check, std::string_view restoreFile,
-                            platform::Platform& platform, std::string_view elevationAdvice) {
+std::string NotRestoredText(const RestoreExpectation& check, std::string_view restoreFile, platform::Platform& platform,
+                            std::string_view elevationAdvice) {
   constexpr std::size_t kNamed = 20;
   std::string text;
   if (!check.notBack.empty()) {
@@ -64,14 +64,16 @@ TweakRestoreOutcome RestoreTweaks(platform::Platform& platform, EngineSink& sink
   }
   const auto before = ReadRestoreFile(platform, restoreFile);
   if (!before) {
-    return finish(TweakRestore::Failed,
-                  restoreFile + " could not be read: " + platform::ErrorMessage(before.error()) + " Nothing was restored.",
-                  MessageKind::Error);
+    return finish(
+        TweakRestore::Failed,
+        restoreFile + " could not be read: " + platform::ErrorMessage(before.error()) + " Nothing was restored.",
+        MessageKind::Error);
   }
   if (!before->readable) {
     return finish(TweakRestore::Failed,
-                  restoreFile + " is damaged: it does not begin as a registry file does, so the registry editor "
-                                "cannot import it. Nothing was restored.",
+                  restoreFile +
+                      " is damaged: it does not begin as a registry file does, so the registry editor "
+                      "cannot import it. Nothing was restored.",
                   MessageKind::Error);
   }
   if (!platform.processes->ExecuteProgram(RegistryImportCommand(restoreFile), /*hidden=*/true, /*wait=*/true)) {

@@ -35,8 +35,8 @@ struct Setting {
 };
 
 RegistryChange Dword(RootKey root, std::string_view key, std::string_view name, std::uint32_t data) {
-  return RegistryChange{root, "\\" + std::string(key) + "\\", std::string(name), ChangeType::Dword,
-                        std::to_string(data), {}, true};
+  return RegistryChange{
+      root, "\\" + std::string(key) + "\\", std::string(name), ChangeType::Dword, std::to_string(data), {}, true};
 }
 
 constexpr std::string_view kWindowsPolicies = R"(SOFTWARE\Policies\Microsoft\Windows)";
@@ -108,7 +108,8 @@ std::vector<Setting> BuildSettings() {
         "Windows stops recording what you do in apps and stops uploading it. Timeline and \"continue where you "
         "left off\" on another device no longer work.",
         k1709},
-       {Dword(kHklm, kSystemPolicies, "EnableActivityFeed", 0), Dword(kHklm, kSystemPolicies, "PublishUserActivities", 0),
+       {Dword(kHklm, kSystemPolicies, "EnableActivityFeed", 0),
+        Dword(kHklm, kSystemPolicies, "PublishUserActivities", 0),
         Dword(kHklm, kSystemPolicies, "UploadUserActivities", 0)}},
       // "Policy CSP - Experience", AllowClipboardHistory,
       // https://learn.microsoft.com/en-us/windows/client-management/mdm/policy-csp-experience
@@ -147,7 +148,8 @@ std::vector<Setting> BuildSettings() {
         "Search no longer sends what you type to the web and shows no web results or search highlights. Only "
         "Enterprise and Education honour it.",
         k1803},
-       {Dword(kHklm, kSearchPolicies, "ConnectedSearchUseWeb", 0), Dword(kHklm, kSearchPolicies, "DisableWebSearch", 1)}},
+       {Dword(kHklm, kSearchPolicies, "ConnectedSearchUseWeb", 0),
+        Dword(kHklm, kSearchPolicies, "DisableWebSearch", 1)}},
       // "Policy CSP - Search", AllowSearchToUseLocation,
       // https://learn.microsoft.com/en-us/windows/client-management/mdm/policy-csp-search
       {{"Search may not use the location", kInternetAccelerator, kWin10And11, kGreen,

@@ -123,7 +123,9 @@ TEST_F(TweaksCommand, RestoreCommandsReportWhatFails) {
 
 class TweaksCommandOnWindows10 : public TweaksCommand {
  protected:
-  TweaksCommandOnWindows10() { host_.system().SetVersion(platform::VersionRecord{platform::kPlatformNt, 10, 0, 19045}); }
+  TweaksCommandOnWindows10() {
+    host_.system().SetVersion(platform::VersionRecord{platform::kPlatformNt, 10, 0, 19045});
+  }
 };
 
 constexpr const char* kLongPaths = R"(SYSTEM\CurrentControlSet\Control\FileSystem\LongPathsEnabled)";
@@ -170,8 +172,10 @@ TEST_F(TweaksCommandOnWindows10, ApplyThenRestoreBringsBackExactlyTheStateBefore
   ASSERT_EQ(Run({"tweaks", "apply", "Websites cannot read the language list", "--yes"}), kExitSuccess) << err_;
   host_.processes().OnStart([](const auto&) { return true; });
   EXPECT_EQ(Run({"restore", "tweaks", "--yes", "--json"}), kExitFailure);
-  EXPECT_NE(err_.find("HKEY_CURRENT_USER\\Control Panel\\International\\User Profile\\HttpAcceptLanguageOptOut (still there)"),
-            std::string::npos)
+  EXPECT_NE(
+      err_.find(
+          "HKEY_CURRENT_USER\\Control Panel\\International\\User Profile\\HttpAcceptLanguageOptOut (still there)"),
+      std::string::npos)
       << err_;
   EXPECT_EQ(nlohmann::json::parse(out_)["not_back"].size(), 1U);
 }
@@ -186,10 +190,11 @@ TEST_F(TweaksCommandOnWindows10, AStandardUserIsToldWhichSettingsWereLeftOutAndH
   EXPECT_EQ(result["needs_administrator"], nlohmann::json::array({"Allow paths longer than 260 characters"}));
   EXPECT_FALSE(reg::RegValueExists(host_.registry(), RootKey::LocalMachine, kLongPaths));
   EXPECT_TRUE(reg::RegValueExists(host_.registry(), RootKey::CurrentUser, kLanguageOptOut));
-  EXPECT_NE(err_.find("These settings need administrator rights, so they were left out:\nAllow paths longer than 260 "
-                      "characters\nMachine-wide entries need administrator rights: run 'sweepwise-cli tweaks apply' from "
-                      "a console started with Run as administrator."),
-            std::string::npos)
+  EXPECT_NE(
+      err_.find("These settings need administrator rights, so they were left out:\nAllow paths longer than 260 "
+                "characters\nMachine-wide entries need administrator rights: run 'sweepwise-cli tweaks apply' from "
+                "a console started with Run as administrator."),
+      std::string::npos)
       << err_;
   EXPECT_NE(err_.find("sweepwise-cli: 1 need administrator rights and were left out"), std::string::npos) << err_;
 }

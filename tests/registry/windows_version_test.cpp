@@ -4,7 +4,6 @@
 
 #include "platform/host/memory_registry.h"
 #include "registry/registry_paths.h"
-#include "support/host_platform.h"
 
 namespace sw::reg {
 namespace {
@@ -56,37 +55,6 @@ TEST(WindowsVersionName, AsksTheRegistryForOtherVersions) {
   EXPECT_EQ(WindowsVersionName(odd9x, registry), "");
   ASSERT_TRUE(RegWriteString(registry, RootKey::LocalMachine, std::string(k9xKey) + "ProductName", "Windows 9x"));
   EXPECT_EQ(WindowsVersionName(odd9x, registry), "Windows 9x");
-}
-
-// Windows 11 says "Windows 10" in ProductName: only the build tells it, the larger of the
-// version record's and the registry's CurrentBuildNumber.
-TEST(WindowsVersionName, TellsWindows11FromWindows10ByTheBuild) {
-  test::HostPlatform host;
-  platform::Platform& platform = host.platform();
-  const auto name = [&] { return WindowsVersionName(platform); };
-  host.system().SetVersion({kPlatformNt, 10, 0, 19045});
-  EXPECT_EQ(name(), "Windows 10") << "a registry that names no version";
-  ASSERT_TRUE(RegWriteString(host.registry(), RootKey::LocalMachine, std::string(kNtKey) + "ProductName",
-                             "Windows 10 Pro"));
-  EXPECT_EQ(name(), "Windows 10 Pro");
-  ASSERT_TRUE(RegWriteString(host.registry(), RootKey::LocalMachine, std::string(kNtKey) + "CurrentBuildNumber",
-                             "22631"));
-  EXPECT_EQ(name(), "Windows 11 Pro");
-  host.system().SetVersion({kPlatformNt, 10, 0, 22000});
-  ASSERT_TRUE(RegWriteString(host.registry(), RootKey::LocalMachine, std::string(kNtKey) + "CurrentBuildNumber", "x"));
-  EXPECT_EQ(name(), "Windows 11 Pro") << "the version record's build alone";
-  // A registry of another system than the program is told (Wine's setting for one program).
-  ASSERT_TRUE(RegWriteString(host.registry(), RootKey::LocalMachine, std::string(kNtKey) + "ProductName",
-                             "Microsoft Windows 7"));
-  EXPECT_EQ(name(), "Windows 11");
-  ASSERT_TRUE(RegWriteString(host.registry(), RootKey::LocalMachine, std::string(kNtKey) + "ProductName",
-                             "Windows Server 2022 Datacenter"));
-  EXPECT_EQ(name(), "Windows Server 2022 Datacenter");
-  // Before Windows 10 the registry's name stands as it is; so do the old systems' names.
-  host.system().SetVersion({kPlatformNt, 6, 1, 7601});
-  EXPECT_EQ(name(), "Windows Server 2022 Datacenter");
-  host.system().SetVersion({kPlatformNt, 5, 1, 2600});
-  EXPECT_EQ(name(), "Windows XP");
 }
 
 TEST(WindowsVersionCode, CoversEveryRowOfItsTable) {

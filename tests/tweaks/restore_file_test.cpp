@@ -4,11 +4,12 @@
 // back (or a damaged file) is never reported as done. And the reader of .reg lines against
 // the writer's every form.
 
+#include "tweaks/restore_file.h"
+
 #include "registry/reg_file.h"
 #include "registry/registry_data.h"
 #include "registry/registry_object.h"
 #include "tweaks/restore.h"
-#include "tweaks/restore_file.h"
 #include "tweaks/tweak_test_support.h"
 
 namespace sw::tweaks {
@@ -70,7 +71,8 @@ TEST_F(RestoreFileTest, RestoreBringsBackWhatTheTweaksChangedAndLeavesLaterChang
   EXPECT_EQ(restored.result, TweakRestore::Restored) << restored.message;
   EXPECT_EQ(LastMessage(), "All tasks were restored to their original states.");
   EXPECT_EQ(Number(RootKey::CurrentUser, kAdvanced, "Start_TrackProgs"), 1);
-  EXPECT_FALSE(reg::RegValueExists(registry(), RootKey::CurrentUser, std::string(kUserProfile) + "HttpAcceptLanguageOptOut"));
+  EXPECT_FALSE(
+      reg::RegValueExists(registry(), RootKey::CurrentUser, std::string(kUserProfile) + "HttpAcceptLanguageOptOut"));
   EXPECT_EQ(Number(RootKey::LocalMachine, kFileSystem, "LongPathsEnabled"), 0);
   EXPECT_EQ(Number(RootKey::CurrentUser, kAdvanced, "HideFileExt"), 0) << "the later change stays";
   EXPECT_EQ(String(RootKey::CurrentUser, std::string(kUserProfile) + "Languages"), "de-DE");
@@ -114,8 +116,9 @@ TEST_F(RestoreFileTest, ARestoreThatDidNotBringEverythingBackIsNeverReportedAsDo
   processes().OnStart([](const auto&) { return true; });
   TweakRestoreOutcome restored = Restore();
   EXPECT_EQ(restored.result, TweakRestore::Incomplete);
-  EXPECT_EQ(restored.notBack, (Lines{R"(HKEY_CURRENT_USER\Control Panel\Desktop\MenuShowDelay (other data))",
-                                     R"(HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Dfrg\BootOptimizeFunction\Enable (still there))"}));
+  EXPECT_EQ(restored.notBack,
+            (Lines{R"(HKEY_CURRENT_USER\Control Panel\Desktop\MenuShowDelay (other data))",
+                   R"(HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Dfrg\BootOptimizeFunction\Enable (still there))"}));
   EXPECT_EQ(sink_.messages.back().kind, MessageKind::Warning);
   EXPECT_EQ(LastMessage(), "These values did not come back from C:\\Program\\default.reg:\n" + restored.notBack[0] +
                                "\n" + restored.notBack[1]);
@@ -186,7 +189,8 @@ TEST(RegFileEntries, ReadBackWhatTheWriterWroteInEitherEncoding) {
     }
     // Everything fits the Unicode form; the code page lacks the last value's characters.
     EXPECT_EQ(written.size(), encoding == reg::RegFileEncoding::Ansi ? values.size() - 1 : values.size());
-    const reg::RegFileEntries read = reg::ReadRegFileEntries(reg::ParseRegFile(reg::RegFileBytes(file, system), system), system);
+    const reg::RegFileEntries read =
+        reg::ReadRegFileEntries(reg::ParseRegFile(reg::RegFileBytes(file, system), system), system);
     EXPECT_TRUE(read.header);
     EXPECT_TRUE(read.unreadable.empty());
     ASSERT_EQ(read.entries.size(), written.size() + 1);
@@ -204,20 +208,10 @@ TEST(RegFileEntries, ReadBackWhatTheWriterWroteInEitherEncoding) {
 
 TEST(RegFileEntries, ReadsWhatTheEditorReadsAndNamesTheRest) {
   platform::host::HostSystem system;
-  const reg::RegFileText file{{"Windows Registry Editor Version 5.00",
-                               "; a comment",
-                               "\"orphan\"=\"no key above\"",
-                               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]",
-                               "@=-",
-                               "\"n\"=dword:0000000a",
-                               "\"h\"=hex:01,02,\\",
-                               "  03",
-                               "\"short\"=dword:123",
-                               "\"open\"=\"no end",
-                               "\"t\"=hex(b):",
-                               "[HKEY_NOWHERE\\X]",
-                               "\"lost\"=\"under a key that is none\"",
-                               "[-HKEY_CURRENT_USER\\Gone]"},
+  const reg::RegFileText file{{"Windows Registry Editor Version 5.00", "; a comment", "\"orphan\"=\"no key above\"",
+                               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]", "@=-", "\"n\"=dword:0000000a", "\"h\"=hex:01,02,\\",
+                               "  03", "\"short\"=dword:123", "\"open\"=\"no end", "\"t\"=hex(b):", "[HKEY_NOWHERE\\X]",
+                               "\"lost\"=\"under a key that is none\"", "[-HKEY_CURRENT_USER\\Gone]"},
                               reg::RegFileEncoding::Ansi};
   const reg::RegFileEntries read = reg::ReadRegFileEntries(file, system);
   EXPECT_TRUE(read.header);

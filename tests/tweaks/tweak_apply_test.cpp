@@ -55,8 +55,7 @@ TEST_F(TweakApplyTest, EachChangedValueIsRecordedAloneOnceAboveOlderBlocks) {
   EXPECT_EQ(sink_.statuses.back(), "Done.");
   ASSERT_TRUE(reg::RegKeyExists(registry(), RootKey::CurrentUser, kPolicies));
   const std::string policiesLine = R"([HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer])";
-  EXPECT_EQ(RestoreLines(),
-            (Lines{"Windows Registry Editor Version 5.00", "", policiesLine, R"("NoCDBurning"=-)"}));
+  EXPECT_EQ(RestoreLines(), (Lines{"Windows Registry Editor Version 5.00", "", policiesLine, R"("NoCDBurning"=-)"}));
 
   // A value that existed: its data alone, not the wallpaper beside it, which the tweak leaves
   // alone and a restore must leave alone too.

@@ -40,9 +40,11 @@ const std::map<std::string, Documented>& DocumentedWrites() {
       {"Stop Store apps running in the background", {{p + R"(AppPrivacy\LetAppsRunInBackground)", 2}}},
       {"Stop Edge preloading at sign-in", {{edge + "StartupBoostEnabled", 0}}},
       {"Stop Edge running after its last window closes", {{edge + "BackgroundModeEnabled", 0}}},
-      {"Share update downloads only with PCs on the local network", {{p + R"(DeliveryOptimization\DODownloadMode)", 1}}},
+      {"Share update downloads only with PCs on the local network",
+       {{p + R"(DeliveryOptimization\DODownloadMode)", 1}}},
       {"Do not keep activity history",
-       {{p + R"(System\EnableActivityFeed)", 0}, {p + R"(System\PublishUserActivities)", 0},
+       {{p + R"(System\EnableActivityFeed)", 0},
+        {p + R"(System\PublishUserActivities)", 0},
         {p + R"(System\UploadUserActivities)", 0}}},
       {"Do not keep clipboard history", {{p + R"(System\AllowClipboardHistory)", 0}}},
       {"Do not keep File Explorer search box entries",
@@ -61,9 +63,11 @@ const std::map<std::string, Documented>& DocumentedWrites() {
       {"Do not download device information from the Internet",
        {{p + R"(Device Metadata\PreventDeviceMetadataFromNetwork)", 1}}},
       {"Do not update offline maps automatically",
-       {{p + R"(Maps\AutoDownloadAndUpdateMapData)", 0}, {p + R"(Maps\AllowUntriggeredNetworkTrafficOnSettingsPage)", 0}}},
+       {{p + R"(Maps\AutoDownloadAndUpdateMapData)", 0},
+        {p + R"(Maps\AllowUntriggeredNetworkTrafficOnSettingsPage)", 0}}},
       {"Do not download fonts on demand", {{p + R"(System\EnableFontProviders)", 0}}},
-      {"Do not download speech model updates", {{R"(HKLM\Software\Policies\Microsoft\Speech\AllowSpeechModelUpdate)", 0}}},
+      {"Do not download speech model updates",
+       {{R"(HKLM\Software\Policies\Microsoft\Speech\AllowSpeechModelUpdate)", 0}}},
       {"Edge: send only required diagnostic data", {{edge + "DiagnosticData", 1}}},
       {"Edge: no personalization from browsing data", {{edge + "PersonalizationReportingEnabled", 0}}},
       {"Send only required diagnostic data", {{p + R"(DataCollection\AllowTelemetry)", 1}}},
@@ -140,8 +144,9 @@ class LockedKey final : public RegKey {
     if (!key) {
       return key.error();
     }
-    return std::unique_ptr<RegKey>(std::make_unique<LockedKey>(std::move(*key), locked || LockedBelow(path),
-                                                               path_.empty() ? std::string(path) : path_ + "\\" + std::string(path)));
+    return std::unique_ptr<RegKey>(
+        std::make_unique<LockedKey>(std::move(*key), locked || LockedBelow(path),
+                                    path_.empty() ? std::string(path) : path_ + "\\" + std::string(path)));
   }
 
   std::unique_ptr<RegKey> inner_;
@@ -328,18 +333,19 @@ TEST_F(Windows10TweaksTest, WithoutAdministratorRightsMachineWideSettingsAreNote
       << "the user's own policy keys are the administrators' to write";
   EXPECT_FALSE(description("Feedback frequency: never").ends_with(kNeedsRightsNote));
 
-  const ApplyOutcome outcome = Apply(
-      kMiscellaneousTab, {"Allow paths longer than 260 characters", "Feedback frequency: never", "No feedback notifications"});
+  const ApplyOutcome outcome = Apply(kMiscellaneousTab, {"Allow paths longer than 260 characters",
+                                                         "Feedback frequency: never", "No feedback notifications"});
   EXPECT_EQ(outcome.applied, Lines{"Feedback frequency: never"});
   EXPECT_EQ(outcome.leftOut, (Lines{"No feedback notifications", "Allow paths longer than 260 characters"}));
   EXPECT_EQ(Dword(R"(HKCU\Software\Microsoft\Siuf\Rules\NumberOfSIUFInPeriod)"), 0U);
   EXPECT_FALSE(reg::RegValueExists(registry(), RootKey::LocalMachine, kLongPaths));
   ASSERT_EQ(sink_.messages.size(), 1U) << "one message for all";
   EXPECT_EQ(sink_.messages[0].kind, MessageKind::Warning);
-  EXPECT_EQ(LastMessage(), "Selected tasks were applied. Some of them needs rebooting to take effect.\n\n"
-                           "These settings need administrator rights, so they were left out:\n"
-                           "No feedback notifications\nAllow paths longer than 260 characters\n" +
-                               std::string(kRestartAsAdministratorAdvice));
+  EXPECT_EQ(LastMessage(),
+            "Selected tasks were applied. Some of them needs rebooting to take effect.\n\n"
+            "These settings need administrator rights, so they were left out:\n"
+            "No feedback notifications\nAllow paths longer than 260 characters\n" +
+                std::string(kRestartAsAdministratorAdvice));
   for (const auto& line : RestoreLines()) {
     EXPECT_EQ(line.find("HKEY_LOCAL_MACHINE"), std::string::npos) << "nothing recorded that was not changed";
   }
@@ -359,30 +365,35 @@ TEST_F(Windows10TweaksTest, ChecksOnlyReadAndWritesTheRegistryRefusesAreNamedWit
   host_.platform().registry = std::make_unique<LockedRegistry>(std::move(host_.platform().registry));
   // Wrongly told it may write: the registry's own answer is what counts.
   host_.system().SetAdmin(true);
-  ASSERT_EQ(registry().OpenRoot(RootKey::LocalMachine).value()->Create("SOFTWARE\\X").error(), Error(Errc::AccessDenied));
+  ASSERT_EQ(registry().OpenRoot(RootKey::LocalMachine).value()->Create("SOFTWARE\\X").error(),
+            Error(Errc::AccessDenied));
 
   const ApplyOutcome outcome = Apply(kMiscellaneousTab, {"Turn off the advertising ID", "Feedback frequency: never"});
-  const std::string target = R"(HKEY_LOCAL_MACHINE\SOFTWARE\Policies\Microsoft\Windows\AdvertisingInfo\DisabledByGroupPolicy)";
+  const std::string target =
+      R"(HKEY_LOCAL_MACHINE\SOFTWARE\Policies\Microsoft\Windows\AdvertisingInfo\DisabledByGroupPolicy)";
   EXPECT_EQ(outcome.notInEffect, Lines{"Turn off the advertising ID"});
   EXPECT_EQ(outcome.notWritten,
             Lines{"Turn off the advertising ID: " + target + ": " + platform::ErrorMessage(Error(Errc::AccessDenied))});
   EXPECT_NE(LastMessage().find("These values could not be written:\nTurn off the advertising ID: " + target),
             std::string::npos)
       << LastMessage();
-  EXPECT_EQ(Dword(R"(HKCU\Software\Microsoft\Siuf\Rules\PeriodInNanoSeconds)"), 0U) << "the user's own keys take writes";
+  EXPECT_EQ(Dword(R"(HKCU\Software\Microsoft\Siuf\Rules\PeriodInNanoSeconds)"), 0U)
+      << "the user's own keys take writes";
 }
 
 TEST_F(Windows10TweaksTest, AStandardUsersCheckFindsMachineWideSettingsInEffect) {
   ASSERT_TRUE(reg::RegWriteDword(registry(), RootKey::LocalMachine, kLongPaths, 1));
   ASSERT_TRUE(reg::RegWriteDword(registry(), RootKey::CurrentUser,
-                                 R"(SOFTWARE\Policies\Microsoft\Windows\CloudContent\DisableThirdPartySuggestions)", 1));
+                                 R"(SOFTWARE\Policies\Microsoft\Windows\CloudContent\DisableThirdPartySuggestions)",
+                                 1));
   host_.platform().registry = std::make_unique<LockedRegistry>(std::move(host_.platform().registry));
   host_.system().SetAdmin(false);
   EXPECT_FALSE(IsOffered("Allow paths longer than 260 characters"));
   EXPECT_FALSE(IsOffered("No third-party suggestions in Windows Spotlight"));
   const Lines applied = Titles(Page(kAppliedTasksTab).AppliedRows());
   EXPECT_NE(std::find(applied.begin(), applied.end(), "Allow paths longer than 260 characters"), applied.end());
-  EXPECT_NE(std::find(applied.begin(), applied.end(), "No third-party suggestions in Windows Spotlight"), applied.end());
+  EXPECT_NE(std::find(applied.begin(), applied.end(), "No third-party suggestions in Windows Spotlight"),
+            applied.end());
 }
 
 }  // namespace

@@ -11,10 +11,10 @@
 #include <cstdio>
 #include <map>
 
+#include "core/text.h"
 #include "platform/win32/file_system.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/system.h"
-#include "core/text.h"
 #include "registry/registry_data.h"
 #include "registry/registry_paths.h"
 #include "support/overridden_system.h"
@@ -328,9 +328,9 @@ TEST_F(TweaksRoundTrip, IdleTasksRunThroughTheSystemsProgram) {
 }
 
 RegValue Dword(std::uint32_t number) {
-  return RegValue{platform::kRegDword, {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8U),
-                                        static_cast<std::uint8_t>(number >> 16U),
-                                        static_cast<std::uint8_t>(number >> 24U)}};
+  return RegValue{platform::kRegDword,
+                  {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8U),
+                   static_cast<std::uint8_t>(number >> 16U), static_cast<std::uint8_t>(number >> 24U)}};
 }
 
 // "type|hex" of a value, or "absent".
@@ -376,7 +376,9 @@ TEST_F(TweaksRoundTrip, Windows10SettingsComeBackExactlyAndLaterChangesInTheirKe
   EXPECT_EQ(StateOf(registry(), RootKey::CurrentUser, userProfile, "HttpAcceptLanguageOptOut"), "absent");
   EXPECT_EQ(StateOf(registry(), RootKey::LocalMachine, fileSystem, "LongPathsEnabled"), longBefore);
   EXPECT_EQ(StateOf(registry(), RootKey::CurrentUser, advanced, "HideFileExt"), "4|07000000");
-  EXPECT_EQ(StateOf(registry(), RootKey::CurrentUser, userProfile, "SweepwiseLater"), "1|640065002D0044004500" "0000");
+  EXPECT_EQ(StateOf(registry(), RootKey::CurrentUser, userProfile, "SweepwiseLater"),
+            "1|640065002D0044004500"
+            "0000");
   EXPECT_EQ(StateOf(registry(), RootKey::LocalMachine, fileSystem, "SweepwiseLater"), "4|05000000");
   EXPECT_TRUE(Offered(3, "Allow paths longer than 260 characters"));
 }
