@@ -2,8 +2,9 @@
 # Starts Sweepwise in a sandboxed prefix under Xvfb, inside Wine's virtual desktop, opens
 # its main window from the tray and saves PNG pictures: the Files and Registry pages in
 # English and in Turkish, each page and the Software page after a Find over prepared junk
-# files, registry values and uninstall entries (as Windows XP and, last, as a current system
-# with every uninstall source), each of the five tabs of the Advanced page,
+# files, registry values and uninstall entries (as Windows XP and, later, as a current system
+# with every uninstall source), each of the five tabs of the Advanced page (on Windows XP, and
+# with the settings of Windows 10 and of Windows 11),
 # the busy note above the taskbar while a deletion backs its files up, the CPU, Drive and
 # Memory pages and the Folder Usage chart, the update window offered and downloading (from
 # the tests' own web server, which the script starts on 127.0.0.1 and stops), and the news
@@ -147,6 +148,31 @@ driver wait show page files find
 shoot files-windows10
 driver exit
 wait "$program"
+
+# The Advanced page on Windows 10 and 11: Sweepwise shown Windows 10 (the prefix's registry
+# says build 7601, so the version record's build counts), then, with the registry's build set
+# to 22631 as Windows 11 has it, Windows 11; the build is put back afterwards.
+wine_reg() { (SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh && wine reg "$@" >/dev/null); }
+current='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+build=$( (SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh &&
+  wine reg query "$current" /v CurrentBuildNumber) | tr -d '\r' | sed -nE 's/^ +CurrentBuildNumber +REG_SZ +(.*)$/\1/p')
+wine_reg add 'HKCU\Software\Wine\AppDefaults\sweepwise.exe' /v Version /t REG_SZ /d win10 /f
+for system in 10 11; do
+  [[ $system == 11 ]] && wine_reg add "$current" /v CurrentBuildNumber /t REG_SZ /d 22631 /f
+  SWEEPWISE_SERVER="http://127.0.0.1:9" tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise.exe -splash &
+  program=$!
+  driver wait show
+  tab=0
+  for name in optimization cleaning internet miscellaneous applied; do
+    driver page tweaks tab $tab
+    shoot advanced$system-$name
+    tab=$((tab + 1))
+  done
+  driver exit
+  wait "$program"
+done
+wine_reg add "$current" /v CurrentBuildNumber /t REG_SZ /d "${build:-7601}" /f
+wine_reg add 'HKCU\Software\Wine\AppDefaults\sweepwise.exe' /v Version /t REG_SZ /d winxp /f
 trap - EXIT
 stop
 end_wine

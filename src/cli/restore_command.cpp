@@ -12,6 +12,11 @@
 namespace sw::cli {
 namespace {
 
+// The elevation hint as a sentence of its own, for the engine's message.
+std::string AdviceOf(std::string hint) {
+  return hint.starts_with(' ') ? hint.substr(1) : hint;
+}
+
 // The absolute form of a path given on the command line.
 std::string FullPathOf(platform::FileSystem& files, const std::string& path) {
   const auto full = files.FullPath(path);
@@ -29,11 +34,19 @@ int RestoreTweaks(CliContext& context, const GlobalOptions& options) {
       !Confirm(sink, "Put every applied tweak back to the state recorded in " + restoreFile + "?", "Restore")) {
     return PrintFailure(context, options.json, "nothing restored", result);
   }
-  switch (tweaks::RestoreTweaks(p, sink)) {
+  const tweaks::TweakRestoreOutcome restored =
+      tweaks::RestoreTweaks(p, sink, AdviceOf(ElevationHint(p, "restore tweaks")));
+  switch (restored.result) {
     case tweaks::TweakRestore::Restored: result.status = "All tasks were restored to their original states."; break;
     case tweaks::TweakRestore::NothingToRestore: result.status = "All restorations were already done."; break;
-    case tweaks::TweakRestore::Failed:
-      return PrintFailure(context, options.json, "the registry editor could not be started", result);
+    case tweaks::TweakRestore::Incomplete:
+      result.extra["not_back"] = restored.notBack;
+      return PrintFailure(context, options.json,
+                          restored.notBack.empty()
+                              ? "parts of " + restoreFile + " are damaged"
+                              : std::to_string(restored.notBack.size()) + " recorded values did not come back",
+                          result);
+    case tweaks::TweakRestore::Failed: return PrintFailure(context, options.json, "nothing restored", result);
   }
   PrintResult(context, options.json, result);
   return kExitSuccess;

@@ -7,11 +7,17 @@
 #include "cli/console_sink.h"
 #include "cli/output.h"
 #include "tweaks/change_registry.h"
+#include "tweaks/tweak_actions.h"
 #include "tweaks/tweak_catalogue.h"
 #include "tweaks/tweak_page.h"
 
 namespace sw::cli {
 namespace {
+
+// The elevation hint as a sentence of its own, for the engine's message.
+std::string AdviceOf(std::string hint) {
+  return hint.starts_with(' ') ? hint.substr(1) : hint;
+}
 
 using tweaks::TweakPage;
 
@@ -22,10 +28,17 @@ int ListTweaks(CliContext& context, const GlobalOptions& options, int tab) {
   sink.EndProgress();
   CommandResult result;
   result.rows = page.TabRows();
+  for (const auto& row : result.rows) {
+    const tweaks::TweakAction* action = tweaks::FindTweakAction(row.columns[0]);
+    result.rowFields.push_back({{"needs_administrator", action != nullptr && tweaks::NeedsAdministrator(*action)}});
+  }
   const std::string caption(tweaks::TabCaption(tab));
   result.status = std::to_string(result.rows.size()) + " tweaks on the tab " + caption + " for " +
                   (page.WindowsVersionName().empty() ? std::string("this system") : page.WindowsVersionName());
-  result.extra = {{"tab", tab}, {"caption", caption}, {"windows", page.WindowsVersionName()}};
+  result.extra = {{"tab", tab},
+                  {"caption", caption},
+                  {"windows", page.WindowsVersionName()},
+                  {"elevated", platform::Describe(context.platform).elevated}};
   PrintResult(context, options.json, result);
   return kExitSuccess;
 }
@@ -39,7 +52,7 @@ std::map<int, std::vector<std::string>> TabsOf(const std::vector<std::string>& t
     if (entry == nullptr) {
       throw CLI::ValidationError("no tweak is titled '" + title + "'");
     }
-    if ((entry->systems & tweaks::SystemFlagOf(page.WindowsVersionName())) == 0) {
+    if (!page.Offers(title)) {
       throw CLI::ValidationError("'" + title + "' is not offered on " +
                                  (page.WindowsVersionName().empty() ? "this system" : page.WindowsVersionName()));
     }
@@ -65,22 +78,31 @@ struct ApplyTally {
   std::vector<std::string> applied;
   std::vector<std::string> notInEffect;
   std::vector<std::string> alreadyInEffect;
+  std::vector<std::string> leftOut;     // they need administrator rights this console lacks
+  std::vector<std::string> notWritten;  // "title: value: reason"
   std::string restoreFile;
 };
+
+bool Holds(const std::vector<std::string>& list, const std::string& item) {
+  return std::find(list.begin(), list.end(), item) != list.end();
+}
 
 CommandResult ResultOf(const ApplyTally& tally) {
   CommandResult result;
   for (const auto& title : tally.applied) {
-    const bool missing =
-        std::find(tally.notInEffect.begin(), tally.notInEffect.end(), title) != tally.notInEffect.end();
-    result.rows.push_back(StateRow(title, missing ? "not in effect" : "applied"));
+    result.rows.push_back(StateRow(title, Holds(tally.notInEffect, title) ? "not in effect" : "applied"));
   }
   for (const auto& title : tally.alreadyInEffect) {
     result.rows.push_back(StateRow(title, "already in effect"));
   }
+  for (const auto& title : tally.leftOut) {
+    result.rows.push_back(StateRow(title, "needs administrator rights"));
+  }
   result.extra = {{"applied", tally.applied},
                   {"not_in_effect", tally.notInEffect},
                   {"already_in_effect", tally.alreadyInEffect},
+                  {"needs_administrator", tally.leftOut},
+                  {"not_written", tally.notWritten},
                   {"restore_file", tally.restoreFile}};
   return result;
 }
@@ -88,6 +110,7 @@ CommandResult ResultOf(const ApplyTally& tally) {
 int ApplyTweaks(CliContext& context, const GlobalOptions& options, const std::vector<std::string>& titles) {
   ConsoleSink sink(context.err, options.yes, context.console);
   TweakPage page(context.platform);
+  page.elevationAdvice = AdviceOf(ElevationHint(context.platform, "tweaks apply"));
   const auto tabs = TabsOf(titles, page);
   ApplyTally tally;
   tally.restoreFile = tweaks::RestoreFilePath(context.platform.folders);
@@ -109,19 +132,32 @@ int ApplyTweaks(CliContext& context, const GlobalOptions& options, const std::ve
       continue;
     }
     const tweaks::ApplyOutcome outcome = page.Apply(sink);
+    // Offered and checked, but left out: not applied after all.
+    for (const auto& title : outcome.leftOut) {
+      tally.applied.erase(std::find(tally.applied.begin(), tally.applied.end(), title));
+      tally.leftOut.push_back(title);
+    }
     if (!outcome.error.empty()) {
       sink.EndProgress();
       return PrintFailure(context, options.json, outcome.error, ResultOf(tally));
     }
     tally.notInEffect.insert(tally.notInEffect.end(), outcome.notInEffect.begin(), outcome.notInEffect.end());
+    tally.notWritten.insert(tally.notWritten.end(), outcome.notWritten.begin(), outcome.notWritten.end());
   }
   sink.EndProgress();
   CommandResult result = ResultOf(tally);
   result.status = "Applied " + std::to_string(tally.applied.size() - tally.notInEffect.size()) + " of " +
                   std::to_string(titles.size()) + " tweaks; their previous state is in " + tally.restoreFile;
-  if (!tally.notInEffect.empty()) {
-    return PrintFailure(context, options.json,
-                        std::to_string(tally.notInEffect.size()) + " tweaks are still not in effect", result);
+  if (!tally.notInEffect.empty() || !tally.leftOut.empty()) {
+    std::string problem;
+    if (!tally.notInEffect.empty()) {
+      problem = std::to_string(tally.notInEffect.size()) + " tweaks are still not in effect";
+    }
+    if (!tally.leftOut.empty()) {
+      problem += (problem.empty() ? "" : "; ") + std::to_string(tally.leftOut.size()) +
+                 " need administrator rights and were left out";
+    }
+    return PrintFailure(context, options.json, problem, result);
   }
   PrintResult(context, options.json, result);
   return kExitSuccess;

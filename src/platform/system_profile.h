@@ -6,6 +6,7 @@
 // the generations apart; engines ask it, and no other code looks at version numbers for it.
 
 #include <cstdint>
+#include <string>
 
 #include "platform/registry.h"
 #include "platform/system.h"
@@ -26,6 +27,10 @@ struct SystemProfile {
   // IsAdmin: whether machine-wide writes (HKEY_LOCAL_MACHINE, the program folder of an
   // install for everyone) can succeed.
   bool elevated = false;
+  // EditionID of the system's CurrentVersion key from Windows 10 on ("Core" for Home,
+  // "Professional", "Enterprise", "Education", ...): some policies are honoured only by
+  // some editions. Empty when the system does not say.
+  std::string edition{};
 
   [[nodiscard]] bool Modern() const { return generation == WindowsGeneration::Modern; }
   [[nodiscard]] bool Windows10OrLater() const { return Modern() && build >= kFirstWindows10Build; }

@@ -1,5 +1,6 @@
 #include "registry/reg_file.h"
 
+#include <charconv>
 #include <cstdio>
 
 #include "core/text.h"
@@ -138,6 +139,98 @@ std::optional<Bytes> ParseDump(std::string_view text) {
     text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
   }
   return bytes;
+}
+
+// The text between the quotes of a quoted name or string, its escapes undone; nullopt when
+// `quoted` is not one quoted text (an unescaped quote inside, no closing quote).
+std::optional<std::string> Unquoted(std::string_view quoted) {
+  if (quoted.size() < 2 || !quoted.starts_with('"') || !quoted.ends_with('"')) {
+    return std::nullopt;
+  }
+  std::string text;
+  for (std::size_t i = 1; i + 1 < quoted.size(); ++i) {
+    if (quoted[i] == '"') {
+      return std::nullopt;
+    }
+    if (quoted[i] == '\\' && i + 2 < quoted.size()) {
+      ++i;
+    }
+    text += quoted[i];
+  }
+  return text;
+}
+
+// "[HKEY_CURRENT_USER\Software\Foo]": the root and the path.
+std::optional<std::pair<platform::RootKey, std::string>> ParseKeyLine(std::string_view line) {
+  if (!line.starts_with('[') || !line.ends_with(']') || line.starts_with("[-")) {
+    return std::nullopt;
+  }
+  line = line.substr(1, line.size() - 2);
+  const auto slash = line.find('\\');
+  const auto root = RootKeyFromName(line.substr(0, slash));
+  if (!root) {
+    return std::nullopt;
+  }
+  return std::pair{*root, std::string(slash == std::string_view::npos ? "" : line.substr(slash + 1))};
+}
+
+// A number of up to eight hexadecimal digits, all of `text`.
+std::optional<std::uint32_t> HexNumber(std::string_view text) {
+  std::uint32_t number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number, 16);
+  if (text.empty() || text.size() > 8 || error != std::errc() || end != text.data() + text.size()) {
+    return std::nullopt;
+  }
+  return number;
+}
+
+// The value a value line's data stands for ("-" is no value: a deletion), or nothing when
+// the data is none of the editor's forms.
+std::optional<std::optional<platform::RegValue>> ParseValueData(std::string_view data, RegFileEncoding encoding,
+                                                                platform::System& system) {
+  using Parsed = std::optional<std::optional<platform::RegValue>>;
+  if (data == "-") {
+    return Parsed(std::in_place, std::nullopt);
+  }
+  if (data.starts_with('"')) {
+    const auto text = Unquoted(data);
+    return text ? Parsed(platform::RegValue{kRegSz, EncodeRegText(*text, true)}) : std::nullopt;
+  }
+  if (data.starts_with("dword:")) {
+    const auto number = HexNumber(data.substr(6));
+    if (!number || data.size() != 14) {
+      return std::nullopt;
+    }
+    const auto n = *number;
+    return Parsed(
+        platform::RegValue{kRegDword, Bytes{static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8U),
+                                            static_cast<std::uint8_t>(n >> 16U), static_cast<std::uint8_t>(n >> 24U)}});
+  }
+  std::uint32_t type = kRegBinary;
+  if (data.starts_with("hex(")) {
+    const auto close = data.find("):");
+    const auto number = close == std::string_view::npos ? std::nullopt : HexNumber(data.substr(4, close - 4));
+    if (!number) {
+      return std::nullopt;
+    }
+    type = *number;
+    data.remove_prefix(close + 2);
+  } else if (data.starts_with("hex:")) {
+    data.remove_prefix(4);
+  } else {
+    return std::nullopt;
+  }
+  auto bytes = ParseDump(data);
+  if (!bytes) {
+    return std::nullopt;
+  }
+  const bool codePageText =
+      encoding == RegFileEncoding::Ansi && (type == kRegSz || type == kRegExpandSz || type == kRegMultiSz);
+  if (codePageText) {
+    *bytes = EncodeRegText(
+        system.FromAnsi(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size())), false);
+  }
+  return Parsed(platform::RegValue{type, std::move(*bytes)});
 }
 
 }  // namespace
@@ -311,6 +404,57 @@ std::string RegFileBytes(const RegFileText& file, platform::System& system) {
 Status SaveRegFile(platform::FileSystem& files, platform::System& system, std::string_view path,
                    const RegFileText& file) {
   return files.ReplaceWholeText(path, RegFileBytes(file, system));
+}
+
+}  // namespace sw::reg
+
+namespace sw::reg {
+
+RegFileEntries ReadRegFileEntries(const RegFileText& file, platform::System& system) {
+  RegFileEntries read;
+  const auto& lines = file.lines;
+  read.header = !lines.empty() && (lines[0] == kRegedit4Header || lines[0] == kRegedit5Header);
+  std::optional<std::pair<platform::RootKey, std::string>> key;
+  for (std::size_t i = read.header ? 1 : 0; i < lines.size(); ++i) {
+    const std::string_view line = lines[i];
+    if (line.empty() || line.starts_with(';')) {
+      continue;
+    }
+    if (line.starts_with('[')) {
+      key = ParseKeyLine(line);
+      if (!key) {
+        read.unreadable.push_back(i);
+        continue;
+      }
+      read.entries.push_back(RegFileEntry{key->first, key->second, std::nullopt, std::nullopt, i});
+      continue;
+    }
+    // The value line with the lines its dump continues on.
+    const std::size_t first = i;
+    std::string joined(line);
+    while (joined.ends_with('\\') && joined.find("=hex") != std::string::npos && i + 1 < lines.size()) {
+      joined.pop_back();
+      std::string_view next = lines[++i];
+      while (next.starts_with(' ') || next.starts_with('\t')) {
+        next.remove_prefix(1);
+      }
+      joined += next;
+    }
+    const std::size_t nameEnd = NameEnd(joined);
+    if (!key || nameEnd == std::string::npos || nameEnd >= joined.size() || joined[nameEnd] != '=') {
+      read.unreadable.push_back(first);
+      continue;
+    }
+    const auto name = nameEnd == 1 && joined[0] == '@' ? std::optional<std::string>("")
+                                                       : Unquoted(std::string_view(joined).substr(0, nameEnd));
+    const auto value = ParseValueData(std::string_view(joined).substr(nameEnd + 1), file.encoding, system);
+    if (!name || !value) {
+      read.unreadable.push_back(first);
+      continue;
+    }
+    read.entries.push_back(RegFileEntry{key->first, key->second, *name, *value, first});
+  }
+  return read;
 }
 
 }  // namespace sw::reg

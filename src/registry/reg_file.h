@@ -76,6 +76,30 @@ Result<std::optional<RegFileText>> LoadRegFile(platform::FileSystem& files, plat
 RegFileText ParseRegFile(std::string_view bytes, platform::System& system);
 std::string RegFileBytes(const RegFileText& file, platform::System& system);
 
+// What one line of a .reg file does when the registry editor imports it: a key line names
+// (and creates) a key; a value line sets a value to the data the editor stores, or deletes it.
+struct RegFileEntry {
+  platform::RootKey root = platform::RootKey::CurrentUser;
+  std::string keyPath;                      // without brackets and root
+  std::optional<std::string> valueName;     // none: the key line itself
+  std::optional<platform::RegValue> value;  // for a value line; none: "=-", the value deleted
+  std::size_t line = 0;                     // index of its (first) line
+};
+
+struct RegFileEntries {
+  bool header = false;                  // the first line is one of the two headers the registry editor knows
+  std::vector<RegFileEntry> entries;    // in file order, as the editor imports them
+  std::vector<std::size_t> unreadable;  // lines that are none of the forms above
+};
+
+// Reads the lines as the registry editor imports them: blank and ";" comment lines are
+// skipped, dumps continue over lines that end in a backslash, and quoted names and strings
+// lose their escapes. The data is what the editor stores: a quoted string as UTF-16 with
+// one terminating zero; in an 8-bit file the bytes of hex(1), hex(2) and hex(7) as code-page
+// text. A value line without a readable key line above it is unreadable, as are key
+// deletions ("[-...]"), which the program never writes.
+RegFileEntries ReadRegFileEntries(const RegFileText& file, platform::System& system);
+
 // Writes the file whole (a temporary file renamed over the old one).
 Status SaveRegFile(platform::FileSystem& files, platform::System& system, std::string_view path,
                    const RegFileText& file);

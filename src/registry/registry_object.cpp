@@ -56,6 +56,22 @@ bool RegistryObject::OpenKey(std::string_view path, bool canCreate) {
   return true;
 }
 
+bool RegistryObject::OpenKeyReadOnly(std::string_view path) {
+  const Base base = ResolveBase(path);
+  if (base.key == nullptr) {
+    return false;
+  }
+  auto opened = base.key->Open(base.rest, RegAccess::Read);
+  if (!opened) {
+    lastError_ = opened.error();
+    return false;
+  }
+  std::string newPath = base.relative && key_ ? currentPath_ + "\\" + std::string(base.rest) : std::string(base.rest);
+  key_ = std::move(*opened);
+  currentPath_ = std::move(newPath);
+  return true;
+}
+
 bool RegistryObject::KeyExists(std::string_view path) {
   const Base base = ResolveBase(path);
   return base.key != nullptr && base.key->Open(base.rest, RegAccess::Read).has_value();

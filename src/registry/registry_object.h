@@ -8,7 +8,7 @@
 //   - opening a relative name with a key open at path P makes "P\name" the current path;
 //   - opening an absolute path makes it (without the backslash) the current path, so the
 //     root itself ("\") gives an empty one.
-// Keys are opened for reading and writing. Failed opens answer false; reading a value as
+// Keys are opened for reading and writing, unless opened read-only. Failed opens answer false; reading a value as
 // a string or number when it is stored as another type is an error value.
 
 #include <cstdint>
@@ -49,6 +49,9 @@ class RegistryObject {
   [[nodiscard]] RootKey root() const { return root_; }
 
   [[nodiscard]] bool OpenKey(std::string_view path, bool canCreate);
+  // OpenKey for reading only: what a check needs, and all a standard user may do with a
+  // machine-wide key. The key's writers fail (AccessDenied) until a key is opened again.
+  [[nodiscard]] bool OpenKeyReadOnly(std::string_view path);
   void CloseKey();
   [[nodiscard]] bool HasOpenKey() const { return key_ != nullptr; }
   [[nodiscard]] const std::string& CurrentPath() const { return currentPath_; }

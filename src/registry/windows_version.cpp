@@ -84,6 +84,21 @@ std::string WindowsVersionName(const platform::VersionRecord& version, platform:
   return {};
 }
 
+std::string WindowsVersionName(platform::Platform& platform) {
+  std::string name = WindowsVersionName(platform.system->Version(), *platform.registry);
+  const platform::SystemProfile profile = platform::Describe(platform);
+  if (!profile.Windows10OrLater()) {
+    return name;
+  }
+  const std::string_view generation = profile.Windows11() ? "Windows 11" : "Windows 10";
+  for (const std::string_view named : {"Windows 10", "Windows 11"}) {
+    if (const auto at = name.find(named); at != std::string::npos) {
+      return name.replace(at, named.size(), generation);
+    }
+  }
+  return name.find("Server") != std::string::npos ? name : std::string(generation);
+}
+
 int WindowsVersionCode(const platform::VersionRecord& version) {
   for (const auto& row : kCodes) {
     if (row.range.Contains(version)) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/platform.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 
@@ -13,6 +14,13 @@ namespace sw::reg {
 // for other versions the "Version" (else "ProductName") value of the system's CurrentVersion
 // key; empty for an unknown platform.
 std::string WindowsVersionName(const platform::VersionRecord& version, platform::Registry& registry);
+
+// WindowsVersionName of the running system, with Windows 10 and 11 told apart by the build
+// Describe finds: from build 22000 on, where the registry's ProductName still says
+// "Windows 10 Pro", the name says "Windows 11 Pro". A ProductName that names neither (the
+// registry of a system that reports another version to this program, as Wine's settings
+// for one program do) gives "Windows 10" or "Windows 11" alone; a server's name is kept.
+std::string WindowsVersionName(platform::Platform& platform);
 
 // 1 Windows 95, 2 Windows 98, 3 Windows ME, 4 NT 4, 5 Windows 2000, 6 Windows XP, 7 newer or
 // unknown, 0 older.

@@ -3,9 +3,11 @@
 #include <algorithm>
 
 #include "core/text.h"
-#include "registry/reg_export.h"
+#include "registry/registry_data.h"
+#include "registry/registry_names.h"
 #include "registry/registry_object.h"
 #include "registry/registry_paths.h"
+#include "tweaks/restore_file.h"
 
 namespace sw::tweaks {
 namespace {
@@ -48,9 +50,7 @@ std::string_view WithoutFinalZeros(std::string_view text) {
 bool InEffect(platform::Registry& registry, const RegistryChange& change) {
   const std::string valuePath = ValuePathOf(change);
   reg::TRegistryEx object(registry, change.root);
-  const auto openValue = [&] {
-    return object.OpenKey(change.keyPath, /*canCreate=*/false) && object.ValueExists(change.valueName);
-  };
+  const auto openValue = [&] { return object.OpenKeyReadOnly(change.keyPath) && object.ValueExists(change.valueName); };
   switch (change.type) {
     case ChangeType::None: return false;
     case ChangeType::Delete: return !TargetExists(registry, change);
@@ -83,34 +83,106 @@ bool InEffect(platform::Registry& registry, const RegistryChange& change) {
 }
 
 // Writes the state before the change into the restore file.
-Status Record(platform::Platform& platform, std::string_view restoreFile, const RegistryChange& change, bool exists) {
+Status Record(platform::Platform& platform, std::string_view restoreFile, const RegistryChange& change) {
   if (IsKeyDeletion(change)) {
-    return reg::ExportRegistryTree(platform, change.root, KeyOf(change), restoreFile);
+    return RecordKeyTree(platform, restoreFile, change.root, KeyOf(change));
   }
-  return exists ? reg::ExportRegistryKey(platform, change.root, KeyOf(change), restoreFile)
-                : reg::ExportValueDeletion(platform, change.root, KeyOf(change), change.valueName, restoreFile);
+  return RecordValue(platform, restoreFile, change.root, KeyOf(change), change.valueName);
 }
 
-// Makes the change; what the registry answers shows in the following check.
-void Write(platform::Registry& registry, const RegistryChange& change) {
-  const std::string valuePath = ValuePathOf(change);
+// Deletes the subkey `name` of `parent` with everything below it, deepest first; the
+// registry's answer to the first deletion it refuses.
+Status DeleteTree(platform::RegKey& parent, std::string_view name, bool withSubKeys) {
+  if (withSubKeys) {
+    auto key = parent.Open(name, platform::RegAccess::ReadWrite);
+    if (!key) {
+      return key.error();
+    }
+    for (;;) {
+      auto sub = (*key)->SubKeyName(0);  // each deletion moves the next subkey to index 0
+      if (!sub) {
+        if (!sub.error().Is(Errc::NoMoreItems)) {
+          return sub.error();
+        }
+        break;
+      }
+      if (auto deleted = DeleteTree(**key, *sub, true); !deleted) {
+        return deleted;
+      }
+    }
+  }  // the key is closed before it is deleted
+  return parent.DeleteSubKey(name);
+}
+
+std::vector<std::uint8_t> DwordBytes(std::uint32_t number) {
+  return {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8U),
+          static_cast<std::uint8_t>(number >> 16U), static_cast<std::uint8_t>(number >> 24U)};
+}
+
+// Makes the change; the registry's answer when it refuses.
+Status Write(platform::Registry& registry, const RegistryChange& change) {
+  auto root = registry.OpenRoot(change.root);
+  if (!root) {
+    return root.error();
+  }
+  const std::string_view key = KeyOf(change);
+  if (IsKeyDeletion(change)) {
+    std::string_view path = key;
+    if (path.ends_with('\\')) {
+      path.remove_suffix(1);
+    }
+    const auto last = path.rfind('\\');
+    if (last == std::string_view::npos) {
+      return Error(Errc::InvalidParameter);  // a root's direct child is never deleted
+    }
+    auto parent = (*root)->Open(path.substr(0, last), platform::RegAccess::ReadWrite);
+    if (!parent) {
+      return parent.error();
+    }
+    return DeleteTree(**parent, path.substr(last + 1), change.withSubKeys);
+  }
+  if (change.type == ChangeType::Delete) {
+    auto opened = (*root)->Open(key, platform::RegAccess::ReadWrite);
+    if (!opened) {
+      return opened.error();
+    }
+    return (*opened)->DeleteValue(change.valueName);
+  }
+  auto opened = (*root)->Create(key);
+  if (!opened) {
+    return opened.error();
+  }
+  platform::RegKey& target = **opened;
   switch (change.type) {
-    case ChangeType::None: return;
-    case ChangeType::Delete:
-      (void)(IsKeyDeletion(change) ? reg::RegDeleteKeyAt(registry, change.root, KeyOf(change), change.withSubKeys)
-                                   : reg::RegDeleteValueAt(registry, change.root, valuePath));
-      return;
-    case ChangeType::String: (void)reg::RegWriteString(registry, change.root, valuePath, change.value); return;
+    case ChangeType::String:
+      return target.Set(change.valueName, platform::kRegSz, reg::EncodeRegText(change.value, /*terminate=*/true));
     case ChangeType::Dword:
-      (void)reg::RegWriteDword(registry, change.root, valuePath,
-                               static_cast<std::uint32_t>(ParseInt32(change.value).value_or(0)));
-      return;
+      return target.Set(change.valueName, platform::kRegDword,
+                        DwordBytes(static_cast<std::uint32_t>(ParseInt32(change.value).value_or(0))));
     case ChangeType::MultiString:
       // A multi-string ends with an empty string: the zero after the last string's own.
-      (void)reg::RegWriteMultiString(registry, change.root, valuePath, change.value + std::string(1, '\0'));
-      return;
-    case ChangeType::Binary: (void)reg::RegWriteBinary(registry, change.root, valuePath, change.binary); return;
+      return target.Set(change.valueName, platform::kRegMultiSz,
+                        reg::EncodeRegText(change.value + std::string(1, '\0'), /*terminate=*/false));
+    case ChangeType::Binary: return target.Set(change.valueName, platform::kRegBinary, change.binary);
+    case ChangeType::None:
+    case ChangeType::Delete: break;
   }
+  return {};
+}
+
+// "HKEY_LOCAL_MACHINE\SYSTEM\...\LongPathsEnabled", or the key of a key deletion.
+std::string TargetName(const RegistryChange& change) {
+  std::string name = std::string(reg::RootKeyName(change.root)) + "\\" + std::string(KeyOf(change));
+  if (IsKeyDeletion(change)) {
+    while (name.ends_with('\\')) {
+      name.pop_back();
+    }
+    return name;
+  }
+  if (!name.ends_with('\\')) {
+    name += '\\';
+  }
+  return name + (change.valueName.empty() ? std::string("(Default)") : change.valueName);
 }
 
 }  // namespace
@@ -120,7 +192,7 @@ std::string RestoreFilePath(const platform::ProgramFolders& folders) {
 }
 
 Result<bool> ChangeRegistry(platform::Platform& platform, std::string_view restoreFile, ChangeMode mode,
-                            const RegistryChange& change) {
+                            const RegistryChange& change, std::vector<WriteFailure>* failures) {
   platform::Registry& registry = *platform.registry;
   if (mode == ChangeMode::Check) {
     return InEffect(registry, change);
@@ -135,10 +207,12 @@ Result<bool> ChangeRegistry(platform::Platform& platform, std::string_view resto
   if (change.type == ChangeType::Delete && !exists) {
     return true;  // already gone: nothing to record, and no key to create only to delete it
   }
-  if (auto recorded = Record(platform, restoreFile, change, exists); !recorded) {
+  if (auto recorded = Record(platform, restoreFile, change); !recorded) {
     return recorded.error();
   }
-  Write(registry, change);
+  if (auto written = Write(registry, change); !written && failures != nullptr) {
+    failures->push_back(WriteFailure{TargetName(change), written.error()});
+  }
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/text.h"
+#include "platform/error_message.h"
 #include "tweaks/tweak_actions.h"
 #include "tweaks/tweak_page.h"
 #include "tweaks/tweak_pass.h"
@@ -56,6 +57,10 @@ Status TweakPage::ProcessTweaks(bool checkOnly, EngineSink& sink) {
   }
   if (!checkOnly) {
     notDone_ = pass.notDone();
+    notWritten_.clear();
+    for (const auto& [title, failure] : pass.notWritten()) {
+      notWritten_.push_back(title + ": " + failure.target + ": " + platform::ErrorMessage(failure.error));
+    }
   }
   RefreshLists(checkOnly, sink);
   return status;

@@ -4,6 +4,7 @@
 #include "platform/error_message.h"
 #include "tweaks/change_registry.h"
 #include "tweaks/notice.h"
+#include "tweaks/restore_file.h"
 
 namespace sw::tweaks {
 namespace {
@@ -17,25 +18,83 @@ std::string RestoredFilesText(std::string_view target) {
   return text;
 }
 
+// The values that did not come back, at most a screenful of them, and the lines of the file
+// that no registry editor reads.
+std::string NotRestoredText(const RestoreExpectation& check, std::string_view restoreFile, platform::Platform& platform,
+                            std::string_view elevationAdvice) {
+  constexpr std::size_t kNamed = 20;
+  std::string text;
+  if (!check.notBack.empty()) {
+    text = "These values did not come back from " + std::string(restoreFile) + ":";
+    for (std::size_t i = 0; i < check.notBack.size() && i < kNamed; ++i) {
+      text += "\n" + check.notBack[i];
+    }
+    if (check.notBack.size() > kNamed) {
+      text += "\n... and " + std::to_string(check.notBack.size() - kNamed) + " more.";
+    }
+  }
+  if (check.unreadableLines > 0) {
+    text += (text.empty() ? "" : "\n\n") + std::to_string(check.unreadableLines) + " lines of " +
+            std::string(restoreFile) + " are damaged: what they held could not be restored.";
+  }
+  const platform::SystemProfile profile = platform::Describe(platform);
+  if (check.notBackNeedsRights && profile.Modern() && !profile.elevated && !elevationAdvice.empty()) {
+    text += "\n\nSome of them need administrator rights. " + std::string(elevationAdvice);
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string RegistryImportCommand(std::string_view regFile) {
   return "REGEDIT.EXE /s \"" + std::string(regFile) + "\"";
 }
 
-TweakRestore RestoreTweaks(platform::Platform& platform, EngineSink& sink) {
+TweakRestoreOutcome RestoreTweaks(platform::Platform& platform, EngineSink& sink, std::string_view elevationAdvice) {
+  TweakRestoreOutcome outcome;
+  const auto finish = [&](TweakRestore result, std::string message, MessageKind kind) {
+    outcome.result = result;
+    outcome.message = std::move(message);
+    Notify(sink, outcome.message, kind);
+    return outcome;
+  };
   const std::string restoreFile = RestoreFilePath(platform.folders);
   if (!platform.files->FileExists(restoreFile)) {
-    Notify(sink, "All restorations were already done.", MessageKind::Information);
-    return TweakRestore::NothingToRestore;
+    return finish(TweakRestore::NothingToRestore, "All restorations were already done.", MessageKind::Information);
+  }
+  const auto before = ReadRestoreFile(platform, restoreFile);
+  if (!before) {
+    return finish(
+        TweakRestore::Failed,
+        restoreFile + " could not be read: " + platform::ErrorMessage(before.error()) + " Nothing was restored.",
+        MessageKind::Error);
+  }
+  if (!before->readable) {
+    return finish(TweakRestore::Failed,
+                  restoreFile +
+                      " is damaged: it does not begin as a registry file does, so the registry editor "
+                      "cannot import it. Nothing was restored.",
+                  MessageKind::Error);
   }
   if (!platform.processes->ExecuteProgram(RegistryImportCommand(restoreFile), /*hidden=*/true, /*wait=*/true)) {
-    Notify(sink, "The registry editor could not be started, so nothing was restored.", MessageKind::Error);
-    return TweakRestore::Failed;
+    return finish(TweakRestore::Failed, "The registry editor could not be started, so nothing was restored.",
+                  MessageKind::Error);
   }
-  sink.ShowStatus("Restored.");
-  Notify(sink, "All tasks were restored to their original states.", MessageKind::Information);
-  return TweakRestore::Restored;
+  const auto after = CheckRestored(platform, restoreFile);
+  if (!after) {
+    return finish(TweakRestore::Failed,
+                  restoreFile + " could not be read back: " + platform::ErrorMessage(after.error()),
+                  MessageKind::Error);
+  }
+  outcome.notBack = after->notBack;
+  if (after->notBack.empty() && after->unreadableLines == 0) {
+    sink.ShowStatus("Restored.");
+    return finish(TweakRestore::Restored, "All tasks were restored to their original states.",
+                  MessageKind::Information);
+  }
+  sink.ShowStatus("Not everything was restored.");
+  return finish(TweakRestore::Incomplete, NotRestoredText(*after, restoreFile, platform, elevationAdvice),
+                MessageKind::Warning);
 }
 
 Status OpenRegistryBackup(platform::Platform& platform, std::string_view regFile, EngineSink& sink) {

@@ -8,11 +8,13 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "backup/backup_file.h"
 #include "core/engine_sink.h"
 #include "core/result.h"
 #include "platform/platform.h"
+#include "tweaks/tweak_page_texts.h"
 
 namespace sw::tweaks {
 
@@ -31,15 +33,27 @@ inline constexpr FilePicker kArchivePicker{"Backup|*.bck", "bck", "*.bck"};     
 std::string RegistryImportCommand(std::string_view regFile);
 
 enum class TweakRestore {
-  Restored,          // default.reg was imported; refresh the page (select tab 0)
+  Restored,          // default.reg was imported and all it records came back; refresh the page (select tab 0)
   NothingToRestore,  // no tweak was ever applied: "All restorations were already done."
-  Failed,            // the registry editor did not start; an error message was shown
+  Incomplete,        // imported, but not all came back; a warning named what; refresh the page
+  Failed,            // the registry editor did not start, or default.reg is no registry file; an error was shown
 };
 
-// The Advanced page's Restore: imports default.reg of the data folder with the registry editor,
-// hidden, and waits for it; "Restored." and "All tasks were restored to their original
-// states.". The file stays, so a second restore imports it again.
-TweakRestore RestoreTweaks(platform::Platform& platform, EngineSink& sink);
+struct TweakRestoreOutcome {
+  TweakRestore result = TweakRestore::Failed;
+  std::vector<std::string> notBack;  // what did not come back, as the message names it
+  std::string message;               // the message shown
+};
+
+// The Advanced page's Restore: imports default.reg of the data folder with the registry
+// editor, hidden, waits for it, and reads back every key and value the file records: only
+// when all came back, "Restored." and "All tasks were restored to their original states.";
+// otherwise a warning names what did not, adding `elevationAdvice` when that is where only
+// an administrator may write and this program runs without the rights. A file that is no
+// registry file is not handed to the editor. The file stays, so a second restore imports it
+// again.
+TweakRestoreOutcome RestoreTweaks(platform::Platform& platform, EngineSink& sink,
+                                  std::string_view elevationAdvice = kRestartAsAdministratorAdvice);
 
 // The Registry Cleaning page's Restore: opens the picked backup file with the shell's "open"
 // verb, which normally has the registry editor ask and import it.

@@ -1,5 +1,8 @@
 #include "tweaks/tweak_actions.h"
 
+#include <algorithm>
+
+#include "core/text.h"
 #include "tweaks/special_actions.h"
 
 namespace sw::tweaks {
@@ -46,11 +49,13 @@ TweakAction WithExtras(TweakAction action, std::vector<RegistryChange> extras) {
   return action;
 }
 
-TweakAction Special(std::string_view title, SpecialAction special, bool listed = true) {
+// The paging file and the network adapters are the machine's: their special actions write
+// below HKEY_LOCAL_MACHINE.
+TweakAction MachineSpecial(std::string_view title, SpecialAction special) {
   TweakAction action;
   action.title = title;
   action.special = special;
-  action.listed = listed;
+  action.specialMachineWide = true;
   return action;
 }
 
@@ -85,8 +90,11 @@ std::vector<TweakAction> BuildActions() {
       Single("Improve Core System Performance", Value(kHklm, kMemoryManagement, "DisablePagingExecutive", Dword, "0")));
   actions.push_back(
       Single("Force Windows to Unload DLLs from Memory", Value(kHklm, kHklmExplorer, "AlwaysUnloadDLL", Dword, "1")));
-  actions.push_back(Special("Optimize Virtual Memory for WinXP/NT/2000", OptimizePagingFile));
-  TweakAction idle = Special("Terminate Idle Tasks", TerminateIdleTasks, /*listed=*/false);
+  actions.push_back(MachineSpecial("Optimize Virtual Memory for WinXP/NT/2000", OptimizePagingFile));
+  TweakAction idle;
+  idle.title = "Terminate Idle Tasks";
+  idle.special = TerminateIdleTasks;
+  idle.listed = false;
   idle.checkable = false;
   actions.push_back(std::move(idle));
   actions.push_back(Single("Speed up shutdown process", Value(kHklm, R"(\Software\Microsoft\Windows\CurrentVersion\)",
@@ -113,8 +121,8 @@ std::vector<TweakAction> BuildActions() {
                                                          {"SackOpts", 1},
                                                          {"Tcp1323Opts", 1},
                                                          {"TcpWindowSize", 32767}})));
-  actions.push_back(Special("Optimize Internet Connection Speed for Win9x/ME", OptimizeDialUpAdapter));
-  actions.push_back(Special("Optimize Maximum Transmission Unit Size for WinNT/2000/XP", OptimizeAdapterMtu));
+  actions.push_back(MachineSpecial("Optimize Internet Connection Speed for Win9x/ME", OptimizeDialUpAdapter));
+  actions.push_back(MachineSpecial("Optimize Maximum Transmission Unit Size for WinNT/2000/XP", OptimizeAdapterMtu));
   actions.push_back(Single("Speed up menu display", Value(kHkcu, kDesktop, "MenuShowDelay", String, "0")));
   actions.push_back(Single("Enable prefetcher",
                            Value(kHklm, kMemoryManagement + R"(PrefetchParameters\)", "EnablePrefetcher", Dword, "3")));
@@ -205,12 +213,34 @@ std::span<const TweakAction> TweakActions() {
 }
 
 const TweakAction* FindTweakAction(std::string_view title) {
-  for (const auto& action : TweakActions()) {
-    if (action.title == title) {
-      return &action;
+  for (const auto table : {TweakActions(), Windows10Actions()}) {
+    for (const auto& action : table) {
+      if (action.title == title) {
+        return &action;
+      }
     }
   }
   return nullptr;
+}
+
+bool NeedsAdministrator(const RegistryChange& change) {
+  if (change.root != RootKey::CurrentUser) {
+    return true;
+  }
+  std::string_view key = change.keyPath;
+  if (key.starts_with('\\')) {
+    key.remove_prefix(1);
+  }
+  constexpr std::string_view kPolicies = "Software\\Policies";
+  return key.size() >= kPolicies.size() && EqualsNoCase(key.substr(0, kPolicies.size()), kPolicies) &&
+         (key.size() == kPolicies.size() || key[kPolicies.size()] == '\\');
+}
+
+bool NeedsAdministrator(const TweakAction& action) {
+  const auto any = [](const std::vector<RegistryChange>& changes) {
+    return std::any_of(changes.begin(), changes.end(), [](const RegistryChange& c) { return NeedsAdministrator(c); });
+  };
+  return action.specialMachineWide || any(action.changes) || any(action.extras);
 }
 
 }  // namespace sw::tweaks

@@ -47,12 +47,23 @@ struct TweakAction {
   bool listed = true;               // in effect: listed under "Applied Tasks"
   // False for a task whose effect leaves no trace to check: it is always offered again.
   bool checkable = true;
+  // Its special action writes below HKEY_LOCAL_MACHINE (what its changes write says itself).
+  bool specialMachineWide = false;
 };
 
 // The fifty actions, in catalogue order.
 std::span<const TweakAction> TweakActions();
 
-// The action of `title`, or null.
+// The actions of the Windows 10 and 11 settings, in their catalogue's order.
+std::span<const TweakAction> Windows10Actions();
+
+// The action of `title` in either table, or null.
 const TweakAction* FindTweakAction(std::string_view title);
+
+// Whether the change needs administrator rights: every root but the user's own, and the
+// user's policy keys (Software\Policies), which Windows lets users read but not write.
+[[nodiscard]] bool NeedsAdministrator(const RegistryChange& change);
+// Whether any change of the tweak, its further writes or its special action does.
+[[nodiscard]] bool NeedsAdministrator(const TweakAction& action);
 
 }  // namespace sw::tweaks

@@ -13,24 +13,50 @@ namespace {
 
 constexpr std::string_view kAppliedText = "Selected tasks were applied. Some of them needs rebooting to take effect.";
 
-std::string FinalMessage(const ApplyOutcome& outcome) {
-  std::string text(kAppliedText);
-  if (!outcome.notInEffect.empty()) {
-    text += "\n\nThese tasks are still not in effect:";
-    for (const auto& title : outcome.notInEffect) {
-      text += "\n" + title;
-    }
+void AddList(std::string& text, std::string_view heading, const std::vector<std::string>& items) {
+  if (items.empty()) {
+    return;
+  }
+  text += text.empty() ? "" : "\n\n";
+  text += heading;
+  for (const auto& item : items) {
+    text += "\n" + item;
+  }
+}
+
+// One message for the whole Apply: what was applied, what did not take and why, and what
+// was left out for lack of rights with the way to get them.
+std::string FinalMessage(const ApplyOutcome& outcome, std::string_view elevationAdvice) {
+  std::string text(outcome.applied.empty() ? "" : kAppliedText);
+  AddList(text, "These tasks are still not in effect:", outcome.notInEffect);
+  AddList(text, "These values could not be written:", outcome.notWritten);
+  AddList(text, "These settings need administrator rights, so they were left out:", outcome.leftOut);
+  if (!outcome.leftOut.empty() && !elevationAdvice.empty()) {
+    text += "\n" + std::string(elevationAdvice);
   }
   return text;
+}
+
+bool Contains(const std::vector<std::string>& list, std::string_view item) {
+  return std::find(list.begin(), list.end(), item) != list.end();
 }
 
 }  // namespace
 
 ApplyOutcome TweakPage::Apply(EngineSink& sink) {
   ApplyOutcome outcome;
-  for (const auto& row : lvAdvanced_) {
-    if (row.row.checked) {
-      outcome.applied.push_back(row.row.columns[0]);
+  DescribeSystem();  // the rights as they are now
+  for (std::size_t row = 0; row < lvAdvanced_.size(); ++row) {
+    if (!lvAdvanced_[row].row.checked) {
+      continue;
+    }
+    const std::string& title = lvAdvanced_[row].row.columns[0];
+    const TweakAction* action = FindTweakAction(title);
+    if (LeavesOutMachineWide() && action != nullptr && NeedsAdministrator(*action)) {
+      outcome.leftOut.push_back(title);
+      CheckRow(row, false);  // a write that cannot succeed is not tried
+    } else {
+      outcome.applied.push_back(title);
     }
   }
   outcome.restoreFile = RestoreFilePath(platform_.folders);
@@ -40,6 +66,7 @@ ApplyOutcome TweakPage::Apply(EngineSink& sink) {
     Notify(sink, outcome.error, MessageKind::Error);
     return outcome;
   }
+  outcome.notWritten = notWritten_;
   FillTweakList();
   (void)ProcessTweaks(/*checkOnly=*/true, sink);
   sink.ShowStatus("Done.");
@@ -53,9 +80,14 @@ ApplyOutcome TweakPage::Apply(EngineSink& sink) {
       outcome.notInEffect.push_back(title);
     }
   }
-  outcome.notInEffect.insert(outcome.notInEffect.end(), notDone_.begin(), notDone_.end());
-  if (!outcome.applied.empty()) {
-    Notify(sink, FinalMessage(outcome), outcome.notInEffect.empty() ? MessageKind::Information : MessageKind::Warning);
+  for (const auto& title : notDone_) {
+    if (!Contains(outcome.notInEffect, title)) {
+      outcome.notInEffect.push_back(title);
+    }
+  }
+  if (!outcome.applied.empty() || !outcome.leftOut.empty()) {
+    const bool clean = outcome.notInEffect.empty() && outcome.notWritten.empty() && outcome.leftOut.empty();
+    Notify(sink, FinalMessage(outcome, elevationAdvice), clean ? MessageKind::Information : MessageKind::Warning);
   }
   return outcome;
 }

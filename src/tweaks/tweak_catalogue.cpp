@@ -111,6 +111,21 @@ constexpr std::array<NamedCode, 6> kSystems = {{
     {"Windows XP", kWinXp},
 }};
 
+// Named alone or followed by the edition ("Windows 10 Enterprise").
+constexpr std::array<NamedCode, 2> kCurrentSystems = {{
+    {"Windows 10", kWin10},
+    {"Windows 11", kWin11},
+}};
+
+// EditionID values by their beginning: "Enterprise", "EnterpriseS" (the long-term
+// servicing channel), "IoTEnterprise"; "Education". Home ("Core...") and Pro
+// ("Professional...", Pro Education included) have no flag of their own.
+constexpr std::array<NamedCode, 3> kEditionIds = {{
+    {"Enterprise", kEnterprise},
+    {"IoTEnterprise", kEnterprise},
+    {"Education", kEducation},
+}};
+
 }  // namespace
 
 std::span<const CatalogueEntry> TweakCatalogue() {
@@ -118,9 +133,11 @@ std::span<const CatalogueEntry> TweakCatalogue() {
 }
 
 const CatalogueEntry* FindCatalogueEntry(std::string_view title) {
-  for (const auto& entry : kCatalogue) {
-    if (entry.title == title) {
-      return &entry;
+  for (const auto catalogue : {TweakCatalogue(), Windows10Catalogue()}) {
+    for (const auto& entry : catalogue) {
+      if (entry.title == title) {
+        return &entry;
+      }
     }
   }
   return nullptr;
@@ -141,7 +158,29 @@ unsigned SystemFlagOf(std::string_view windowsVersionName) {
       return row.code;
     }
   }
+  for (const auto& row : kCurrentSystems) {
+    if (windowsVersionName.starts_with(row.name) &&
+        (windowsVersionName.size() == row.name.size() || windowsVersionName[row.name.size()] == ' ')) {
+      return row.code;
+    }
+  }
   return 0;
+}
+
+OfferedOn OfferedOnSystem(std::string_view windowsVersionName, const platform::SystemProfile& profile) {
+  OfferedOn system{SystemFlagOf(windowsVersionName), profile.build};
+  for (const auto& row : kEditionIds) {
+    if (std::string_view(profile.edition).starts_with(row.name)) {
+      system.flags |= row.code;
+    }
+  }
+  return system;
+}
+
+bool IsOffered(unsigned systems, std::uint32_t minimumBuild, const OfferedOn& system) {
+  const unsigned editions = systems & kEditions;
+  return (systems & ~kEditions & system.flags) != 0 && (editions == 0 || (editions & system.flags) != 0) &&
+         system.build >= minimumBuild;
 }
 
 }  // namespace sw::tweaks

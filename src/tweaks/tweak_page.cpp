@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "registry/windows_version.h"
+#include "tweaks/tweak_actions.h"
 #include "tweaks/tweak_catalogue.h"
 
 namespace sw::tweaks {
@@ -18,12 +19,23 @@ std::string_view TabCaption(int tab) {
   return tab >= 0 && tab < kTabCount ? kTabCaptions[static_cast<std::size_t>(tab)] : std::string_view();
 }
 
-TweakPage::TweakPage(platform::Platform& platform)
-    : TweakPage(platform, reg::WindowsVersionName(platform.system->Version(), *platform.registry)) {}
+TweakPage::TweakPage(platform::Platform& platform) : TweakPage(platform, reg::WindowsVersionName(platform)) {}
 
 TweakPage::TweakPage(platform::Platform& platform, std::string windowsVersionName)
-    : platform_(platform), windowsVersionName_(std::move(windowsVersionName)) {}
+    : platform_(platform), windowsVersionName_(std::move(windowsVersionName)) {
+  DescribeSystem();
+}
 
+// The rights may change between two fills (a test's, or the system's): each fill asks anew.
+void TweakPage::DescribeSystem() {
+  profile_ = platform::Describe(platform_);
+  offeredOn_ = OfferedOnSystem(windowsVersionName_, profile_);
+}
+
+bool TweakPage::Offers(std::string_view title) const {
+  const CatalogueEntry* entry = FindCatalogueEntry(title);
+  return entry != nullptr && IsOffered(entry->systems, entry->minimumBuild, offeredOn_);
+}
 std::string TweakPage::TitleText() const {
   return "Advanced settings for " + windowsVersionName_;
 }
@@ -72,17 +84,25 @@ void TweakPage::FillTweakList() {
   lvAdvanced_.clear();
   lvAdvanced1_.clear();
   records_.clear();
-  for (const auto& entry : TweakCatalogue()) {
-    InsertTweak(entry.systems, entry.title, entry.description, /*checked=*/false, entry.risk, entry.category);
+  DescribeSystem();
+  for (const auto catalogue : {TweakCatalogue(), Windows10Catalogue()}) {
+    for (const auto& entry : catalogue) {
+      std::string description(entry.description);
+      const TweakAction* action = FindTweakAction(entry.title);
+      if (LeavesOutMachineWide() && action != nullptr && NeedsAdministrator(*action)) {
+        description = (description.empty() ? std::string(entry.title) : description) + std::string(kNeedsRightsNote);
+      }
+      InsertTweak(entry.systems, entry.title, description, /*checked=*/false, entry.risk, entry.category,
+                  entry.minimumBuild);
+    }
   }
 }
 
 void TweakPage::InsertTweak(unsigned systems, std::string_view title, std::string_view description, bool checked,
-                            int risk, int category) {
+                            int risk, int category, std::uint32_t minimumBuild) {
   const std::string_view caption = TabCaption(selectedTab_);
   const std::string_view categoryName = CategoryName(category);
-  if ((systems & SystemFlagOf(windowsVersionName_)) == 0 ||
-      (caption != categoryName && selectedTab_ != kAppliedTasksTab)) {
+  if (!IsOffered(systems, minimumBuild, offeredOn_) || (caption != categoryName && selectedTab_ != kAppliedTasksTab)) {
     return;
   }
   TweakRow row;

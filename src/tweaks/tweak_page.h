@@ -18,6 +18,8 @@
 #include "core/result.h"
 #include "core/result_row.h"
 #include "platform/platform.h"
+#include "tweaks/tweak_catalogue.h"
+#include "tweaks/tweak_page_texts.h"
 
 namespace sw::tweaks {
 
@@ -43,15 +45,17 @@ struct TweakRow {
 
 // What Apply did, for its final message and the command line.
 struct ApplyOutcome {
-  std::vector<std::string> applied;      // the checked tweaks, in page order
+  std::vector<std::string> applied;      // the checked tweaks carried out, in page order
   std::vector<std::string> notInEffect;  // of those, the ones the following check still offers
+  std::vector<std::string> notWritten;   // "title: value: reason" for each write the registry refused
+  std::vector<std::string> leftOut;      // checked, but needing administrator rights this program lacks
   std::string restoreFile;
   std::string error;  // the restore file could not be written: the pass stopped there
 };
 
 class TweakPage {
  public:
-  // The page of the system `platform` runs on (WindowsVersionName of its version record).
+  // The page of the system `platform` runs on (its WindowsVersionName, Windows 11 told by its build).
   explicit TweakPage(platform::Platform& platform);
   TweakPage(platform::Platform& platform, std::string windowsVersionName);
 
@@ -69,9 +73,19 @@ class TweakPage {
 
   // The Apply command: applies the checked tweaks of the current tab (recording their
   // previous state in default.reg), refills, checks, "Done."; when a tweak was checked, the
-  // final message, naming what the check still finds not in effect. A restore file that
-  // cannot be written stops the pass with an error message; nothing more is changed.
+  // final message, naming what the check still finds not in effect and each write the
+  // registry refused, with its reason. Without administrator rights (Vista and later) the
+  // checked tweaks that need them are left out and named in the same message, with
+  // `elevationAdvice`. A restore file that cannot be written stops the pass with an error
+  // message; nothing more is changed.
   ApplyOutcome Apply(EngineSink& sink);
+
+  // How to get administrator rights, for the message that names what Apply left out.
+  std::string elevationAdvice{kRestartAsAdministratorAdvice};
+  // Whether tweaks that need administrator rights are left out: Vista and later, not elevated.
+  [[nodiscard]] bool LeavesOutMachineWide() const { return profile_.Modern() && !profile_.elevated; }
+  // Whether the catalogue row `title` is offered on this system (on any tab).
+  [[nodiscard]] bool Offers(std::string_view title) const;
 
   // The rows of lvAdvanced1 (the visible list of a category tab) and of lvAppliedTasks.
   [[nodiscard]] const std::vector<ResultRow>& VisibleRows() const { return lvAdvanced1_; }
@@ -88,7 +102,7 @@ class TweakPage {
   // The parts of the page the passes work on.
   void FillTweakList();
   void InsertTweak(unsigned systems, std::string_view title, std::string_view description, bool checked, int risk,
-                   int category);
+                   int category, std::uint32_t minimumBuild = 0);
   void RemoveFalseEntry(std::size_t index);
   void SendToAppliedTask(std::size_t index);
   [[nodiscard]] bool ToBeApplied(std::size_t index, bool checkOnly) const;
@@ -106,15 +120,20 @@ class TweakPage {
   Result<bool> ProcessRecord(std::size_t index, TweakPass& pass);
   void RefreshLists(bool checkOnly, EngineSink& sink);
 
+  void DescribeSystem();
+
   platform::Platform& platform_;
   std::string windowsVersionName_;
+  platform::SystemProfile profile_;
+  OfferedOn offeredOn_;
   int selectedTab_ = 0;
   std::vector<TTweakList> records_;
   std::vector<TweakRow> lvAdvanced_;
   std::vector<ResultRow> lvAdvanced1_;
   std::vector<ResultRow> lvAppliedTasks_;
   int nextItem_ = 0;
-  std::vector<std::string> notDone_;  // of the last apply pass
+  std::vector<std::string> notDone_;     // of the last apply pass
+  std::vector<std::string> notWritten_;  // of the last apply pass
 };
 
 }  // namespace sw::tweaks

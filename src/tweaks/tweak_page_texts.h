@@ -16,6 +16,14 @@ inline std::string RestoreHint() {
   return "Restore all tasks performed to previous states before installing " + std::string(kProductName);
 }
 
+// Without administrator rights from Vista on, a tweak that needs them is listed with this note
+// after its description, and Apply leaves it out with one message that ends with the way to
+// get the rights: the window's advice, or the command line's.
+inline constexpr std::string_view kNeedsRightsNote =
+    " (Needs administrator rights, which Sweepwise does not have now: Apply leaves it out.)";
+inline constexpr std::string_view kRestartAsAdministratorAdvice =
+    "Choose \"Restart as administrator\" in the menu of the tray icon or in the Information menu, then try again.";
+
 // The legend under the title: lblRedBox, lblYellowBox, lblGreenBox.
 inline constexpr std::string_view kRedLegend = "Applying red colored entries may give unwanted results.";
 inline constexpr std::string_view kYellowLegend = "Applying yellow colored entries needs caution";

@@ -32,8 +32,15 @@ class TweakPass {
   platform::Platform& platform() { return platform_; }
   EngineSink& sink() { return sink_; }
 
-  // ChangeRegistry for the current tweak.
-  Result<bool> Change(const RegistryChange& change) { return ChangeRegistry(platform_, restoreFile_, mode_, change); }
+  // ChangeRegistry for the current tweak; a write the registry refuses is noted.
+  Result<bool> Change(const RegistryChange& change) {
+    std::vector<WriteFailure> failures;
+    auto result = ChangeRegistry(platform_, restoreFile_, mode_, change, &failures);
+    for (const auto& failure : failures) {
+      notWritten_.push_back(NotWritten{title_, failure});
+    }
+    return result;
+  }
 
   // A warning with an OK button.
   void Warn(std::string text) { Notify(sink_, std::move(text), MessageKind::Warning); }
@@ -41,6 +48,13 @@ class TweakPass {
   // The current tweak was carried out but could not do its work; Apply's final message says so.
   void NoteNotDone() { notDone_.emplace_back(title_); }
   [[nodiscard]] const std::vector<std::string>& notDone() const { return notDone_; }
+
+  // The writes of the pass that the registry refused, by tweak.
+  struct NotWritten {
+    std::string title;
+    WriteFailure failure;
+  };
+  [[nodiscard]] const std::vector<NotWritten>& notWritten() const { return notWritten_; }
 
  private:
   platform::Platform& platform_;
@@ -50,6 +64,7 @@ class TweakPass {
   std::string title_;
   ChangeMode mode_ = ChangeMode::Check;
   std::vector<std::string> notDone_;
+  std::vector<NotWritten> notWritten_;
 };
 
 }  // namespace sw::tweaks

@@ -10,6 +10,7 @@
 #include "platform/host/host_system.h"
 #include "registry/registry_paths.h"
 #include "support/cli_runner.h"
+#include "support/editor_stand_in.h"
 #include "support/host_platform.h"
 
 namespace sw::cli {
@@ -25,6 +26,7 @@ class TweaksCommand : public ::testing::Test, protected test::CliRunner {
   TweaksCommand() {
     host_.system().SetVersion(platform::VersionRecord{platform::kPlatformNt, 5, 1, 2600});  // XP
     EXPECT_TRUE(reg::RegWriteString(host_.registry(), RootKey::CurrentUser, kMenuShowDelay, "400"));
+    test::UseEditorStandIn(host_.platform(), host_.processes());
   }
 
   int Run(const std::vector<std::string>& args) { return RunOn(host_.platform(), args); }
@@ -117,6 +119,84 @@ TEST_F(TweaksCommand, RestoreCommandsReportWhatFails) {
   EXPECT_EQ(Run({"restore", "files", "C:\\Program\\zq2.bck", "C:\\Other", "--yes"}), kExitFailure);
   EXPECT_NE(err_.find("sweepwise-cli: Cannot read archive"), std::string::npos);
   EXPECT_FALSE(host_.files().FolderExists("C:\\Other\\Data"));
+}
+
+class TweaksCommandOnWindows10 : public TweaksCommand {
+ protected:
+  TweaksCommandOnWindows10() {
+    host_.system().SetVersion(platform::VersionRecord{platform::kPlatformNt, 10, 0, 19045});
+  }
+};
+
+constexpr const char* kLongPaths = R"(SYSTEM\CurrentControlSet\Control\FileSystem\LongPathsEnabled)";
+constexpr const char* kLanguageOptOut = R"(Control Panel\International\User Profile\HttpAcceptLanguageOptOut)";
+constexpr const char* kTrackProgs = R"(SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\Advanced\Start_TrackProgs)";
+
+TEST_F(TweaksCommandOnWindows10, ListsTheSettingsOfWindows10AndSaysWhichNeedAdministratorRights) {
+  ASSERT_EQ(Run({"tweaks", "list", "--tab", "2", "--json"}), kExitSuccess) << err_;
+  const auto listed = nlohmann::json::parse(out_);
+  EXPECT_EQ(listed["windows"], "Windows 10");
+  EXPECT_EQ(listed["caption"], "Internet Accelerator");
+  EXPECT_EQ(listed["elevated"], true);
+  const auto titles = RowTitles();
+  ASSERT_EQ(titles.size(), 9U);
+  EXPECT_EQ(titles.front(), "Search may not use the location");
+  EXPECT_EQ(titles.back(), "Do not download fonts on demand") << "the one yellow row last";
+  for (const auto& row : listed["rows"]) {
+    const bool user = row["columns"][0] == "Websites cannot read the language list" ||
+                      row["columns"][0] == "Turn off online speech recognition";
+    EXPECT_EQ(row["needs_administrator"], !user) << row["columns"][0];
+  }
+  // None of Windows XP's tweaks, on any tab.
+  EXPECT_EQ(Run({"tweaks", "apply", "Speed up menu display", "--yes"}), kExitUsage);
+  EXPECT_NE(err_.find("not offered on Windows 10"), std::string::npos);
+}
+
+TEST_F(TweaksCommandOnWindows10, ApplyThenRestoreBringsBackExactlyTheStateBefore) {
+  ASSERT_TRUE(reg::RegWriteDword(host_.registry(), RootKey::CurrentUser, kTrackProgs, 1));
+  ASSERT_TRUE(reg::RegWriteDword(host_.registry(), RootKey::LocalMachine, kLongPaths, 0));
+  ASSERT_EQ(Run({"tweaks", "apply", "Do not track program launches", "Websites cannot read the language list",
+                 "Allow paths longer than 260 characters", "--yes", "--json"}),
+            kExitSuccess)
+      << err_;
+  EXPECT_EQ(nlohmann::json::parse(out_)["applied"].size(), 3U);
+  EXPECT_EQ(reg::RegReadBinary(host_.registry(), RootKey::LocalMachine, kLongPaths), std::nullopt) << "a DWORD";
+  ASSERT_EQ(Run({"restore", "tweaks", "--yes"}), kExitSuccess) << err_;
+  EXPECT_NE(out_.find("All tasks were restored to their original states."), std::string::npos);
+  EXPECT_FALSE(reg::RegValueExists(host_.registry(), RootKey::CurrentUser, kLanguageOptOut));
+  ASSERT_EQ(Run({"tweaks", "list", "--tab", "3", "--json"}), kExitSuccess);
+  const auto titles = RowTitles();
+  EXPECT_NE(std::find(titles.begin(), titles.end(), "Allow paths longer than 260 characters"), titles.end());
+
+  // An import that brings nothing back is named and fails.
+  ASSERT_EQ(Run({"tweaks", "apply", "Websites cannot read the language list", "--yes"}), kExitSuccess) << err_;
+  host_.processes().OnStart([](const auto&) { return true; });
+  EXPECT_EQ(Run({"restore", "tweaks", "--yes", "--json"}), kExitFailure);
+  EXPECT_NE(
+      err_.find(
+          "HKEY_CURRENT_USER\\Control Panel\\International\\User Profile\\HttpAcceptLanguageOptOut (still there)"),
+      std::string::npos)
+      << err_;
+  EXPECT_EQ(nlohmann::json::parse(out_)["not_back"].size(), 1U);
+}
+
+TEST_F(TweaksCommandOnWindows10, AStandardUserIsToldWhichSettingsWereLeftOutAndHowToApplyThem) {
+  host_.system().SetAdmin(false);
+  EXPECT_EQ(Run({"tweaks", "apply", "Allow paths longer than 260 characters", "Websites cannot read the language list",
+                 "--yes", "--json"}),
+            kExitFailure);
+  const auto result = nlohmann::json::parse(out_);
+  EXPECT_EQ(result["applied"], nlohmann::json::array({"Websites cannot read the language list"}));
+  EXPECT_EQ(result["needs_administrator"], nlohmann::json::array({"Allow paths longer than 260 characters"}));
+  EXPECT_FALSE(reg::RegValueExists(host_.registry(), RootKey::LocalMachine, kLongPaths));
+  EXPECT_TRUE(reg::RegValueExists(host_.registry(), RootKey::CurrentUser, kLanguageOptOut));
+  EXPECT_NE(
+      err_.find("These settings need administrator rights, so they were left out:\nAllow paths longer than 260 "
+                "characters\nMachine-wide entries need administrator rights: run 'sweepwise-cli tweaks apply' from "
+                "a console started with Run as administrator."),
+      std::string::npos)
+      << err_;
+  EXPECT_NE(err_.find("sweepwise-cli: 1 need administrator rights and were left out"), std::string::npos) << err_;
 }
 
 }  // namespace

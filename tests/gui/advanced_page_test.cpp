@@ -21,6 +21,7 @@
 #include "platform/win32/wide.h"
 #include "support/recording_sink.h"
 #include "tweaks/tweak_page.h"
+#include "tweaks/tweak_page_texts.h"
 
 namespace sw::test {
 namespace {
@@ -398,6 +399,99 @@ TEST_F(AdvancedPageTest, TheDescriptionShowsBesideThePointerAndGoesWhenItLeaves)
   }
   SetCursorPos(0, 0);
   EXPECT_TRUE(WaitFor([&] { return !note.shown() && !IsWindowVisible(note.hwnd()); })) << "leaving hides it";
+}
+
+// Windows 10 and 11 as the test's own version record says (the prefix stays as it is): the
+// settings of those systems on the same tabs.
+class AdvancedPageOnWindows10Test : public AdvancedPageTest {
+ protected:
+  AdvancedPageOnWindows10Test() { gui_.system->version = platform::VersionRecord{platform::kPlatformNt, 10, 0, 19045}; }
+};
+
+TEST_F(AdvancedPageOnWindows10Test, EachTabListsTheSettingsOfWindows10And11NotInEffectGreenFirst) {
+  const SavedValue optOut(L"Control Panel\\International\\User Profile", L"HttpAcceptLanguageOptOut");
+  for (const auto& [build, name] : {std::pair{19045U, "Windows 10"}, std::pair{22631U, "Windows 11"}}) {
+    SCOPED_TRACE(name);
+    gui_.system->version = platform::VersionRecord{platform::kPlatformNt, 10, 0, build};
+    window_.reset();
+    DrainMessages();
+    OpenPage();
+    EXPECT_EQ(TextOf("lblTweaklabel"), std::string("Advanced settings for ") + name);
+    EXPECT_EQ(TextOf("lblGreenBox"), "Applying green colored entries is almost safe");
+    for (int tab = 0; tab < 4; ++tab) {
+      ClickTab(Tabs(), tab);
+      const std::vector<std::string> shown = ShownRows(List());
+      ASSERT_FALSE(shown.empty()) << tab;
+      EXPECT_EQ(shown, EngineRows(tab));
+      EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end(), [](const std::string& a, const std::string& b) {
+        return a.back() < b.back();
+      })) << "green first";
+    }
+    ClickTab(Tabs(), 0);
+    EXPECT_EQ(RowOf(List(), "Turn off Widgets") >= 0, build >= 22000) << "Windows 11 alone has widgets";
+    EXPECT_EQ(RowOf(List(), "Enable Automatic Boot Disk Optimization"), -1) << "nothing of Windows XP";
+  }
+
+  // Apply and Restore of one of them, through the real registry editor.
+  ClickTab(Tabs(), 2);
+  gui_.system->version = platform::VersionRecord{platform::kPlatformNt, 10, 0, 19045};
+  window_.reset();
+  DrainMessages();
+  MainWindow& window = OpenPage();
+  ClickTab(Tabs(), 2);
+  const int row = RowOf(List(), "Websites cannot read the language list");
+  ASSERT_GE(row, 0);
+  ClickCheckBox(List(), row);
+  window.RunCommand(app::kCmdSil);
+  ASSERT_EQ(ShownMessages().size(), 1U);
+  EXPECT_EQ(ShownMessages()[0].text, "Selected tasks were applied. Some of them needs rebooting to take effect.");
+  EXPECT_EQ(RowOf(List(), "Websites cannot read the language list"), -1);
+  ShownMessages().clear();
+  window.RunCommand(app::kCmdRestore);
+  ASSERT_EQ(ShownMessages().size(), 1U);
+  EXPECT_EQ(ShownMessages()[0].text, "All tasks were restored to their original states.");
+  ClickTab(Tabs(), 2);
+  EXPECT_GE(RowOf(List(), "Websites cannot read the language list"), 0) << "offered again";
+}
+
+TEST_F(AdvancedPageOnWindows10Test, AStandardUserSeesTheNoteAndApplyLeavesMachineWideSettingsOutWithOneMessage) {
+  gui_.system->admin = false;  // Wine's own token is an administrator's
+  const SavedValue period(L"Software\\Microsoft\\Siuf\\Rules", L"PeriodInNanoSeconds");
+  const SavedValue number(L"Software\\Microsoft\\Siuf\\Rules", L"NumberOfSIUFInPeriod");
+  const auto dword = [](HKEY root, const wchar_t* key, const wchar_t* name) {
+    DWORD data = 0;
+    DWORD size = sizeof data;
+    const LSTATUS status = RegGetValueW(root, key, name, RRF_RT_REG_DWORD, nullptr, &data, &size);
+    return status == ERROR_SUCCESS ? std::to_string(data) : "absent";
+  };
+  const auto longPaths = [&] {
+    return dword(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\FileSystem", L"LongPathsEnabled");
+  };
+  const std::string longPathsBefore = longPaths();
+  MainWindow& window = OpenPage();
+  ClickTab(Tabs(), 3);
+  const int machine = RowOf(List(), "Allow paths longer than 260 characters");
+  const int user = RowOf(List(), "Feedback frequency: never");
+  ASSERT_GE(machine, 0);
+  ASSERT_GE(user, 0);
+  EXPECT_TRUE(std::string(window.advancedPage().model().TooltipText(static_cast<std::size_t>(machine)))
+                  .ends_with(tweaks::kNeedsRightsNote));
+  EXPECT_FALSE(std::string(window.advancedPage().model().TooltipText(static_cast<std::size_t>(user)))
+                   .ends_with(tweaks::kNeedsRightsNote));
+  ClickCheckBox(List(), machine);
+  ClickCheckBox(List(), user);
+  window.RunCommand(app::kCmdSil);
+
+  ASSERT_EQ(ShownMessages().size(), 1U) << "one message for all";
+  EXPECT_EQ(ShownMessages()[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONWARNING));
+  EXPECT_NE(ShownMessages()[0].text.find("left out:\nAllow paths longer than 260 characters\nChoose \"Restart as "
+                                         "administrator\""),
+            std::string::npos)
+      << ShownMessages()[0].text;
+  EXPECT_EQ(longPaths(), longPathsBefore) << "nothing written for lack of rights";
+  EXPECT_EQ(dword(HKEY_CURRENT_USER, L"Software\\Microsoft\\Siuf\\Rules", L"NumberOfSIUFInPeriod"), "0");
+  EXPECT_GE(RowOf(List(), "Allow paths longer than 260 characters"), 0) << "still offered";
+  EXPECT_EQ(RowOf(List(), "Feedback frequency: never"), -1);
 }
 
 class RestorePagesTest : public AdvancedPageTest {};

@@ -9,11 +9,13 @@
 #include "platform/host/memory_registry.h"
 #include "registry/registry_data.h"
 #include "registry/registry_paths.h"
+#include "registry/windows_version.h"
 #include "support/host_platform.h"
 
 namespace sw::platform {
 namespace {
 
+constexpr const char* kNtCurrentVersion = R"(SOFTWARE\Microsoft\Windows NT\CurrentVersion\)";
 constexpr std::string_view kBuildValue = R"(SOFTWARE\Microsoft\Windows NT\CurrentVersion\CurrentBuildNumber)";
 
 TEST(SystemProfile, TheBuildInTheRegistryTellsWindows11FromWindows10) {
@@ -62,6 +64,48 @@ TEST(SystemProfile, TheOldSystemsAreTheirOwnGenerationWhateverTheRegistrySays) {
   const SystemProfile vista = Describe(host.platform());
   EXPECT_EQ(vista.generation, WindowsGeneration::Modern);
   EXPECT_FALSE(vista.elevated);
+}
+
+TEST(SystemProfile, TheEditionIsReadFromWindows10On) {
+  test::HostPlatform host;
+  const std::string edition = R"(SOFTWARE\Microsoft\Windows NT\CurrentVersion\EditionID)";
+  ASSERT_TRUE(reg::RegWriteString(host.registry(), RootKey::LocalMachine, edition, "Enterprise"));
+  host.system().SetVersion(VersionRecord{kPlatformNt, 10, 0, 19045});
+  EXPECT_EQ(Describe(host.platform()).edition, "Enterprise");
+  host.system().SetVersion(VersionRecord{kPlatformNt, 6, 1, 7601});
+  EXPECT_EQ(Describe(host.platform()).edition, "") << "Windows 7's editions decide nothing here";
+}
+
+// Windows 11 says "Windows 10" in ProductName: only the build tells it, the larger of the
+// version record's and the registry's CurrentBuildNumber.
+TEST(WindowsVersionName, TellsWindows11FromWindows10ByTheBuild) {
+  test::HostPlatform host;
+  platform::Platform& platform = host.platform();
+  const auto name = [&] { return reg::WindowsVersionName(platform); };
+  host.system().SetVersion(VersionRecord{kPlatformNt, 10, 0, 19045});
+  EXPECT_EQ(name(), "Windows 10") << "a registry that names no version";
+  ASSERT_TRUE(reg::RegWriteString(host.registry(), RootKey::LocalMachine,
+                                  std::string(kNtCurrentVersion) + "ProductName", "Windows 10 Pro"));
+  EXPECT_EQ(name(), "Windows 10 Pro");
+  ASSERT_TRUE(reg::RegWriteString(host.registry(), RootKey::LocalMachine,
+                                  std::string(kNtCurrentVersion) + "CurrentBuildNumber", "22631"));
+  EXPECT_EQ(name(), "Windows 11 Pro");
+  host.system().SetVersion(VersionRecord{kPlatformNt, 10, 0, 22000});
+  ASSERT_TRUE(reg::RegWriteString(host.registry(), RootKey::LocalMachine,
+                                  std::string(kNtCurrentVersion) + "CurrentBuildNumber", "x"));
+  EXPECT_EQ(name(), "Windows 11 Pro") << "the version record's build alone";
+  // A registry of another system than the program is told (Wine's setting for one program).
+  ASSERT_TRUE(reg::RegWriteString(host.registry(), RootKey::LocalMachine,
+                                  std::string(kNtCurrentVersion) + "ProductName", "Microsoft Windows 7"));
+  EXPECT_EQ(name(), "Windows 11");
+  ASSERT_TRUE(reg::RegWriteString(host.registry(), RootKey::LocalMachine,
+                                  std::string(kNtCurrentVersion) + "ProductName", "Windows Server 2022 Datacenter"));
+  EXPECT_EQ(name(), "Windows Server 2022 Datacenter");
+  // Before Windows 10 the registry's name stands as it is; so do the old systems' names.
+  host.system().SetVersion(VersionRecord{kPlatformNt, 6, 1, 7601});
+  EXPECT_EQ(name(), "Windows Server 2022 Datacenter");
+  host.system().SetVersion(VersionRecord{kPlatformNt, 5, 1, 2600});
+  EXPECT_EQ(name(), "Windows XP");
 }
 
 TEST(FixedDrives, ADriveAfterAGapIsCountedToo) {

@@ -30,7 +30,7 @@ class RestoreCommandTest : public TweakTest {
 };
 
 TEST_F(RestoreCommandTest, TweaksComeBackFromTheRestoreFileOnlyWhenOneExists) {
-  EXPECT_EQ(RestoreTweaks(host_.platform(), sink_), TweakRestore::NothingToRestore);
+  EXPECT_EQ(RestoreTweaks(host_.platform(), sink_).result, TweakRestore::NothingToRestore);
   EXPECT_EQ(Messages(), Lines{"All restorations were already done."});
   EXPECT_TRUE(processes().starts().empty());
 
@@ -38,7 +38,7 @@ TEST_F(RestoreCommandTest, TweaksComeBackFromTheRestoreFileOnlyWhenOneExists) {
   Apply(0, {"Speed up menu display"});
   sink_.messages.clear();
   for (int time = 1; time <= 2; ++time) {  // the file stays: a second restore imports it again
-    EXPECT_EQ(RestoreTweaks(host_.platform(), sink_), TweakRestore::Restored);
+    EXPECT_EQ(RestoreTweaks(host_.platform(), sink_).result, TweakRestore::Restored);
     ASSERT_EQ(processes().starts().size(), static_cast<std::size_t>(time));
     const auto& start = processes().starts().back();
     EXPECT_EQ(start.commandLine, R"(REGEDIT.EXE /s "C:\Program\default.reg")");
@@ -50,7 +50,7 @@ TEST_F(RestoreCommandTest, TweaksComeBackFromTheRestoreFileOnlyWhenOneExists) {
 
   processes().OnStart([](const auto&) { return false; });
   sink_.statuses.clear();
-  EXPECT_EQ(RestoreTweaks(host_.platform(), sink_), TweakRestore::Failed);
+  EXPECT_EQ(RestoreTweaks(host_.platform(), sink_).result, TweakRestore::Failed);
   EXPECT_EQ(sink_.messages.back().kind, MessageKind::Error);
   EXPECT_TRUE(sink_.statuses.empty());  // nothing claims "Restored."
 }

@@ -42,7 +42,7 @@ class TweakApplyTest : public TweakTest {
   }
 };
 
-TEST_F(TweakApplyTest, ChangedValueRecordsItsKeyOnceAboveOlderBlocks) {
+TEST_F(TweakApplyTest, EachChangedValueIsRecordedAloneOnceAboveOlderBlocks) {
   SetString(RootKey::CurrentUser, std::string(kDesktop) + "MenuShowDelay", "400");
   SetString(RootKey::CurrentUser, std::string(kDesktop) + "Wallpaper", R"(C:\Windows\bliss.bmp)");
   SetString(RootKey::CurrentUser, std::string(kDesktop) + "FontSmoothing", "0");
@@ -54,25 +54,31 @@ TEST_F(TweakApplyTest, ChangedValueRecordsItsKeyOnceAboveOlderBlocks) {
   EXPECT_EQ(LastMessage(), kApplied);
   EXPECT_EQ(sink_.statuses.back(), "Done.");
   ASSERT_TRUE(reg::RegKeyExists(registry(), RootKey::CurrentUser, kPolicies));
-  EXPECT_EQ(RestoreLines(), (Lines{"Windows Registry Editor Version 5.00",
-                                   R"([HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer])",
-                                   R"("NoCDBurning"=-)"}));
+  const std::string policiesLine = R"([HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer])";
+  EXPECT_EQ(RestoreLines(), (Lines{"Windows Registry Editor Version 5.00", "", policiesLine, R"("NoCDBurning"=-)"}));
 
+  // A value that existed: its data alone, not the wallpaper beside it, which the tweak leaves
+  // alone and a restore must leave alone too.
   Apply(kOptimizationTab, {"Speed up menu display"});
   EXPECT_EQ(String(RootKey::CurrentUser, std::string(kDesktop) + "MenuShowDelay"), "0");
-  const Lines recorded = {"Windows Registry Editor Version 5.00",
-                          "",
-                          R"([HKEY_CURRENT_USER\Control Panel\Desktop])",
-                          R"("MenuShowDelay"="400")",
-                          R"("Wallpaper"="C:\\Windows\\bliss.bmp")",
-                          R"("FontSmoothing"="0")",
-                          R"([HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer])",
-                          R"("NoCDBurning"=-)"};
+  Lines recorded = {"Windows Registry Editor Version 5.00",
+                    "",
+                    R"([HKEY_CURRENT_USER\Control Panel\Desktop])",
+                    R"("MenuShowDelay"="400")",
+                    "",
+                    policiesLine,
+                    R"("NoCDBurning"=-)"};
   EXPECT_EQ(RestoreLines(), recorded);
 
-  // The key's first record holds the state before the first change: nothing more goes in.
+  // Another value of the same key gets a record of its own, above the older ones.
   Apply(kMiscellaneousTab, {"Enable Font Smoothing"});
   EXPECT_EQ(String(RootKey::CurrentUser, std::string(kDesktop) + "FontSmoothing"), "2");
+  recorded.insert(recorded.begin() + 1, {"", R"([HKEY_CURRENT_USER\Control Panel\Desktop])", R"("FontSmoothing"="0")"});
+  EXPECT_EQ(RestoreLines(), recorded);
+
+  // The first record holds the state before the first change: later applies add nothing.
+  SetString(RootKey::CurrentUser, std::string(kDesktop) + "MenuShowDelay", "250");
+  Apply(kOptimizationTab, {"Speed up menu display"});
   EXPECT_EQ(RestoreLines(), recorded);
   EXPECT_FALSE(Offered(kMiscellaneousTab, "Disable CD Burning"));
   const auto applied = Titles(Page(kAppliedTasksTab).AppliedRows());
@@ -85,9 +91,9 @@ TEST_F(TweakApplyTest, ValueNamedInAnotherValuesDataStillGetsItsDeletion) {
   Apply(kMiscellaneousTab, {"Force Windows to Use the Classic Desktop"});
   Apply(kMiscellaneousTab, {"Disable CD Burning"});
   const Lines lines = RestoreLines();
-  ASSERT_GE(lines.size(), 3U);
-  EXPECT_EQ(lines[1], R"([HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer])");
-  EXPECT_EQ(lines[2], R"("NoCDBurning"=-)");
+  ASSERT_GE(lines.size(), 4U);
+  EXPECT_EQ(lines[2], R"([HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer])");
+  EXPECT_EQ(lines[3], R"("NoCDBurning"=-)");
 }
 
 TEST_F(TweakApplyTest, NothingCheckedChangesNothing) {

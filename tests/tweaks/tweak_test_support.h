@@ -1,7 +1,7 @@
 #pragma once
 // The Advanced page on the host stand-ins: the in-memory registry, a real program folder
 // (C:\Program) for default.reg, a version record the test chooses, and started programs
-// recorded instead of run.
+// recorded instead of run (the registry editor's import done by a stand-in).
 
 #include <gtest/gtest.h>
 
@@ -14,6 +14,7 @@
 #include "core/text.h"
 #include "platform/host/host_system.h"
 #include "registry/registry_paths.h"
+#include "support/editor_stand_in.h"
 #include "support/host_platform.h"
 #include "tweaks/tweak_page.h"
 
@@ -52,7 +53,10 @@ class TweakSink final : public EngineSink {
 
 class TweakTest : public ::testing::Test {
  protected:
-  TweakTest() { UseSystem("Windows XP"); }
+  TweakTest() {
+    UseSystem("Windows XP");
+    test::UseEditorStandIn(host_.platform(), processes());
+  }
 
   // Makes the host report the version that WindowsVersionName calls `name`.
   void UseSystem(std::string_view name) {
@@ -64,6 +68,8 @@ class TweakTest : public ::testing::Test {
         {"Windows 2000", {platform::kPlatformNt, 5, 0, 2195}},
         {"Windows XP", {platform::kPlatformNt, 5, 1, 2600}},
         {"Windows 3.1", {platform::kPlatformWin32s, 3, 10, 0}},
+        {"Windows 10", {platform::kPlatformNt, 10, 0, 19045}},
+        {"Windows 11", {platform::kPlatformNt, 10, 0, 22631}},
     };
     host_.system().SetVersion(kVersions.at(name));
   }

@@ -1,14 +1,17 @@
 // Tweaks on the real registry: Apply records the previous state in default.reg, and the
 // Restore command's import with the system's registry editor ("regedit /s") brings back every
-// value, with its name, type and data, and every deleted key with its subkeys. The version
-// record says Windows XP, so the XP rows of the catalogue are offered. Every key a test
-// touches is put back as the prefix had it, whatever the test found.
+// value, with its name, type and data, and every deleted key with its subkeys, and nothing
+// else. The version record says Windows XP, so the XP rows of the catalogue are offered, or
+// Windows 10, or with a build from 22000 on Windows 11 (the test's own version record: the
+// prefix stays as it is for the tests beside it). Every key a test touches is put back as the
+// prefix had it, whatever the test found.
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <map>
 
+#include "core/text.h"
 #include "platform/win32/file_system.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/system.h"
@@ -160,6 +163,8 @@ class TweaksRoundTrip : public ::testing::Test {
   void SetUp() override {
     auto system = std::make_unique<test::OverriddenSystem>(test::Utf8Of(temp_.path()));
     system->version = platform::VersionRecord{platform::kPlatformNt, 5, 1, 2600};
+    system->admin = true;
+    system_ = system.get();
     platform_.registry = std::make_unique<platform::win32::Win32Registry>();
     platform_.files = std::make_unique<platform::win32::Win32FileSystem>();
     platform_.system = std::move(system);
@@ -169,10 +174,15 @@ class TweaksRoundTrip : public ::testing::Test {
 
   platform::Registry& registry() { return *platform_.registry; }
 
+  void UseBuild(std::uint32_t build, std::string name) {
+    system_->version = platform::VersionRecord{platform::kPlatformNt, 10, 0, build};
+    systemName_ = std::move(name);
+  }
+
   // Checks the named rows of `tab`, presses Apply, and answers the final message.
   std::string Apply(int tab, const Lines& titles) {
     TweakPage page(platform_);
-    EXPECT_EQ(page.WindowsVersionName(), "Windows XP");
+    EXPECT_EQ(page.WindowsVersionName(), systemName_);
     page.SelectTab(tab, sink_);
     for (const auto& title : titles) {
       EXPECT_TRUE(page.CheckTitle(title)) << title << " is not offered";
@@ -196,7 +206,8 @@ class TweaksRoundTrip : public ::testing::Test {
 
   void Restore() {
     sink_.messages.clear();
-    ASSERT_EQ(RestoreTweaks(platform_, sink_), TweakRestore::Restored);
+    const TweakRestoreOutcome restored = RestoreTweaks(platform_, sink_);
+    ASSERT_EQ(restored.result, TweakRestore::Restored) << restored.message;
     EXPECT_EQ(sink_.messages, Lines{"All tasks were restored to their original states."});
   }
 
@@ -211,6 +222,8 @@ class TweaksRoundTrip : public ::testing::Test {
   test::TempFolder temp_;
   platform::Platform platform_;
   SinkForTests sink_;
+  test::OverriddenSystem* system_ = nullptr;
+  std::string systemName_ = "Windows XP";
 };
 
 RegValue Sz(std::string_view text) {
@@ -312,6 +325,91 @@ TEST_F(TweaksRoundTrip, IdleTasksRunThroughTheSystemsProgram) {
   ASSERT_NE(running, sink_.statuses.end());
   EXPECT_EQ(*(running + 1), "Done.");
   EXPECT_TRUE(Offered(0, "Terminate Idle Tasks"));
+}
+
+RegValue Dword(std::uint32_t number) {
+  return RegValue{platform::kRegDword,
+                  {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8U),
+                   static_cast<std::uint8_t>(number >> 16U), static_cast<std::uint8_t>(number >> 24U)}};
+}
+
+// "type|hex" of a value, or "absent".
+std::string StateOf(platform::Registry& registry, RootKey root, const std::string& keyPath, const std::string& name) {
+  for (const auto& line : Describe(registry, root, keyPath, false)) {
+    const std::string prefix = keyPath + "|" + name + "|";
+    if (line.size() > prefix.size() && EqualsNoCase(line.substr(0, prefix.size()), prefix)) {
+      return line.substr(prefix.size());
+    }
+  }
+  return "absent";
+}
+
+TEST_F(TweaksRoundTrip, Windows10SettingsComeBackExactlyAndLaterChangesInTheirKeysStay) {
+  UseBuild(19045, "Windows 10");
+  const std::string advanced = R"(Software\Microsoft\Windows\CurrentVersion\Explorer\Advanced)";
+  const std::string userProfile = R"(Control Panel\International\User Profile)";
+  const std::string fileSystem = R"(SYSTEM\CurrentControlSet\Control\FileSystem)";
+  KeyGuard advancedGuard(registry(), RootKey::CurrentUser, advanced, /*recursive=*/false);
+  KeyGuard profileGuard(registry(), RootKey::CurrentUser, userProfile, /*recursive=*/false);
+  KeyGuard fileSystemGuard(registry(), RootKey::LocalMachine, fileSystem, /*recursive=*/false);
+  // A value that existed with other data, one that did not exist, one of the machine's.
+  Set(RootKey::CurrentUser, advanced, {"Start_TrackProgs", Dword(1)});
+  (void)reg::RegDeleteValueAt(registry(), RootKey::CurrentUser, userProfile + "\\HttpAcceptLanguageOptOut");
+  Set(RootKey::LocalMachine, fileSystem, {"LongPathsEnabled", Dword(0)});
+  const std::string trackBefore = StateOf(registry(), RootKey::CurrentUser, advanced, "Start_TrackProgs");
+  const std::string longBefore = StateOf(registry(), RootKey::LocalMachine, fileSystem, "LongPathsEnabled");
+
+  EXPECT_EQ(Apply(1, {"Do not track program launches"}), kApplied);
+  EXPECT_EQ(Apply(2, {"Websites cannot read the language list"}), kApplied);
+  EXPECT_EQ(Apply(3, {"Allow paths longer than 260 characters"}), kApplied);
+  EXPECT_EQ(StateOf(registry(), RootKey::CurrentUser, advanced, "Start_TrackProgs"), "4|00000000");
+  EXPECT_EQ(StateOf(registry(), RootKey::CurrentUser, userProfile, "HttpAcceptLanguageOptOut"), "4|01000000");
+  EXPECT_EQ(StateOf(registry(), RootKey::LocalMachine, fileSystem, "LongPathsEnabled"), "4|01000000");
+
+  // Later, unrelated changes in the same three keys.
+  Set(RootKey::CurrentUser, advanced, {"HideFileExt", Dword(7)});
+  Set(RootKey::CurrentUser, userProfile, {"SweepwiseLater", Sz("de-DE")});
+  Set(RootKey::LocalMachine, fileSystem, {"SweepwiseLater", Dword(5)});
+
+  Restore();
+  EXPECT_EQ(StateOf(registry(), RootKey::CurrentUser, advanced, "Start_TrackProgs"), trackBefore);
+  EXPECT_EQ(StateOf(registry(), RootKey::CurrentUser, userProfile, "HttpAcceptLanguageOptOut"), "absent");
+  EXPECT_EQ(StateOf(registry(), RootKey::LocalMachine, fileSystem, "LongPathsEnabled"), longBefore);
+  EXPECT_EQ(StateOf(registry(), RootKey::CurrentUser, advanced, "HideFileExt"), "4|07000000");
+  EXPECT_EQ(StateOf(registry(), RootKey::CurrentUser, userProfile, "SweepwiseLater"),
+            "1|640065002D0044004500"
+            "0000");
+  EXPECT_EQ(StateOf(registry(), RootKey::LocalMachine, fileSystem, "SweepwiseLater"), "4|05000000");
+  EXPECT_TRUE(Offered(3, "Allow paths longer than 260 characters"));
+}
+
+TEST_F(TweaksRoundTrip, ABuildFrom22000OnIsWindows11) {
+  UseBuild(22631, "Windows 11");
+  const TweakPage page(platform_);
+  EXPECT_EQ(page.TitleText(), "Advanced settings for Windows 11");
+  EXPECT_TRUE(Offered(0, "Turn off Widgets"));
+  EXPECT_FALSE(Offered(1, "Do not track program launches")) << "documented for Windows 10 alone";
+}
+
+TEST_F(TweaksRoundTrip, WhatTheRegistryEditorDidNotBringBackIsNamed) {
+  const std::string desktop = R"(Control Panel\Desktop)";
+  KeyGuard desktopGuard(registry(), RootKey::CurrentUser, desktop, /*recursive=*/false);
+  Set(RootKey::CurrentUser, desktop, {"MenuShowDelay", Sz("345")});
+  EXPECT_EQ(Apply(0, {"Speed up menu display"}), kApplied);
+  // A line cut short, as a full disk leaves it: the editor passes over it.
+  const auto file = temp_.path() / "default.reg";
+  std::string text = test::ReadFileBytes(file);
+  test::WriteFileBytes(file, text + "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n\"SweepwiseLater\"=\"cut sh\r\n");
+  sink_.messages.clear();
+  const TweakRestoreOutcome restored = RestoreTweaks(platform_, sink_);
+  EXPECT_EQ(restored.result, TweakRestore::Incomplete) << restored.message;
+  EXPECT_EQ(reg::RegReadString(registry(), RootKey::CurrentUser, desktop + "\\MenuShowDelay"), "345");
+  EXPECT_NE(restored.message.find("1 lines of"), std::string::npos) << restored.message;
+
+  // No registry file at all: not handed to the editor, never reported as restored.
+  test::WriteFileBytes(file, "\x1F\x8B this is no registry file\r\n");
+  EXPECT_EQ(RestoreTweaks(platform_, sink_).result, TweakRestore::Failed);
+  EXPECT_NE(sink_.messages.back().find("is damaged"), std::string::npos) << sink_.messages.back();
 }
 
 }  // namespace

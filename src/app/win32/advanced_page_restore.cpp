@@ -20,7 +20,8 @@ void AdvancedPage::btnRestoreClick() {
   // The backups are where the program wrote them: the data folder.
   const std::string& dataFolder = host_.platform().folders.data;
   if (host_.IsToolbarButtonPressed(kCmdAdvanced)) {
-    if (tweaks::RestoreTweaks(host_.platform(), *sink) == tweaks::TweakRestore::Restored) {
+    const tweaks::TweakRestore restored = tweaks::RestoreTweaks(host_.platform(), *sink).result;
+    if (restored == tweaks::TweakRestore::Restored || restored == tweaks::TweakRestore::Incomplete) {
       // Tweaks whose former state came back are offered again.
       host_.BringToFront(Area::kTweaks);
       SelectTab(0);
