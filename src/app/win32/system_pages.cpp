@@ -29,6 +29,7 @@ struct StatRow {
   std::string_view gauge;
 };
 constexpr std::array kCpuRows{
+    StatRow{"lblCpuNameCaption", "lblCpuName", {}},
     StatRow{"StatLabel7", "lblVendor", {}},
     StatRow{"StatLabel9", "lblVendorID", {}},
     StatRow{"StatLabel17", "lblSpeed", {}},
@@ -40,7 +41,14 @@ constexpr std::array kCpuRows{
     StatRow{"StatLabel14", "lblInstCache", {}},
     StatRow{"StatLabel15", "lblUnifiedCache0", {}},
     StatRow{"StatLabel16", "lblUnifiedCache1", {}},
+    StatRow{"lblUnifiedCache2Caption", "lblUnifiedCache2", {}},
 };
+// The captions of the rows the language tables have no text for: the processor's name and
+// the third cache level, which processors of the tables' time did not report.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 2> kFixedCaptions{{
+    {"lblCpuNameCaption", "Name"},
+    {"lblUnifiedCache2Caption", "Level3 Uni Cache"},
+}};
 // Below the drive selector: the selected drive, then the fixed drives together.
 constexpr std::array kDiskRows{
     StatRow{"StatLabel2", "lblTotalSize", {}},
@@ -130,6 +138,12 @@ void SystemPage::CreateCpuPage() {
   }
 }
 
+void SystemPage::ApplyLanguage() {
+  for (const auto& [name, caption] : kFixedCaptions) {
+    SetText(host_.Control(name), caption);
+  }
+}
+
 void SystemPage::CreateDiskPage() {
   HWND page = host_.Control("pnlDisk");
   host_.AddControl("StatLabel19", WC_STATICW, "", 0, page);
@@ -189,7 +203,8 @@ void SystemPage::LayoutMemoryPage(int width, int height) {
 }
 
 void SystemPage::ShowCpuPage(const sysinfo::CpuPage& page) {
-  const std::array<std::pair<std::string_view, const std::string*>, 11> labels{{
+  const std::array<std::pair<std::string_view, const std::string*>, 13> labels{{
+      {"lblCpuName", &page.name},
       {"lblVendor", &page.vendor},
       {"lblVendorID", &page.vendorId},
       {"lblSpeed", &page.speed},
@@ -201,6 +216,7 @@ void SystemPage::ShowCpuPage(const sysinfo::CpuPage& page) {
       {"lblInstCache", &page.instCache},
       {"lblUnifiedCache0", &page.unifiedCache0},
       {"lblUnifiedCache1", &page.unifiedCache1},
+      {"lblUnifiedCache2", &page.unifiedCache2},
   }};
   for (const auto& [name, text] : labels) {
     SetText(host_.Control(name), *text);
