@@ -217,7 +217,8 @@ TEST_F(FolderSizeTest, StopEndsAMeasuringAndTheChartSaysItIsPartial) {
 }
 
 #ifndef _WIN32
-// Wine cannot mark a file as a cloud file: the host stand-in keeps the attribute. A 10 MB
+// Wine cannot mark a file as a cloud file: the host stand-in keeps the "offline" attribute
+// (which SetFileAttributes sets on Windows too, and cloud clients use). A 10 MB
 // placeholder whose data is in the cloud takes no block on the disk and counts what it takes;
 // the walk never opens it.
 TEST_F(FolderSizeTest, ACloudPlaceholderCountsWhatItTakesOnTheDiskAndIsNeverOpened) {
@@ -225,7 +226,7 @@ TEST_F(FolderSizeTest, ACloudPlaceholderCountsWhatItTakesOnTheDiskAndIsNeverOpen
   MakeFile("cloud\\docs\\remote.docx", "");
   fs::resize_file(Host("cloud\\docs\\remote.docx"), 10'000'000);  // sparse: no block written
   ASSERT_TRUE(files().SetAttributes(At("cloud\\docs\\remote.docx"),
-                                    platform::kAttrArchive | platform::kAttrRecallOnDataAccess));
+                                    platform::kAttrArchive | platform::kAttrOffline));
   class OpeningFiles final : public test::ForwardingFileSystem {
    public:
     using ForwardingFileSystem::ForwardingFileSystem;

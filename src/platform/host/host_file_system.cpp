@@ -384,7 +384,10 @@ Status HostFileSystem::SetAttributes(std::string_view path, std::uint32_t attrib
   if (!entry) {
     return entry.error();
   }
-  constexpr std::uint32_t kSettable = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive | kAttrTemporary;
+  // What SetFileAttributes accepts; "offline" marks a file whose data is elsewhere (a cloud
+  // file, to the walks), which tests make this way.
+  constexpr std::uint32_t kSettable =
+      kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive | kAttrTemporary | kAttrOffline;
   attributes_[entry->path.string()] = attributes & kSettable;
   return {};
 }
