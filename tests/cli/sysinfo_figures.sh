@@ -68,7 +68,7 @@ within_one_percent "$(number free "$drive")" $((block * available)) ||
   fail "C: free $(number free "$drive"), statvfs says $((block * available))"
 # The totals as the Drive page shows them: the drives listed, added up.
 totals=$(grep -o '"drive_totals":{[^{}]*}' <<<"$json")
-free_sum=$(grep -o '"free":[0-9]*' <<<"$(grep -o '"drives":\[[^]]*\]' <<<"$json")" | cut -d: -f2 | awk "{s += \$1} END {print s + 0}")
+free_sum=$(grep -o '"free":[0-9]*' <<<"$(grep -o '"drives":\[[^]]*\]' <<<"$json")" | cut -d: -f2 | awk "{s += \$1} END {printf \"%.0f\", s}")
 [[ $(number free "$totals") == "$free_sum" ]] || fail "drive totals $totals, the drives add up to $free_sum"
 [[ $(text free_text "$totals") == "$((free_sum / 1048576))MB" ]] || fail "drive totals' text in $totals"
 
