@@ -216,6 +216,51 @@ TEST_F(FolderSizeTest, StopEndsAMeasuringAndTheChartSaysItIsPartial) {
   EXPECT_EQ(partial.lines.size(), whole.lines.size());  // every slice is there, some short
 }
 
+// A listing that reports two folders of the tree as reparse points with the tags Windows gives
+// them: a cloud client's synced folder (its data is its own) and a mount point (a name for
+// another volume's root). Neither build can make such folders, so the listing says so.
+class TaggingFiles final : public test::ForwardingFileSystem {
+ public:
+  using ForwardingFileSystem::ForwardingFileSystem;
+  Result<std::unique_ptr<platform::FolderReader>> ListFolder(std::string_view folder,
+                                                             platform::FolderDetail detail) override {
+    auto reader = real_.ListFolder(folder, detail);
+    if (!reader) {
+      return reader;
+    }
+    return std::unique_ptr<platform::FolderReader>(std::make_unique<Tagging>(std::move(*reader)));
+  }
+
+ private:
+  class Tagging final : public platform::FolderReader {
+   public:
+    explicit Tagging(std::unique_ptr<platform::FolderReader> real) : real_(std::move(real)) {}
+    bool Next(platform::FolderEntry& entry) override {
+      if (!real_->Next(entry)) {
+        return false;
+      }
+      if (entry.name == "synced" || entry.name == "mounted") {
+        entry.attributes |= platform::kAttrReparsePoint;
+        entry.reparseTag = entry.name == "synced" ? 0x9000701AU : 0xA0000003U;
+      }
+      return true;
+    }
+
+   private:
+    std::unique_ptr<platform::FolderReader> real_;
+  };
+};
+
+TEST_F(FolderSizeTest, AReparseFolderThatHoldsItsOwnDataIsMeasuredALinkNever) {
+  MakeFile("tagged\\synced\\notes.txt", std::string(4096, 's'));
+  MakeFile("tagged\\mounted\\other.bin", std::string(8192, 'm'));
+  TaggingFiles tagging(files());
+  const auto lines = LinesOf(folderpiechart(tagging, At("tagged")));
+  EXPECT_EQ(lines.at(Upper("tagged\\synced")).first, "4");
+  EXPECT_EQ(lines.count(Upper("tagged\\mounted")), 0U);  // no slice for a link
+  EXPECT_EQ(FolderSizeKB(tagging, At("tagged")), 4U);
+}
+
 #ifndef _WIN32
 // Wine cannot mark a file as a cloud file: the host stand-in keeps the "offline" attribute
 // (which SetFileAttributes sets on Windows too, and cloud clients use). A 10 MB
