@@ -96,8 +96,8 @@ driver page memory
 shoot memory
 driver page folders chart-drive chart-descend chart-hover
 shoot folders-chart
-# Stop pressed a moment into the measuring of the drive: the chart of what was measured.
-driver chart-stop 150
+# Stop pressed as the measuring of the drive begins: the chart of what was measured.
+driver chart-stop 0
 shoot folders-partial
 driver update-check
 shoot update-offered

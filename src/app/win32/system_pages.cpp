@@ -90,9 +90,10 @@ void AddRow(PageHost& host, HWND page, const StatRow& row) {
   }
 }
 
-// The heading, then the rows from `firstRow` down: caption, figure and, where there is one,
-// the gauge to the right.
-void LayoutRows(PageHost& host, std::string_view heading, std::span<const StatRow> rows, int firstRow, int width) {
+// The heading, then the rows from `firstRow` down, `step` 96-dpi pixels apart: caption,
+// figure and, where there is one, the gauge to the right.
+void LayoutRows(PageHost& host, std::string_view heading, std::span<const StatRow> rows, int firstRow, int width,
+                int step = 24) {
   auto s = [&host](int pixels) { return Scale(pixels, host.Dpi()); };
   Place(host.Control(heading), s(16), s(12), width - s(32), s(22));
   int y = firstRow;
@@ -104,7 +105,7 @@ void LayoutRows(PageHost& host, std::string_view heading, std::span<const StatRo
     if (!row.gauge.empty()) {
       Place(host.Control(row.gauge), s(440), y, width - s(460), s(18));
     }
-    y += s(row.gauge.empty() ? 24 : 28);
+    y += s(row.gauge.empty() ? step : 28);
   }
 }
 
@@ -187,7 +188,8 @@ void SystemPage::Layout(const RECT&) {
   const int width = display.right - display.left;
   const int height = display.bottom - display.top;
   auto s = [this](int pixels) { return Scale(pixels, host_.Dpi()); };
-  LayoutRows(host_, "StatLabel20", kCpuRows, s(44), width);
+  // Thirteen rows of the processor fit the page of the smallest window at 21 pixels each.
+  LayoutRows(host_, "StatLabel20", kCpuRows, s(40), width, 21);
   Place(host_.Control("cmbDrive"), s(24), s(44), s(110), s(220));
   LayoutRows(host_, "StatLabel19", kDiskRows, s(82), width);
   LayoutMemoryPage(width, height);
