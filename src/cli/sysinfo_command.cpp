@@ -47,20 +47,19 @@ json MemoryJson(const sysinfo::TMemory& memory) {
           {"memory_load", memory.MemoryLoad}};
 }
 
-// Every fixed drive from C: to Z:, as the Drive page's selector lists them.
-json DrivesJson(platform::FileSystem& files, sysinfo::TDisk& disk) {
+// Every fixed drive from C: to Z:, as the Drive page's selector lists them, with the space
+// read for the totals: the list and the totals never disagree.
+json DrivesJson(const sysinfo::DriveTotals& totals) {
   json drives = json::array();
-  for (const std::string& root : platform::FixedDriveRoots(files)) {
-    const std::string drive = root.substr(0, 2);
-    disk.SetDrive(drive);
-    drives.push_back({{"drive", drive}, {"capacity", disk.Capacity}, {"free", disk.FreeSpace}});
+  for (const sysinfo::DriveSpace& drive : totals.drives) {
+    drives.push_back({{"drive", drive.drive}, {"capacity", drive.capacity}, {"free", drive.freeSpace}});
   }
   return drives;
 }
 
 // The Drive page's Before/After row: the same function, the same texts.
 json TotalsJson(const sysinfo::DriveTotals& totals) {
-  return {{"drives", totals.drives},
+  return {{"drives", totals.drives.size()},
           {"capacity", totals.capacity},
           {"free", totals.freeSpace},
           {"free_text", totals.FreeText()},
@@ -100,8 +99,8 @@ int Sysinfo(CliContext& context, const GlobalOptions& options) {
   if (!info.Memory.Refresh()) {
     return PrintFailure(context, options.json, "the system did not report its memory status");
   }
-  const json drives = DrivesJson(*p.files, info.Disk);
   const sysinfo::DriveTotals totals = sysinfo::FixedDriveTotals(*p.files, *p.figures);
+  const json drives = DrivesJson(totals);
   if (!options.json) {
     PrintSysinfoText(context.out, info, drives, totals);
     return kExitSuccess;

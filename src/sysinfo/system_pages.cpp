@@ -76,7 +76,7 @@ DriveTotals FixedDriveTotals(platform::FileSystem& files, platform::SystemFigure
     walker.SetDrive(root.substr(0, 2));
     totals.freeSpace += walker.FreeSpace;
     totals.capacity += walker.Capacity;
-    ++totals.drives;
+    totals.drives.push_back(DriveSpace{root.substr(0, 2), walker.FreeSpace, walker.Capacity});
   }
   return totals;
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "sysinfo/sys_info.h"
@@ -63,10 +64,16 @@ void LabelMemInfo(const TMemory& memory, bool after, MemoryPage& page);
 
 // The space of every fixed drive from C: to Z: together; a letter that is no fixed drive (a
 // DVD drive at D:, a letter not in use) hides none of the drives after it.
+struct DriveSpace {
+  std::string drive;  // "C:"
+  std::uint64_t freeSpace = 0;
+  std::uint64_t capacity = 0;
+};
 struct DriveTotals {
   std::uint64_t freeSpace = 0;  // free to this user
   std::uint64_t capacity = 0;
-  int drives = 0;
+  std::vector<DriveSpace> drives;  // what was added up, read once
+
   [[nodiscard]] std::string FreeText() const;  // "51200MB", as the disk rows show it
   [[nodiscard]] int FreePercent() const;
 };

@@ -133,14 +133,16 @@ TEST_F(DiskRows, TotalsTakeEveryFixedDriveAGapInTheLettersHidesNone) {
   EXPECT_EQ(page_.after.text, "706560MB");  // 40 + 600 + 50 GB
   EXPECT_EQ(page_.after.gauge, 76);         // 690 of 900 GB
   const DriveTotals totals = FixedDriveTotals(drives_, figures_);
-  EXPECT_EQ(totals.drives, 3);
+  ASSERT_EQ(totals.drives.size(), 3U);
+  EXPECT_EQ(totals.drives[2].drive, "G:");
+  EXPECT_EQ(totals.drives[2].freeSpace, 50 * kGB);
   EXPECT_EQ(totals.FreeText(), page_.after.text);
   EXPECT_EQ(totals.FreePercent(), page_.after.gauge);
 
   // A: and B: are never the fixed drives the totals mean.
   drives_.types = {{'A', DriveType::Fixed}, {'C', DriveType::Fixed}};
   figures_.volumes.emplace('A', VolumeSpace{kGB, kGB, kGB});
-  EXPECT_EQ(FixedDriveTotals(drives_, figures_).drives, 1);
+  EXPECT_EQ(FixedDriveTotals(drives_, figures_).drives.size(), 1U);
 }
 
 TEST_F(DiskRows, ADriveWithoutAVolumeReadsAsZero) {
