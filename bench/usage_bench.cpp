@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   alone.workers = 1;
   const double single = sw::bench::BestSeconds([&] { sw::sysinfo::folderpiechart(drives, "C:", alone); });
 
-  std::printf("%d files, %llu KB below the subfolders\n", files, static_cast<unsigned long long>(totalKB));
+  std::printf("%d files, %llu KB in the chart\n", files, static_cast<unsigned long long>(totalKB));
   std::printf("du -sk          %7.3f s\n", duSeconds);
   std::printf("chart           %7.3f s  (%.2fx the speed of du -sk)\n", working, duSeconds / working);
   std::printf("chart, pumping  %7.3f s  (%.2fx; the caller ran its wait %lld times)\n", pumping, duSeconds / pumping,

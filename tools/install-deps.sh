@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake g++ ccache googletest libgtest-dev libgmock-dev zlib1g-dev nlohmann-json3-dev libcli11-dev libssl-dev python3
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
-  wine wine64 fonts-wine xvfb xauth imagemagick nsis
+  wine wine64 fonts-wine xvfb xauth imagemagick nsis cpuid
 )
 
 missing=()

@@ -101,6 +101,9 @@ driver page memory
 shoot memory
 driver page folders chart-drive chart-descend chart-hover
 shoot folders-chart
+# Stop pressed as the measuring of the drive begins: the chart of what was measured.
+driver chart-stop 0
+shoot folders-partial
 driver update-check
 shoot update-offered
 driver update next

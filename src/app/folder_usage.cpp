@@ -26,6 +26,7 @@ bool FolderUsage::ShowFolder(platform::FileSystem& files, std::string_view folde
   pieFolder_ = measured.folder;
   chart_.SetItems(measured.lines);
   status_ = std::move(measured.status);
+  complete_ = measured.complete;
   return true;
 }
 

@@ -18,7 +18,8 @@ class FolderUsage {
   FolderUsage();
 
   // folderpiechart: measures `folder` and puts its chart on show, with the total in the
-  // status line. False, and nothing changes, while another measurement runs.
+  // status line. False, and nothing changes, while another measurement runs. A measuring
+  // that Stop ended (options.stop) still shows what it measured, marked as partial.
   bool ShowFolder(platform::FileSystem& files, std::string_view folder, const sysinfo::MeasureOptions& options);
   // DriveComboBox1Change: the chart of the drive the selector's text names.
   bool ShowDrive(platform::FileSystem& files, std::string_view selectorText, const sysinfo::MeasureOptions& options);
@@ -39,12 +40,15 @@ class FolderUsage {
   // lblFolderMessage.
   [[nodiscard]] const std::string& Status() const { return status_; }
   [[nodiscard]] bool Measuring() const { return measuring_; }
+  // False when Stop ended the measuring of the chart on show: its slices are partial.
+  [[nodiscard]] bool Complete() const { return complete_; }
 
  private:
   sysinfo::TPieChart chart_;
   std::string pieFolder_;
   std::string status_ = "Status";
   bool measuring_ = false;
+  bool complete_ = true;
 };
 
 }  // namespace sw::app

@@ -48,10 +48,8 @@ const ResourcesCommand* FindResourcesCommand(unsigned command) {
 
 std::vector<std::string> FixedDrives(platform::FileSystem& files) {
   std::vector<std::string> drives;
-  for (char letter = 'a'; letter <= 'z'; ++letter) {
-    if (files.DriveTypeOf(std::string{letter, ':', '\\'}) == platform::DriveType::Fixed) {
-      drives.push_back(std::string{letter, ':'});
-    }
+  for (const std::string& root : platform::FixedDriveRoots(files)) {
+    drives.push_back(std::string{static_cast<char>(root[0] | 0x20), ':'});
   }
   return drives;
 }
@@ -60,9 +58,15 @@ std::string SelectorDrive(std::string_view text) {
   return std::string(text.substr(0, 2));
 }
 
-online::ScreenRect AlertPlace(const online::ScreenRect& desktop, int width, int height) {
-  const int left = desktop.right - width;
-  const int top = desktop.bottom - 2 * height;
+online::ScreenRect AlertPlace(const online::ScreenRect& monitor, const online::ScreenRect& workArea, int width,
+                              int height) {
+  const bool atTop = workArea.top > monitor.top && workArea.bottom >= monitor.bottom;
+  const bool atLeft = workArea.left > monitor.left && !atTop && workArea.bottom >= monitor.bottom;
+  int left = atLeft ? workArea.left : workArea.right - width;
+  int top = atTop ? workArea.top : workArea.bottom - height;
+  // Larger than the work area: its top left corner stays inside, where the text begins.
+  left = std::max(workArea.left, std::min(left, workArea.right - width));
+  top = std::max(workArea.top, std::min(top, workArea.bottom - height));
   return online::ScreenRect{left, top, left + width, top + height};
 }
 

@@ -38,14 +38,20 @@ struct ResourcesCommand {
 };
 [[nodiscard]] const ResourcesCommand* FindResourcesCommand(unsigned command);
 
-// The fixed drives as the selectors list them ("c:", "d:"), every letter from A: to Z:.
+// The fixed drives as the selectors list them ("c:", "d:"): every one from C: to Z:, the same
+// drives whose space the disk totals add up.
 [[nodiscard]] std::vector<std::string> FixedDrives(platform::FileSystem& files);
 // The drive a selector's text names: its first two characters ("c:").
 [[nodiscard]] std::string SelectorDrive(std::string_view text);
 
-// The free-memory alert's place: at the right end of the virtual desktop (all monitors),
-// `width` wide and `height` tall, one more `height` above the bottom edge, so that it sits
-// above a taskbar of the usual height.
-[[nodiscard]] online::ScreenRect AlertPlace(const online::ScreenRect& desktop, int width, int height);
+// The free-memory alert's place, `width` wide and `height` tall, on the monitor of the taskbar
+// (`monitor`, with `workArea` the part the taskbar leaves free): in the work area's corner
+// beside the taskbar's end where its clock is, so at the bottom right when the bar is at the
+// bottom, at the top right when it is at the top, at the bottom left or right when it stands
+// at a side. The taskbar's side is the one where the work area falls short of the monitor
+// (the bottom when it hides itself). Never outside the work area, also when the alert is
+// larger than it.
+[[nodiscard]] online::ScreenRect AlertPlace(const online::ScreenRect& monitor, const online::ScreenRect& workArea,
+                                            int width, int height);
 
 }  // namespace sw::app

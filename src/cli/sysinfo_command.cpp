@@ -16,23 +16,28 @@ namespace {
 
 using nlohmann::json;
 
+// A figure the processor does not report is null, as the page shows "-" for it.
+json Figure(std::int64_t value) {
+  return value == 0 ? json(nullptr) : json(value);
+}
+
 json CpuJson(const sysinfo::TCPU& cpu) {
   return {{"vendor", cpu.Vendor},
           {"vendor_id", cpu.VendorID},
-          {"brand", cpu.BrandName},
+          {"brand", cpu.BrandName.empty() ? json(nullptr) : json(cpu.BrandName)},
           {"family", cpu.Family},
           {"model", cpu.Model},
           {"stepping", cpu.Stepping},
-          {"mhz", cpu.Frequency},
-          {"bus_mhz", cpu.BusSpeed},
+          {"mhz", Figure(cpu.Frequency)},
+          {"bus_mhz", Figure(cpu.BusSpeed)},
           {"code_name", cpu.CodeName},
-          {"transistors", cpu.Transistors},
+          {"transistors", Figure(cpu.Transistors)},
           {"caches",
-           {{"l1_data_kb", cpu.Cache.L1Data},
-            {"l1_code_kb", cpu.Cache.L1Code},
-            {"level1_kb", cpu.Cache.Level1},
-            {"level2_kb", cpu.Cache.Level2},
-            {"level3_kb", cpu.Cache.Level3}}}};
+           {{"l1_data_kb", Figure(cpu.Cache.L1Data)},
+            {"l1_code_kb", Figure(cpu.Cache.L1Code)},
+            {"level1_kb", Figure(cpu.Cache.Level1)},
+            {"level2_kb", Figure(cpu.Cache.Level2)},
+            {"level3_kb", Figure(cpu.Cache.Level3)}}}};
 }
 
 json MemoryJson(const sysinfo::TMemory& memory) {
@@ -42,26 +47,34 @@ json MemoryJson(const sysinfo::TMemory& memory) {
           {"memory_load", memory.MemoryLoad}};
 }
 
-// Every fixed drive, whatever its letter.
-json DrivesJson(platform::FileSystem& files, sysinfo::TDisk& disk) {
+// Every fixed drive from C: to Z:, as the Drive page's selector lists them, with the space
+// read for the totals: the list and the totals never disagree.
+json DrivesJson(const sysinfo::DriveTotals& totals) {
   json drives = json::array();
-  for (char letter = 'A'; letter <= 'Z'; ++letter) {
-    const std::string drive{letter, ':'};
-    if (files.DriveTypeOf(drive + "\\") == platform::DriveType::Fixed) {
-      disk.SetDrive(drive);
-      drives.push_back({{"drive", drive}, {"capacity", disk.Capacity}, {"free", disk.FreeSpace}});
-    }
+  for (const sysinfo::DriveSpace& drive : totals.drives) {
+    drives.push_back({{"drive", drive.drive}, {"capacity", drive.capacity}, {"free", drive.freeSpace}});
   }
   return drives;
 }
 
-void PrintSysinfoText(std::ostream& out, const sysinfo::TSysInfo& info, const json& drives) {
+// The Drive page's Before/After row: the same function, the same texts.
+json TotalsJson(const sysinfo::DriveTotals& totals) {
+  return {{"drives", totals.drives.size()},
+          {"capacity", totals.capacity},
+          {"free", totals.freeSpace},
+          {"free_text", totals.FreeText()},
+          {"free_percent", totals.FreePercent()}};
+}
+
+void PrintSysinfoText(std::ostream& out, const sysinfo::TSysInfo& info, const json& drives,
+                      const sysinfo::DriveTotals& totals) {
   const sysinfo::CpuPage cpu = sysinfo::CpuPageOf(info.CPU);
-  out << "Vendor: " << cpu.vendor << "\nVendor ID: " << cpu.vendorId << "\nSpeed: " << cpu.speed
+  out << "Name: " << cpu.name << "\nVendor: " << cpu.vendor << "\nVendor ID: " << cpu.vendorId << "\nSpeed: " << cpu.speed
       << "\nBus Speed: " << cpu.busSpeed << "\n"
       << cpu.family << "\nCode Name: " << cpu.codeName << "\nTransistors: " << cpu.transistors
       << "\nData Cache: " << cpu.dataCache << "\nCode Cache: " << cpu.instCache
-      << "\nLevel1 Uni Cache: " << cpu.unifiedCache0 << "\nLevel2 Uni Cache: " << cpu.unifiedCache1 << "\n";
+      << "\nLevel1 Uni Cache: " << cpu.unifiedCache0 << "\nLevel2 Uni Cache: " << cpu.unifiedCache1
+      << "\nLevel3 Uni Cache: " << cpu.unifiedCache2 << "\n";
   sysinfo::MemoryPage memory;
   sysinfo::ShowMemoryFigures(info.Memory, memory);
   out << "Total Memory Size: " << memory.totalMem << "\nFree Memory Size: " << memory.freeMem << " ("
@@ -72,6 +85,7 @@ void PrintSysinfoText(std::ostream& out, const sysinfo::TSysInfo& info, const js
     out << drive["drive"].get<std::string>() << " Total Size: " << sysinfo::MBText(capacity)
         << ", Free Space: " << sysinfo::MBText(free) << " (" << sysinfo::PercentOf(free, capacity) << "%)\n";
   }
+  out << "Fixed drives' Free Space: " << totals.FreeText() << " (" << totals.FreePercent() << "%)\n";
 }
 
 int Sysinfo(CliContext& context, const GlobalOptions& options) {
@@ -85,13 +99,17 @@ int Sysinfo(CliContext& context, const GlobalOptions& options) {
   if (!info.Memory.Refresh()) {
     return PrintFailure(context, options.json, "the system did not report its memory status");
   }
-  const json drives = DrivesJson(*p.files, info.Disk);
+  const sysinfo::DriveTotals totals = sysinfo::FixedDriveTotals(*p.files, *p.figures);
+  const json drives = DrivesJson(totals);
   if (!options.json) {
-    PrintSysinfoText(context.out, info, drives);
+    PrintSysinfoText(context.out, info, drives, totals);
     return kExitSuccess;
   }
   CommandResult result;
-  result.extra = {{"cpu", CpuJson(info.CPU)}, {"memory", MemoryJson(info.Memory)}, {"drives", drives}};
+  result.extra = {{"cpu", CpuJson(info.CPU)},
+                  {"memory", MemoryJson(info.Memory)},
+                  {"drives", drives},
+                  {"drive_totals", TotalsJson(totals)}};
   PrintResult(context, true, result);
   return kExitSuccess;
 }
@@ -119,7 +137,10 @@ int Usage(CliContext& context, const GlobalOptions& options, const std::string& 
     }
   }
   result.status = chart.status;
-  result.extra = {{"folder", chart.folder}, {"items", std::move(items)}, {"total_kb", chart.totalKB}};
+  result.extra = {{"folder", chart.folder},
+                  {"items", std::move(items)},
+                  {"total_kb", chart.totalKB},
+                  {"complete", chart.complete}};
   if (!options.json) {
     context.out << chart.status << "\n";
     return kExitSuccess;

@@ -47,6 +47,12 @@ inline constexpr std::uint32_t kAttrRecallOnOpen = 0x40000;
 inline constexpr std::uint32_t kAttrRecallOnDataAccess = 0x400000;
 inline constexpr std::uint32_t kCloudPlaceholderAttributes = kAttrOffline | kAttrRecallOnOpen | kAttrRecallOnDataAccess;
 
+// The bit of a reparse tag that marks a name standing for another one (a junction, a symbolic
+// link, a mount point); reparse points without it (a cloud client's folder, a deduplicated
+// file) hold their own data.
+inline constexpr std::uint32_t kReparseTagNameSurrogate = 0x20000000;
+inline constexpr std::uint32_t kReparseTagSymlink = 0xA000000C;
+
 // Whether a file with these attributes is a cloud placeholder: never opened, read, backed up
 // or deleted by a walk.
 [[nodiscard]] constexpr bool IsCloudPlaceholder(std::uint32_t attributes) {
@@ -60,10 +66,21 @@ struct FolderEntry {
   FileTime lastWrite;
   // The last access, as far as the volume keeps it (many update it rarely, or never).
   FileTime lastAccess;
+  // Filled by FolderDetail::Identity listings only; 0 where the listing does not tell.
+  std::uint64_t allocated = 0;  // the bytes the file takes on the disk
+  std::uint64_t fileId = 0;     // the file's number on its volume, the same for all its names
+  std::uint64_t volume = 0;     // the volume, where the listing tells it apart from the folder's
+  std::uint32_t links = 0;      // how many names the file has
+  std::uint32_t reparseTag = 0;
 
   [[nodiscard]] bool IsFolder() const { return (attributes & kAttrDirectory) != 0; }
   // Junctions, symbolic links and mount points: never walked into, never deleted through.
   [[nodiscard]] bool IsReparsePoint() const { return (attributes & kAttrReparsePoint) != 0; }
+  // A reparse point that stands for another name. Without its tag every reparse point counts
+  // as one: entering a link by mistake is worse than leaving out a folder.
+  [[nodiscard]] bool IsLink() const {
+    return IsReparsePoint() && (reparseTag == 0 || (reparseTag & kReparseTagNameSurrogate) != 0);
+  }
   [[nodiscard]] bool IsCloudPlaceholder() const { return platform::IsCloudPlaceholder(attributes); }
 };
 
@@ -78,6 +95,8 @@ enum class FolderDetail {
   Full,   // name, attributes, size and last-write time of every entry
   Kinds,  // name and attributes; size and time on request (FillDetails), for walks that
           // need them of a few entries only
+  Identity,  // as Full, and the allocated size, the file's number, its link count and the
+             // reparse tag, as far as the listing gives them without opening each file
 };
 
 // The entries of one folder, without "." and "..", in the platform's order.

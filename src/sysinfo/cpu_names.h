@@ -17,6 +17,8 @@ struct CpuGeneration {
   std::int64_t transistors = 0;  // 0 when not known
 };
 
-CpuGeneration GenerationOf(std::string_view vendorId, int family, int model);
+// The generation of a processor by its maker, family, model and stepping as DecodeSignature
+// gives them. Some models were sold as several generations, told apart by the stepping only.
+CpuGeneration GenerationOf(std::string_view vendorId, int family, int model, int stepping);
 
 }  // namespace sw::sysinfo

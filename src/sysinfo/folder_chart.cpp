@@ -22,16 +22,21 @@ FolderChart folderpiechart(platform::FileSystem& files, std::string_view folder,
   chart.folder = std::string(folder);
   // Measured as spelt on the disk, labelled in upper case.
   const std::vector<std::string> paths = SubfolderPaths(files, folder);
-  const std::vector<std::uint64_t> bytes = MeasureFolderBytes(files, paths, options);
+  const ChartBytes bytes = MeasureChartBytes(files, folder, paths, options);
+  std::uint64_t totalBytes = bytes.files;
   for (std::size_t i = 0; i < paths.size(); ++i) {
-    const std::uint64_t kb = bytes[i] / 1024;
-    chart.totalKB += kb;
-    chart.lines.push_back(ChartLine{std::to_string(kb) + " " + ToUpperText(paths[i]), static_cast<std::int64_t>(i)});
+    totalBytes += bytes.subfolders[i];
+    chart.lines.push_back(ChartLine{std::to_string(bytes.subfolders[i] / 1024) + " " + ToUpperText(paths[i]),
+                                    static_cast<std::int64_t>(i)});
   }
-  const std::uint64_t filesKB = folder.empty() ? 0 : FilesSizeKB(files, folder);
-  chart.lines.push_back(
-      ChartLine{std::to_string(filesKB) + " " + std::string(kFilesLabel), static_cast<std::int64_t>(paths.size())});
+  chart.lines.push_back(ChartLine{std::to_string(bytes.files / 1024) + " " + std::string(kFilesLabel),
+                                  static_cast<std::int64_t>(paths.size())});
+  chart.totalKB = totalBytes / 1024;
+  chart.complete = bytes.complete;
   chart.status = TotalSizeText(folder, std::to_string(chart.totalKB / 1024));
+  if (!chart.complete) {
+    chart.status += kPartialMark;
+  }
   return chart;
 }
 

@@ -18,15 +18,22 @@ namespace sw::sysinfo {
 // The label of the slice of the files directly in the charted folder.
 inline constexpr std::string_view kFilesLabel = "Files";
 
+// What the status line adds when Stop ended a measuring.
+inline constexpr std::string_view kPartialMark = " (stopped: partial)";
+
 struct FolderChart {
   std::string folder;            // PieFolder: the folder charted, as given
   std::vector<ChartLine> lines;  // for TPieChart::SetItems: "52311 C:\WINDOWS" per subfolder, then "12 Files"
-  std::uint64_t totalKB = 0;     // the subfolders' KB (the files' slice is not in it)
+  // The sum of all slices' bytes, the files' slice included, turned into KB once: a slice's
+  // KB are truncated, so adding them up would lose up to a KB per slice.
+  std::uint64_t totalKB = 0;
   std::string status;            // lblFolderMessage: "Total size in c: is 4321MB"
+  bool complete = true;          // false when Stop ended the measuring: the slices are partial
 };
 
-// Measures every subfolder of `folder` in one pass (see MeasureFolderBytes; give
-// options.whileWaiting to keep a window's messages flowing) and builds its chart.
+// Measures every subfolder of `folder` and the files directly in it in one pass (see
+// MeasureChartBytes; give options.whileWaiting to keep a window's messages flowing, and
+// options.stop to let Stop end it) and builds its chart.
 FolderChart folderpiechart(platform::FileSystem& files, std::string_view folder, const MeasureOptions& options = {});
 
 // "Total size in " + label + " is " + MB + "MB", in the current language.

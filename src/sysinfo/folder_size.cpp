@@ -11,13 +11,15 @@ std::vector<std::string> SubfolderPaths(platform::FileSystem& files, std::string
     return paths;
   }
   const std::string parent = AddTrailingBackslash(folder);
-  auto reader = files.ListFolder(parent, platform::FolderDetail::Kinds);
+  // With each entry's reparse tag: a cloud client's folder is a reparse point that holds its
+  // own data and gets its slice; only links are left out.
+  auto reader = files.ListFolder(parent, platform::FolderDetail::Identity);
   if (!reader) {
     return paths;
   }
   platform::FolderEntry entry;
   while ((*reader)->Next(entry)) {
-    if (entry.IsFolder() && !entry.IsReparsePoint()) {
+    if (entry.IsFolder() && !entry.IsLink()) {
       paths.push_back(parent + entry.name);
     }
   }

@@ -16,7 +16,8 @@ namespace sw::sysinfo {
 
 // The subfolders of `folder` as the chart labels them: folder, backslash and name, upper
 // case ("C:\WINDOWS"), in the listing's order. Links to folders are left out: their target
-// is measured where it lies. Empty for an empty folder name or a folder that cannot be listed.
+// is measured where it lies; other reparse points (a cloud client's folders) are in. Empty
+// for an empty folder name or a folder that cannot be listed.
 std::vector<std::string> ListSubfolders(platform::FileSystem& files, std::string_view folder);
 
 // The same subfolders spelt as on the disk, for measuring them.

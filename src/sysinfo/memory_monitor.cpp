@@ -1,5 +1,6 @@
 #include "sysinfo/memory_monitor.h"
 
+#include <algorithm>
 #include <array>
 
 #include "core/language.h"
@@ -34,6 +35,12 @@ class FlagScope {
 
 }  // namespace
 
+MonotonicClock SteadyClock() {
+  return [] {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
+  };
+}
+
 void MemoryMonitor::Timer1Timer(EngineSink& sink) {
   sink.ProcessMessages();
   if (Asked(hooks.exitRequested) && hooks.disableTimer) {
@@ -59,8 +66,9 @@ void MemoryMonitor::GuardedPass(EngineSink& sink) {
   if (Asked(hooks.alertsEnabled) && timerTicks_ % kAlertEveryTicks == 0 && hooks.showAlert) {
     hooks.showAlert("Free memory: " + MBText(memory_.PhysicalFree));
   }
-  // The pass at the end of a reclaim must not start another one: one reclaim per tick.
-  if (page_.freeGauge < 10 && memory_.PhysicalTotal > 0 && !reclaiming_) {
+  // The pass at the end of a reclaim (or one that comes while it runs) starts none; nor does
+  // any pass within ten minutes of the last reclaim.
+  if (page_.freeGauge < 10 && memory_.PhysicalTotal > 0 && !reclaiming_ && AutomaticReclaimDue()) {
     btnRefreshClick(sink);
   }
   LabelMemInfo(memory_, memAfterRegain_, page_);
@@ -74,41 +82,75 @@ void MemoryMonitor::GuardedPass(EngineSink& sink) {
   }
 }
 
-std::uint64_t MemoryMonitor::SizeStream(RegainStream& stream, EngineSink& sink) const {
+bool MemoryMonitor::AutomaticReclaimDue() const {
+  return !lastReclaim_ || clock_() - *lastReclaim_ >= kAutomaticReclaimInterval;
+}
+
+std::uint64_t MemoryMonitor::ReclaimCap() const {
+  // The available commit (the page file's free part, as the memory status calls it) is what
+  // every program together may still commit; a reclaim that took all of it would make the
+  // others' next allocations fail.
+  const std::uint64_t reserve = memory_.PhysicalTotal / kCommitReserveDivisor;
+  return memory_.PageFileFree > reserve ? memory_.PageFileFree - reserve : 0;
+}
+
+std::optional<std::uint64_t> MemoryMonitor::SizeStream(RegainStream& stream, std::uint64_t cap) const {
   const std::uint64_t total = memory_.PhysicalTotal;
-  for (const std::uint64_t size : {total * 3 / 5, total * 2 / 5}) {
+  std::optional<std::uint64_t> tried;
+  for (const std::uint64_t wanted : {total * 3 / 5, total * 2 / 5, total / 100}) {
+    const std::uint64_t size = std::min(wanted, cap);
+    if (tried == size) {
+      continue;  // the cap made two steps one: refused once, it is refused again
+    }
+    tried = size;
     if (stream.SetSize(size)) {
       return size;
     }
   }
-  const std::uint64_t onePercent = total / 100;
-  if (!stream.SetSize(onePercent)) {
-    sink.Ask(Message{std::string(Text(98)), std::string(kProductName), MessageKind::Information, MessageButtons::Ok});
+  return std::nullopt;
+}
+
+bool MemoryMonitor::FillStream(RegainStream& stream, std::uint64_t size, EngineSink& sink) const {
+  stream.Rewind();
+  const std::uint64_t blocks = size / kRegainBlockSize;
+  for (std::uint64_t i = 1; i <= blocks; ++i) {
+    // ShouldStop lets the window's messages run (every few tens of milliseconds): it repaints,
+    // the tray answers, and Stop ends the filling.
+    if (sink.ShouldStop()) {
+      return false;
+    }
+    if (!stream.Write(RegainBuffer())) {
+      break;
+    }
+    sink.SetProgress(i * 100 / blocks);
   }
-  return onePercent;
+  return true;
 }
 
 void MemoryMonitor::btnRefreshClick(EngineSink& sink) {
   if (reclaiming_) {
-    return;  // the pass at the end of a reclaim lets messages run: a second click lands here
+    return;  // the messages let through while it runs bring a second click here
   }
   {
     const FlagScope reclaiming(reclaiming_);
+    lastReclaim_ = clock_();
     memAfterRegain_ = false;
     LabelMemInfo(memory_, false, page_);
     sink.SetProgressMax(100);
-    {
+    // The figures of the last pass may be six seconds old: the cap is taken from new ones.
+    (void)memory_.Refresh();
+    const std::uint64_t cap = ReclaimCap();
+    if (cap < kRegainBlockSize) {
+      outcome_ = ReclaimOutcome::NothingToSpare;
+    } else {
       std::unique_ptr<RegainStream> stream = streams_();
-      const std::uint64_t size = SizeStream(*stream, sink);
-      stream->Rewind();
-      // No messages inside the loop: the block is to be touched as fast as possible. A
-      // stream that could not be sized takes no write, and the loop ends at once.
-      const std::uint64_t blocks = size / kRegainBlockSize;
-      for (std::uint64_t i = 1; i <= blocks; ++i) {
-        if (!stream->Write(RegainBuffer())) {
-          break;
-        }
-        sink.SetProgress(i * 100 / blocks);
+      const std::optional<std::uint64_t> size = SizeStream(*stream, cap);
+      if (!size) {
+        outcome_ = ReclaimOutcome::NoBlock;
+        sink.Ask(
+            Message{std::string(Text(98)), std::string(kProductName), MessageKind::Information, MessageButtons::Ok});
+      } else {
+        outcome_ = FillStream(*stream, *size, sink) ? ReclaimOutcome::Filled : ReclaimOutcome::Stopped;
       }
     }  // the block goes back to the system here
     memAfterRegain_ = true;

@@ -6,8 +6,10 @@
 // button, and copies page() into its controls afterwards; the reclaim's progress goes to the
 // sink (0 to 100, for gauMemProcess).
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/engine_sink.h"
@@ -32,20 +34,50 @@ struct TimerHooks {
 };
 
 inline constexpr std::uint64_t kRegainBlockSize = 1'048'576;
+// The automatic reclaim waits at least this long after the last reclaim: taking memory from
+// other programs every few seconds, exactly when they are short of it, would only make them
+// page their memory in again.
+inline constexpr std::chrono::minutes kAutomaticReclaimInterval{10};
+// A reclaim leaves at least this share of physical memory to the commit the others may still
+// make (a tenth).
+inline constexpr std::uint64_t kCommitReserveDivisor = 10;
+
+// A clock that only goes forward; tests give one of their own.
+using MonotonicClock = std::function<std::chrono::milliseconds()>;
+MonotonicClock SteadyClock();
+
+// How the last reclaim ended.
+enum class ReclaimOutcome {
+  None,           // no reclaim yet
+  Filled,         // the block was had, filled and freed
+  Stopped,        // Stop (or the program's end) ended the filling early
+  NothingToSpare, // the system could commit too little beyond the reserve: no block taken
+  NoBlock,        // no size of block could be had
+};
 inline constexpr int kAlertEveryTicks = 20;
 inline constexpr int kUpdateCheckTick = 40;
 inline constexpr int kUpdateCheckDoneTicks = 80;
 
 class MemoryMonitor {
  public:
-  MemoryMonitor(TMemory& memory, RegainStreamFactory streams = MakeHeapRegainStream)
-      : memory_(memory), streams_(std::move(streams)) {}
+  MemoryMonitor(TMemory& memory, RegainStreamFactory streams = MakeHeapRegainStream,
+                MonotonicClock clock = SteadyClock())
+      : memory_(memory), streams_(std::move(streams)), clock_(std::move(clock)) {}
 
   // One pass of Timer1, also run when the Memory tab is shown and at the end of a reclaim.
+  // Below 10 % free memory it reclaims by itself, at most once every ten minutes.
   void Timer1Timer(EngineSink& sink);
-  // The reclaim: grows a block to 60 % of physical memory (else 40 %, else 1 %), fills it in
-  // 1 MB writes, frees it and runs one timer pass. A click while a reclaim runs is ignored.
+  // The reclaim: grows a block to 60 % of physical memory (else 40 %, else 1 %), but never
+  // beyond what the system can still commit less a tenth of physical memory, fills it in 1 MB
+  // writes, frees it and runs one timer pass. Between the writes the sink lets the window's
+  // messages run and asks for Stop, which ends the filling. A click while a reclaim runs is
+  // ignored.
   void btnRefreshClick(EngineSink& sink);
+
+  // The most a reclaim may commit now, from the last memory refresh: the available commit
+  // less a tenth of physical memory, 0 when that leaves nothing.
+  [[nodiscard]] std::uint64_t ReclaimCap() const;
+  [[nodiscard]] ReclaimOutcome LastOutcome() const { return outcome_; }
 
   [[nodiscard]] const MemoryPage& page() const { return page_; }
   [[nodiscard]] std::int32_t TimerTicks() const { return timerTicks_; }
@@ -56,11 +88,18 @@ class MemoryMonitor {
 
  private:
   void GuardedPass(EngineSink& sink);
-  // Steps the reclaim's block through its sizes; the size it got, or 1 % when none fitted.
-  std::uint64_t SizeStream(RegainStream& stream, EngineSink& sink) const;
+  [[nodiscard]] bool AutomaticReclaimDue() const;
+  // Steps the reclaim's block through its sizes, each kept within `cap`; the size it got,
+  // or nothing when no size could be had.
+  std::optional<std::uint64_t> SizeStream(RegainStream& stream, std::uint64_t cap) const;
+  // Fills the block in 1 MB writes; false when Stop ended it.
+  bool FillStream(RegainStream& stream, std::uint64_t size, EngineSink& sink) const;
 
   TMemory& memory_;
   RegainStreamFactory streams_;
+  MonotonicClock clock_;
+  std::optional<std::chrono::milliseconds> lastReclaim_;
+  ReclaimOutcome outcome_ = ReclaimOutcome::None;
   MemoryPage page_;
   std::int32_t timerTicks_ = 0;
   bool memAfterRegain_ = false;

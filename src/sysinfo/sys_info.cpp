@@ -14,7 +14,7 @@ void TCPU::Refresh() {
   Family = identity.signature.family;
   Model = identity.signature.model;
   Stepping = identity.signature.stepping;
-  const CpuGeneration generation = GenerationOf(identity.vendorId, Family, Model);
+  const CpuGeneration generation = GenerationOf(identity.vendorId, Family, Model, Stepping);
   CodeName = std::string(generation.codeName);
   Transistors = generation.transistors;
   Cache = TCPUCache{identity.caches.l1Data, identity.caches.l1Code, identity.caches.level1Unified,

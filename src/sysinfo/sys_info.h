@@ -32,8 +32,9 @@ class TCPU {
   std::string Vendor;
   std::string VendorID;
   std::string BrandName;  // the processor's own name ("AMD EPYC 9R45"), often empty on old ones
+  // Each figure below is 0 when the processor does not report it (and no table knows it).
   int Frequency = 0;      // MHz
-  int BusSpeed = 0;       // MHz; 0 when the processor does not report its reference clock
+  int BusSpeed = 0;       // MHz, the reference clock of CPUID leaf 0x16
   int Family = 0;
   int Model = 0;
   int Stepping = 0;
@@ -77,6 +78,7 @@ class TDisk {
   // free of 0, never as a negative or stale figure.
   void SetDrive(std::string_view drive);
   [[nodiscard]] const std::string& Drive() const { return drive_; }
+  [[nodiscard]] platform::SystemFigures& figures() const { return figures_; }
 
   std::uint64_t FreeSpace = 0;
   std::uint64_t Capacity = 0;

@@ -4,20 +4,31 @@
 
 namespace sw::sysinfo {
 
+namespace {
+
+// A figure of the processor; 0 means it was not reported, and reads "-".
+std::string Figure(std::int64_t value, std::string_view unit = {}) {
+  return value == 0 ? std::string(kUnknownFigure) : std::to_string(value) + std::string(unit);
+}
+
+}  // namespace
+
 CpuPage CpuPageOf(const TCPU& cpu) {
   CpuPage page;
+  page.name = cpu.BrandName.empty() ? std::string(kUnknownFigure) : cpu.BrandName;
   page.vendor = cpu.Vendor;
   page.vendorId = cpu.VendorID;
-  page.speed = std::to_string(cpu.Frequency) + "Mhz";
-  page.busSpeed = std::to_string(cpu.BusSpeed) + "Mhz";
+  page.speed = Figure(cpu.Frequency, "Mhz");
+  page.busSpeed = Figure(cpu.BusSpeed, "Mhz");
   page.family = "Family " + std::to_string(cpu.Family) + " Model " + std::to_string(cpu.Model) + " Stepping " +
                 std::to_string(cpu.Stepping);
   page.codeName = cpu.CodeName;
-  page.transistors = std::to_string(cpu.Transistors);
-  page.dataCache = std::to_string(cpu.Cache.L1Data);
-  page.instCache = std::to_string(cpu.Cache.L1Code);
-  page.unifiedCache0 = std::to_string(cpu.Cache.Level1);
-  page.unifiedCache1 = std::to_string(cpu.Cache.Level2);
+  page.transistors = Figure(cpu.Transistors);
+  page.dataCache = Figure(cpu.Cache.L1Data);
+  page.instCache = Figure(cpu.Cache.L1Code);
+  page.unifiedCache0 = Figure(cpu.Cache.Level1);
+  page.unifiedCache1 = Figure(cpu.Cache.Level2);
+  page.unifiedCache2 = Figure(cpu.Cache.Level3);
   return page;
 }
 
@@ -43,22 +54,31 @@ void LabelDiskInfo(TDisk& disk, platform::FileSystem& files, std::string_view dr
   page.totalSize = MBText(disk.Capacity);
   page.freeSpace = MBText(disk.FreeSpace);
 
-  // A second TDisk walks the drives, so `disk` stays on the drive the page shows.
-  TDisk walker(disk);
-  std::uint64_t freeTotal = 0;
-  std::uint64_t capacityTotal = 0;
-  for (char letter = 'c'; letter <= 'z'; ++letter) {
-    const std::string root{letter, ':', '\\'};
-    if (files.DriveTypeOf(root) != platform::DriveType::Fixed) {
-      break;
-    }
-    walker.SetDrive(root.substr(0, 2));
-    freeTotal += walker.FreeSpace;
-    capacityTotal += walker.Capacity;
-  }
+  const DriveTotals totals = FixedDriveTotals(files, disk.figures());
   GaugeRow& row = after ? page.after : page.before;
-  row.text = MBText(freeTotal);
-  row.gauge = PercentOf(freeTotal, capacityTotal);
+  row.text = totals.FreeText();
+  row.gauge = totals.FreePercent();
+}
+
+std::string DriveTotals::FreeText() const {
+  return MBText(freeSpace);
+}
+
+int DriveTotals::FreePercent() const {
+  return PercentOf(freeSpace, capacity);
+}
+
+DriveTotals FixedDriveTotals(platform::FileSystem& files, platform::SystemFigures& figures) {
+  // A TDisk of its own walks the drives, so the page's stays on the drive it shows.
+  TDisk walker(figures);
+  DriveTotals totals;
+  for (const std::string& root : platform::FixedDriveRoots(files)) {
+    walker.SetDrive(root.substr(0, 2));
+    totals.freeSpace += walker.FreeSpace;
+    totals.capacity += walker.Capacity;
+    totals.drives.push_back(DriveSpace{root.substr(0, 2), walker.FreeSpace, walker.Capacity});
+  }
+  return totals;
 }
 
 }  // namespace sw::sysinfo

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "sysinfo/sys_info.h"
@@ -31,7 +32,12 @@ struct DiskPage {
   GaugeRow after;               // lblFreeSpaceAfter, gauFreeSpaceAfter
 };
 
+// A figure the processor does not report (a bus clock, a cache it lacks, a transistor count
+// nobody published) reads "-": a 0 would claim the figure is known and nought.
+inline constexpr std::string_view kUnknownFigure = "-";
+
 struct CpuPage {
+  std::string name;           // lblCpuName: the processor's own name for itself
   std::string vendor;         // lblVendor
   std::string vendorId;       // lblVendorID
   std::string speed;          // lblSpeed, "2596Mhz"
@@ -43,6 +49,7 @@ struct CpuPage {
   std::string instCache;      // lblInstCache
   std::string unifiedCache0;  // lblUnifiedCache0
   std::string unifiedCache1;  // lblUnifiedCache1
+  std::string unifiedCache2;  // lblUnifiedCache2, the third level
 };
 
 // TabSheet1Show's texts, from a refreshed CPU.
@@ -55,9 +62,25 @@ void ShowMemoryFigures(const TMemory& memory, MemoryPage& page);
 // the After row the highest.
 void LabelMemInfo(const TMemory& memory, bool after, MemoryPage& page);
 
-// The selected drive's size and free space, then the free space of the fixed drives from C:
-// on (the walk ends at the first letter that is not a fixed drive) into one disk row; `disk`
-// is left on the selected drive.
+// The space of every fixed drive from C: to Z: together; a letter that is no fixed drive (a
+// DVD drive at D:, a letter not in use) hides none of the drives after it.
+struct DriveSpace {
+  std::string drive;  // "C:"
+  std::uint64_t freeSpace = 0;
+  std::uint64_t capacity = 0;
+};
+struct DriveTotals {
+  std::uint64_t freeSpace = 0;  // free to this user
+  std::uint64_t capacity = 0;
+  std::vector<DriveSpace> drives;  // what was added up, read once
+
+  [[nodiscard]] std::string FreeText() const;  // "51200MB", as the disk rows show it
+  [[nodiscard]] int FreePercent() const;
+};
+DriveTotals FixedDriveTotals(platform::FileSystem& files, platform::SystemFigures& figures);
+
+// The selected drive's size and free space, then the free space of every fixed drive into
+// one disk row; `disk` is left on the selected drive.
 void LabelDiskInfo(TDisk& disk, platform::FileSystem& files, std::string_view drive, bool after, DiskPage& page);
 
 }  // namespace sw::sysinfo

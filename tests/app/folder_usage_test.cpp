@@ -127,7 +127,7 @@ TEST_F(FolderUsageTest, TheStatusStaysUntilTheMouseHasFoundASlice) {
   ASSERT_TRUE(usage_.ShowFolder(files(), At("root\\mid"), options_));
   usage_.chart().MouseMove(kWidth, kHeight, 0, 0);  // outside the pie
   EXPECT_FALSE(usage_.Hover());
-  EXPECT_EQ(usage_.Status(), "Total size in " + At("root\\mid") + " is 0MB");
+  EXPECT_EQ(usage_.Status(), "Total size in " + At("root\\mid") + " is 1MB");  // its files count
 }
 
 TEST_F(FolderUsageTest, NothingStartsAnotherMeasurementWhileOneRuns) {

@@ -12,7 +12,7 @@ namespace sw::app {
 namespace {
 
 TEST(SystemTabs, TheSelectorsListEveryFixedDrivePastAGap) {
-  // C: and E: fixed, D: a CD drive: unlike the free-space total, the list goes on past D:.
+  // C: and E: fixed, D: a CD drive: the list goes on past D:, as the free-space total does.
   test::HostPlatform host;
   EXPECT_EQ(FixedDrives(host.files()), (std::vector<std::string>{"c:", "e:"}));
   test::HostPlatform allFixed(platform::DriveType::Fixed);
@@ -40,11 +40,22 @@ TEST(SystemTabs, TheMenuItemsGoThroughTheCpuTabAndTheFoldersButtonDoesNot) {
   EXPECT_EQ(FindResourcesCommand(kCmdMemory), nullptr) << "the Memory button is the Memory page's own";
 }
 
-TEST(SystemTabs, TheAlertSitsAboveTheTaskbarAtTheRightOfTheWholeDesktop) {
-  EXPECT_EQ(AlertPlace({0, 0, 1024, 768}, 150, 30), (online::ScreenRect{874, 708, 1024, 738}));
-  // A second monitor left of the first: the desktop starts at a negative x.
-  EXPECT_EQ(AlertPlace({-1280, 0, 1920, 1080}, 150, 30), (online::ScreenRect{1770, 1020, 1920, 1050}));
-  EXPECT_EQ(AlertPlace({0, 0, 1024, 768}, 225, 45), (online::ScreenRect{799, 678, 1024, 723}));
+// Monitors and work areas as the system reports them with the taskbar at each edge.
+TEST(SystemTabs, TheAlertSitsInTheTaskbarMonitorsWorkAreaBesideTheBarsEnd) {
+  const online::ScreenRect screen{0, 0, 1024, 768};
+  EXPECT_EQ(AlertPlace(screen, {0, 0, 1024, 728}, 150, 30), (online::ScreenRect{874, 698, 1024, 728}));  // bottom
+  EXPECT_EQ(AlertPlace(screen, {0, 40, 1024, 768}, 150, 30), (online::ScreenRect{874, 40, 1024, 70}));    // top
+  EXPECT_EQ(AlertPlace(screen, {60, 0, 1024, 768}, 150, 30), (online::ScreenRect{60, 738, 210, 768}));    // left
+  EXPECT_EQ(AlertPlace(screen, {0, 0, 964, 768}, 150, 30), (online::ScreenRect{814, 738, 964, 768}));     // right
+  EXPECT_EQ(AlertPlace(screen, screen, 150, 30), (online::ScreenRect{874, 738, 1024, 768}));  // hides itself
+  // The taskbar on a monitor left of the primary one, which starts at a negative x: the alert
+  // goes there, not to the right end of all monitors.
+  EXPECT_EQ(AlertPlace({-1280, 0, 0, 1024}, {-1280, 0, 0, 984}, 225, 45), (online::ScreenRect{-225, 939, 0, 984}));
+  // A monitor below the primary one.
+  EXPECT_EQ(AlertPlace({0, 768, 1024, 1536}, {0, 768, 1024, 1496}, 150, 30),
+            (online::ScreenRect{874, 1466, 1024, 1496}));
+  // Larger than the work area: its top left corner stays inside.
+  EXPECT_EQ(AlertPlace(screen, {0, 0, 100, 20}, 150, 30), (online::ScreenRect{0, 0, 150, 30}));
 }
 
 }  // namespace

@@ -37,13 +37,21 @@ TEST_F(SysinfoCommand, ReportsTheFiguresOfThePagesIn64Bits) {
   EXPECT_EQ(result["drives"][0]["capacity"], 500 * kGB);
   EXPECT_EQ(result["drives"][0]["free"], 120 * kGB);
   EXPECT_EQ(result["drives"][1]["drive"], "E:");
-  for (const char* field : {"vendor", "vendor_id", "family", "model", "stepping", "mhz", "code_name", "caches"}) {
+  // The Drive page's row: E: after the CD drive at D: counts, in the page's own words.
+  EXPECT_EQ(result["drive_totals"]["drives"], 2);
+  EXPECT_EQ(result["drive_totals"]["free"], 1620 * kGB);
+  EXPECT_EQ(result["drive_totals"]["free_text"], "1658880MB");
+  EXPECT_EQ(result["drive_totals"]["free_percent"], 64);
+  for (const char* field : {"brand", "vendor", "vendor_id", "family", "model", "stepping", "mhz", "bus_mhz",
+                            "transistors", "code_name", "caches"}) {
     EXPECT_TRUE(result["cpu"].contains(field)) << field;
   }
 
   ASSERT_EQ(Run({"sysinfo"}), kExitSuccess);
   EXPECT_NE(out_.find("Total Memory Size: 6291456KB (6144MB)\n"), std::string::npos) << out_;
   EXPECT_NE(out_.find("C: Total Size: 512000MB, Free Space: 122880MB (24%)\n"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("Fixed drives' Free Space: 1658880MB (64%)\n"), std::string::npos) << out_;
+  EXPECT_EQ(out_.rfind("Name: ", 0), 0U) << out_;
 
   host_.figures().SetMemory(Error(Errc::AccessDenied));
   EXPECT_EQ(Run({"sysinfo", "--json"}), kExitFailure);
@@ -59,7 +67,9 @@ TEST_F(SysinfoCommand, UsageListsTheChartsItemsLargestFirst) {
   const nlohmann::json expected = nlohmann::json::parse(
       R"([{"label":"C:\\DATA\\BIG","kb":300},{"label":"Files","kb":10},{"label":"C:\\DATA\\SMALL","kb":2}])");
   EXPECT_EQ(result["items"], expected);
-  EXPECT_EQ(result["total_kb"], 302);
+  // Every slice's bytes, the files' slice included, turned into KB once (312.98 KB).
+  EXPECT_EQ(result["total_kb"], 312);
+  EXPECT_EQ(result["complete"], true);
   EXPECT_EQ(result["status"], "Total size in C:\\Data is 0MB");
 
   ASSERT_EQ(Run({"usage", "C:"}), kExitSuccess) << err_;

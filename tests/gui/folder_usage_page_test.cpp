@@ -14,6 +14,7 @@
 #include "app/command_ids.h"
 #include "core/text.h"
 #include "gui/main_window_fixture.h"
+#include "sysinfo/folder_chart.h"
 
 namespace sw::app::win32 {
 namespace {
@@ -168,6 +169,30 @@ TEST_F(FolderUsagePageTest, DoubleClickDescendsRightClickGoesUpAndTheHoveredSlic
   EXPECT_EQ(TextOf("lblFolderMessage"), "Total size in " + Upper("") + " is 4MB");
   EXPECT_EQ(Page().usage().chart().Items()[0].text, "3072 " + Upper("big"));
   EXPECT_TRUE(IsWindowEnabled(window.Control("DriveComboBox1")));
+}
+
+// Stop, pressed while a large tree is measured (the click waits in the queue and is handled
+// when the measuring first lets messages run): the chart of what was measured, marked.
+TEST_F(FolderUsagePageTest, StopEndsAMeasuringAndThePartialChartIsShown) {
+  for (int i = 0; i < 40; ++i) {
+    for (int j = 0; j < 40; ++j) {
+      test::WriteFileBytes(Made("large\\f" + std::to_string(i) + "\\g" + std::to_string(j)) / "d.bin", "data");
+    }
+  }
+  MainWindow& window = Start();
+  window.RunCommand(kCmdFolders);
+  PostMessageW(window.hwnd(), WM_COMMAND, kCmdStop, 0);
+  ASSERT_TRUE(Page().ShowFolder(Root() + "\\large"));
+  EXPECT_FALSE(Page().usage().Complete());
+  EXPECT_TRUE(TextOf("lblFolderMessage").ends_with(std::string(sysinfo::kPartialMark))) << TextOf("lblFolderMessage");
+  EXPECT_EQ(Page().usage().chart().Items().size(), 41U);  // every slice, as far as it got
+  EXPECT_FALSE(IsWindowVisible(window.Control("btnStop")));
+  EXPECT_TRUE(IsWindowEnabled(window.Control("DriveComboBox1")));
+
+  // The next measuring starts afresh: Stop belonged to the last one.
+  ASSERT_TRUE(Page().ShowFolder(Root() + "\\mid"));
+  EXPECT_TRUE(Page().usage().Complete());
+  EXPECT_EQ(TextOf("lblFolderMessage"), "Total size in " + Root() + "\\mid is 1MB");
 }
 
 }  // namespace

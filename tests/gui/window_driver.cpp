@@ -394,6 +394,28 @@ bool ChartFirstDrive() {
   return true;
 }
 
+// Chooses the first drive of the Folder Usage selector and presses Stop `milliseconds` after
+// its measuring began; back once the measuring has ended, its partial chart on show.
+bool ChartFirstDriveAndStop(const wchar_t* milliseconds) {
+  HWND combo = FindWindowExW(GetParent(ChildOfClass(L"SweepwisePieChart")), nullptr, L"ComboBox", nullptr);
+  if (combo == nullptr) {
+    return false;
+  }
+  SendMessageW(combo, CB_SETCURSEL, 0, 0);
+  PostMessageW(MainWindow(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(combo));
+  for (int i = 0; i < 100 && IsWindowEnabled(combo); ++i) {
+    Sleep(20);  // the measuring disables the selector while it runs
+  }
+  Sleep(static_cast<DWORD>(_wtoi(milliseconds)));
+  PostMessageW(MainWindow(), WM_COMMAND, kCmdStop, 0);
+  for (int i = 0; i < 3000 && !IsWindowEnabled(combo); ++i) {
+    Sleep(20);
+  }
+  Sleep(300);  // the chart repainted
+  return IsWindowEnabled(combo) != FALSE;
+}
+
 // A mouse message at `degrees` counter-clockwise from the right, a quarter of the chart's
 // smaller side from its centre: inside the pie, on the slice that covers that angle (the
 // largest slice starts at 0 degrees).
@@ -454,6 +476,8 @@ bool RunStep(const std::wstring& step, const wchar_t* argument) {
     return Answer(argument);
   if (step == L"chart-drive")
     return ChartFirstDrive();
+  if (step == L"chart-stop" && argument != nullptr)
+    return ChartFirstDriveAndStop(argument);
   if (step == L"chart-descend")
     return ChartMouse(WM_LBUTTONDOWN, 20) && ChartMouse(WM_LBUTTONUP, 20) && ChartMouse(WM_LBUTTONDBLCLK, 20);
   if (step == L"chart-hover")
@@ -499,6 +523,7 @@ int wmain(int argc, wchar_t** argv) {
       continue;
     }
     const bool takesArgument = step == L"page" || step == L"ask-page" || step == L"language" || step == L"sleep" ||
+                               step == L"chart-stop" ||
                                step == L"tab" || step == L"answer" || step == L"update" || step == L"signup" ||
                                step == L"version" || step == L"press";
     const wchar_t* argument = takesArgument && i + 1 < argc ? argv[++i] : nullptr;

@@ -1,14 +1,16 @@
-// The six-second timer pass and the memory reclaim, over a stand-in block: no test takes a
-// share of the machine's memory.
+// The six-second timer pass and the memory reclaim, over a stand-in block and figures the
+// test sets (ScriptedFigures, in both builds) and a clock only the test moves: no test takes
+// a share of the machine's memory or waits for ten minutes to pass.
 
 #include "sysinfo/memory_monitor.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <stdexcept>
 
 #include "core/language.h"
-#include "platform/host/host_system_figures.h"
+#include "support/scripted_figures.h"
 
 namespace sw::sysinfo {
 namespace {
@@ -71,8 +73,15 @@ class PageSink final : public EngineSink {
     return Answer::Ok;
   }
   void ProcessMessages() override { ++pumps; }
-  bool ShouldStop() override { return false; }
+  // As the window's sink does: the messages run, then Stop is asked.
+  bool ShouldStop() override {
+    ProcessMessages();
+    ++stopQuestions;
+    return stopAfter >= 0 && stopQuestions > stopAfter;
+  }
 
+  int stopAfter = -1;  // Stop is pressed after this many questions; never when negative
+  int stopQuestions = 0;
   std::uint64_t progressMax = 0;
   std::vector<std::uint64_t> progress;
   std::vector<Message> messages;
@@ -92,22 +101,27 @@ class MemoryMonitorTest : public ::testing::Test {
     monitor_.hooks.startUpdateCheck = [this] { ++updateChecks_; };
   }
 
-  void SetFree(std::uint64_t total, std::uint64_t free) {
-    figures_.SetMemory(platform::MemoryStatus{0, total, free, 0, 0, 0, 0});
+  // The commit still available is the physical total unless the test says otherwise.
+  void SetFree(std::uint64_t total, std::uint64_t free, std::optional<std::uint64_t> commit = std::nullopt) {
+    figures_.SetMemory(total, free, commit.value_or(total));
   }
+  void Wait(std::chrono::milliseconds time) { now_ += time; }
   void Ticks(int passes) {
     for (int i = 0; i < passes; ++i) {
       monitor_.Timer1Timer(sink_);
     }
   }
 
-  platform::host::HostSystemFigures figures_;
+  test::ScriptedFigures figures_;
   TMemory memory_{figures_};
   StreamLog log_;
-  MemoryMonitor monitor_{memory_, [this] {
+  std::chrono::milliseconds now_{1'000'000};
+  MemoryMonitor monitor_{memory_,
+                         [this] {
                            ++log_.streams;
                            return std::make_unique<StandInStream>(log_);
-                         }};
+                         },
+                         [this] { return now_; }};
   PageSink sink_;
   bool alerts_ = false;
   bool connected_ = false;
@@ -200,7 +214,7 @@ TEST_F(MemoryMonitorTest, TheUpdateCheckStartsOnceAtTickFortyWhenConnected) {
   EXPECT_EQ(alertTexts_.size(), 15U);     // ticks 100, 120, ..., 380
 }
 
-TEST_F(MemoryMonitorTest, LowMemoryReclaimsOncePerTick) {
+TEST_F(MemoryMonitorTest, LowMemoryReclaimsAtMostOnceEveryTenMinutes) {
   SetFree(1000 * kMB, 90 * kMB);  // 9 % free, and it stays so
   Ticks(1);
   EXPECT_EQ(log_.streams, 1);
@@ -208,13 +222,116 @@ TEST_F(MemoryMonitorTest, LowMemoryReclaimsOncePerTick) {
   EXPECT_TRUE(monitor_.MemAfterRegain());
   EXPECT_EQ(monitor_.page().before.gauge, 9);
   EXPECT_EQ(monitor_.page().after.gauge, 9);
-  Ticks(3);
-  EXPECT_EQ(log_.streams, 4);
+  // A tick every six seconds for just under ten minutes: no second reclaim.
+  for (int i = 0; i < 99; ++i) {
+    Wait(std::chrono::seconds(6));
+    Ticks(1);
+  }
+  EXPECT_EQ(log_.streams, 1);
+  Wait(std::chrono::seconds(6));  // ten minutes after the first
+  Ticks(1);
+  EXPECT_EQ(log_.streams, 2);
+  Ticks(5);
+  EXPECT_EQ(log_.streams, 2);
 
-  SetFree(1000 * kMB, 100 * kMB);  // 10 %: enough
+  // A reclaim the user asks for always runs, and counts as the last one.
+  Wait(std::chrono::minutes(9));
+  monitor_.btnRefreshClick(sink_);
+  EXPECT_EQ(log_.streams, 3);
+  Wait(std::chrono::minutes(9));
+  Ticks(1);
+  EXPECT_EQ(log_.streams, 3);
+  Wait(std::chrono::minutes(1));
+  SetFree(1000 * kMB, 100 * kMB);  // 10 %: enough, however long ago the last one was
+  Ticks(1);
+  EXPECT_EQ(log_.streams, 3);
+  SetFree(1000 * kMB, 99 * kMB);
   Ticks(1);
   EXPECT_EQ(log_.streams, 4);
   EXPECT_FALSE(monitor_.Reclaiming());
+}
+
+TEST_F(MemoryMonitorTest, TheBlockNeverTakesTheCommitOthersNeed) {
+  // 1000 MB of memory, of which the system can still commit 300 MB: the block is kept to
+  // 300 - 100 MB (a tenth of physical memory stays), not 600 MB.
+  SetFree(1000 * kMB, 50 * kMB, 300 * kMB);
+  ASSERT_TRUE(memory_.Refresh());
+  EXPECT_EQ(monitor_.ReclaimCap(), 200 * kMB);
+  monitor_.btnRefreshClick(sink_);
+  EXPECT_EQ(log_.sizesAsked, (std::vector<std::uint64_t>{200 * kMB}));
+  EXPECT_EQ(log_.writes, 200U);
+  EXPECT_EQ(monitor_.LastOutcome(), ReclaimOutcome::Filled);
+
+  // Refused at the cap, the 40 % step is the same size and is not asked again; 1 % is.
+  log_ = StreamLog{};
+  log_.refusedSizes = {200 * kMB};
+  monitor_.btnRefreshClick(sink_);
+  EXPECT_EQ(log_.sizesAsked, (std::vector<std::uint64_t>{200 * kMB, 10'485'760}));
+  EXPECT_EQ(log_.writes, 10U);
+
+  // The cap is taken from figures read when the reclaim starts, not six seconds old.
+  log_ = StreamLog{};
+  SetFree(1000 * kMB, 50 * kMB, 500 * kMB);
+  monitor_.btnRefreshClick(sink_);
+  EXPECT_EQ(log_.sizesAsked, (std::vector<std::uint64_t>{400 * kMB}));
+
+  // Nothing beyond the tenth to spare: no block at all, and no message either.
+  log_ = StreamLog{};
+  SetFree(1000 * kMB, 50 * kMB, 100 * kMB);
+  sink_.messages.clear();
+  monitor_.btnRefreshClick(sink_);
+  EXPECT_EQ(log_.streams, 0);
+  EXPECT_EQ(monitor_.LastOutcome(), ReclaimOutcome::NothingToSpare);
+  EXPECT_TRUE(sink_.messages.empty());
+  EXPECT_TRUE(monitor_.MemAfterRegain());
+  EXPECT_EQ(sink_.progress.back(), 0U);
+}
+
+TEST_F(MemoryMonitorTest, MessagesRunBetweenTheWritesAndStopEndsTheFilling) {
+  ASSERT_TRUE(memory_.Refresh());
+  sink_.stopAfter = 50;
+  monitor_.btnRefreshClick(sink_);
+  EXPECT_EQ(log_.sizesAsked, (std::vector<std::uint64_t>{322'122'547}));
+  EXPECT_EQ(log_.writes, 50U);  // of 307
+  EXPECT_EQ(sink_.stopQuestions, 51);
+  EXPECT_GE(sink_.pumps, 51);  // the window answered before every write
+  EXPECT_EQ(monitor_.LastOutcome(), ReclaimOutcome::Stopped);
+  EXPECT_EQ(log_.alive, 0);  // the block went back at once
+  EXPECT_EQ(sink_.progress.back(), 0U);
+  EXPECT_TRUE(monitor_.MemAfterRegain());
+  EXPECT_FALSE(monitor_.Reclaiming());
+
+  // A pass that comes while the reclaim lets messages run (the next tick) starts no second
+  // reclaim, nor does a second click.
+  log_ = StreamLog{};
+  SetFree(512 * kMB, 20 * kMB);
+  sink_.stopAfter = -1;
+  int nested = 0;
+  class NestingSink final : public EngineSink {
+   public:
+    NestingSink(MemoryMonitor& monitor, PageSink& inner, int& nested) : monitor_(monitor), inner_(inner), nested_(nested) {}
+    void ShowStatus(std::string_view) override {}
+    void SetProgressMax(std::uint64_t) override {}
+    void SetProgress(std::uint64_t) override {}
+    void AddRow(const ResultRow&) override {}
+    Answer Ask(const Message&) override { return Answer::Ok; }
+    bool ShouldStop() override {
+      if (nested_++ < 3) {
+        monitor_.Timer1Timer(inner_);
+        monitor_.btnRefreshClick(inner_);
+      }
+      return false;
+    }
+
+   private:
+    MemoryMonitor& monitor_;
+    PageSink& inner_;
+    int& nested_;
+  } nesting(monitor_, sink_, nested);
+  Wait(std::chrono::minutes(10));
+  monitor_.btnRefreshClick(nesting);
+  EXPECT_EQ(log_.streams, 1);
+  EXPECT_GT(nested, 3);
 }
 
 TEST_F(MemoryMonitorTest, ExitStopsTheTimerButThePassEndsAndFailuresAreForgotten) {
@@ -225,7 +342,7 @@ TEST_F(MemoryMonitorTest, ExitStopsTheTimerButThePassEndsAndFailuresAreForgotten
   EXPECT_TRUE(disabled);
   EXPECT_EQ(monitor_.page().freeMem, "262144KB (256MB)");
 
-  figures_.SetMemory(Error(Errc::AccessDenied));
+  figures_.memory = Error(Errc::AccessDenied);
   Ticks(1);
   EXPECT_EQ(monitor_.TimerTicks(), 2);
   EXPECT_EQ(monitor_.page().freeMem, "262144KB (256MB)");

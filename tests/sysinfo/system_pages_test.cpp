@@ -1,12 +1,16 @@
-// The Memory and Drive pages' texts and gauges from figures the test sets.
+// The Memory and Drive pages' texts and gauges from figures the test sets, in both builds: the
+// drives' types and spaces are the test's (over the build's own file system), so a gap in the
+// letters can be made under Wine too.
 
 #include "sysinfo/system_pages.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/host/host_file_system.h"
-#include "platform/host/host_system_figures.h"
-#include "support/temp_folder.h"
+#include <map>
+
+#include "support/file_fixture.h"
+#include "support/forwarding_file_system.h"
+#include "support/scripted_figures.h"
 #include "sysinfo/figure_text.h"
 
 namespace sw::sysinfo {
@@ -33,11 +37,11 @@ class MemoryRows : public ::testing::Test {
  protected:
   // Refreshes the memory figures with `freeMB` of 1000 MB free.
   void Free(std::uint64_t freeMB) {
-    figures_.SetMemory(MemoryStatus{0, 1000 * kMB, freeMB * kMB, 0, 0, 0, 0});
+    figures_.SetMemory(1000 * kMB, freeMB * kMB, 1000 * kMB);
     ASSERT_TRUE(memory_.Refresh());
   }
 
-  platform::host::HostSystemFigures figures_;
+  test::ScriptedFigures figures_;
   TMemory memory_{figures_};
   MemoryPage page_;
 };
@@ -80,36 +84,41 @@ TEST_F(MemoryRows, AZeroGaugeTakesAnyFigureAndAFailedRefreshKeepsTheLast) {
   LabelMemInfo(memory_, false, page_);
   EXPECT_EQ(page_.before.gauge, 40);
 
-  figures_.SetMemory(Error(Errc::AccessDenied));
+  figures_.memory = Error(Errc::AccessDenied);
   EXPECT_FALSE(memory_.Refresh());
   EXPECT_EQ(memory_.PhysicalFree, 400 * kMB);
 }
 
-class DiskRows : public ::testing::Test {
+// The build's file system with drive types the test chooses; every other letter has no drive.
+class ScriptedDrives final : public test::ForwardingFileSystem {
+ public:
+  using ForwardingFileSystem::ForwardingFileSystem;
+  DriveType DriveTypeOf(std::string_view root) override {
+    const auto letter = DriveLetterOf(root);
+    const auto it = letter ? types.find(*letter) : types.end();
+    return it == types.end() ? DriveType::NoRootFolder : it->second;
+  }
+  std::map<char, DriveType> types;
+};
+
+class DiskRows : public test::FileFixture {
  protected:
-  // Drives C:, D: and E: of the given types, each with the space the test gives it.
-  void Drives(DriveType d, DriveType e) {
-    std::vector<platform::host::DriveMapping> drives{{'C', c_.path(), DriveType::Fixed}};
-    if (d != DriveType::NoRootFolder) {
-      drives.push_back({'D', d_.path(), d});
-    }
-    drives.push_back({'E', e_.path(), e});
-    files_ = std::make_unique<platform::host::HostFileSystem>(drives);
-    figures_.SetVolumeSpace('C', VolumeSpace{100 * kGB, 40 * kGB, 41 * kGB});
-    figures_.SetVolumeSpace('D', VolumeSpace{300 * kGB, 10 * kGB, 10 * kGB});
-    figures_.SetVolumeSpace('E', VolumeSpace{600 * kGB, 600 * kGB, 600 * kGB});
+  void SetUp() override {
+    figures_.volumes = {{'C', VolumeSpace{100 * kGB, 40 * kGB, 41 * kGB}},
+                        {'D', VolumeSpace{300 * kGB, 10 * kGB, 10 * kGB}},
+                        {'E', VolumeSpace{600 * kGB, 600 * kGB, 600 * kGB}},
+                        {'G', VolumeSpace{200 * kGB, 50 * kGB, 50 * kGB}}};
   }
 
-  test::TempFolder c_, d_, e_;
-  std::unique_ptr<platform::host::HostFileSystem> files_;
-  platform::host::HostSystemFigures figures_;
+  ScriptedDrives drives_{files()};
+  test::ScriptedFigures figures_;
   TDisk disk_{figures_};
   DiskPage page_;
 };
 
-TEST_F(DiskRows, TotalsRunOverTheFixedDrivesFromCUpToTheFirstGap) {
-  Drives(DriveType::Fixed, DriveType::CdRom);
-  LabelDiskInfo(disk_, *files_, "d:", false, page_);
+TEST_F(DiskRows, TotalsTakeEveryFixedDriveAGapInTheLettersHidesNone) {
+  drives_.types = {{'C', DriveType::Fixed}, {'D', DriveType::Fixed}, {'E', DriveType::CdRom}};
+  LabelDiskInfo(disk_, drives_, "d:", false, page_);
   EXPECT_EQ(page_.totalSize, "307200MB");  // the selected drive
   EXPECT_EQ(page_.freeSpace, "10240MB");
   EXPECT_EQ(page_.before.text, "51200MB");  // C: and D: (space free to the user)
@@ -118,16 +127,28 @@ TEST_F(DiskRows, TotalsRunOverTheFixedDrivesFromCUpToTheFirstGap) {
   EXPECT_EQ(disk_.Capacity, 300 * kGB);
   EXPECT_EQ(page_.after.text, "-");
 
-  Drives(DriveType::NoRootFolder, DriveType::Fixed);  // D: absent: E: does not count
-  LabelDiskInfo(disk_, *files_, "c:", true, page_);
-  EXPECT_EQ(page_.after.text, "40960MB");
-  EXPECT_EQ(page_.after.gauge, 40);
+  // A DVD drive at D:, no drive at F:: E: and G: still count.
+  drives_.types = {{'C', DriveType::Fixed}, {'D', DriveType::CdRom}, {'E', DriveType::Fixed}, {'G', DriveType::Fixed}};
+  LabelDiskInfo(disk_, drives_, "c:", true, page_);
+  EXPECT_EQ(page_.after.text, "706560MB");  // 40 + 600 + 50 GB
+  EXPECT_EQ(page_.after.gauge, 76);         // 690 of 900 GB
+  const DriveTotals totals = FixedDriveTotals(drives_, figures_);
+  ASSERT_EQ(totals.drives.size(), 3U);
+  EXPECT_EQ(totals.drives[2].drive, "G:");
+  EXPECT_EQ(totals.drives[2].freeSpace, 50 * kGB);
+  EXPECT_EQ(totals.FreeText(), page_.after.text);
+  EXPECT_EQ(totals.FreePercent(), page_.after.gauge);
+
+  // A: and B: are never the fixed drives the totals mean.
+  drives_.types = {{'A', DriveType::Fixed}, {'C', DriveType::Fixed}};
+  figures_.volumes.emplace('A', VolumeSpace{kGB, kGB, kGB});
+  EXPECT_EQ(FixedDriveTotals(drives_, figures_).drives.size(), 1U);
 }
 
 TEST_F(DiskRows, ADriveWithoutAVolumeReadsAsZero) {
-  Drives(DriveType::Fixed, DriveType::CdRom);
-  figures_.SetVolumeSpace('D', Error(Errc::NotSupported));
-  LabelDiskInfo(disk_, *files_, "d:", false, page_);
+  drives_.types = {{'C', DriveType::Fixed}, {'D', DriveType::Fixed}};
+  figures_.volumes.insert_or_assign('D', Result<VolumeSpace>(Error(Errc::NotSupported)));
+  LabelDiskInfo(disk_, drives_, "d:", false, page_);
   EXPECT_EQ(page_.totalSize, "0MB");
   EXPECT_EQ(page_.before.text, "40960MB");  // C: alone adds to the total
   EXPECT_EQ(page_.before.gauge, 40);

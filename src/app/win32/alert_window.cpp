@@ -10,18 +10,34 @@ constexpr UINT_PTR kLifetimeTimer = 1;
 constexpr COLORREF kPanelColour = RGB(255, 255, 225);
 constexpr COLORREF kFrameColour = RGB(96, 96, 96);
 
+online::ScreenRect RectOf(const RECT& rect) {
+  return online::ScreenRect{rect.left, rect.top, rect.right, rect.bottom};
+}
+
 }  // namespace
+
+// The monitor the taskbar is on; the primary one when there is no taskbar (a session
+// without a shell).
+TaskbarMonitor TaskbarMonitorNow() {
+  HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
+  HMONITOR monitor = taskbar != nullptr ? MonitorFromWindow(taskbar, MONITOR_DEFAULTTOPRIMARY)
+                                        : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (monitor == nullptr || !GetMonitorInfoW(monitor, &info)) {
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    return TaskbarMonitor{RectOf(work), RectOf(work)};
+  }
+  return TaskbarMonitor{RectOf(info.rcMonitor), RectOf(info.rcWork)};
+}
 
 bool AlertWindow::Create(std::string_view text, UINT lifetime) {
   text_ = Wide(text);
   RegisterClassOnce(kAlertWindowClass, nullptr);
   const UINT dpi = DpiOf(nullptr);
-  // The whole virtual desktop, so that the alert sits at the right end of the last monitor.
-  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-  const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  const online::ScreenRect desktop{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                                   top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-  const online::ScreenRect place = AlertPlace(desktop, Scale(150, dpi), Scale(30, dpi));
+  const TaskbarMonitor taskbar = TaskbarMonitorNow();
+  const online::ScreenRect place = AlertPlace(taskbar.monitor, taskbar.workArea, Scale(150, dpi), Scale(30, dpi));
   if (!CreateWindowFor(kAlertWindowClass, L"", WS_POPUP, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
                        RECT{place.left, place.top, place.right, place.bottom}, nullptr)) {
     return false;

@@ -1,18 +1,27 @@
 #pragma once
-// TfrmAlert: the free-memory alert, a small borderless window that stays on top at the
-// bottom right of the desktop, above the taskbar, and goes by itself after ten seconds.
+// TfrmAlert: the free-memory alert, a small borderless window that stays on top beside the
+// taskbar, inside the work area of the taskbar's monitor, and goes by itself after ten
+// seconds.
 
 #include <windows.h>
 
 #include <string>
 
 #include "app/win32/gdi.h"
+#include "online/popup_placement.h"
 #include "app/win32/window.h"
 
 namespace sw::app::win32 {
 
 inline constexpr const wchar_t* kAlertWindowClass = L"TfrmAlert";
 inline constexpr UINT kAlertLifetime = 10000;
+
+// The monitor of the taskbar and its work area, as the alert is placed on them.
+struct TaskbarMonitor {
+  online::ScreenRect monitor;
+  online::ScreenRect workArea;
+};
+TaskbarMonitor TaskbarMonitorNow();
 
 class AlertWindow : public Window {
  public:

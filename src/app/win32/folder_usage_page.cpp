@@ -104,6 +104,10 @@ void FolderUsagePage::Layout(const RECT&) {
 }
 
 bool FolderUsagePage::OnCommand(unsigned id, unsigned code, HWND) {
+  if (id == kCmdStop && usage_.Measuring()) {
+    stop_.Request();  // the chart shows what was measured so far
+    return true;
+  }
   if (id != kCmdDriveComboBox1) {
     return false;
   }
@@ -159,9 +163,21 @@ bool FolderUsagePage::Measure(const std::function<bool(const sysinfo::MeasureOpt
     return false;
   }
   HWND drives = host_.Control("DriveComboBox1");
+  HWND stop = host_.Control("btnStop");
   const std::unique_ptr<EngineSink> sink = host_.MakeSink();
   EnableWindow(drives, FALSE);
   chart_.SetBusy(true);
+  // The page has no command strip of its own: it shows with Stop alone while a chart is
+  // measured, and goes back to the page's own view after, unless the user has moved on to
+  // another page meanwhile.
+  stop_.Clear();
+  const PageView own = host_.view();
+  PageView measuring = own;
+  measuring.commandsShown = true;
+  measuring.findShown = measuring.deleteShown = measuring.refreshShown = false;
+  host_.view() = measuring;
+  ShowWindow(stop, SW_SHOW);
+  host_.RenderPageView();
   SetCursor(LoadCursorW(nullptr, IDC_WAIT));
   // The messages run from inside the measurement, where FolderUsage is busy already.
   sysinfo::MeasureOptions options;
@@ -169,6 +185,11 @@ bool FolderUsagePage::Measure(const std::function<bool(const sysinfo::MeasureOpt
   options.stop = &stop_;
   const bool shown = step(options);
   chart_.SetBusy(false);
+  ShowWindow(stop, SW_HIDE);
+  if (host_.view().title == measuring.title && host_.view().commandsShown) {
+    host_.view() = own;
+  }
+  host_.RenderPageView();
   EnableWindow(drives, TRUE);
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
   if (shown) {

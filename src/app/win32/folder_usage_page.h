@@ -27,6 +27,8 @@ class FolderUsagePage final : public WindowPage {
   void Layout(const RECT& area) override;
   void OnDpiChanged() override;
   bool OnCommand(unsigned id, unsigned code, HWND control) override;
+  // While a chart is measured, Stop is the measuring's.
+  [[nodiscard]] bool busy() const override { return usage_.Measuring(); }
   // A measurement under way ends at once.
   void OnExit() override;
 

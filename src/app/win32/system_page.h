@@ -33,6 +33,9 @@ class SystemPage final : public WindowPage {
   bool OnCommand(unsigned id, unsigned code, HWND control) override;
   std::optional<LRESULT> OnNotify(const NMHDR& header) override;
   void OnTimer(UINT_PTR id) override;
+  void ApplyLanguage() override;
+  // While a reclaim fills its block, Stop is the reclaim's.
+  [[nodiscard]] bool busy() const override { return monitor_.Reclaiming(); }
   void OnExit() override;
 
   // Sets the active tab (clamped to the tabs there are) and runs the dispatcher, as a click
@@ -66,6 +69,8 @@ class SystemPage final : public WindowPage {
   void TabSheet3Show() { Timer1Timer(); }
   void Timer1Timer();
   void btnRefreshClick();
+  // Runs a pass or a reclaim with Stop shown while a reclaim may run.
+  void RunMonitor(void (sysinfo::MemoryMonitor::*step)(EngineSink&));
   void ShowAlert(const std::string& text);
 
   PageHost& host_;
@@ -73,6 +78,7 @@ class SystemPage final : public WindowPage {
   sysinfo::TSysInfo sysinfo_;
   sysinfo::MemoryMonitor monitor_;
   sysinfo::DiskPage diskPage_;
+  StopFlag stop_;  // the reclaim's Stop
   std::vector<std::unique_ptr<AlertWindow>> alerts_;
 };
 

@@ -7,6 +7,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "app/command_ids.h"
 #include "app/system_tabs.h"
@@ -19,14 +20,19 @@ namespace sw::app::win32 {
 // progress on the Memory page's own bar, gauMemProcess.
 class SystemPage::GaugeSink final : public EngineSink {
  public:
-  GaugeSink(std::unique_ptr<EngineSink> window, HWND gauge) : window_(std::move(window)), gauge_(gauge) {}
+  GaugeSink(std::unique_ptr<EngineSink> window, HWND gauge, const StopFlag& stop)
+      : window_(std::move(window)), gauge_(gauge), stop_(stop) {}
 
   void ShowStatus(std::string_view text) override { window_->ShowStatus(text); }
+  // A reclaim begins by setting its bar's range.
   void SetProgressMax(std::uint64_t maximum) override {
+    if (reclaimStarts) {
+      reclaimStarts();
+    }
     SendMessageW(gauge_, PBM_SETRANGE32, 0, static_cast<LPARAM>(std::clamp<std::uint64_t>(maximum, 1, 1000000)));
   }
   // The reclaim reports after every megabyte but moves the bar a hundred times: only those
-  // moves are drawn. It lets no messages run while it writes, so the bar repaints at once.
+  // moves are drawn, at once, whenever the messages run.
   void SetProgress(std::uint64_t position) override {
     const auto shown = static_cast<WPARAM>(std::min<std::uint64_t>(position, 1000000));
     if (SendMessageW(gauge_, PBM_GETPOS, 0, 0) != static_cast<LRESULT>(shown)) {
@@ -38,11 +44,15 @@ class SystemPage::GaugeSink final : public EngineSink {
   Answer Ask(const Message& message) override { return window_->Ask(message); }
   void ProcessMessages() override { window_->ProcessMessages(); }
   void ProcessMessagesNow() override { window_->ProcessMessagesNow(); }
-  bool ShouldStop() override { return window_->ShouldStop(); }
+  // The window's messages run here (paced); the reclaim's own Stop or the window's ends it.
+  bool ShouldStop() override { return window_->ShouldStop() || stop_.IsRequested(); }
+
+  std::function<void()> reclaimStarts;
 
  private:
   std::unique_ptr<EngineSink> window_;
   HWND gauge_;
+  const StopFlag& stop_;
 };
 
 SystemPage::SystemPage(PageHost& host, sysinfo::RegainStreamFactory regainStreams)
@@ -64,6 +74,15 @@ void SystemPage::FillHooks() {
 }
 
 bool SystemPage::OnCommand(unsigned id, unsigned code, HWND) {
+  if (monitor_.Reclaiming()) {
+    if (id == kCmdStop) {
+      stop_.Request();
+      return true;
+    }
+    if (id == kCmdRefresh) {
+      return true;  // one reclaim at a time
+    }
+  }
   switch (id) {
     case kCmdMemory: rbtHafizaClick("tbtMemory"); return true;
     case kCmdRefresh: btnRefreshClick(); return true;
@@ -167,16 +186,40 @@ void SystemPage::OnTimer(UINT_PTR id) {
 }
 
 void SystemPage::Timer1Timer() {
-  GaugeSink sink(host_.MakeSink(), host_.Control("gauMemProcess"));
-  monitor_.Timer1Timer(sink);
-  ShowMemoryPage(monitor_.page());
+  RunMonitor(&sysinfo::MemoryMonitor::Timer1Timer);
 }
 
 void SystemPage::btnRefreshClick() {
-  GaugeSink sink(host_.MakeSink(), host_.Control("gauMemProcess"));
-  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-  monitor_.btnRefreshClick(sink);
-  SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+  RunMonitor(&sysinfo::MemoryMonitor::btnRefreshClick);
+}
+
+// A pass may start the automatic reclaim. Stop shows while a reclaim fills its block, unless
+// it was on show already for a Find the timer's pass interrupted.
+void SystemPage::RunMonitor(void (sysinfo::MemoryMonitor::*step)(EngineSink&)) {
+  HWND gauge = host_.Control("gauMemProcess");
+  if (monitor_.Reclaiming()) {  // a tick or a click while the reclaim lets messages run
+    GaugeSink nested(host_.MakeSink(), gauge, stop_);
+    (monitor_.*step)(nested);
+    ShowMemoryPage(monitor_.page());
+    return;
+  }
+  stop_.Clear();
+  HWND stop = host_.Control("btnStop");
+  const bool shownBefore = IsWindowVisible(stop) != FALSE;
+  bool shown = false;
+  GaugeSink sink(host_.MakeSink(), gauge, stop_);
+  sink.reclaimStarts = [&] {
+    if (!shownBefore && !shown) {
+      ShowWindow(stop, SW_SHOW);
+      host_.RenderPageView();
+      shown = true;
+    }
+  };
+  (monitor_.*step)(sink);
+  if (shown) {
+    ShowWindow(stop, SW_HIDE);
+    host_.RenderPageView();
+  }
   ShowMemoryPage(monitor_.page());
 }
 
@@ -200,6 +243,7 @@ std::vector<const AlertWindow*> SystemPage::alerts() const {
 }
 
 void SystemPage::OnExit() {
+  stop_.Request();
   alerts_.clear();
 }
 

@@ -29,6 +29,7 @@ struct StatRow {
   std::string_view gauge;
 };
 constexpr std::array kCpuRows{
+    StatRow{"lblCpuNameCaption", "lblCpuName", {}},
     StatRow{"StatLabel7", "lblVendor", {}},
     StatRow{"StatLabel9", "lblVendorID", {}},
     StatRow{"StatLabel17", "lblSpeed", {}},
@@ -40,7 +41,14 @@ constexpr std::array kCpuRows{
     StatRow{"StatLabel14", "lblInstCache", {}},
     StatRow{"StatLabel15", "lblUnifiedCache0", {}},
     StatRow{"StatLabel16", "lblUnifiedCache1", {}},
+    StatRow{"lblUnifiedCache2Caption", "lblUnifiedCache2", {}},
 };
+// The captions of the rows the language tables have no text for: the processor's name and
+// the third cache level, which processors of the tables' time did not report.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 2> kFixedCaptions{{
+    {"lblCpuNameCaption", "Name"},
+    {"lblUnifiedCache2Caption", "Level3 Uni Cache"},
+}};
 // Below the drive selector: the selected drive, then the fixed drives together.
 constexpr std::array kDiskRows{
     StatRow{"StatLabel2", "lblTotalSize", {}},
@@ -82,9 +90,10 @@ void AddRow(PageHost& host, HWND page, const StatRow& row) {
   }
 }
 
-// The heading, then the rows from `firstRow` down: caption, figure and, where there is one,
-// the gauge to the right.
-void LayoutRows(PageHost& host, std::string_view heading, std::span<const StatRow> rows, int firstRow, int width) {
+// The heading, then the rows from `firstRow` down, `step` 96-dpi pixels apart: caption,
+// figure and, where there is one, the gauge to the right.
+void LayoutRows(PageHost& host, std::string_view heading, std::span<const StatRow> rows, int firstRow, int width,
+                int step = 24) {
   auto s = [&host](int pixels) { return Scale(pixels, host.Dpi()); };
   Place(host.Control(heading), s(16), s(12), width - s(32), s(22));
   int y = firstRow;
@@ -96,7 +105,7 @@ void LayoutRows(PageHost& host, std::string_view heading, std::span<const StatRo
     if (!row.gauge.empty()) {
       Place(host.Control(row.gauge), s(440), y, width - s(460), s(18));
     }
-    y += s(row.gauge.empty() ? 24 : 28);
+    y += s(row.gauge.empty() ? step : 28);
   }
 }
 
@@ -127,6 +136,12 @@ void SystemPage::CreateCpuPage() {
   host_.AddControl("StatLabel20", WC_STATICW, "", 0, page);
   for (const StatRow& row : kCpuRows) {
     AddRow(host_, page, row);
+  }
+}
+
+void SystemPage::ApplyLanguage() {
+  for (const auto& [name, caption] : kFixedCaptions) {
+    SetText(host_.Control(name), caption);
   }
 }
 
@@ -173,7 +188,8 @@ void SystemPage::Layout(const RECT&) {
   const int width = display.right - display.left;
   const int height = display.bottom - display.top;
   auto s = [this](int pixels) { return Scale(pixels, host_.Dpi()); };
-  LayoutRows(host_, "StatLabel20", kCpuRows, s(44), width);
+  // Thirteen rows of the processor fit the page of the smallest window at 21 pixels each.
+  LayoutRows(host_, "StatLabel20", kCpuRows, s(40), width, 21);
   Place(host_.Control("cmbDrive"), s(24), s(44), s(110), s(220));
   LayoutRows(host_, "StatLabel19", kDiskRows, s(82), width);
   LayoutMemoryPage(width, height);
@@ -189,7 +205,8 @@ void SystemPage::LayoutMemoryPage(int width, int height) {
 }
 
 void SystemPage::ShowCpuPage(const sysinfo::CpuPage& page) {
-  const std::array<std::pair<std::string_view, const std::string*>, 11> labels{{
+  const std::array<std::pair<std::string_view, const std::string*>, 13> labels{{
+      {"lblCpuName", &page.name},
       {"lblVendor", &page.vendor},
       {"lblVendorID", &page.vendorId},
       {"lblSpeed", &page.speed},
@@ -201,6 +218,7 @@ void SystemPage::ShowCpuPage(const sysinfo::CpuPage& page) {
       {"lblInstCache", &page.instCache},
       {"lblUnifiedCache0", &page.unifiedCache0},
       {"lblUnifiedCache1", &page.unifiedCache1},
+      {"lblUnifiedCache2", &page.unifiedCache2},
   }};
   for (const auto& [name, text] : labels) {
     SetText(host_.Control(name), *text);

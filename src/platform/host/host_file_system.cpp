@@ -210,7 +210,20 @@ class HostFolderReader final : public FolderReader {
     SetDetails(entry, st);
     entry.attributes = S_ISLNK(st.st_mode) ? ReparseAttributes(d.d_name)
                                            : owner.StoredAttributes(hostFolder, entry.name, S_ISDIR(st.st_mode));
+    if (detail == FolderDetail::Identity) {
+      SetIdentity(entry, st);
+    }
     return true;
+  }
+
+  // What NTFS keeps of a file beside its name: the clusters it takes, its number on the
+  // volume (one for all of a file's hard links) and how many names it has.
+  static void SetIdentity(FolderEntry& entry, const struct stat& st) {
+    entry.allocated = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_blocks) * 512;
+    entry.fileId = static_cast<std::uint64_t>(st.st_ino);
+    entry.volume = static_cast<std::uint64_t>(st.st_dev);
+    entry.links = static_cast<std::uint32_t>(st.st_nlink);
+    entry.reparseTag = S_ISLNK(st.st_mode) ? kReparseTagSymlink : 0;
   }
 
   // Like a Windows directory symbolic link or junction, a link to a folder is also a folder.
@@ -400,7 +413,10 @@ Status HostFileSystem::SetAttributes(std::string_view path, std::uint32_t attrib
   if (!entry) {
     return entry.error();
   }
-  constexpr std::uint32_t kSettable = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive | kAttrTemporary;
+  // What SetFileAttributes accepts; "offline" marks a file whose data is elsewhere (a cloud
+  // file, to the walks), which tests make this way.
+  constexpr std::uint32_t kSettable =
+      kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive | kAttrTemporary | kAttrOffline;
   attributes_[entry->path.string()] = attributes & kSettable;
   return {};
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Folder listing with FindFirstFileExW.
+// Folder listing with FindFirstFileExW, or from the folder's handle where the caller needs
+// each file's number.
 
 #include <memory>
 #include <string_view>
@@ -9,5 +10,7 @@
 namespace sw::platform::win32 {
 
 Result<std::unique_ptr<FolderReader>> OpenFolderReader(std::string_view folder);
+// The same entries with FolderDetail::Identity's figures, from the folder's own handle.
+Result<std::unique_ptr<FolderReader>> OpenIdentityFolderReader(std::string_view folder);
 
 }  // namespace sw::platform::win32

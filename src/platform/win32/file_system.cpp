@@ -83,8 +83,8 @@ DriveType Win32FileSystem::DriveTypeOf(std::string_view root) {
 }
 
 // The directory search reports every detail at once, whatever the caller needs.
-Result<std::unique_ptr<FolderReader>> Win32FileSystem::ListFolder(std::string_view folder, FolderDetail) {
-  return OpenFolderReader(folder);
+Result<std::unique_ptr<FolderReader>> Win32FileSystem::ListFolder(std::string_view folder, FolderDetail detail) {
+  return detail == FolderDetail::Identity ? OpenIdentityFolderReader(folder) : OpenFolderReader(folder);
 }
 
 Result<std::uint32_t> Win32FileSystem::AttributesOf(std::string_view path) {
