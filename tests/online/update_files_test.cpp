@@ -9,7 +9,6 @@
 #include "online/news_signup.h"
 #include "online/update_batch.h"
 #include "online/update_install.h"
-#include "online/update_program.h"
 #include "registry/registry_paths.h"
 #include "support/host_platform.h"
 #include "support/recording_sink.h"
@@ -81,20 +80,6 @@ TEST_F(UpdateFiles, FolderWithoutAnExactBatchFormInstallsNothing) {
   EXPECT_FALSE(install.installed);
   EXPECT_FALSE(reg::RegValueExists(host_.registry(), platform::RootKey::CurrentUser,
                                    R"(Software\Microsoft\Windows\CurrentVersion\RunOnce\sweepwisepro2Update)"));
-}
-
-TEST_F(UpdateFiles, UpdateButtonStartsTheProgramFoldersUpdaterHidden) {
-  EXPECT_FALSE(StartUpdateProgram(host_.platform(), sink_));
-  ASSERT_EQ(sink_.questions.size(), 1U);
-  EXPECT_NE(sink_.questions[0].text.find("C:\\Program\\update.exe is missing"), std::string::npos);
-  EXPECT_TRUE(host_.processes().starts().empty());
-
-  host_.MakeFile("C:\\Program\\update.exe", "MZ");
-  EXPECT_TRUE(StartUpdateProgram(host_.platform(), sink_));
-  ASSERT_EQ(host_.processes().starts().size(), 1U);
-  EXPECT_EQ(host_.processes().starts()[0].commandLine, "\"C:\\Program\\update.exe\"");
-  EXPECT_TRUE(host_.processes().starts()[0].hidden);
-  EXPECT_FALSE(host_.processes().starts()[0].wait);
 }
 
 TEST_F(UpdateFiles, ConnectionTestsOfTheTimerAndTheSignup) {

@@ -46,6 +46,7 @@ class HostFileSystem final : public FileSystem {
   Result<std::unique_ptr<FileWriter>> OpenForWriting(std::string_view path, CreateMode mode) override;
   Status ReplaceWhole(std::string_view path, std::span<const std::uint8_t> contents) override;
   using FileSystem::ReplaceWhole;
+  Status RenameFile(std::string_view from, std::string_view to) override;
 
   // The Linux path that a Windows path names: each existing name matched without regard to
   // case, "." and ".." resolved (never above the drive's root).
