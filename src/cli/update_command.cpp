@@ -89,6 +89,9 @@ std::unique_ptr<Checked> RunCheck(CliContext& context, const std::string& server
 int Check(CliContext& context, const GlobalOptions& options, const std::string& server) {
   const auto checked = RunCheck(context, server);
   const online::UpdateCheck& check = checked->check;
+  if (!check.asked) {
+    return PrintFailure(context, options.json, check.error);
+  }
   if (!check.reached) {
     return PrintFailure(context, options.json, "cannot reach the update server: " + check.error);
   }
@@ -108,6 +111,9 @@ int Check(CliContext& context, const GlobalOptions& options, const std::string& 
 int Install(CliContext& context, const GlobalOptions& options, const std::string& server) {
   const auto checked = RunCheck(context, server);
   const online::UpdateCheck& check = checked->check;
+  if (!check.asked) {
+    return PrintFailure(context, options.json, check.error);
+  }
   if (!check.reached) {
     return PrintFailure(context, options.json, "cannot reach the update server: " + check.error);
   }

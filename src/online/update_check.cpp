@@ -122,7 +122,7 @@ std::string NothingOfferedText(const UpdateCheck& check) {
     return {};
   }
   if (!check.reached) {
-    return "The update server cannot be reached: " + check.error;
+    return check.asked ? "The update server cannot be reached: " + check.error : check.error;
   }
   return check.error.empty() ? "You have the latest version." : check.error;
 }
@@ -140,6 +140,7 @@ UpdateCheck CheckForUpdate(const OnlineContext& context) {
   }
   UpdateOffer& offer = check.offer;
   offer.dataFolder = platform.folders.data;
+  check.asked = true;
   // Without the server's version file there is nothing to compare: an old copy left from an
   // earlier check must not decide.
   const auto versionFile = FetchSmall(context, kVersionFilePath, check.error);

@@ -44,6 +44,7 @@ struct UpdateOffer {
 };
 
 struct UpdateCheck {
+  bool asked = false;    // the server was asked (the data folder can be written)
   bool reached = false;  // the server's version file came
   // Why the check did not come to an offer: the server was not reached, its version file is
   // not signed by a trusted key, or a newer version has no HTTPS address to come from.

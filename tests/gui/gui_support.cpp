@@ -11,6 +11,7 @@
 #include "platform/win32/registry.h"
 #include "platform/win32/system.h"
 #include "platform/win32/system_figures.h"
+#include "support/test_certificate.h"
 
 namespace sw::test {
 
@@ -111,6 +112,12 @@ GuiPlatform::GuiPlatform(const std::string& programDir) {
 }
 
 std::string TestServer() {
+  // The HTTPS listener where there is one: the update takes its release only over HTTPS.
+  const char* tls = std::getenv("SWEEPWISE_TEST_SERVER_TLS");
+  if (tls != nullptr && *tls != '\0') {
+    EXPECT_TRUE(TrustTestServerCertificate()) << "the prefix does not trust the test server's certificate";
+    return tls;
+  }
   const char* server = std::getenv("SWEEPWISE_TEST_SERVER");
   return server != nullptr ? server : "";
 }
@@ -121,6 +128,7 @@ std::string FetchFromTestServer(const std::string& url) {
     return {};
   }
   platform::HttpRequest request;
+  request.secure = parts->secure;
   request.host = parts->host;
   request.port = parts->port;
   request.path = parts->path;
