@@ -83,7 +83,7 @@ status=$?
 # Hostile servers: exit 1, a message naming the reason, nothing changed. The time-outs are
 # seconds here (the shipped ones are 30/30/60), so that the trickling server ends quickly.
 nothing_changed() {
-  for file in update.bat sweepwisepro21.exe sweepwisepro21.exe.part versiyonyeni.txt; do
+  for file in update.bat sweepwisepro21.exe sweepwisepro21.exe.part; do
     [[ ! -e "$folder/$file" ]] || fail "$1: $file is there"
   done
   [[ $(cat "$folder/version.txt") == $'3.5\r' ]] || fail "$1: version.txt changed"
@@ -92,6 +92,7 @@ nothing_changed() {
 hostile() {  # NAME EXPECTED-WORDS COMMAND...
   local name=$1 words=$2
   shift 2
+  rm -f "$folder/versiyonyeni.txt"
   SWEEPWISE_HTTP_TIMEOUTS=3,8,4 cli "$@" >"$work/out" 2>"$work/err"
   local status=$?
   echo "$name: exit $status: $(tr -d '\r' <"$work/err" | tr '\n' ' ')"
@@ -130,19 +131,21 @@ cmp -s "$work/update.bat" "$folder/update.bat" || fail "update.bat is not as exp
 [[ $(head -n 1 "$folder/version.txt") == $'3.6\r' ]] || fail "version.txt was not replaced: $(cat "$folder/version.txt")"
 [[ ! -e "$folder/versiyonyeni.txt" ]] || fail "versiyonyeni.txt is still there"
 
-# A newer offer while that release waits for the log-on: nothing is downloaded over it.
-cp "$folder/version.txt" "$work/installed"
-cli "$@" update install --server "$server/newest" --yes >/dev/null 2>"$work/err"
-status=$?
-echo "second download while a release waits: exit $status: $(tr -d '\r' <"$work/err" | tr '\n' ' ')"
-[[ $status -eq 1 ]] || fail "a second install while a release waits gave exit $status"
-grep -q "already waits for the next log-on" "$work/err" || fail "the waiting release was not named: $(cat "$work/err")"
-cmp -s "$work/release" "$folder/sweepwisepro21.exe" || fail "the waiting release was changed"
-cmp -s "$work/update.bat" "$folder/update.bat" || fail "the waiting batch was changed"
-cmp -s "$work/installed" "$folder/version.txt" || fail "version.txt changed"
-[[ ! -e "$folder/sweepwisepro21.exe.part" ]] || fail "the second download left a part"
-
 if $wine; then
+  # A newer offer while that release waits for the log-on: nothing is downloaded over it.
+  # (The host build's registry lives as long as one run, so only Wine keeps the RunOnce
+  # value from one run to the next; the engine test covers the host.)
+  cp "$folder/version.txt" "$work/installed"
+  cli "$@" update install --server "$server/newest" --yes >/dev/null 2>"$work/err"
+  status=$?
+  echo "second download while a release waits: exit $status: $(tr -d '\r' <"$work/err" | tr '\n' ' ')"
+  [[ $status -eq 1 ]] || fail "a second install while a release waits gave exit $status"
+  grep -q "already waits for the next log-on" "$work/err" || fail "the waiting release was not named: $(cat "$work/err")"
+  cmp -s "$work/release" "$folder/sweepwisepro21.exe" || fail "the waiting release was changed"
+  cmp -s "$work/update.bat" "$folder/update.bat" || fail "the waiting batch was changed"
+  cmp -s "$work/installed" "$folder/version.txt" || fail "version.txt changed"
+  [[ ! -e "$folder/sweepwisepro21.exe.part" ]] || fail "the second download left a part"
+
   run_once_value | grep sweepwisepro2Update | grep -q -F "$d\\update.bat" || fail "RunOnce: $(run_once_value)"
   # What the next log-on does: Wine's cmd runs the batch, which puts the release in place
   # and starts it.

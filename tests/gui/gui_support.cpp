@@ -1,5 +1,7 @@
 #include "gui/gui_support.h"
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdlib>
 

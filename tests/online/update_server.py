@@ -133,7 +133,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.reply(body if body is not None else b"", 200 if body is not None else 404)
             else:
                 self.scenario_reply(path)
-        except (BrokenPipeError, ConnectionResetError):
+        except (BrokenPipeError, ConnectionResetError, ssl.SSLError):
             pass  # the client stopped reading: an aborted download
 
     def do_POST(self):
