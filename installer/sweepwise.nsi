@@ -296,6 +296,7 @@ SectionEnd
   Delete "${folder}\versiyonyeni.txt"
   Delete "${folder}\updatesite.txt"
   Delete "${folder}\sweepwisepro21.exe"
+  Delete "${folder}\sweepwisepro21.exe.part"
 !macroend
 
 !macro DeleteBackups folder

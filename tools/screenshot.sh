@@ -7,11 +7,14 @@
 # with the settings of Windows 10 and of Windows 11),
 # the busy note above the taskbar while a deletion backs its files up, the CPU, Drive and
 # Memory pages and the Folder Usage chart, the update window offered and downloading (from
-# the tests' own web server, which the script starts on 127.0.0.1 and stops), and the news
-# sign-up dialog; then, as a standard user of Windows 10, the window with its rights in the
-# status bar and the tray menu's "Restart as administrator"; the Software page of a current
-# system; and the Files page after a Find over a Windows 10 user's junk
-# (tools/windows10-layout.sh), as Windows 10 shows the program.
+# the tests' own web server, which the script starts on 127.0.0.1 and stops) and its message
+# when a release already waits for the next log-on, the About page with its version, what its
+# Update says when this is the latest version and when the version file does not verify, and
+# the news sign-up dialog; then, as a standard user of Windows 10, the window with its rights
+# in the status bar and the tray menu's "Restart as administrator"; the Software page of a
+# current system; the Files page after a Find over a Windows 10 user's junk
+# (tools/windows10-layout.sh), as Windows 10 shows the program; and the Advanced page's tabs
+# on Windows 10 and 11.
 #
 #   tools/screenshot.sh [OUTPUT-DIR]     (default build/screenshots)
 #
@@ -26,7 +29,8 @@ screen="$((1024 * scale / 100))x$((768 * scale / 100))"
 if [[ -z "${SWEEPWISE_SCREENSHOT_DISPLAY:-}" ]]; then
   tools/install-deps.sh
   cmake --preset mingw >/dev/null
-  cmake --build --preset mingw --target sweepwise sweepwise-window-driver sweepwise-standard-user >&2
+  cmake --build --preset mingw --target sweepwise sweepwise-window-driver sweepwise-standard-user \
+    sweepwise-trust-certificate >&2
   exec env SWEEPWISE_SCREENSHOT_DISPLAY=1 xvfb-run -a -s "-screen 0 ${screen}x24" "$0" "$@"
 fi
 
@@ -49,10 +53,22 @@ for i in 1 2 3; do head -c 80000000 /dev/urandom >"$prefix/drive_c/junk-demo/set
 # The tweak catalogue ends with Windows XP: as XP, Sweepwise (and only it) has rows to show.
 (SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh &&
   wine reg add 'HKCU\Software\Wine\AppDefaults\sweepwise.exe' /v Version /t REG_SZ /d winxp /f >/dev/null)
-# The update server, with a release large enough that its download lasts a few seconds.
+# The update server, with a release large enough that its download lasts a few seconds, a
+# certificate for its HTTPS that the prefix trusts, and a key that signs its version files,
+# which Sweepwise trusts as a mirror's key beside it.
 state=$(mktemp -d "${TMPDIR:-/tmp}/sweepwise-screenshot.XXXXXX")
 head -c 24000000 /dev/urandom >"$state/release.exe"
-python3 tests/online/update_server.py --port-file "$state/port" --release "$state/release.exe" </dev/null &
+openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 2 -subj "/CN=Sweepwise test server" \
+  -addext "subjectAltName=IP:127.0.0.1,DNS:127.0.0.1" -addext "basicConstraints=critical,CA:TRUE" \
+  -keyout "$state/key.pem" -out "$state/cert.pem" 2>/dev/null
+tools/sign-release.sh --new-key "$state/signer" >/dev/null
+tools/sign-release.sh --new-key "$state/other" >/dev/null
+cp "$state/signer/update-key.pem" "$bin/update-key.pem"
+SWEEPWISE_TEST_TLS_CERT_PEM=$(cat "$state/cert.pem") \
+  tools/wine-run.sh --prefix "$prefix" build/mingw/tests/sweepwise-trust-certificate.exe
+python3 tests/online/update_server.py --port-file "$state/port" --release "$state/release.exe" --tls-dir "$state" \
+  --key "$state/signer/update-private.pem" --other-key "$state/other/update-private.pem" \
+  --sign-tool tools/sign-release.sh </dev/null &
 server=$!
 stop() {
   kill "${program:-}" "$server" 2>/dev/null || true
@@ -61,9 +77,13 @@ stop() {
 }
 trap stop EXIT
 for _ in $(seq 200); do [[ -s "$state/port" ]] && break; sleep 0.05; done
-site="http://127.0.0.1:$(cat "$state/port")"
+read -r http_port https_port <"$state/port"
+site="https://127.0.0.1:$https_port"
 printf '3.5\r\n' >"$bin/version.txt"
-rm -f "$bin/sweepwisepro21.exe" "$bin/update.bat"
+rm -f "$bin/sweepwisepro21.exe" "$bin/sweepwisepro21.exe.part" "$bin/update.bat"
+wine_reg() { (SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh && wine reg "$@" >/dev/null 2>&1); }
+run_once='HKCU\Software\Microsoft\Windows\CurrentVersion\RunOnce'
+wine_reg delete "$run_once" /v sweepwisepro2Update /f || true
 
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY
 SWEEPWISE_SERVER="$site/newer" tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise.exe -splash &
@@ -109,7 +129,28 @@ shoot update-offered
 driver update next
 shoot update-downloading
 driver update cancel sleep 1000
-driver signup "$site/signup" &
+# A release that waits for the next log-on: Next says so and downloads nothing.
+wine_reg add "$run_once" /v sweepwisepro2Update /d 'C:\sweepwise\bin\update.bat' /f
+printf 'MZ waiting' >"$bin/sweepwisepro21.exe"
+driver update-check update next sleep 1500
+shoot update-release-waits
+driver answer ok update cancel
+wine_reg delete "$run_once" /v sweepwisepro2Update /f
+rm -f "$bin/sweepwisepro21.exe"
+driver page about
+shoot about
+# The About page's Update: the latest version is installed; then a version file that does
+# not verify (the mirror's key is gone).
+printf '3.6\r\n' >"$bin/version.txt"
+driver about-update sleep 2500
+shoot about-update-latest
+driver answer ok
+rm -f "$bin/update-key.pem"
+driver about-update sleep 2500
+shoot about-update-not-signed
+driver answer ok
+printf '3.5\r\n' >"$bin/version.txt"
+driver signup "http://127.0.0.1:$http_port/signup" &
 signup=$!
 sleep 2
 shoot signup

@@ -10,7 +10,9 @@
 #include "core/text.h"
 #include "online/queue_dispatcher.h"
 #include "online/server_address.h"
+#include "online/http_timeouts.h"
 #include "online/update_check.h"
+#include "online/update_install.h"
 #include "online/update_window_model.h"
 
 namespace sw::cli {
@@ -29,7 +31,7 @@ nlohmann::json OfferFields(const UpdateOffer& offer) {
           {"size_kb", sizeKb},
           {"description", offer.description},
           {"newer", offer.newer},
-          {"sha256", offer.digest.empty() ? nlohmann::json(nullptr) : nlohmann::json(offer.digest)}};
+          {"sha256", offer.digest}};
 }
 
 std::string OfferStatus(const UpdateOffer& offer) {
@@ -71,7 +73,7 @@ class ConsoleUpdateWindow final : public online::UpdateWindowView, public Engine
 // The console's thread waits for the downloads and runs their events from this queue.
 struct Checked {
   Checked(platform::Platform& platform, const std::string& server)
-      : context{platform, ui, online::ServerAddress(server)} {}
+      : context{platform, ui, online::ServerAddress(server), online::TimeoutsFromEnvironment()} {}
 
   online::QueueDispatcher ui;
   online::OnlineContext context;
@@ -87,8 +89,14 @@ std::unique_ptr<Checked> RunCheck(CliContext& context, const std::string& server
 int Check(CliContext& context, const GlobalOptions& options, const std::string& server) {
   const auto checked = RunCheck(context, server);
   const online::UpdateCheck& check = checked->check;
+  if (!check.asked) {
+    return PrintFailure(context, options.json, check.error);
+  }
   if (!check.reached) {
     return PrintFailure(context, options.json, "cannot reach the update server: " + check.error);
+  }
+  if (!check.error.empty()) {
+    return PrintFailure(context, options.json, check.error);
   }
   CommandResult result;
   result.extra = OfferFields(check.offer);
@@ -103,8 +111,14 @@ int Check(CliContext& context, const GlobalOptions& options, const std::string& 
 int Install(CliContext& context, const GlobalOptions& options, const std::string& server) {
   const auto checked = RunCheck(context, server);
   const online::UpdateCheck& check = checked->check;
+  if (!check.asked) {
+    return PrintFailure(context, options.json, check.error);
+  }
   if (!check.reached) {
     return PrintFailure(context, options.json, "cannot reach the update server: " + check.error);
+  }
+  if (!check.error.empty()) {
+    return PrintFailure(context, options.json, check.error);
   }
   CommandResult result;
   result.extra = OfferFields(check.offer);
@@ -114,13 +128,13 @@ int Install(CliContext& context, const GlobalOptions& options, const std::string
     PrintResult(context, options.json, result);
     return kExitSuccess;
   }
-  if (!check.Offered()) {
-    return PrintFailure(context, options.json, check.error, result);
-  }
+  const bool withConsent = online::InstallsWithConsent(context.platform.folders);
   ConsoleSink console(context.err, options.yes, context.console);
   if (!Confirm(console,
                "Install " + check.offer.productName + " " + check.offer.newVersion +
-                   "? It takes the place of this version at the next log-on.",
+                   (withConsent ? "? Its installer starts now and asks for administrator rights, as the program is "
+                                  "installed for everyone."
+                                : "? It takes the place of this version at the next log-on."),
                "Update")) {
     return PrintFailure(context, options.json, "nothing installed", result);
   }
@@ -133,7 +147,11 @@ int Install(CliContext& context, const GlobalOptions& options, const std::string
     return PrintFailure(context, options.json, model.lastError(), result);
   }
   result.extra["installed"] = true;
-  result.extra["batch"] = online::ProgramFile(check.offer.dataFolder, online::kUpdateBatchFile);
+  if (withConsent) {
+    result.extra["installer"] = check.offer.DownloadPath();
+  } else {
+    result.extra["batch"] = online::ProgramFile(check.offer.dataFolder, online::kUpdateBatchFile);
+  }
   result.status = model.texts().lblPanel + " " + model.texts().lblStatus;
   PrintResult(context, options.json, result);
   return kExitSuccess;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
@@ -51,6 +52,8 @@ struct DownloadJob {
   std::string fileName{};
   bool binaryData = false;
   bool reportProgress = false;
+  std::uint32_t deadlineMs = 0;
+  std::uint64_t maxSize = 0;
 };
 
 struct DownloadOutcome {
@@ -97,6 +100,63 @@ std::optional<std::uint64_t> ParseLength(const std::optional<std::string>& text)
   return value;
 }
 
+// Ends the exchange of `link` when the download is still running at its deadline: a read
+// that waits on a server which trickles its bytes would otherwise go on for as long as the
+// server likes. Runs on a thread of its own from construction to destruction.
+class Watchdog {
+ public:
+  Watchdog(const std::shared_ptr<WorkerLink>& link, std::uint32_t deadlineMs) {
+    if (deadlineMs == 0) {
+      return;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(deadlineMs);
+    thread_ = std::thread([this, link, deadline] {
+      std::unique_lock lock(mutex_);
+      if (done_.wait_until(lock, deadline, [this] { return finished_; })) {
+        return;
+      }
+      expired_ = true;
+      std::shared_ptr<platform::HttpExchange> running;
+      {
+        const std::lock_guard linkLock(link->mutex);
+        running = link->exchange;
+      }
+      if (running) {
+        running->Cancel();
+      }
+    });
+  }
+  ~Watchdog() {
+    {
+      const std::lock_guard lock(mutex_);
+      finished_ = true;
+    }
+    done_.notify_all();
+    if (thread_.joinable()) {
+      thread_.join();
+    }
+  }
+  Watchdog(const Watchdog&) = delete;
+  Watchdog& operator=(const Watchdog&) = delete;
+
+  [[nodiscard]] bool Expired() {
+    const std::lock_guard lock(mutex_);
+    return expired_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable done_;
+  bool finished_ = false;
+  bool expired_ = false;
+  std::thread thread_;
+};
+
+std::string Seconds(std::uint32_t milliseconds) {
+  const std::uint32_t tenths = (milliseconds + 50) / 100;
+  return std::to_string(tenths / 10) + (tenths % 10 != 0 ? "." + std::to_string(tenths % 10) : "") + " s";
+}
+
 // The worker's steps, on its own thread: each failure ends the download with its reason.
 class Transfer {
  public:
@@ -106,8 +166,16 @@ class Transfer {
   }
 
   DownloadOutcome Run() {
-    if (Request() && ReadBody()) {
-      outcome_.ok = true;
+    {
+      Watchdog watchdog(link_, job_.deadlineMs);
+      if (Request() && ReadBody()) {
+        outcome_.ok = true;
+      }
+      // Even a string that came in part is no result once the deadline cut it short.
+      if (watchdog.Expired()) {
+        outcome_.ok = false;
+        outcome_.error = "the server did not send it all within " + Seconds(job_.deadlineMs);
+      }
     }
     const std::lock_guard lock(link_->mutex);
     link_->exchange.reset();
@@ -130,6 +198,7 @@ class Transfer {
 
   bool Request();
   bool ReadBody();
+  [[nodiscard]] std::string TooLarge() const;
   bool Receive(platform::FileWriter* file);
 
   const DownloadJob& job_;
@@ -157,7 +226,14 @@ bool Transfer::Request() {
     return false;
   }
   if (const Status sent = exchange_->Send(*job_.request); !sent) {
-    return !Stopped() && Fail(platform::ErrorMessage(sent.error()));
+    if (Stopped()) {
+      return false;
+    }
+    if (sent.error() == platform::HttpError(platform::HttpErrc::RedirectFailed)) {
+      return Fail("the server sent the request on to another address; only HTTPS on " + job_.request->host +
+                  ":" + std::to_string(job_.request->port) + " is followed");
+    }
+    return Fail(platform::ErrorMessage(sent.error()));
   }
   if (Stopped()) {
     return false;
@@ -173,9 +249,16 @@ bool Transfer::Request() {
   if (!length && job_.binaryData) {
     return Fail("the server did not say how long its reply is");
   }
+  if (length && job_.maxSize != 0 && *length > job_.maxSize) {
+    return Fail(TooLarge());
+  }
   knownLength_ = length.has_value();
   outcome_.fileSize = length.value_or(0);
   return true;
+}
+
+std::string Transfer::TooLarge() const {
+  return "the server's reply is larger than the " + std::to_string(job_.maxSize / 1024) + " KB allowed";
 }
 
 bool Transfer::ReadBody() {
@@ -210,6 +293,9 @@ bool Transfer::Receive(platform::FileWriter* file) {
     const auto read = exchange_->Read(block);
     if (!read || *read == 0) {
       return true;
+    }
+    if (job_.maxSize != 0 && readTotal_ + *read > job_.maxSize) {
+      return Fail(TooLarge());
     }
     const std::span<const std::uint8_t> bytes(block.data(), *read);
     if (file != nullptr) {
@@ -300,12 +386,16 @@ bool THTTPGet::Start(bool toFile) {
     request.referer = Referer;
     request.acceptTypes = AcceptTypes;
     request.useCache = UseCache;
+    request.connectTimeoutMs = ConnectTimeout;
+    request.receiveTimeoutMs = ReceiveTimeout;
     job.request = std::move(request);
   }
   job.toFile = toFile;
   job.fileName = FileName;
   job.binaryData = BinaryData;
   job.reportProgress = static_cast<bool>(OnProgress);
+  job.deadlineMs = Deadline;
+  job.maxSize = MaxSize;
 
   auto link = std::make_shared<WorkerLink>();
   link->owner = this;

@@ -12,6 +12,11 @@
 // failure before the transfer leaves the target file untouched, a failure during it leaves
 // the part that came.
 //
+// Every request has connect and receive time-outs (30 s each unless set otherwise); a
+// Deadline bounds the whole download, for a server that keeps a download alive by
+// trickling a byte now and then; MaxSize bounds what is taken in (a larger reply fails
+// before anything of it is written when its length says so, else once it grows past it).
+//
 // The Http, FileSystem and UiDispatcher given must outlive the component. Destroying it
 // aborts a running download and waits for its worker, so nothing outlives it; it may be
 // destroyed from inside one of its own event handlers.
@@ -61,6 +66,10 @@ class THTTPGet {
   // GetFile: return only after the download's completion event has run, handling the
   // owner's pending work meanwhile. GetString: handle what is pending once, then return.
   bool WaitThread = false;
+  std::uint32_t ConnectTimeout = 30000;  // milliseconds; 0: the system's own
+  std::uint32_t ReceiveTimeout = 30000;  // milliseconds without a byte; 0: the system's own
+  std::uint32_t Deadline = 0;            // milliseconds for the whole download; 0: none
+  std::uint64_t MaxSize = 0;             // bytes; 0: no limit
 
   ProgressEvent OnProgress;      // after every block: content length (0 when unknown), bytes so far
   DoneFileEvent OnDoneFile;      // a successful GetFile

@@ -17,7 +17,6 @@ std::string Lines(std::string_view folder) {
       rule,
       "@echo " + ToUpperText(stem) + " Update Module",
       rule,
-      "\"" + d + "\\deleteubat.exe\"",
       "@del " + release + " >nul",
       "@move \"" + d + "\\" + stem + "1.exe\" " + release + " >nul",
       release,

@@ -1,11 +1,13 @@
 #include "online/update_check.h"
 
+#include "core/bytes.h"
 #include "core/product.h"
 #include "core/text.h"
 #include "online/http_get.h"
 #include "online/program_files.h"
 #include "online/server_address.h"
 #include "online/version_compare.h"
+#include "online/version_file.h"
 #include "platform/error_message.h"
 #include "registry/registry_object.h"
 
@@ -16,44 +18,76 @@ std::string Trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
     text.remove_prefix(1);
   }
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' || text.back() == '\n')) {
     text.remove_suffix(1);
   }
   return std::string(text);
 }
 
-// Downloads `path` of the server into `target`; true when it came whole.
-bool Fetch(const OnlineContext& context, std::string_view path, const std::string& target, std::string& error) {
+// A small file of the server (the version file, the update site), in memory: at most
+// kMaxVersionFileBytes, within the small-file deadline. Nullopt, with `error` set, when it
+// did not come whole.
+std::optional<std::string> FetchSmall(const OnlineContext& context, std::string_view path, std::string& error) {
   THTTPGet get(*context.platform.http, *context.platform.files, context.ui);
-  get.WaitThread = true;
   get.URL = ServerUrl(context.server, path);
-  get.FileName = target;
-  if (!get.GetFile() || !get.Succeeded()) {
+  get.ConnectTimeout = context.timeouts.connectMs;
+  get.ReceiveTimeout = context.timeouts.receiveMs;
+  get.Deadline = context.timeouts.smallFileDeadlineMs;
+  get.MaxSize = kMaxVersionFileBytes;
+  std::optional<std::string> body;
+  get.OnDoneString = [&body](THTTPGet&, const std::string& text) { body = text; };
+  if (!get.GetString()) {
     error = get.URL + ": " + get.ErrorText();
-    return false;
+    return std::nullopt;
   }
-  return true;
+  while (get.Running()) {
+    if (!context.ui.ProcessPending(true)) {
+      get.Abort();  // the program is ending
+      break;
+    }
+  }
+  if (!body) {
+    error = get.URL + ": " + (get.ErrorText().empty() ? "the download did not end" : get.ErrorText());
+  }
+  return body;
 }
 
+// The offer's texts from the verified version file, and the installed version.
 void ReadOffer(platform::Platform& platform, UpdateOffer& offer) {
   // The installer ships version.txt; an installed update writes its own into the data folder.
   const std::string installed = platform::ShippedFile(platform.folders, *platform.files, kInstalledVersionFile);
   offer.currentVersion = ReadTextLine(platform, installed, 0).value_or("0");
-  const std::string offered = ProgramFile(offer.dataFolder, kOfferedVersionFile);
-  if (const auto bytes = platform.files->ReadWhole(offered)) {
-    offer.versionFile.assign(bytes->begin(), bytes->end());
-  }
-  if (const auto lines = ReadTextLines(platform, offered)) {
-    const auto line = [&](std::size_t i, const std::string& fallback) {
-      return i < lines->size() ? (*lines)[i] : fallback;
-    };
-    offer.newVersion = line(0, offer.newVersion);
-    offer.productName = line(1, offer.productName);
-    offer.sizeKb = line(2, offer.sizeKb);
-    offer.description = line(3, offer.description);
-    offer.digest = Trimmed(line(4, ""));
-  }
+  const SignedParts parts = SplitSignedVersionFile(offer.versionFile);
+  const std::vector<std::string> lines = SplitLines(platform.system->FromFileText(parts.signedBytes));
+  const auto line = [&](std::size_t i, const std::string& fallback) { return i < lines.size() ? lines[i] : fallback; };
+  offer.newVersion = line(0, offer.newVersion);
+  offer.productName = line(1, offer.productName);
+  offer.sizeKb = line(2, offer.sizeKb);
+  offer.description = line(3, offer.description);
+  offer.digest = Trimmed(line(4, ""));
   offer.newer = CompareVersions(offer.currentVersion, offer.newVersion) < 0;
+}
+
+// What an earlier update left that nothing waits for any more: a release whose log-on step
+// has run (or never was set), and the batch that ran.
+void RemoveLeftovers(platform::Platform& platform, const UpdateOffer& offer) {
+  if (UpdatePending(platform)) {
+    return;
+  }
+  (void)platform.files->RemoveFile(offer.DownloadPath());
+  (void)platform.files->RemoveFile(ProgramFile(offer.dataFolder, kUpdateBatchFile));
+}
+
+// The update site: the server's, saved for the next time, else the one the last check saved
+// (the release site rarely moves).
+std::string UpdateSite(const OnlineContext& context, const UpdateOffer& offer) {
+  platform::Platform& platform = context.platform;
+  const std::string siteFile = ProgramFile(offer.dataFolder, kUpdateSiteFile);
+  std::string ignored;
+  if (const auto site = FetchSmall(context, kUpdateSitePath, ignored)) {
+    (void)platform.files->ReplaceWholeText(siteFile, *site);
+  }
+  return Trimmed(ReadTextLine(platform, siteFile, 0).value_or(""));
 }
 
 }  // namespace
@@ -66,6 +100,10 @@ std::string UpdateOffer::DownloadPath() const {
   return ProgramFile(dataFolder, std::string(kReleaseStem) + "1.exe");
 }
 
+std::string UpdateOffer::PartialPath() const {
+  return DownloadPath() + ".part";
+}
+
 std::string ProgramFile(std::string_view programFolder, std::string_view name) {
   return std::string(programFolder) + "\\" + std::string(name);
 }
@@ -73,6 +111,24 @@ std::string ProgramFile(std::string_view programFolder, std::string_view name) {
 bool UpdatePending(platform::Platform& platform) {
   reg::RegistryObject runOnce(*platform.registry, platform::RootKey::CurrentUser);
   return runOnce.OpenKey(kRunOnceKey, false) && runOnce.ValueExists(kUpdateRunOnceValue);
+}
+
+bool ReleaseWaiting(platform::Platform& platform, const UpdateOffer& offer) {
+  return UpdatePending(platform) && platform.files->FileExists(offer.DownloadPath());
+}
+
+std::string NothingOfferedText(const UpdateCheck& check) {
+  if (check.Offered()) {
+    return {};
+  }
+  if (!check.reached) {
+    return check.asked ? "The update server cannot be reached: " + check.error : check.error;
+  }
+  return check.error.empty() ? "You have the latest version." : check.error;
+}
+
+bool IsHttpsUrl(std::string_view url) {
+  return url.size() > 8 && EqualsNoCase(url.substr(0, 8), "https://");
 }
 
 UpdateCheck CheckForUpdate(const OnlineContext& context) {
@@ -84,23 +140,35 @@ UpdateCheck CheckForUpdate(const OnlineContext& context) {
   }
   UpdateOffer& offer = check.offer;
   offer.dataFolder = platform.folders.data;
-  // Without the server's version file there is nothing to compare: an old or half-written
-  // copy left from an earlier check must not decide.
-  if (!Fetch(context, kVersionFilePath, ProgramFile(offer.dataFolder, kOfferedVersionFile), check.error)) {
+  check.asked = true;
+  // Without the server's version file there is nothing to compare: an old copy left from an
+  // earlier check must not decide.
+  const auto versionFile = FetchSmall(context, kVersionFilePath, check.error);
+  if (!versionFile) {
     return check;
   }
   check.reached = true;
-  ReadOffer(platform, offer);
-  if (platform.files->FileExists(offer.DownloadPath()) && !UpdatePending(platform)) {
-    (void)platform.files->RemoveFile(offer.DownloadPath());
+  check.error = VerifyVersionFile(*versionFile, TrustedUpdateKeys(platform));
+  if (!check.error.empty()) {
+    return check;
   }
-  // A failed download keeps the address of the last check, as the release site rarely moves.
-  std::string ignored;
-  const std::string siteFile = ProgramFile(offer.dataFolder, kUpdateSiteFile);
-  (void)Fetch(context, kUpdateSitePath, siteFile, ignored);
-  offer.updateSite = Trimmed(ReadTextLine(platform, siteFile, 0).value_or(""));
+  offer.versionFile = *versionFile;
+  const std::string saved = ProgramFile(offer.dataFolder, kOfferedVersionFile);
+  if (const Status written = platform.files->ReplaceWholeText(saved, offer.versionFile); !written) {
+    check.error = "Cannot write " + saved + ": " + platform::ErrorMessage(written.error());
+    return check;
+  }
+  ReadOffer(platform, offer);
+  RemoveLeftovers(platform, offer);
+  offer.updateSite = UpdateSite(context, offer);
+  if (!offer.newer) {
+    return check;
+  }
   if (offer.updateSite.empty()) {
-    check.error = "the server names no address to download the release from";
+    check.error = "The server names no address to download the release from; nothing is downloaded.";
+  } else if (!IsHttpsUrl(offer.updateSite)) {
+    check.error = "The release address " + offer.updateSite +
+                  " is not an HTTPS address, so the release could be changed on its way; nothing is downloaded.";
   }
   return check;
 }

@@ -1,6 +1,7 @@
 #include "online/update_install.h"
 
 #include "core/bytes.h"
+#include "core/text.h"
 #include "online/update_batch.h"
 #include "platform/error_message.h"
 #include "registry/registry_object.h"
@@ -21,19 +22,16 @@ int HexDigit(char c) {
   return -1;
 }
 
-// Why the release must not be installed; nothing when it may.
+std::string WaitingMessage(const UpdateOffer& offer) {
+  return "An update already waits for the next log-on (" + offer.DownloadPath() +
+         "); it is left as it is. Please restart your computer so that it is installed, then update again.";
+}
+
+// Why the downloaded release must not be installed; nothing when it may.
 std::optional<std::string> RejectRelease(platform::Platform& platform, const UpdateOffer& offer) {
-  platform::FileSystem& files = *platform.files;
-  auto reader = files.OpenForReading(offer.DownloadPath());
+  auto reader = platform.files->OpenForReading(offer.PartialPath());
   if (!reader) {
     return "The downloaded update cannot be read: " + platform::ErrorMessage(reader.error());
-  }
-  const auto size = (*reader)->Size();
-  if (size && *size == 0) {
-    return std::string("The server sent an empty update.");
-  }
-  if (offer.digest.empty()) {
-    return std::nullopt;
   }
   const auto expected = ParseSha256(offer.digest);
   if (!expected) {
@@ -49,16 +47,75 @@ std::optional<std::string> RejectRelease(platform::Platform& platform, const Upd
   return std::nullopt;
 }
 
-bool WriteRunOnce(platform::Platform& platform, const std::string& batch) {
-  reg::RegistryObject runOnce(*platform.registry, platform::RootKey::CurrentUser);
-  return runOnce.OpenKey(kRunOnceKey, true) && runOnce.WriteString(kUpdateRunOnceValue, batch);
+// The RunOnce value as it was, so that a failure can put it back.
+class RunOnceValue {
+ public:
+  explicit RunOnceValue(platform::Platform& platform) : platform_(platform) {
+    reg::RegistryObject runOnce(*platform.registry, platform::RootKey::CurrentUser);
+    if (runOnce.OpenKey(kRunOnceKey, false) && runOnce.ValueExists(kUpdateRunOnceValue)) {
+      if (auto value = runOnce.ReadString(kUpdateRunOnceValue)) {
+        before_ = std::move(*value);
+      }
+    }
+  }
+  bool Write(const std::string& batch) {
+    reg::RegistryObject runOnce(*platform_.registry, platform::RootKey::CurrentUser);
+    return runOnce.OpenKey(kRunOnceKey, true) && runOnce.WriteString(kUpdateRunOnceValue, batch);
+  }
+  void Restore() {
+    reg::RegistryObject runOnce(*platform_.registry, platform::RootKey::CurrentUser);
+    if (!runOnce.OpenKey(kRunOnceKey, before_.has_value())) {
+      return;
+    }
+    if (before_) {
+      (void)runOnce.WriteString(kUpdateRunOnceValue, *before_);
+    } else {
+      (void)runOnce.DeleteValue(kUpdateRunOnceValue);
+    }
+  }
+
+ private:
+  platform::Platform& platform_;
+  std::optional<std::string> before_;
+};
+
+// The log-on step: update.bat, its RunOnce value and the new version.txt, all or nothing.
+std::optional<std::string> InstallForNextLogOn(platform::Platform& platform, const UpdateOffer& offer) {
+  platform::FileSystem& files = *platform.files;
+  const auto batch = UpdateBatchText(offer.dataFolder, *platform.system, files);
+  if (!batch) {
+    return "The name of the folder " + offer.dataFolder + " cannot be written in a batch file.";
+  }
+  const std::string batchPath = ProgramFile(offer.dataFolder, kUpdateBatchFile);
+  if (const Status saved = files.ReplaceWholeText(batchPath, *batch); !saved) {
+    return "Cannot write " + batchPath + ": " + platform::ErrorMessage(saved.error());
+  }
+  RunOnceValue runOnce(platform);
+  if (!runOnce.Write(batchPath)) {
+    (void)files.RemoveFile(batchPath);
+    return "Cannot register " + batchPath + " for the next log-on.";
+  }
+  const std::string installed = ProgramFile(offer.dataFolder, kInstalledVersionFile);
+  if (const Status replaced = files.ReplaceWholeText(installed, offer.versionFile); !replaced) {
+    runOnce.Restore();
+    (void)files.RemoveFile(batchPath);
+    return "Cannot write " + installed + ": " + platform::ErrorMessage(replaced.error());
+  }
+  (void)files.RemoveFile(ProgramFile(offer.dataFolder, kOfferedVersionFile));
+  return std::nullopt;
 }
 
-void RemoveRunOnce(platform::Platform& platform) {
-  reg::RegistryObject runOnce(*platform.registry, platform::RootKey::CurrentUser);
-  if (runOnce.OpenKey(kRunOnceKey, false)) {
-    (void)runOnce.DeleteValue(kUpdateRunOnceValue);
+// The installer, for everyone, after the user's consent; it puts version.txt in place itself.
+std::optional<std::string> StartInstallerForEveryone(platform::Platform& platform, const UpdateOffer& offer) {
+  const Status started = platform.processes->StartElevated(offer.DownloadPath(), kInstallForEveryone);
+  if (started) {
+    return std::nullopt;
   }
+  if (started.error() == Error(Errc::Cancelled)) {
+    return std::string("The installer needs administrator rights to update the program for everyone, and they were "
+                       "not given.");
+  }
+  return "The installer " + offer.DownloadPath() + " cannot be started: " + platform::ErrorMessage(started.error());
 }
 
 }  // namespace
@@ -79,38 +136,48 @@ std::optional<platform::Sha256Digest> ParseSha256(std::string_view hex) {
   return digest;
 }
 
+bool InstallsWithConsent(const platform::ProgramFolders& folders) {
+  return !EqualsNoCase(folders.program, folders.data);
+}
+
+std::optional<std::string> RefuseDownload(platform::Platform& platform, const UpdateOffer& offer) {
+  if (ReleaseWaiting(platform, offer)) {
+    return WaitingMessage(offer);
+  }
+  if (!IsHttpsUrl(offer.ReleaseUrl())) {
+    return "The release address " + offer.ReleaseUrl() + " is not an HTTPS address; nothing is downloaded.";
+  }
+  return std::nullopt;
+}
+
 UpdateInstall InstallDownloadedUpdate(platform::Platform& platform, const UpdateOffer& offer) {
   platform::FileSystem& files = *platform.files;
   UpdateInstall result;
+  const auto fail = [&](const std::string& why, const std::string& file) {
+    (void)files.RemoveFile(file);
+    result.error = why + " The download has been deleted; nothing was installed.";
+    return result;
+  };
   if (const auto rejected = RejectRelease(platform, offer)) {
-    (void)files.RemoveFile(offer.DownloadPath());
-    result.error = *rejected + " It has been deleted; nothing was installed.";
-    return result;
+    return fail(*rejected, offer.PartialPath());
   }
-  const auto batch = UpdateBatchText(offer.dataFolder, *platform.system, files);
-  if (!batch) {
-    result.error = "The name of the program folder " + offer.dataFolder +
-                   " cannot be written in a batch file; nothing was installed.";
-    return result;
+  if (ReleaseWaiting(platform, offer)) {
+    return fail(WaitingMessage(offer), offer.PartialPath());
   }
-  const std::string batchPath = ProgramFile(offer.dataFolder, kUpdateBatchFile);
-  if (const Status saved = files.ReplaceWholeText(batchPath, *batch); !saved) {
-    result.error = "Cannot write " + batchPath + ": " + platform::ErrorMessage(saved.error());
-    return result;
+  // A leftover that nothing waits for (the check could not delete it) is not kept either.
+  (void)files.RemoveFile(offer.DownloadPath());
+  if (const Status renamed = files.RenameFile(offer.PartialPath(), offer.DownloadPath()); !renamed) {
+    return fail("Cannot name the downloaded update " + offer.DownloadPath() + ": " +
+                    platform::ErrorMessage(renamed.error()),
+                offer.PartialPath());
   }
-  if (!WriteRunOnce(platform, batchPath)) {
-    (void)files.RemoveFile(batchPath);
-    result.error = "Cannot register " + batchPath + " for the next log-on; nothing was installed.";
-    return result;
+  result.elevated = InstallsWithConsent(platform.folders);
+  const auto failed =
+      result.elevated ? StartInstallerForEveryone(platform, offer) : InstallForNextLogOn(platform, offer);
+  if (failed) {
+    result.elevated = false;
+    return fail(*failed, offer.DownloadPath());
   }
-  const std::string installed = ProgramFile(offer.dataFolder, kInstalledVersionFile);
-  if (const Status replaced = files.ReplaceWholeText(installed, offer.versionFile); !replaced) {
-    RemoveRunOnce(platform);
-    (void)files.RemoveFile(batchPath);
-    result.error = "Cannot write " + installed + ": " + platform::ErrorMessage(replaced.error());
-    return result;
-  }
-  (void)files.RemoveFile(ProgramFile(offer.dataFolder, kOfferedVersionFile));
   result.installed = true;
   return result;
 }

@@ -20,6 +20,9 @@ UpdateWindowModel::UpdateWindowModel(const OnlineContext& context, UpdateWindowV
       sink_(sink),
       HTTPGet1(*context.platform.http, *context.platform.files, context.ui) {
   HTTPGet1.WaitThread = true;
+  // The release may be large and the line slow: no deadline, but the time-outs of the context.
+  HTTPGet1.ConnectTimeout = context.timeouts.connectMs;
+  HTTPGet1.ReceiveTimeout = context.timeouts.receiveMs;
   HTTPGet1.OnProgress = [this](THTTPGet&, std::uint64_t total, std::uint64_t read) { HTTPGet1Progress(total, read); };
   HTTPGet1.OnDoneFile = [this](THTTPGet&, const std::string&, std::uint64_t) { HTTPGet1DoneFile(); };
   HTTPGet1.OnError = [this](THTTPGet&) { HTTPGet1Error(); };
@@ -52,6 +55,10 @@ void UpdateWindowModel::BitBtn1Click() {
     return;
   }
   lastError_.clear();
+  if (const auto refused = RefuseDownload(context_.platform, offer_)) {
+    Fail(*refused);
+    return;
+  }
   state_ = UpdateWindowState::Downloading;
   texts_.progressLabelsShown = true;
   texts_.lblPanel = "Update is processing...";
@@ -59,7 +66,7 @@ void UpdateWindowModel::BitBtn1Click() {
   texts_.nextEnabled = false;
   view_.Refresh(texts_);
   HTTPGet1.URL = offer_.ReleaseUrl();
-  HTTPGet1.FileName = offer_.DownloadPath();
+  HTTPGet1.FileName = offer_.PartialPath();
   if (!HTTPGet1.GetFile()) {
     lastError_ = HTTPGet1.ErrorText();
     sink_.Ask(Message{
@@ -96,6 +103,7 @@ void UpdateWindowModel::HTTPGet1DoneFile() {
   texts_.progressPosition = texts_.progressMax;
   texts_.nextEnabled = true;
   if (updateCancelled_) {
+    DeletePartial();
     Fail(std::string(kRetryLater));
     return;
   }
@@ -105,16 +113,28 @@ void UpdateWindowModel::HTTPGet1DoneFile() {
     return;
   }
   state_ = UpdateWindowState::Completed;
-  texts_.lblPanel = "Update is completed.";
   texts_.lblDosyaYuklemesi = "File has been downloaded.";
-  texts_.lblStatus = "Please restart your computer so that installation starts.";
+  if (install.elevated) {
+    texts_.lblPanel = "The installer has been started.";
+    texts_.lblStatus = "The program is installed for everyone, so the installer replaces it with administrator "
+                       "rights; please follow its pages.";
+  } else {
+    texts_.lblPanel = "Update is completed.";
+    texts_.lblStatus = "Please restart your computer so that installation starts.";
+  }
   texts_.nextCaption = "Close";
   view_.Refresh(texts_);
+}
+
+// What a failed or cancelled download left: never installed, so never kept.
+void UpdateWindowModel::DeletePartial() {
+  (void)context_.platform.files->RemoveFile(offer_.PartialPath());
 }
 
 // A cancelled download ends in silence: the window is gone already.
 void UpdateWindowModel::HTTPGet1Error() {
   texts_.nextEnabled = true;
+  DeletePartial();
   if (updateCancelled_) {
     state_ = UpdateWindowState::Offered;
     lastError_ = HTTPGet1.ErrorText();

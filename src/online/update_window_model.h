@@ -7,10 +7,12 @@
 //   offered      Next enabled; the version texts of the offer
 //   downloading  Next disabled; progress and "n of m KB" after every block; Cancel hides
 //                the window and the download stops at its next block
-//   completed    the release is in place for the next log-on; Next reads "Close"
+//   completed    the release is in place for the next log-on, or (for a program installed
+//                for everyone) its installer has been started with consent; Next reads "Close"
 //
 // A failed download (the original left Next disabled for good) or a release that fails its
-// check goes back to offered, after a message, so that Next can try again.
+// check goes back to offered, after a message, so that Next can try again; what was
+// downloaded is deleted. While a release waits for the next log-on, Next downloads nothing.
 
 #include <cstdint>
 #include <string>
@@ -85,6 +87,7 @@ class UpdateWindowModel {
   void HTTPGet1DoneFile();
   void HTTPGet1Error();
   void Fail(const std::string& message);
+  void DeletePartial();
 
   const OnlineContext& context_;
   UpdateWindowView& view_;

@@ -207,6 +207,14 @@ class FileSystem {
   // folder, flushed, then renamed over the old file, so a crash never leaves half a file.
   virtual Status ReplaceWhole(std::string_view path, std::span<const std::uint8_t> contents) = 0;
 
+  // Gives the file `from` the name `to` in the same folder or volume, as one step. Fails
+  // (FileExists or AlreadyExists) when `to` exists: nothing waiting there is ever replaced.
+  virtual Status RenameFile(std::string_view from, std::string_view to) {
+    (void)from;
+    (void)to;
+    return Error(Errc::NotSupported);
+  }
+
   // Helpers on top of the operations above.
   [[nodiscard]] bool Exists(std::string_view path);
   [[nodiscard]] bool FileExists(std::string_view path);

@@ -55,6 +55,11 @@ struct HttpRequest {
   std::string referer;  // empty: none
   std::string acceptTypes = "*/*";
   bool useCache = false;  // false: reload from the server, past every cache
+  // How long connecting may take, and how long the server may send nothing while a reply is
+  // awaited or read; 0 leaves the system's own. A server that trickles a byte now and then
+  // never trips the second: the caller sets a deadline of its own for the whole download.
+  std::uint32_t connectTimeoutMs = 30000;
+  std::uint32_t receiveTimeoutMs = 30000;
 };
 
 class HttpExchange {
@@ -65,8 +70,9 @@ class HttpExchange {
   virtual ~HttpExchange() = default;
 
   // Connects (through the system's proxy settings), sends the request with the protocol
-  // version HTTP/1.0 and reads the reply's status and headers, following redirects. A reply
-  // with an error status is still a reply: see StatusCode.
+  // version HTTP/1.0 and reads the reply's status and headers. Redirects are followed only
+  // where FollowRedirect allows (HTTPS on the same host and port); any other fails with
+  // RedirectFailed. A reply with an error status is still a reply: see StatusCode.
   virtual Status Send(const HttpRequest& request) = 0;
 
   // After a successful Send: the reply's status (200, 404, ...).

@@ -1,6 +1,7 @@
 // The information tabs and links in the window: each tab's action, the Support button and
-// menu, the server setting in the support address, the Update button's separate program,
-// and what the user is told when the shell cannot open a link.
+// menu, the server setting in the support address, the version of the build and the Update
+// button, and what the user is told when the shell cannot open a link. (The Update button
+// against the tests' server: update_window_test.cpp.)
 
 #include "app/win32/about_page.h"
 
@@ -15,6 +16,7 @@
 #include "app/command_ids.h"
 #include "core/language.h"
 #include "gui/main_window_fixture.h"
+#include "sweepwise_version.h"
 
 namespace sw::app::win32 {
 namespace {
@@ -90,24 +92,20 @@ TEST_F(AboutPageTest, WhenNothingCanOpenALinkTheUserIsTold) {
   }
 }
 
-TEST_F(AboutPageTest, UpdateButtonSaysSoWhenTheUpdateProgramIsMissing) {
+// The version is the one the program was built with, not a fixed text; Update runs the
+// check at once and says why it came to nothing (here: no server listens on the port).
+TEST_F(AboutPageTest, VersionOfTheBuildAndUpdateThatSaysWhy) {
+  _putenv_s("SWEEPWISE_SERVER", "https://127.0.0.1:1");
   MainWindow& window = Start();
   window.RunCommand(kCmdInformation);
-  SendMessageW(window.Control("btnUpdate"), BM_CLICK, 0, 0);
-  ASSERT_EQ(ShownMessages().size(), 1U);
-  EXPECT_EQ(ShownMessages()[0].text, "The update program " + programDir_ +
-                                         "\\update.exe is missing. Please download the new release from "
-                                         "https://www.orvanta.example/.");
-  EXPECT_EQ(ShownMessages()[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONWARNING));
-}
-
-// The program beside Sweepwise starts and Update returns at once; a program of our own
-// that ends by itself stands in for it.
-TEST_F(AboutPageTest, UpdateButtonStartsTheUpdateProgramOfTheProgramFolder) {
-  std::filesystem::copy_file("C:\\sweepwise\\bin\\sweepwise-window-driver.exe", temp_.path() / "update.exe");
-  MainWindow& window = Start();
+  EXPECT_EQ(TextOf("Version"), std::string("version ") + kSweepwiseVersion);
+  EXPECT_NE(TextOf("Version"), "version 3.5");
   window.RunCommand(kCmdUpdate);
-  EXPECT_TRUE(ShownMessages().empty()) << ShownMessages().front().text;
+  ASSERT_EQ(ShownMessages().size(), 1U);
+  EXPECT_TRUE(ShownMessages()[0].text.starts_with("The update server cannot be reached: https://127.0.0.1:1/updates/"))
+      << ShownMessages()[0].text;
+  EXPECT_EQ(ShownMessages()[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONWARNING));
+  EXPECT_EQ(window.updateService().updateWindow(), nullptr);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "gui/gui_support.h"
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdlib>
 
@@ -11,6 +13,7 @@
 #include "platform/win32/registry.h"
 #include "platform/win32/system.h"
 #include "platform/win32/system_figures.h"
+#include "support/test_certificate.h"
 
 namespace sw::test {
 
@@ -111,6 +114,12 @@ GuiPlatform::GuiPlatform(const std::string& programDir) {
 }
 
 std::string TestServer() {
+  // The HTTPS listener where there is one: the update takes its release only over HTTPS.
+  const char* tls = std::getenv("SWEEPWISE_TEST_SERVER_TLS");
+  if (tls != nullptr && *tls != '\0') {
+    EXPECT_TRUE(TrustTestServerCertificate()) << "the prefix does not trust the test server's certificate";
+    return tls;
+  }
   const char* server = std::getenv("SWEEPWISE_TEST_SERVER");
   return server != nullptr ? server : "";
 }
@@ -121,6 +130,7 @@ std::string FetchFromTestServer(const std::string& url) {
     return {};
   }
   platform::HttpRequest request;
+  request.secure = parts->secure;
   request.host = parts->host;
   request.port = parts->port;
   request.path = parts->path;

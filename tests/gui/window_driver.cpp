@@ -22,6 +22,7 @@
 //     append FILE TEXT       appends TEXT and a line end to FILE (a stand-in uninstaller's log)
 //     update-check   the update check now, as the memory timer starts it; returns when it has ended
 //     update NAME    presses next or cancel in Sweepwise's update window
+//     about-update   presses the About page's Update, without waiting (it may show a message)
 //     signup SERVER  shows the news sign-up dialog (in this process, with SERVER as the vendor's
 //                    server) until it is answered; the program start shows it only when online
 //     signup-later   presses "Remind Me Later" in the sign-up dialog on screen
@@ -488,6 +489,8 @@ bool RunStep(const std::wstring& step, const wchar_t* argument) {
     return CheckForUpdateAndWait();
   if (step == L"update" && argument != nullptr)
     return PressUpdateButton(argument);
+  if (step == L"about-update")
+    return PostMessageW(MainWindow(), WM_COMMAND, kCmdUpdate, 0) != FALSE;
   if (step == L"signup" && argument != nullptr)
     return ShowSignup(argument);
   if (step == L"signup-later")

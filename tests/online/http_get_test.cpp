@@ -90,17 +90,90 @@ TEST_F(LoopbackHttpGet, GetFileBringsTheWholeReplyInBlocksOfAtMost1025Bytes) {
   }
 }
 
-TEST_F(LoopbackHttpGet, AddressWithoutSchemeAndRedirectsAreFollowed) {
+TEST_F(LoopbackHttpGet, AddressWithoutSchemeWorksAndHttpsComesWhole) {
   auto bare = Make("/t/file?size=300");
   bare->URL = bare->URL.substr(std::string_view("http://").size());
   bare->GetFile();
   EXPECT_TRUE(bare->Succeeded()) << bare->ErrorText();
 
-  auto redirected = Make("/t/redirect?to=/t/file%3Fsize%3D1234");
-  redirected->GetFile();
-  EXPECT_TRUE(redirected->Succeeded()) << redirected->ErrorText();
-  EXPECT_EQ(Downloaded(), ServerPattern(1234));
-  EXPECT_EQ(events_.fileSize, 1234U);
+  auto secure = Make("/t/file?size=7000");
+  secure->URL = TlsUrl("/t/file?size=7000");
+  secure->GetFile();
+  EXPECT_TRUE(secure->Succeeded()) << secure->ErrorText();
+  EXPECT_EQ(Downloaded(), ServerPattern(7000));
+}
+
+// A redirect is followed only to HTTPS on the host and port asked: relative or absolute.
+// Another port, plain HTTP, or any redirect of a plain-HTTP request fails before anything
+// is written.
+TEST_F(LoopbackHttpGet, RedirectsOnlyToHttpsOnTheSameHostAndPort) {
+  for (const std::string& to : {std::string("/t/file%3Fsize%3D1234"), "https://" + TlsAuthority() + "/t/file%3Fsize%3D1234"}) {
+    auto followed = Make("");
+    followed->URL = TlsUrl("/t/redirect?to=" + to);
+    followed->GetFile();
+    EXPECT_TRUE(followed->Succeeded()) << to << ": " << followed->ErrorText();
+    EXPECT_EQ(Downloaded(), ServerPattern(1234));
+  }
+  WriteFileBytes(HostProgramFile("download.bin"), "kept");
+  const std::string refused[] = {
+      TlsUrl("/t/redirect?to=https://" + Authority() + "/t/file%3Fsize%3D10"),  // another port
+      TlsUrl("/t/redirect?to=http://" + TlsAuthority() + "/t/file%3Fsize%3D10"),  // not HTTPS
+      TlsUrl("/t/redirect?to=//" + TlsAuthority() + "/t/file%3Fsize%3D10"),       // "another" host
+      Url("/t/redirect?to=/t/file%3Fsize%3D10"),                                   // from plain HTTP
+  };
+  for (const std::string& url : refused) {
+    auto get = Make("");
+    get->URL = url;
+    get->GetFile();
+    EXPECT_FALSE(get->Succeeded()) << url;
+    EXPECT_NE(get->ErrorText().find("only HTTPS on 127.0.0.1:"), std::string::npos) << url << ": " << get->ErrorText();
+  }
+  EXPECT_EQ(Downloaded(), "kept");
+}
+
+// A larger reply than allowed: refused on its announced length before anything is
+// written, and, without one, as soon as it grows past the limit.
+TEST_F(LoopbackHttpGet, SizeLimitRefusesALargerReply) {
+  WriteFileBytes(HostProgramFile("download.bin"), "kept");
+  auto get = Make("/t/file?size=5000");
+  get->MaxSize = 4096;
+  get->GetFile();
+  EXPECT_FALSE(get->Succeeded());
+  EXPECT_EQ(get->ErrorText(), "the server's reply is larger than the 4 KB allowed");
+  EXPECT_EQ(Downloaded(), "kept");
+  EXPECT_TRUE(events_.progress.empty());
+
+  get->URL = Url("/t/nolength?size=5000");
+  get->GetString();
+  WaitFor(*get);
+  EXPECT_FALSE(get->Succeeded());
+  EXPECT_EQ(get->ErrorText(), "the server's reply is larger than the 4 KB allowed");
+  EXPECT_EQ(events_.doneString, 0);
+
+  get->URL = Url("/t/file?size=4096");
+  get->GetFile();
+  EXPECT_TRUE(get->Succeeded()) << get->ErrorText();
+}
+
+// A server that keeps the download alive with a block now and then never trips the receive
+// time-out; the deadline ends it. One that sends nothing trips the receive time-out.
+TEST_F(LoopbackHttpGet, DeadlineAndReceiveTimeoutEndStalledDownloads) {
+  auto trickle = Make("/t/slow?blocks=30");
+  trickle->Deadline = 2500;
+  trickle->GetString();
+  WaitFor(*trickle);
+  EXPECT_FALSE(trickle->Succeeded());
+  EXPECT_EQ(trickle->ErrorText(), "the server did not send it all within 2.5 s");
+  EXPECT_FALSE(events_.progress.empty()) << "the server did send some blocks";
+  EXPECT_EQ(events_.doneString, 0);
+
+  auto silent = Make("/t/stall?seconds=20");
+  silent->ReceiveTimeout = 1500;
+  silent->GetFile();
+  EXPECT_FALSE(silent->Succeeded());
+  // The socket hands over the five bytes that came; WinINet fails the whole read.
+  EXPECT_TRUE(silent->ErrorText().starts_with("the reply ended after ")) << silent->ErrorText();
+  EXPECT_TRUE(silent->ErrorText().ends_with(" of 10 bytes")) << silent->ErrorText();
 }
 
 // An error page is not the file asked for, and a failure before the transfer leaves the

@@ -11,6 +11,7 @@
 #include "platform/win32/http.h"
 #include "platform/win32/system.h"
 #include "support/overridden_system.h"
+#include "support/test_certificate.h"
 #else
 #include "platform/host/host_file_system.h"
 #include "platform/host/host_http.h"
@@ -30,6 +31,8 @@ std::string ServerPattern(std::size_t size) {
 LoopbackFixture::LoopbackFixture() {
   const char* server = std::getenv("SWEEPWISE_TEST_SERVER");
   server_ = server != nullptr ? server : "";
+  const char* tlsServer = std::getenv("SWEEPWISE_TEST_SERVER_TLS");
+  tlsServer_ = tlsServer != nullptr ? tlsServer : "";
   std::filesystem::create_directories(temp_.path() / "program");
   platform_.registry = std::make_unique<platform::host::MemoryRegistry>();
 #ifdef _WIN32
@@ -37,6 +40,7 @@ LoopbackFixture::LoopbackFixture() {
   platform_.files = std::make_unique<platform::win32::Win32FileSystem>();
   platform_.system = std::make_unique<OverriddenSystem>(programFolder_);
   platform_.http = std::make_unique<platform::win32::Win32Http>();
+  EXPECT_TRUE(TrustTestServerCertificate()) << "the prefix does not trust the test server's certificate";
 #else
   programFolder_ = "C:\\program";
   platform_.files = std::make_unique<platform::host::HostFileSystem>(
@@ -52,6 +56,14 @@ LoopbackFixture::LoopbackFixture() {
   if (server_.empty()) {
     ADD_FAILURE() << "SWEEPWISE_TEST_SERVER is not set: run these tests through tests/online/with_update_server.sh";
   }
+}
+
+std::string LoopbackFixture::TlsAuthority() const {
+  return tlsServer_.substr(std::string_view("https://").size());
+}
+
+std::string LoopbackFixture::Authority() const {
+  return server_.substr(std::string_view("http://").size());
 }
 
 std::string LoopbackFixture::ProgramFile(std::string_view name) const {

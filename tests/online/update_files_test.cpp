@@ -1,6 +1,6 @@
 // The update's files on the host stand-ins: update.bat's literal lines, the SHA-256 of the
-// platform, a release that must not be installed, the Update button's program and the
-// sign-up's decision.
+// platform, a release that must not be installed, an install that fails at its last step,
+// and the sign-up's decision.
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,6 @@
 #include "online/news_signup.h"
 #include "online/update_batch.h"
 #include "online/update_install.h"
-#include "online/update_program.h"
 #include "registry/registry_paths.h"
 #include "support/host_platform.h"
 #include "support/recording_sink.h"
@@ -19,8 +18,15 @@ namespace {
 
 using test::ReadFileBytes;
 
+// SHA-256 of "abc" (the standard's first test vector).
+constexpr std::string_view kAbcDigest = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+constexpr const char* kRunOnce = R"(Software\Microsoft\Windows\CurrentVersion\RunOnce\sweepwisepro2Update)";
+
 class UpdateFiles : public ::testing::Test {
  protected:
+  bool Exists(std::string_view path) { return std::filesystem::exists(host_.Host(path)); }
+  bool RunOnceSet() { return reg::RegValueExists(host_.registry(), platform::RootKey::CurrentUser, kRunOnce); }
+
   UpdateOffer Offer(std::string digest = {}) {
     UpdateOffer offer;
     offer.dataFolder = "C:\\Program";
@@ -38,9 +44,9 @@ TEST_F(UpdateFiles, BatchLinesAreLiteral) {
   const auto text = UpdateBatchText("C:\\50% off", host_.system(), host_.files());
   ASSERT_TRUE(text);
   const std::vector<std::string> lines = SplitLines(*text);
-  ASSERT_EQ(lines.size(), 11U);
-  EXPECT_EQ(lines[5], "\"C:\\50%% off\\deleteubat.exe\"");
-  EXPECT_EQ(lines[7], "@move \"C:\\50%% off\\sweepwisepro21.exe\" \"C:\\50%% off\\sweepwisepro2.exe\" >nul");
+  ASSERT_EQ(lines.size(), 10U);
+  EXPECT_EQ(lines[6], "@move \"C:\\50%% off\\sweepwisepro21.exe\" \"C:\\50%% off\\sweepwisepro2.exe\" >nul");
+  EXPECT_EQ(text->find("deleteubat"), std::string::npos) << "no line starts a program that nothing ships";
   EXPECT_TRUE(text->ends_with("window.\r\n"));
 
   // In the code page byte for byte; a name it cannot hold, and that has no short form, is
@@ -56,45 +62,59 @@ TEST_F(UpdateFiles, Sha256OfTheKnownVector) {
   ASSERT_TRUE(reader);
   const auto digest = platform::Sha256Of(**reader);
   ASSERT_TRUE(digest);
-  EXPECT_EQ(*digest, *ParseSha256("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
+  EXPECT_EQ(*digest, *ParseSha256(kAbcDigest));
 }
 
 TEST_F(UpdateFiles, ReleaseThatCannotBeTrustedIsDeletedAndNothingInstalled) {
   for (const auto& [contents, digest] :
-       {std::pair<std::string, std::string>{"", ""}, {"release", "not a digest"}, {"release", std::string(64, '0')}}) {
-    host_.MakeFile("C:\\Program\\sweepwisepro21.exe", contents);
+       {std::pair<std::string, std::string>{"", std::string(kAbcDigest)}, {"abc", "not a digest"}, {"abc", ""},
+        {"abc", std::string(64, '0')}}) {
+    host_.MakeFile("C:\\Program\\sweepwisepro21.exe.part", contents);
     const UpdateInstall install = InstallDownloadedUpdate(host_.platform(), Offer(digest));
     EXPECT_FALSE(install.installed);
-    EXPECT_TRUE(install.error.ends_with("It has been deleted; nothing was installed.")) << install.error;
-    EXPECT_FALSE(std::filesystem::exists(host_.Host("C:\\Program\\sweepwisepro21.exe")));
-    EXPECT_FALSE(std::filesystem::exists(host_.Host("C:\\Program\\update.bat")));
+    EXPECT_TRUE(install.error.ends_with("The download has been deleted; nothing was installed.")) << install.error;
+    EXPECT_FALSE(Exists("C:\\Program\\sweepwisepro21.exe.part"));
+    EXPECT_FALSE(Exists("C:\\Program\\sweepwisepro21.exe"));
+    EXPECT_FALSE(Exists("C:\\Program\\update.bat"));
   }
-  const UpdateInstall missing = InstallDownloadedUpdate(host_.platform(), Offer());
+  const UpdateInstall missing = InstallDownloadedUpdate(host_.platform(), Offer(std::string(kAbcDigest)));
   EXPECT_FALSE(missing.installed);
 }
 
 TEST_F(UpdateFiles, FolderWithoutAnExactBatchFormInstallsNothing) {
-  host_.MakeFile("C:\\\xE4\xB8\xAD\\sweepwisepro21.exe", "release");
-  UpdateOffer offer = Offer();
+  host_.MakeFile("C:\\\xE4\xB8\xAD\\sweepwisepro21.exe.part", "abc");
+  UpdateOffer offer = Offer(std::string(kAbcDigest));
   offer.dataFolder = "C:\\\xE4\xB8\xAD";
   const UpdateInstall install = InstallDownloadedUpdate(host_.platform(), offer);
   EXPECT_FALSE(install.installed);
-  EXPECT_FALSE(reg::RegValueExists(host_.registry(), platform::RootKey::CurrentUser,
-                                   R"(Software\Microsoft\Windows\CurrentVersion\RunOnce\sweepwisepro2Update)"));
+  EXPECT_FALSE(RunOnceSet());
+  EXPECT_FALSE(Exists("C:\\\xE4\xB8\xAD\\sweepwisepro21.exe"));
 }
 
-TEST_F(UpdateFiles, UpdateButtonStartsTheProgramFoldersUpdaterHidden) {
-  EXPECT_FALSE(StartUpdateProgram(host_.platform(), sink_));
-  ASSERT_EQ(sink_.questions.size(), 1U);
-  EXPECT_NE(sink_.questions[0].text.find("C:\\Program\\update.exe is missing"), std::string::npos);
-  EXPECT_TRUE(host_.processes().starts().empty());
+// The last step fails (version.txt cannot be replaced: a folder has its name). The RunOnce
+// value is what it was before, and neither the batch nor the release stays.
+TEST_F(UpdateFiles, FailureAtTheLastStepPutsEverythingBack) {
+  ASSERT_TRUE(reg::RegWriteString(host_.registry(), platform::RootKey::CurrentUser, kRunOnce, "earlier value"));
+  std::filesystem::create_directories(host_.Host("C:\\Program\\version.txt"));
+  host_.MakeFile("C:\\Program\\sweepwisepro21.exe.part", "abc");
+  const UpdateInstall install = InstallDownloadedUpdate(host_.platform(), Offer(std::string(kAbcDigest)));
+  EXPECT_FALSE(install.installed);
+  EXPECT_NE(install.error.find("Cannot write C:\\Program\\version.txt"), std::string::npos) << install.error;
+  EXPECT_EQ(reg::RegReadString(host_.registry(), platform::RootKey::CurrentUser, kRunOnce), "earlier value");
+  EXPECT_FALSE(Exists("C:\\Program\\update.bat"));
+  EXPECT_FALSE(Exists("C:\\Program\\sweepwisepro21.exe"));
+  EXPECT_FALSE(Exists("C:\\Program\\sweepwisepro21.exe.part"));
+}
 
-  host_.MakeFile("C:\\Program\\update.exe", "MZ");
-  EXPECT_TRUE(StartUpdateProgram(host_.platform(), sink_));
-  ASSERT_EQ(host_.processes().starts().size(), 1U);
-  EXPECT_EQ(host_.processes().starts()[0].commandLine, "\"C:\\Program\\update.exe\"");
-  EXPECT_TRUE(host_.processes().starts()[0].hidden);
-  EXPECT_FALSE(host_.processes().starts()[0].wait);
+// The rename that gives the verified release its name never replaces what is there.
+TEST_F(UpdateFiles, RenameNeverReplacesAFile) {
+  host_.MakeFile("C:\\Program\\new", "new");
+  host_.MakeFile("C:\\Program\\waiting", "waiting");
+  EXPECT_FALSE(host_.files().RenameFile("C:\\Program\\new", "C:\\Program\\waiting"));
+  EXPECT_EQ(ReadFileBytes(host_.Host("C:\\Program\\waiting")), "waiting");
+  EXPECT_TRUE(host_.files().RenameFile("C:\\Program\\new", "C:\\Program\\free"));
+  EXPECT_EQ(ReadFileBytes(host_.Host("C:\\Program\\free")), "new");
+  EXPECT_FALSE(Exists("C:\\Program\\new"));
 }
 
 TEST_F(UpdateFiles, ConnectionTestsOfTheTimerAndTheSignup) {

@@ -1,12 +1,21 @@
 #!/usr/bin/env python3
 """The tests' own web server, on 127.0.0.1 only.
 
-It plays the vendor's server below one folder per scenario, and offers replies that go
-wrong in the ways a download component must survive:
+It listens twice, for HTTP and for HTTPS (with the certificate of --tls-dir), serves the same
+on both, and plays the vendor's server below one folder per scenario, and offers replies
+that go wrong in the ways a download component must survive:
 
-  /<scenario>/updates/sweepwise/versiyon.txt    the version file of the scenario
-  /<scenario>/updates/sweepwise/updatesite.txt  http://127.0.0.1:PORT/<scenario>/release/
+  /<scenario>/updates/sweepwise/versiyon.txt    the version file of the scenario, signed
+                                                with --key by tools/sign-release.sh
+  /<scenario>/updates/sweepwise/updatesite.txt  https://127.0.0.1:TLSPORT/<scenario>/release/
   /<scenario>/release/sweepwisepro2.exe         the release (--release FILE, else made-up bytes)
+
+The hostile scenarios: "unsigned" (no sixth line), "otherkey" (signed with --other-key),
+"changed" (line 1 changed after signing), "baddigest" (a signed digest that is not the
+release's), "huge" (a version file of 100 MB, with its length) and "hugestream" (the same
+without one), "trickle" (one byte every five seconds), "redirect" (to the same path on the
+other port), "httpsite" (an http:// release address). "samehost" redirects to /newer on the
+same scheme, host and port.
   /<scenario>/qz/untpostnews.php3               POST: the sign-up; the body is recorded
   /recorded/<scenario>                          the last sign-up body of the scenario
 
@@ -14,11 +23,13 @@ wrong in the ways a download component must survive:
   /t/nolength?size=N          N bytes without a length; the end is the closed connection
   /t/short?size=N&sent=M      announces N bytes, sends M and closes
   /t/slow?blocks=N            N blocks of 1000 bytes, one a second
+  /t/stall?seconds=N          announces 10 bytes, sends 5, waits N seconds, sends the rest
   /t/redirect?to=PATH         302 to PATH
   /t/missing                  404 with a page
   /t/headers                  the request's head as the body (GET or POST)
 
-The port is chosen by the system and written to --port-file once the server listens.
+The ports are chosen by the system and written to --port-file ("HTTP HTTPS") once the
+server listens.
 """
 
 import argparse
@@ -26,7 +37,11 @@ import hashlib
 import http.server
 import os
 import socketserver
+import ssl
+import subprocess
 import sys
+import tempfile
+import threading
 import time
 import urllib.parse
 
@@ -37,31 +52,48 @@ def pattern(size):
     return bytes(i % 251 for i in range(size))
 
 
+def signed(lines, key, tool):
+    """The version file of `lines`, signed by the real tools/sign-release.sh (openssl)."""
+    with tempfile.NamedTemporaryFile(delete=False) as out:
+        out.write("".join(line + "\r\n" for line in lines).encode())
+    try:
+        subprocess.run([tool, key, out.name], check=True, stdout=subprocess.DEVNULL)
+        with open(out.name, "rb") as result:
+            return result.read()
+    finally:
+        os.unlink(out.name)
+
+
 class Scenarios:
     """The version files of the scenarios, made for one release."""
 
-    def __init__(self, release):
+    def __init__(self, release, key, other_key, tool):
         self.release = release
         digest = hashlib.sha256(release).hexdigest()
         wrong = hashlib.sha256(release + b"tampered").hexdigest()
         size_kb = str(len(release) // 1024)
         product = "QZ Sweepwise Pro"
         about = "Faster cleaning & a new look"
-        self.versions = {
-            "newer": ["3.6", product, size_kb, about, digest],
+        newer = ["3.6", product, size_kb, about, digest]
+        versions = {
+            "newer": newer,
             "ten": ["10.0", product, size_kb, about, digest.upper()],
-            "nodigest": ["3.6", product, size_kb, about],
+            "newest": ["3.7", product, size_kb, about, digest],
             "baddigest": ["3.6", product, size_kb, about, wrong],
             "equal": ["3.5", product, size_kb, "Nothing new", digest],
             "older": ["3.4", product, size_kb, "Older", digest],
-            "nosite": ["3.6", product, size_kb, about, digest],
-            "shortrelease": ["3.6", product, size_kb, about, digest],
-            "signup": ["3.5", product, size_kb, about],
+            "nosite": newer,
+            "httpsite": newer,
+            "shortrelease": newer,
+            "signup": ["3.5", product, size_kb, about, digest],
         }
+        self.files = {name: signed(lines, key, tool) for name, lines in versions.items()}
+        self.files["unsigned"] = "".join(line + "\r\n" for line in newer).encode()
+        self.files["otherkey"] = signed(newer, other_key, tool)
+        self.files["changed"] = self.files["newer"].replace(b"3.6\r\n", b"3.9\r\n", 1)
 
     def version_file(self, name):
-        lines = self.versions.get(name)
-        return None if lines is None else "".join(line + "\r\n" for line in lines).encode()
+        return self.files.get(name)
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -101,7 +133,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.reply(body if body is not None else b"", 200 if body is not None else 404)
             else:
                 self.scenario_reply(path)
-        except (BrokenPipeError, ConnectionResetError):
+        except (BrokenPipeError, ConnectionResetError, ssl.SSLError):
             pass  # the client stopped reading: an aborted download
 
     def do_POST(self):
@@ -118,6 +150,31 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.server.recorded[scenario] = body
         # A reply of several blocks, so that the sign-up sees progress more than once.
         self.reply(b"Thank you for signing up.\r\n" * 200, content_type="text/html")
+
+    def stream(self, size, with_length):
+        """`size` bytes of text, sent until the client stops reading."""
+        self.send_response(200)
+        if with_length:
+            self.send_header("Content-Length", str(size))
+        self.end_headers()
+        block = b"3.6 and more text " * 3641  # about 64 KB
+        sent = 0
+        while sent < size:
+            self.wfile.write(block[: size - sent])
+            sent += len(block)
+
+    def trickle(self, body):
+        """`body`, one byte every five seconds; ends by itself after two minutes."""
+        self.send_response(200)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        ends = time.monotonic() + 120
+        for byte in body:
+            if time.monotonic() > ends:
+                break
+            self.wfile.write(bytes([byte]))
+            self.wfile.flush()
+            time.sleep(5)
 
     def test_reply(self, name, query):
         size = int(query.get("size", "0"))
@@ -139,6 +196,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.wfile.write(pattern(1000))
                 self.wfile.flush()
                 time.sleep(1)
+        elif name == "stall":
+            self.send_response(200)
+            self.send_header("Content-Length", "10")
+            self.end_headers()
+            self.wfile.write(b"12345")
+            self.wfile.flush()
+            time.sleep(int(query.get("seconds", "20")))
+            self.wfile.write(b"67890")
         elif name == "redirect":
             self.reply(b"moved", 302, headers=[("Location", query["to"])])
         elif name == "missing":
@@ -151,12 +216,25 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def scenario_reply(self, path):
         scenario, _, rest = path.strip("/").partition("/")
         scenarios = self.server.scenarios
-        if rest == "updates/sweepwise/versiyon.txt":
+        if rest == "updates/sweepwise/versiyon.txt" and scenario in ("huge", "hugestream"):
+            self.stream(100 * 1024 * 1024, with_length=scenario == "huge")
+        elif rest == "updates/sweepwise/versiyon.txt" and scenario == "trickle":
+            self.trickle(scenarios.version_file("newer"))
+        elif rest == "updates/sweepwise/versiyon.txt" and scenario == "redirect":
+            other = self.server.ports["http" if self.server.secure else "https"]
+            scheme = "https" if self.server.secure else "http"
+            self.reply(b"moved", 302, headers=[("Location", f"{scheme}://127.0.0.1:{other}/newer/{rest}")])
+        elif rest == "updates/sweepwise/versiyon.txt" and scenario == "samehost":
+            self.reply(b"moved", 302, headers=[("Location", f"/newer/{rest}")])
+        elif rest == "updates/sweepwise/versiyon.txt":
             body = scenarios.version_file(scenario)
             self.reply(body if body is not None else b"missing", 200 if body is not None else 404)
         elif rest == "updates/sweepwise/updatesite.txt" and scenario != "nosite":
-            port = self.server.server_address[1]
-            self.reply(f"http://127.0.0.1:{port}/{scenario}/release/\r\n".encode())
+            if scenario == "httpsite":
+                site = f"http://127.0.0.1:{self.server.ports['http']}/{scenario}/release/"
+            else:
+                site = f"https://127.0.0.1:{self.server.ports['https']}/{scenario}/release/"
+            self.reply(f"{site}\r\n".encode())
         elif rest == f"release/{RELEASE_STEM}.exe":
             release = scenarios.release
             if scenario == "shortrelease":
@@ -179,17 +257,35 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--port-file", required=True)
     parser.add_argument("--release", help="the file served as the release")
+    parser.add_argument("--tls-dir", required=True, help="cert.pem and key.pem of the HTTPS listener")
+    parser.add_argument("--key", required=True, help="the private key that signs the version files")
+    parser.add_argument("--other-key", required=True, help="a key nobody trusts")
+    parser.add_argument("--sign-tool", required=True, help="tools/sign-release.sh")
     args = parser.parse_args()
     release = open(args.release, "rb").read() if args.release else pattern(150 * 1024 + 77)
-    server = Server(("127.0.0.1", 0), Handler)
-    server.scenarios = Scenarios(release)
-    server.recorded = {}
-    # Written whole under another name first, so the waiting script never reads half a number.
+    scenarios = Scenarios(release, args.key, args.other_key, args.sign_tool)
+    recorded = {}
+    ports = {}
+    servers = []
+    for secure in (False, True):
+        server = Server(("127.0.0.1", 0), Handler)
+        if secure:
+            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            context.load_cert_chain(os.path.join(args.tls_dir, "cert.pem"), os.path.join(args.tls_dir, "key.pem"))
+            server.socket = context.wrap_socket(server.socket, server_side=True)
+        server.secure = secure
+        server.scenarios = scenarios
+        server.recorded = recorded
+        server.ports = ports
+        ports["https" if secure else "http"] = server.server_address[1]
+        servers.append(server)
+    # Written whole under another name first, so the waiting script never reads half a line.
     with open(args.port_file + ".tmp", "w") as out:
-        out.write(str(server.server_address[1]))
+        out.write(f"{ports['http']} {ports['https']}")
     os.replace(args.port_file + ".tmp", args.port_file)
+    threading.Thread(target=servers[1].serve_forever, daemon=True).start()
     # Until the script that started it sends SIGTERM.
-    server.serve_forever()
+    servers[0].serve_forever()
 
 
 if __name__ == "__main__":

@@ -1,12 +1,17 @@
-// The update against the tests' own server: the check's comparison of versions, and the
-// update window's Next with the digest check, update.bat, RunOnce and version.txt.
+// The update against the tests' own server: the signed version file and what is offered
+// when it does not verify, the bounds of the requests (size, deadline, redirects, HTTPS),
+// and the update window's Next with the digest check, update.bat, RunOnce and version.txt,
+// the release that waits for the next log-on, and the installer started with consent.
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include "core/text.h"
 #include "online/loopback_fixture.h"
 #include "online/update_check.h"
 #include "online/update_window_model.h"
+#include "platform/host/host_system.h"
 #include "registry/registry_paths.h"
 #include "support/recording_sink.h"
 
@@ -21,15 +26,27 @@ constexpr const char* kRunOnceValue = R"(Software\Microsoft\Windows\CurrentVersi
 // The server's made-up release.
 constexpr std::size_t kReleaseSize = 150 * 1024 + 77;
 
+std::string Contains(const std::string& text, std::string_view part) {
+  return text.find(part) != std::string::npos ? std::string() : "\"" + text + "\" lacks \"" + std::string(part) + "\"";
+}
+
 class LoopbackUpdate : public test::LoopbackFixture {
  protected:
+  LoopbackUpdate() {
+    // The key that signs the test server's version files, as a mirror's key beside the program.
+    const char* key = std::getenv("SWEEPWISE_TEST_UPDATE_KEY_PEM");
+    WriteFileBytes(HostProgramFile("update-key.pem"), key != nullptr ? key : "");
+    // Seconds, not the shipped minutes, for the servers that stall.
+    context_.timeouts = HttpTimeouts{3000, 8000, 4000};
+  }
+
   UpdateCheck Check(std::string_view scenario, std::optional<std::string> installed = "3.5") {
     if (installed) {
       WriteFileBytes(HostProgramFile("version.txt"), *installed + "\r\n");
     } else {
       std::filesystem::remove(HostProgramFile("version.txt"));
     }
-    context_.server = Url("/" + std::string(scenario));
+    context_.server = TlsUrl("/" + std::string(scenario));
     return CheckForUpdate(context_);
   }
 
@@ -39,7 +56,7 @@ class LoopbackUpdate : public test::LoopbackFixture {
   bool Exists(std::string_view name) { return std::filesystem::exists(HostProgramFile(name)); }
 };
 
-TEST_F(LoopbackUpdate, NewerVersionIsOfferedWithTheServersTexts) {
+TEST_F(LoopbackUpdate, SignedNewerVersionIsOfferedWithTheServersTexts) {
   const UpdateCheck check = Check("newer");
   ASSERT_TRUE(check.reached) << check.error;
   EXPECT_TRUE(check.Offered()) << check.error;
@@ -50,16 +67,18 @@ TEST_F(LoopbackUpdate, NewerVersionIsOfferedWithTheServersTexts) {
   EXPECT_EQ(offer.sizeKb, "150");
   EXPECT_EQ(offer.description, "Faster cleaning & a new look");
   EXPECT_EQ(offer.digest.size(), 64U);
-  EXPECT_EQ(offer.updateSite, Url("/newer/release/"));
-  EXPECT_EQ(offer.ReleaseUrl(), Url("/newer/release/sweepwisepro2.exe"));
+  EXPECT_EQ(offer.updateSite, TlsUrl("/newer/release/"));
+  EXPECT_EQ(offer.ReleaseUrl(), TlsUrl("/newer/release/sweepwisepro2.exe"));
   EXPECT_EQ(offer.DownloadPath(), ProgramFile("sweepwisepro21.exe"));
   EXPECT_EQ(ReadFileBytes(HostProgramFile("versiyonyeni.txt")), offer.versionFile);
   EXPECT_TRUE(offer.versionFile.starts_with("3.6\r\n"));
+  EXPECT_EQ(NothingOfferedText(check), "");
 }
 
 TEST_F(LoopbackUpdate, VersionsCompareNumberByNumber) {
   EXPECT_TRUE(Check("ten", "9.0").offer.newer);
   EXPECT_FALSE(Check("equal").offer.newer);
+  EXPECT_EQ(NothingOfferedText(Check("equal")), "You have the latest version.");
   EXPECT_FALSE(Check("older").offer.newer);
   EXPECT_FALSE(Check("newer", "3.10").offer.newer);
   // No version.txt: anything above 0 is newer.
@@ -74,7 +93,7 @@ TEST_F(LoopbackUpdate, MissingVersionFileEndsTheCheck) {
   const UpdateCheck check = Check("gone");
   EXPECT_FALSE(check.reached);
   EXPECT_FALSE(check.Offered());
-  EXPECT_NE(check.error.find("404"), std::string::npos) << check.error;
+  EXPECT_EQ(Contains(check.error, "404"), "");
 }
 
 TEST_F(LoopbackUpdate, NoUpdateSiteNoOffer) {
@@ -82,15 +101,84 @@ TEST_F(LoopbackUpdate, NoUpdateSiteNoOffer) {
   EXPECT_TRUE(check.reached);
   EXPECT_TRUE(check.offer.newer);
   EXPECT_FALSE(check.Offered());
-  EXPECT_FALSE(check.error.empty());
+  EXPECT_EQ(Contains(check.error, "names no address"), "");
 }
 
-// The leftover of an unfinished download goes, but not a release an installed update waits
-// to put in place at the next log-on.
-TEST_F(LoopbackUpdate, LeftoverDownloadIsDeletedUnlessAnUpdateWaits) {
-  WriteFileBytes(HostProgramFile("sweepwisepro21.exe"), "half");
+// Unsigned, signed by a key nobody trusts, or changed after signing: nothing is offered,
+// nothing is saved, and the check says why.
+TEST_F(LoopbackUpdate, VersionFileThatDoesNotVerifyOffersNothing) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"unsigned", "is not signed"},
+      {"otherkey", "does not verify with the vendor's key or " },
+      {"changed", "does not verify"},
+  };
+  for (const auto& [scenario, why] : cases) {
+    const UpdateCheck check = Check(scenario);
+    EXPECT_TRUE(check.reached) << scenario;
+    EXPECT_FALSE(check.Offered()) << scenario;
+    EXPECT_EQ(Contains(check.error, why), "") << scenario;
+    EXPECT_EQ(Contains(check.error, "nothing is offered"), "") << scenario;
+    EXPECT_EQ(check.offer.newVersion, "0") << "the texts of an unverified file are not taken";
+    EXPECT_FALSE(Exists("versiyonyeni.txt")) << scenario;
+  }
+  EXPECT_EQ(Contains(Check("otherkey").error, ProgramFile("update-key.pem")), "");
+}
+
+// The key must be beside the program: the vendor's key alone does not take the test
+// signer's file, and a key in the data folder, which the user writes, is not trusted.
+TEST_F(LoopbackUpdate, OnlyTheVendorsKeyAndTheProgramFoldersKeyAreTrusted) {
+  std::filesystem::create_directories(temp_.path() / "data");
+  std::filesystem::rename(HostProgramFile("update-key.pem"), temp_.path() / "data" / "update-key.pem");
+  platform_.folders.data = programFolder_.substr(0, programFolder_.rfind('\\')) + "\\data";
+  const UpdateCheck check = Check("newer");
+  EXPECT_TRUE(check.reached);
+  EXPECT_FALSE(check.Offered());
+  EXPECT_EQ(Contains(check.error, "does not verify with the vendor's key;"), "");
+}
+
+// 100 MB with its length, and the same without one: refused at 64 KB, never written.
+TEST_F(LoopbackUpdate, OversizedVersionFileFailsWithoutBeingWritten) {
+  for (const char* scenario : {"huge", "hugestream"}) {
+    const UpdateCheck check = Check(scenario);
+    EXPECT_FALSE(check.reached) << scenario;
+    EXPECT_EQ(Contains(check.error, "larger than the 64 KB allowed"), "") << scenario;
+    EXPECT_FALSE(Exists("versiyonyeni.txt")) << scenario;
+  }
+}
+
+// One byte every five seconds never trips the receive time-out (8 s here); the deadline of
+// the small file (4 s here) ends it.
+TEST_F(LoopbackUpdate, TricklingServerEndsAtTheDeadline) {
+  const UpdateCheck check = Check("trickle");
+  EXPECT_FALSE(check.reached);
+  EXPECT_EQ(Contains(check.error, "did not send it all within 4 s"), "");
+  EXPECT_FALSE(Exists("versiyonyeni.txt"));
+}
+
+TEST_F(LoopbackUpdate, RedirectsOnlyToHttpsOnTheSameHostAndPort) {
+  EXPECT_TRUE(Check("samehost").Offered()) << "a redirect on the same server is followed";
+  const UpdateCheck check = Check("redirect");
+  EXPECT_FALSE(check.reached);
+  EXPECT_EQ(Contains(check.error, "only HTTPS on " + TlsAuthority() + " is followed"), "");
+}
+
+TEST_F(LoopbackUpdate, PlainHttpReleaseAddressOffersNothing) {
+  const UpdateCheck check = Check("httpsite");
+  EXPECT_TRUE(check.reached);
+  EXPECT_TRUE(check.offer.newer);
+  EXPECT_FALSE(check.Offered());
+  EXPECT_EQ(Contains(check.error, "is not an HTTPS address"), "");
+  EXPECT_EQ(NothingOfferedText(check), check.error);
+}
+
+// The leftovers of an update whose log-on step has run go, but not a release that waits
+// for the next log-on.
+TEST_F(LoopbackUpdate, LeftoversAreDeletedUnlessAReleaseWaits) {
+  WriteFileBytes(HostProgramFile("sweepwisepro21.exe"), "ran");
+  WriteFileBytes(HostProgramFile("update.bat"), "ran");
   (void)Check("equal");
   EXPECT_FALSE(Exists("sweepwisepro21.exe"));
+  EXPECT_FALSE(Exists("update.bat"));
 
   WriteFileBytes(HostProgramFile("sweepwisepro21.exe"), "waiting release");
   ASSERT_TRUE(reg::RegWriteString(*platform_.registry, RootKey::CurrentUser, kRunOnceValue, "x"));
@@ -126,11 +214,14 @@ class LoopbackUpdateWindow : public LoopbackUpdate {
     return *model_;
   }
 
-  // Nothing of the update is in place, and the installed version is still the old one.
-  void ExpectNothingInstalled() {
+  // Nothing of the update is in place, nothing of the download is left, and the installed
+  // version is still the old one.
+  void ExpectNothingInstalled(const std::string& version = "3.5\r\n") {
     EXPECT_FALSE(Exists("update.bat"));
     EXPECT_FALSE(RunOnce().has_value());
-    EXPECT_EQ(ReadFileBytes(HostProgramFile("version.txt")), "3.5\r\n");
+    EXPECT_EQ(ReadFileBytes(HostProgramFile("version.txt")), version);
+    EXPECT_FALSE(Exists("sweepwisepro21.exe"));
+    EXPECT_FALSE(Exists("sweepwisepro21.exe.part"));
     EXPECT_EQ(model_->state(), UpdateWindowState::Offered);
     EXPECT_TRUE(model_->texts().nextEnabled);
   }
@@ -149,10 +240,20 @@ TEST_F(LoopbackUpdateWindow, NextDownloadsChecksAndInstallsForTheNextLogOn) {
   EXPECT_EQ(model.texts().lblDescription, "Faster cleaning & a new look");
   EXPECT_EQ(model.texts().nextCaption, "&Next");
 
+  // While the release comes in, it is only the temporary file: nothing has the name the
+  // batch expects before the digest was checked.
+  bool finalNameDuringDownload = false;
+  window_.onRefresh = [&](const UpdateWindowTexts& texts) {
+    if (texts.lblPanel == "Update is processing..." && Exists("sweepwisepro21.exe")) {
+      finalNameDuringDownload = true;
+    }
+  };
   model.BitBtn1Click();
   ASSERT_EQ(model.state(), UpdateWindowState::Completed) << model.lastError();
+  EXPECT_FALSE(finalNameDuringDownload);
   EXPECT_TRUE(sink_.questions.empty());
   EXPECT_EQ(ReadFileBytes(HostProgramFile("sweepwisepro21.exe")), test::ServerPattern(kReleaseSize));
+  EXPECT_FALSE(Exists("sweepwisepro21.exe.part"));
 
   // While the download ran: Next disabled, the progress labels after every block.
   ASSERT_GE(window_.refreshed.size(), 3U);
@@ -171,11 +272,12 @@ TEST_F(LoopbackUpdateWindow, NextDownloadsChecksAndInstallsForTheNextLogOn) {
   EXPECT_EQ(done.nextCaption, "Close");
   EXPECT_TRUE(done.nextEnabled);
 
+  // No line starts a cleaner that nothing ships.
   const std::string d = programFolder_;
   const std::string batch =
       "cls\r\n@echo off\r\n@echo ---------------------------------------\r\n"
-      "@echo SWEEPWISEPRO2 Update Module\r\n@echo ---------------------------------------\r\n\"" +
-      d + "\\deleteubat.exe\"\r\n@del \"" + d + "\\sweepwisepro2.exe\" >nul\r\n@move \"" + d +
+      "@echo SWEEPWISEPRO2 Update Module\r\n@echo ---------------------------------------\r\n"
+      "@del \"" + d + "\\sweepwisepro2.exe\" >nul\r\n@move \"" + d +
       "\\sweepwisepro21.exe\" \"" + d + "\\sweepwisepro2.exe\" >nul\r\n\"" + d +
       "\\sweepwisepro2.exe\"\r\ncls\r\n@echo Update done. Please close this window.\r\n";
   EXPECT_EQ(ReadFileBytes(HostProgramFile("update.bat")), batch);
@@ -187,36 +289,31 @@ TEST_F(LoopbackUpdateWindow, NextDownloadsChecksAndInstallsForTheNextLogOn) {
   EXPECT_EQ(window_.closed, std::vector<bool>{true});
 }
 
-TEST_F(LoopbackUpdateWindow, UpperCaseDigestAndNoDigestBothInstall) {
+TEST_F(LoopbackUpdateWindow, UpperCaseDigestInstalls) {
   WriteFileBytes(HostProgramFile("version.txt"), "9.0\r\n");
   Offered("ten").BitBtn1Click();
-  EXPECT_EQ(model_->state(), UpdateWindowState::Completed) << model_->lastError();
-
-  (void)std::filesystem::remove(HostProgramFile("update.bat"));
-  Offered("nodigest").BitBtn1Click();
   EXPECT_EQ(model_->state(), UpdateWindowState::Completed) << model_->lastError();
 }
 
 TEST_F(LoopbackUpdateWindow, WrongDigestDeletesTheDownloadAndInstallsNothing) {
   Offered("baddigest").BitBtn1Click();
   ExpectNothingInstalled();
-  EXPECT_FALSE(Exists("sweepwisepro21.exe"));
   EXPECT_TRUE(Exists("versiyonyeni.txt"));
   ASSERT_EQ(sink_.questions.size(), 1U);
-  EXPECT_NE(sink_.questions[0].text.find("does not match its published SHA-256 digest"), std::string::npos);
+  EXPECT_EQ(Contains(sink_.questions[0].text, "does not match its published SHA-256 digest"), "");
+  EXPECT_EQ(Contains(sink_.questions[0].text, "The download has been deleted; nothing was installed."), "");
   EXPECT_EQ(model_->lastError(), sink_.questions[0].text);
 }
 
-TEST_F(LoopbackUpdateWindow, ShortDownloadKeepsItsPartAndNextCanTryAgain) {
+TEST_F(LoopbackUpdateWindow, ShortDownloadIsDeletedAndNextCanTryAgain) {
   Offered("shortrelease").BitBtn1Click();
   ExpectNothingInstalled();
-  EXPECT_EQ(ReadFileBytes(HostProgramFile("sweepwisepro21.exe")).size(), kReleaseSize / 2);
   ASSERT_EQ(sink_.questions.size(), 1U);
   EXPECT_TRUE(sink_.questions[0].text.starts_with("Update cannot be done. Please retry later."));
 }
 
 // Cancel hides the window at once; the download stops at its next block, in silence, and
-// leaves its part.
+// what came is deleted.
 TEST_F(LoopbackUpdateWindow, CancelDuringTheDownloadStopsAtTheNextBlock) {
   UpdateWindowModel& model = Offered("newer");
   int blocks = 0;
@@ -231,7 +328,69 @@ TEST_F(LoopbackUpdateWindow, CancelDuringTheDownloadStopsAtTheNextBlock) {
   EXPECT_EQ(blocks, 3);  // the block after Cancel is the last
   ExpectNothingInstalled();
   EXPECT_TRUE(sink_.questions.empty());
-  EXPECT_LE(ReadFileBytes(HostProgramFile("sweepwisepro21.exe")).size(), 3 * kDownloadBlockSize);
+}
+
+// A release waits for the next log-on; a newer offer comes meanwhile. Next downloads
+// nothing and the waiting release, its batch, RunOnce and version.txt stay as they are.
+TEST_F(LoopbackUpdateWindow, SecondDownloadWhileAReleaseWaitsLeavesItUntouched) {
+  Offered("newer").BitBtn1Click();
+  ASSERT_EQ(model_->state(), UpdateWindowState::Completed) << model_->lastError();
+  const std::string release = ReadFileBytes(HostProgramFile("sweepwisepro21.exe"));
+  const std::string batch = ReadFileBytes(HostProgramFile("update.bat"));
+  const std::string installed = ReadFileBytes(HostProgramFile("version.txt"));
+
+  context_.server = TlsUrl("/newest");
+  const UpdateCheck check = CheckForUpdate(context_);
+  ASSERT_TRUE(check.Offered()) << check.error;
+  EXPECT_EQ(check.offer.currentVersion, "3.6");
+  model_ = std::make_unique<UpdateWindowModel>(context_, window_, sink_);
+  model_->Offer(check.offer);
+  model_->BitBtn1Click();
+  EXPECT_EQ(model_->state(), UpdateWindowState::Offered);
+  ASSERT_EQ(sink_.questions.size(), 1U);
+  EXPECT_EQ(Contains(sink_.questions[0].text, "An update already waits for the next log-on"), "");
+  EXPECT_EQ(ReadFileBytes(HostProgramFile("sweepwisepro21.exe")), release);
+  EXPECT_EQ(ReadFileBytes(HostProgramFile("update.bat")), batch);
+  EXPECT_EQ(ReadFileBytes(HostProgramFile("version.txt")), installed);
+  EXPECT_EQ(RunOnce(), ProgramFile("update.bat"));
+  EXPECT_FALSE(Exists("sweepwisepro21.exe.part"));
+}
+
+// Installed for everyone: the program folder is not the data folder. The verified release
+// (the installer) is started for everyone with consent (the stand-in records the start;
+// Wine has no consent prompt), and no log-on batch is written.
+TEST_F(LoopbackUpdateWindow, ProgramFolderNotWritableStartsTheInstallerWithConsent) {
+  auto processes = std::make_unique<platform::host::RecordingProcesses>();
+  platform::host::RecordingProcesses& starts = *processes;
+  platform_.processes = std::move(processes);
+  std::filesystem::create_directories(temp_.path() / "data");
+  const std::string data = programFolder_.substr(0, programFolder_.rfind('\\')) + "\\data";
+  platform_.folders.data = data;
+  const auto dataFile = [&](std::string_view name) { return temp_.path() / "data" / std::string(name); };
+
+  // The user declines: nothing stays.
+  starts.OnStart([](const platform::host::RecordingProcesses::Start&) { return false; });
+  Offered("newer").BitBtn1Click();
+  EXPECT_EQ(model_->state(), UpdateWindowState::Offered);
+  ASSERT_EQ(sink_.questions.size(), 1U);
+  EXPECT_EQ(Contains(sink_.questions[0].text, "needs administrator rights"), "");
+  EXPECT_FALSE(std::filesystem::exists(dataFile("sweepwisepro21.exe")));
+  EXPECT_FALSE(std::filesystem::exists(dataFile("sweepwisepro21.exe.part")));
+
+  starts.OnStart({});
+  Offered("newer").BitBtn1Click();
+  ASSERT_EQ(model_->state(), UpdateWindowState::Completed) << model_->lastError();
+  ASSERT_EQ(starts.starts().size(), 2U);
+  EXPECT_TRUE(starts.starts()[1].elevated);
+  EXPECT_EQ(starts.starts()[1].commandLine, data + "\\sweepwisepro21.exe /ALLUSERS");
+  EXPECT_EQ(ReadFileBytes(dataFile("sweepwisepro21.exe")), test::ServerPattern(kReleaseSize));
+  EXPECT_EQ(model_->texts().lblPanel, "The installer has been started.");
+  EXPECT_EQ(Contains(model_->texts().lblStatus, "installed for everyone"), "");
+  EXPECT_EQ(model_->texts().nextCaption, "Close");
+  EXPECT_FALSE(std::filesystem::exists(dataFile("update.bat")));
+  EXPECT_FALSE(RunOnce().has_value());
+  EXPECT_EQ(ReadFileBytes(HostProgramFile("version.txt")), "3.5\r\n") << "the installer replaces it";
+  EXPECT_FALSE(std::filesystem::exists(dataFile("version.txt")));
 }
 
 }  // namespace

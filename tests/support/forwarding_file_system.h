@@ -43,6 +43,7 @@ class ForwardingFileSystem : public platform::FileSystem {
   }
   Status ReplaceWhole(std::string_view p, std::span<const std::uint8_t> c) override { return real_.ReplaceWhole(p, c); }
   using FileSystem::ReplaceWhole;
+  Status RenameFile(std::string_view f, std::string_view t) override { return real_.RenameFile(f, t); }
 
  protected:
   platform::FileSystem& real_;

@@ -14,7 +14,7 @@
 #include "core/language.h"
 #include "core/product.h"
 #include "online/server_address.h"
-#include "online/update_program.h"
+#include "sweepwise_version.h"
 
 namespace sw::app::win32 {
 namespace {
@@ -41,7 +41,7 @@ void AboutPage::Create(HWND) {
   HWND tabs = host_.Control("pnlAbout");
   HWND about = host_.AddPanel("fpnlAbout", tabs, kPanelColor).hwnd();
   host_.AddControl("lblProductName", WC_STATICW, kProductName, 0, about);
-  host_.AddControl("Version", WC_STATICW, "version 3.5", 0, about);
+  host_.AddControl("Version", WC_STATICW, std::string("version ") + kSweepwiseVersion, 0, about);
   host_.AddControl("lblVendor2", WC_STATICW, "Orvanta", 0, about);
   HWND update = host_.AddPanel("fpnlUpdate", about, kPanelColor).hwnd();
   ShowWindow(update, SW_SHOW);
@@ -117,10 +117,8 @@ void AboutPage::OpenHelpFile(int languageIndex) {
   }
 }
 
-// Says so when update.exe is missing or does not start, instead of doing nothing.
 void AboutPage::btnUpdateClick() {
-  MessageBoxSink sink(host_.hwnd());
-  (void)online::StartUpdateProgram(host_.platform(), sink);
+  updates_.CheckAtOnce(host_.hwnd());
 }
 
 }  // namespace sw::app::win32

@@ -1,17 +1,19 @@
 #pragma once
-// The information tab control's pages and links: the About page with the version and the
-// Update button, the Email, Web and Help tabs, the thanks page, and the Support button and
+// The information tab control's pages and links: the About page with the version the
+// program was built with and the Update button, the Email, Web and Help tabs, the thanks page, and the Support button and
 // menu item, which open the vendor's support page.
 
 #include <windows.h>
 
 #include "app/win32/page_host.h"
+#include "app/win32/update_service.h"
 
 namespace sw::app::win32 {
 
 class AboutPage final : public WindowPage {
  public:
-  explicit AboutPage(PageHost& host) : host_(host) {}
+  // `updates` is the window's update service, whose check the Update button runs.
+  AboutPage(PageHost& host, UpdateService& updates) : host_(host), updates_(updates) {}
 
   // fpnlAbout (the product, its version, the update panel) and fpnlSpecial on the tabs of
   // pnlAbout, which the window makes.
@@ -28,13 +30,15 @@ class AboutPage final : public WindowPage {
   // The help pages in the language `languageIndex` (English where it has none); says so
   // when they are missing.
   void OpenHelpFile(int languageIndex);
-  // The separate update program, hidden.
+  // The update check of the timer, now; the update window when it offers a newer version,
+  // else a message: the latest version, or why nothing can be offered.
   void btnUpdateClick();
 
  private:
   void OpenVendorMail();
 
   PageHost& host_;
+  UpdateService& updates_;
 };
 
 }  // namespace sw::app::win32

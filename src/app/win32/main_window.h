@@ -258,7 +258,7 @@ class MainWindow : public Window, public PageHost {
   std::unique_ptr<SystemPage> systemPage_;
   std::unique_ptr<FolderUsagePage> folderUsagePage_;
   AdvancedPage advancedPage_{*this};
-  AboutPage aboutPage_{*this};
+  AboutPage aboutPage_{*this, updates_};
   UpdateService updates_{*this};
   bool running_ = false;        // a Find or Delete frame is on the stack
   bool closeAfterRun_ = false;  // Exit came during a run: close when it has ended

@@ -12,6 +12,7 @@
 
 #include "app/win32/page_host.h"
 #include "app/win32/update_window.h"
+#include "online/http_timeouts.h"
 #include "online/online_context.h"
 #include "online/update_check.h"
 #include "online/win32/window_dispatcher.h"
@@ -31,8 +32,12 @@ class UpdateService final : public WindowPage {
   void OnExit() override;
 
   // CheckForUpdate, and the update window when a newer version is offered. Returns once
-  // the check's downloads have ended; a call while a check runs does nothing.
-  void StartUpdateCheck();
+  // the check's downloads have ended; a call while a check runs does nothing, and so returns
+  // false.
+  bool StartUpdateCheck();
+  // The About page's Update: the same check, now; when it offers nothing, the user is told
+  // why, or that this is the latest version.
+  void CheckAtOnce(HWND owner);
 
   // The update window, made on first use and kept; null until then.
   [[nodiscard]] UpdateWindow* updateWindow() const { return window_.get(); }

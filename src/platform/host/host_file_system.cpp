@@ -615,4 +615,24 @@ Status HostFileSystem::ReplaceWhole(std::string_view path, std::span<const std::
   return status;
 }
 
+// renameat2 with RENAME_NOREPLACE refuses an existing target in the same step as the rename.
+Status HostFileSystem::RenameFile(std::string_view from, std::string_view to) {
+  const auto source = Locate(from);
+  if (!source) {
+    return source.error();
+  }
+  auto target = ToHostPath(to);
+  if (!target) {
+    return target.error();
+  }
+  if (::renameat2(AT_FDCWD, source->path.c_str(), AT_FDCWD, target->c_str(), RENAME_NOREPLACE) != 0) {
+    return errno == EEXIST ? Error(Errc::FileExists) : LastError(*target);
+  }
+  if (const auto attributes = attributes_.find(source->path.string()); attributes != attributes_.end()) {
+    attributes_[target->string()] = attributes->second;
+    attributes_.erase(source->path.string());
+  }
+  return {};
+}
+
 }  // namespace sw::platform::host

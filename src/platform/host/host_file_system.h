@@ -47,6 +47,7 @@ class HostFileSystem final : public FileSystem {
   Result<std::unique_ptr<FileWriter>> OpenForWriting(std::string_view path, CreateMode mode) override;
   Status ReplaceWhole(std::string_view path, std::span<const std::uint8_t> contents) override;
   using FileSystem::ReplaceWhole;
+  Status RenameFile(std::string_view from, std::string_view to) override;
 
   // A test hook: gives an entry attribute bits that no program can set through
   // SetAttributes, such as those of a cloud file whose data is not on the disk (offline,

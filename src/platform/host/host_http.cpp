@@ -1,7 +1,13 @@
 #include "platform/host/host_http.h"
 
+#include <arpa/inet.h>
+#include <fcntl.h>
 #include <netdb.h>
+#include <openssl/err.h>
 #include <openssl/evp.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -13,15 +19,12 @@
 #include <vector>
 
 #include "core/text.h"
-#include "platform/http_url.h"
+#include "platform/http_redirect.h"
 
 namespace sw::platform::host {
 namespace {
 
-constexpr int kMaxRedirects = 10;
 constexpr std::size_t kMaxHeadBytes = 64 * 1024;
-// A server that sends nothing for this long has gone away.
-constexpr int kSocketTimeoutSeconds = 60;
 
 struct ReplyHead {
   std::uint32_t status = 0;
@@ -102,37 +105,80 @@ std::optional<ReplyHead> ParseHead(std::string_view head) {
   return reply;
 }
 
-bool IsRedirect(std::uint32_t status) {
-  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+struct SslContextFree {
+  void operator()(SSL_CTX* context) const { SSL_CTX_free(context); }
+};
+struct SslFree {
+  void operator()(SSL* ssl) const { SSL_free(ssl); }
+};
+
+timeval TimeVal(std::uint32_t ms) {
+  return timeval{static_cast<time_t>(ms / 1000), static_cast<suseconds_t>((ms % 1000) * 1000)};
 }
 
-// The request a redirect leads to: the new address; 303, and 301/302 after a POST, go on
-// as a GET, as browsers and WinINet do.
-std::optional<HttpRequest> Redirected(const HttpRequest& from, std::uint32_t status, const std::string& location) {
-  HttpRequest next = from;
-  if (location.find("://") != std::string::npos) {
-    const bool web = location.size() > 7 && (EqualsNoCase(location.substr(0, 7), "http://") ||
-                                             EqualsNoCase(location.substr(0, 8), "https://"));
-    const auto parts = web ? SplitUrl(location) : std::nullopt;
-    if (!parts || parts->host.empty()) {
-      return std::nullopt;
+// TLS through OpenSSL, checking the server's certificate against the system's trusted
+// authorities (SSL_CERT_FILE names others, as everywhere OpenSSL is used) and its name or
+// address against the host asked for.
+class TlsSession {
+ public:
+  Status Start(int fd, const std::string& host) {
+    context_.reset(SSL_CTX_new(TLS_client_method()));
+    if (!context_ || SSL_CTX_set_default_verify_paths(context_.get()) != 1) {
+      return HttpError(HttpErrc::SecureChannelError);
     }
-    next.secure = parts->secure;
-    next.host = parts->host;
-    next.port = parts->port;
-    next.path = parts->path;
-  } else if (location.starts_with('/')) {
-    next.path = location;
-  } else {
-    const auto query = from.path.find('?');
-    const auto folder = from.path.substr(0, query).rfind('/');
-    next.path = from.path.substr(0, folder + 1) + location;
+    SSL_CTX_set_verify(context_.get(), SSL_VERIFY_PEER, nullptr);
+    // HTTP/1.0 ends a reply by closing the connection; its length is checked by the caller.
+    SSL_CTX_set_options(context_.get(), SSL_OP_IGNORE_UNEXPECTED_EOF);
+    ssl_.reset(SSL_new(context_.get()));
+    if (!ssl_ || SSL_set_fd(ssl_.get(), fd) != 1) {
+      return HttpError(HttpErrc::SecureChannelError);
+    }
+    in6_addr address{};
+    const bool literal = ::inet_pton(AF_INET, host.c_str(), &address) == 1 || ::inet_pton(AF_INET6, host.c_str(), &address) == 1;
+    if (literal) {
+      X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl_.get()), host.c_str());
+    } else {
+      SSL_set_tlsext_host_name(ssl_.get(), host.c_str());
+      SSL_set1_host(ssl_.get(), host.c_str());
+    }
+    if (SSL_connect(ssl_.get()) != 1) {
+      const bool timedOut = errno == EAGAIN || errno == EWOULDBLOCK;
+      ERR_clear_error();
+      return HttpError(timedOut ? HttpErrc::Timeout : HttpErrc::SecureChannelError);
+    }
+    return {};
   }
-  if (status == 303 || ((status == 301 || status == 302) && !from.postBody.empty())) {
-    next.postBody.clear();
+  [[nodiscard]] bool Active() const { return ssl_ != nullptr; }
+  void End() {
+    ssl_.reset();
+    context_.reset();
   }
-  return next;
-}
+  ssize_t Send(const char* data, std::size_t size) {
+    std::size_t written = 0;
+    return SSL_write_ex(ssl_.get(), data, size, &written) == 1 ? static_cast<ssize_t>(written) : -1;
+  }
+  // Bytes read, 0 at the end, -1 with errno set on failure.
+  ssize_t Receive(char* buffer, std::size_t size) {
+    std::size_t read = 0;
+    errno = 0;
+    if (SSL_read_ex(ssl_.get(), buffer, size, &read) == 1) {
+      return static_cast<ssize_t>(read);
+    }
+    const int error = SSL_get_error(ssl_.get(), 0);
+    ERR_clear_error();
+    if (error == SSL_ERROR_ZERO_RETURN) {
+      return 0;
+    }
+    if (errno == 0) {
+      errno = ECONNRESET;
+    }
+    return -1;
+  }
+
+ private:
+  std::unique_ptr<SSL_CTX, SslContextFree> context_;
+  std::unique_ptr<SSL, SslFree> ssl_;
+};
 
 class SocketExchange final : public HttpExchange {
  public:
@@ -146,7 +192,8 @@ class SocketExchange final : public HttpExchange {
 
  private:
   Status SendOnce(const HttpRequest& request);
-  Status Connect(const std::string& host, std::uint16_t port);
+  Status Connect(const HttpRequest& request);
+  Status ConnectWithin(int fd, const addrinfo& address, std::uint32_t timeoutMs);
   Status ReceiveHead();
   Result<std::size_t> Receive(char* buffer, std::size_t size);
   int Socket();
@@ -157,6 +204,7 @@ class SocketExchange final : public HttpExchange {
   std::mutex mutex_;
   int fd_ = -1;
   bool cancelled_ = false;
+  TlsSession tls_;
   ReplyHead head_;
   std::string pending_;  // body bytes that came with the head
   std::size_t pendingPos_ = 0;
@@ -168,6 +216,7 @@ int SocketExchange::Socket() {
 }
 
 void SocketExchange::CloseSocket() {
+  tls_.End();
   const std::lock_guard lock(mutex_);
   if (fd_ >= 0) {
     ::close(fd_);
@@ -183,23 +232,50 @@ void SocketExchange::Cancel() {
   }
 }
 
-Status SocketExchange::Connect(const std::string& host, std::uint16_t port) {
+// connect() with a time limit: non-blocking, then a wait for the socket to become writable.
+Status SocketExchange::ConnectWithin(int fd, const addrinfo& address, std::uint32_t timeoutMs) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+  if (::connect(fd, address.ai_addr, address.ai_addrlen) != 0) {
+    if (errno != EINPROGRESS) {
+      return HttpError(HttpErrc::CannotConnect);
+    }
+    pollfd wait{fd, POLLOUT, 0};
+    const int ready = ::poll(&wait, 1, timeoutMs == 0 ? -1 : static_cast<int>(timeoutMs));
+    if (ready == 0) {
+      return HttpError(HttpErrc::Timeout);
+    }
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (ready < 0 || ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
+      return HttpError(HttpErrc::CannotConnect);
+    }
+  }
+  ::fcntl(fd, F_SETFL, flags);
+  return {};
+}
+
+Status SocketExchange::Connect(const HttpRequest& request) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* found = nullptr;
-  if (host.empty() || ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
+  if (request.host.empty() ||
+      ::getaddrinfo(request.host.c_str(), std::to_string(request.port).c_str(), &hints, &found) != 0) {
     return HttpError(HttpErrc::NameNotResolved);
   }
   const std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> addresses(found, &::freeaddrinfo);
+  Status last = HttpError(HttpErrc::CannotConnect);
   for (const addrinfo* address = found; address != nullptr; address = address->ai_next) {
     const int fd = ::socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC, address->ai_protocol);
     if (fd < 0) {
       continue;
     }
-    const timeval timeout{kSocketTimeoutSeconds, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+    if (request.receiveTimeoutMs != 0) {
+      const timeval timeout = TimeVal(request.receiveTimeoutMs);
+      ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+      ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+    }
     {
       const std::lock_guard lock(mutex_);
       if (cancelled_) {
@@ -208,18 +284,22 @@ Status SocketExchange::Connect(const std::string& host, std::uint16_t port) {
       }
       fd_ = fd;
     }
-    if (::connect(fd, address->ai_addr, address->ai_addrlen) == 0) {
+    last = ConnectWithin(fd, *address, request.connectTimeoutMs);
+    if (last && request.secure) {
+      last = tls_.Start(fd, request.host);
+    }
+    if (last) {
       return {};
     }
     CloseSocket();
   }
-  return HttpError(HttpErrc::CannotConnect);
+  return last;
 }
 
 Result<std::size_t> SocketExchange::Receive(char* buffer, std::size_t size) {
   for (;;) {
     const int fd = Socket();
-    const ssize_t got = fd < 0 ? -1 : ::recv(fd, buffer, size, 0);
+    const ssize_t got = fd < 0 ? -1 : tls_.Active() ? tls_.Receive(buffer, size) : ::recv(fd, buffer, size, 0);
     {
       const std::lock_guard lock(mutex_);
       if (cancelled_) {
@@ -269,15 +349,13 @@ Status SocketExchange::ReceiveHead() {
 }
 
 Status SocketExchange::SendOnce(const HttpRequest& request) {
-  if (request.secure) {
-    return HttpError(HttpErrc::SecureChannelError);
-  }
-  if (const Status connected = Connect(request.host, request.port); !connected) {
+  if (const Status connected = Connect(request); !connected) {
     return connected;
   }
   const std::string text = RequestText(request);
   for (std::size_t sent = 0; sent < text.size();) {
-    const ssize_t put = ::send(Socket(), text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
+    const ssize_t put = tls_.Active() ? tls_.Send(text.data() + sent, text.size() - sent)
+                                      : ::send(Socket(), text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
     if (put < 0 && errno == EINTR) {
       continue;
     }
@@ -295,10 +373,11 @@ Status SocketExchange::Send(const HttpRequest& request) {
     if (const Status sent = SendOnce(current); !sent) {
       return sent;
     }
-    if (!IsRedirect(head_.status) || !head_.location) {
+    if (!IsRedirectStatus(head_.status) || !head_.location) {
       return {};
     }
-    const auto next = redirects < kMaxRedirects ? Redirected(current, head_.status, *head_.location) : std::nullopt;
+    const auto next =
+        redirects < kMaxRedirects ? FollowRedirect(current, head_.status, *head_.location) : std::nullopt;
     if (!next) {
       return HttpError(HttpErrc::RedirectFailed);
     }

@@ -1,8 +1,9 @@
 #pragma once
-// HTTP where there is no WinINet: plain HTTP/1.0 over POSIX sockets, enough for the tests'
-// own server on the loopback. HTTPS is refused (SecureChannelError); there is no proxy and
-// no cache. The connection state is whatever the test sets (a plain LAN connection unless
-// told otherwise).
+// HTTP where there is no WinINet: HTTP/1.0 over POSIX sockets, and HTTPS through OpenSSL,
+// enough for the tests' own server on the loopback. The server's certificate must lead to
+// an authority OpenSSL trusts (the system's, or those of the file SSL_CERT_FILE names) and
+// name the host asked for. There is no proxy and no cache. The connection state is
+// whatever the test sets (a plain LAN connection unless told otherwise).
 
 #include <atomic>
 #include <memory>

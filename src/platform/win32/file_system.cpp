@@ -301,4 +301,9 @@ Status Win32FileSystem::ReplaceWhole(std::string_view path, std::span<const std:
   return status;
 }
 
+// Without MOVEFILE_REPLACE_EXISTING an existing target makes the move fail.
+Status Win32FileSystem::RenameFile(std::string_view from, std::string_view to) {
+  return StatusOf(::MoveFileExW(ToFilePath(from).c_str(), ToFilePath(to).c_str(), MOVEFILE_WRITE_THROUGH));
+}
+
 }  // namespace sw::platform::win32

@@ -28,6 +28,7 @@ class Win32FileSystem final : public FileSystem {
   Result<std::unique_ptr<FileWriter>> OpenForWriting(std::string_view path, CreateMode mode) override;
   Status ReplaceWhole(std::string_view path, std::span<const std::uint8_t> contents) override;
   using FileSystem::ReplaceWhole;
+  Status RenameFile(std::string_view from, std::string_view to) override;
 };
 
 }  // namespace sw::platform::win32

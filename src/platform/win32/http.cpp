@@ -5,7 +5,9 @@
 #include <wininet.h>
 
 #include <mutex>
+#include <utility>
 
+#include "platform/http_redirect.h"
 #include "platform/win32/wide.h"
 
 namespace sw::platform::win32 {
@@ -14,6 +16,10 @@ namespace {
 // The session, connection and request handles of one exchange. The request is the handle
 // a worker waits on, so Cancel closes it (WinINet's documented way of ending a blocked call
 // from another thread); the lock makes sure it is closed once.
+//
+// WinINet follows redirects by itself to any address; here it is told not to, and each
+// redirect is followed only where FollowRedirect allows (HTTPS on the same host and port),
+// over the same connection.
 class WinInetExchange final : public HttpExchange {
  public:
   ~WinInetExchange() override;
@@ -27,6 +33,9 @@ class WinInetExchange final : public HttpExchange {
  private:
   HINTERNET Request();
   Error Failure();
+  Status OpenAndSend(const HttpRequest& request);
+  std::optional<std::string> Location();
+  void CloseRequest();
 
   std::mutex mutex_;
   bool cancelled_ = false;
@@ -68,7 +77,7 @@ Error WinInetExchange::Failure() {
 }
 
 DWORD RequestFlags(const HttpRequest& request) {
-  DWORD flags = INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES;
+  DWORD flags = INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT;
   if (!request.useCache) {
     flags |= INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
   }
@@ -82,12 +91,29 @@ const wchar_t* OrNull(const std::wstring& text) {
   return text.empty() ? nullptr : text.c_str();
 }
 
+// The connect, send and receive time-outs, on the session (which its connections and
+// requests inherit) and on each request again, since not every WinINet takes them over.
+void SetTimeouts(HINTERNET handle, const HttpRequest& request) {
+  const std::pair<DWORD, std::uint32_t> options[] = {
+      {INTERNET_OPTION_CONNECT_TIMEOUT, request.connectTimeoutMs},
+      {INTERNET_OPTION_RECEIVE_TIMEOUT, request.receiveTimeoutMs},
+      {INTERNET_OPTION_SEND_TIMEOUT, request.receiveTimeoutMs},
+  };
+  for (auto [option, milliseconds] : options) {
+    if (milliseconds != 0) {
+      DWORD value = milliseconds;
+      ::InternetSetOptionW(handle, option, &value, sizeof value);
+    }
+  }
+}
+
 Status WinInetExchange::Send(const HttpRequest& request) {
   const std::wstring agent = ToWide(request.agent);
   session_ = ::InternetOpenW(OrNull(agent), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
   if (session_ == nullptr) {
     return Failure();
   }
+  SetTimeouts(session_, request);
   const std::wstring user = ToWide(request.userName);
   const std::wstring password = ToWide(request.password);
   connection_ = ::InternetConnectW(session_, ToWide(request.host).c_str(), request.port, OrNull(user), OrNull(password),
@@ -95,6 +121,26 @@ Status WinInetExchange::Send(const HttpRequest& request) {
   if (connection_ == nullptr) {
     return Failure();
   }
+  HttpRequest current = request;
+  for (int redirects = 0;; ++redirects) {
+    if (const Status sent = OpenAndSend(current); !sent) {
+      return sent;
+    }
+    const std::uint32_t status = StatusCode();
+    const auto location = IsRedirectStatus(status) ? Location() : std::nullopt;
+    if (!location) {
+      return {};
+    }
+    auto next = redirects < kMaxRedirects ? FollowRedirect(current, status, *location) : std::nullopt;
+    if (!next) {
+      return HttpError(HttpErrc::RedirectFailed);
+    }
+    current = std::move(*next);
+    CloseRequest();
+  }
+}
+
+Status WinInetExchange::OpenAndSend(const HttpRequest& request) {
   const bool post = !request.postBody.empty();
   const std::wstring accept = ToWide(request.acceptTypes);
   const wchar_t* acceptTypes[] = {accept.c_str(), nullptr};
@@ -112,6 +158,7 @@ Status WinInetExchange::Send(const HttpRequest& request) {
     }
     request_ = opened;
   }
+  SetTimeouts(opened, request);
   static constexpr wchar_t kFormHeader[] = L"Content-Type: application/x-www-form-urlencoded\r\n";
   std::string body = request.postBody;
   const BOOL sent = ::HttpSendRequestW(opened, post ? kFormHeader : nullptr, post ? DWORD(-1) : 0,
@@ -120,6 +167,29 @@ Status WinInetExchange::Send(const HttpRequest& request) {
     return Failure();
   }
   return {};
+}
+
+void WinInetExchange::CloseRequest() {
+  const std::lock_guard lock(mutex_);
+  if (request_ != nullptr) {
+    ::InternetCloseHandle(request_);
+    request_ = nullptr;
+  }
+}
+
+std::optional<std::string> WinInetExchange::Location() {
+  std::wstring text(1024, L'\0');
+  for (;;) {
+    DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    if (::HttpQueryInfoW(Request(), HTTP_QUERY_LOCATION, text.data(), &size, nullptr)) {
+      text.resize(size / sizeof(wchar_t));
+      return FromWide(text);
+    }
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || size / sizeof(wchar_t) <= text.size()) {
+      return std::nullopt;
+    }
+    text.resize(size / sizeof(wchar_t) + 1);
+  }
 }
 
 std::uint32_t WinInetExchange::StatusCode() {
