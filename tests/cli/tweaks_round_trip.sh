@@ -166,8 +166,9 @@ grep -q "All tasks were restored to their original states." restore10.out || fai
 [[ "$(value_of "$filesystem" SweepwiseLater)" == "REG_DWORD 0x5" ]] || fail "the restore undid a later machine value"
 
 # A standard user: the machine's setting is left out, the user's applied, and the console told.
+here=$PWD
 (cd "$folder10" && wine "$standard_user" "C:\\sweepwise\\tweaks-10\\$name10" tweaks apply \
-  "Allow paths longer than 260 characters" "Do not track program launches" --yes >user10.out 2>user10.err)
+  "Allow paths longer than 260 characters" "Do not track program launches" --yes >"$here/user10.out" 2>"$here/user10.err")
 [[ $? == 1 ]] || fail "a standard user's apply of a machine-wide setting did not fail: $(cat user10.err)"
 tr -d '\r' <user10.err >user10.txt
 grep -qF "left out:" user10.txt && grep -qF "Run as administrator" user10.txt ||

@@ -18,6 +18,7 @@
 #include "gui/gui_support.h"
 #include "gui/main_window_fixture.h"
 #include "support/temp_folder.h"
+#include "sweepwise_version.h"
 
 namespace sw::app::win32 {
 namespace {
@@ -42,9 +43,11 @@ TEST_F(MainWindowTest, StartsHiddenOnTheFilesPageWithTheTrayIcon) {
   EXPECT_TRUE(ShownMessages().empty()) << ShownMessages().front().text;
 }
 
-TEST_F(MainWindowTest, WithoutVersionFileTheLabelKeepsItsDesignText) {
+// The version the program was built with (the project's version), not a fixed text.
+TEST_F(MainWindowTest, WithoutVersionFileTheLabelShowsTheBuiltVersion) {
   Start();
-  EXPECT_EQ(TextOf("Version"), "version 3.5");
+  EXPECT_EQ(TextOf("Version"), std::string("version ") + kSweepwiseVersion);
+  EXPECT_NE(TextOf("Version"), "version 3.5");
 }
 
 struct PageCase {

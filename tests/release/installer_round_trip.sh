@@ -145,10 +145,13 @@ printf 'REGEDIT4\r\n' >"$data_folder/regbackup000.reg"
 printf '1\r\n' >"$data_folder/language.txt"
 
 # The uninstaller shows its pages (it is the interactive command of the entry): its
-# confirmation, the choice to keep the backups (kept), then it runs and closes.
+# confirmation, the choice to keep the backups (kept), then it runs and waits, "Completed",
+# for the user to close it. The command returns only then: it waits for the copy of itself
+# the uninstaller runs from, not just for the program it started.
 as_user 'C:\sweepwise\bin\sweepwise-cli.exe' uninstall "QZ Sweepwise Pro" --yes >/dev/null 2>&1 &
 uninstall_command=$!
-for page in 1 2; do
+for page in 1 2 3; do
+  [[ $page == 3 ]] && { kill -0 "$uninstall_command" 2>/dev/null || fail "uninstall returned while the uninstaller ran"; }
   driver press "QZ Sweepwise Pro Uninstall" >/dev/null || fail "the uninstaller's page $page did not come"
 done
 wait "$uninstall_command" || fail "uninstall exited $?"
