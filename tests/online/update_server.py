@@ -281,7 +281,7 @@ def main():
         servers.append(server)
     # Written whole under another name first, so the waiting script never reads half a line.
     with open(args.port_file + ".tmp", "w") as out:
-        out.write(f"{ports['http']} {ports['https']}")
+        out.write(f"{ports['http']} {ports['https']}\n")  # a whole line, for the shell's read
     os.replace(args.port_file + ".tmp", args.port_file)
     threading.Thread(target=servers[1].serve_forever, daemon=True).start()
     # Until the script that started it sends SIGTERM.

@@ -76,6 +76,10 @@ void MorePlacesOptions::Layout(int top, int width, int bottom) {
 
 void MorePlacesOptions::Enable(bool enable) {
   EnableWindow(list_, enable ? TRUE : FALSE);
+  // A disabled list view keeps drawing its items as before; grey text shows, as on the
+  // option boxes above it, that the choice does not apply to this page.
+  ListView_SetTextColor(list_, GetSysColor(enable ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+  InvalidateRect(list_, nullptr, TRUE);
 }
 
 int MorePlacesOptions::IndexOf(files::JunkCategory category) const {
