@@ -32,6 +32,9 @@ std::string JoinLinesCrlf(const std::vector<std::string>& lines);
 // A signed 32-bit decimal number: an optional sign and digits only, nothing around them.
 std::optional<std::int32_t> ParseInt32(std::string_view text);
 
+// `text` without the blanks and tabs at its ends.
+[[nodiscard]] std::string_view TrimBlanks(std::string_view text);
+
 // A text for a line of a batch file: cmd expands "%" even inside quotes, and "%%" is one
 // literal "%".
 std::string DoublePercents(std::string_view text);

@@ -46,16 +46,6 @@ constexpr std::array<CategoryInfo, kJunkCategoryCount> kCategories{{
      "the folders and patterns programs register for the system's Disk Cleanup (VolumeCaches)", O::kMorePlaces},
 }};
 
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
-
 }  // namespace
 
 std::span<const CategoryInfo> JunkCategories() {

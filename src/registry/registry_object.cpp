@@ -39,13 +39,12 @@ RegistryObject::Base RegistryObject::ResolveBase(std::string_view path) {
   return Base{rootKey_.get(), path, relative};
 }
 
-bool RegistryObject::OpenKey(std::string_view path, bool canCreate) {
+bool RegistryObject::OpenCurrent(std::string_view path, platform::RegAccess access, bool create) {
   const Base base = ResolveBase(path);
   if (base.key == nullptr) {
     return false;
   }
-  auto opened =
-      canCreate && !base.rest.empty() ? base.key->Create(base.rest) : base.key->Open(base.rest, RegAccess::ReadWrite);
+  auto opened = create && !base.rest.empty() ? base.key->Create(base.rest) : base.key->Open(base.rest, access);
   if (!opened) {
     lastError_ = opened.error();
     return false;
@@ -56,20 +55,12 @@ bool RegistryObject::OpenKey(std::string_view path, bool canCreate) {
   return true;
 }
 
+bool RegistryObject::OpenKey(std::string_view path, bool canCreate) {
+  return OpenCurrent(path, RegAccess::ReadWrite, canCreate);
+}
+
 bool RegistryObject::OpenKeyReadOnly(std::string_view path) {
-  const Base base = ResolveBase(path);
-  if (base.key == nullptr) {
-    return false;
-  }
-  auto opened = base.key->Open(base.rest, RegAccess::Read);
-  if (!opened) {
-    lastError_ = opened.error();
-    return false;
-  }
-  std::string newPath = base.relative && key_ ? currentPath_ + "\\" + std::string(base.rest) : std::string(base.rest);
-  key_ = std::move(*opened);
-  currentPath_ = std::move(newPath);
-  return true;
+  return OpenCurrent(path, RegAccess::Read, false);
 }
 
 bool RegistryObject::KeyExists(std::string_view path) {

@@ -97,6 +97,8 @@ class RegistryObject {
     bool relative = false;
   };
   Base ResolveBase(std::string_view path);
+  // Opens (or, with `create`, creates) `path` with `access` and makes it the current key.
+  bool OpenCurrent(std::string_view path, platform::RegAccess access, bool create);
   bool Write(std::string_view name, std::uint32_t type, std::span<const std::uint8_t> data);
   bool Noted(Status status);
 

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "core/text.h"
+
 namespace sw::uninstall {
 namespace {
 
@@ -19,16 +21,6 @@ bool IsBracedGuid(std::string_view text) {
     }
   }
   return true;
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-    text.remove_suffix(1);
-  }
-  return text;
 }
 
 std::string MsiExecRemoval(const std::string& productCode) {

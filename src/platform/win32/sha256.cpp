@@ -4,22 +4,10 @@
 // windows.h first: bcrypt.h builds on it.
 #include <bcrypt.h>
 
-#include "core/unique_handle.h"
+#include "platform/win32/bcrypt_handles.h"
 
 namespace sw::platform {
 namespace {
-
-struct AlgorithmTraits {
-  using Handle = BCRYPT_ALG_HANDLE;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::BCryptCloseAlgorithmProvider(h, 0); }
-};
-
-struct HashTraits {
-  using Handle = BCRYPT_HASH_HANDLE;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::BCryptDestroyHash(h); }
-};
 
 // NTSTATUS failures have no Win32 number of their own here; the digest is simply not there.
 Error HashError() {
@@ -29,12 +17,12 @@ Error HashError() {
 }  // namespace
 
 Result<Sha256Digest> Sha256Of(FileReader& file) {
-  UniqueHandle<AlgorithmTraits> algorithm;
+  win32::UniqueBcryptAlgorithm algorithm;
   if (!BCRYPT_SUCCESS(::BCryptOpenAlgorithmProvider(algorithm.put(), BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
     return HashError();
   }
   // With no hash object buffer given, BCrypt keeps the hash's state itself (Windows 7 on).
-  UniqueHandle<HashTraits> hash;
+  win32::UniqueBcryptHash hash;
   if (!BCRYPT_SUCCESS(::BCryptCreateHash(algorithm.get(), hash.put(), nullptr, 0, nullptr, 0, 0))) {
     return HashError();
   }

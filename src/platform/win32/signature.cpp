@@ -11,21 +11,10 @@
 
 #include "core/unique_handle.h"
 #include "platform/ecdsa_der.h"
+#include "platform/win32/bcrypt_handles.h"
 
 namespace sw::platform {
 namespace {
-
-struct AlgorithmTraits {
-  using Handle = BCRYPT_ALG_HANDLE;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::BCryptCloseAlgorithmProvider(h, 0); }
-};
-
-struct KeyTraits {
-  using Handle = BCRYPT_KEY_HANDLE;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::BCryptDestroyKey(h); }
-};
 
 struct LocalTraits {
   using Handle = void*;
@@ -81,7 +70,7 @@ std::vector<BYTE> EccPublicBlob(std::string_view pem) {
 }
 
 bool Sha256(std::span<const std::uint8_t> message, std::array<BYTE, 32>& digest) {
-  UniqueHandle<AlgorithmTraits> algorithm;
+  win32::UniqueBcryptAlgorithm algorithm;
   if (!BCRYPT_SUCCESS(::BCryptOpenAlgorithmProvider(algorithm.put(), BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
     return false;
   }
@@ -104,11 +93,11 @@ Result<bool> VerifyEcdsaP256(std::string_view publicKeyPem, std::span<const std:
   if (blob.empty()) {
     return Error(Errc::InvalidData);
   }
-  UniqueHandle<AlgorithmTraits> algorithm;
+  win32::UniqueBcryptAlgorithm algorithm;
   if (!BCRYPT_SUCCESS(::BCryptOpenAlgorithmProvider(algorithm.put(), BCRYPT_ECDSA_P256_ALGORITHM, nullptr, 0))) {
     return Error(Errc::NotSupported);
   }
-  UniqueHandle<KeyTraits> key;
+  win32::UniqueBcryptKey key;
   if (!BCRYPT_SUCCESS(::BCryptImportKeyPair(algorithm.get(), nullptr, BCRYPT_ECCPUBLIC_BLOB, key.put(), blob.data(),
                                             static_cast<ULONG>(blob.size()), 0))) {
     return Error(Errc::InvalidData);
