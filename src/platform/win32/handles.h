@@ -2,6 +2,8 @@
 // Owners of the Win32 handle kinds the platform layer uses.
 
 #include <windows.h>
+// windows.h first: bcrypt.h builds on it.
+#include <bcrypt.h>
 
 #include "core/unique_handle.h"
 
@@ -36,6 +38,28 @@ struct RegKeyTraits {
   static void Close(Handle h) { ::RegCloseKey(h); }
 };
 using UniqueHkey = UniqueHandle<RegKeyTraits>;
+
+// The system's cryptography (CNG): algorithm providers, hashes and keys.
+struct BcryptAlgorithmTraits {
+  using Handle = BCRYPT_ALG_HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::BCryptCloseAlgorithmProvider(h, 0); }
+};
+using UniqueBcryptAlgorithm = UniqueHandle<BcryptAlgorithmTraits>;
+
+struct BcryptHashTraits {
+  using Handle = BCRYPT_HASH_HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::BCryptDestroyHash(h); }
+};
+using UniqueBcryptHash = UniqueHandle<BcryptHashTraits>;
+
+struct BcryptKeyTraits {
+  using Handle = BCRYPT_KEY_HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { ::BCryptDestroyKey(h); }
+};
+using UniqueBcryptKey = UniqueHandle<BcryptKeyTraits>;
 
 // A COM interface pointer, released when its owner goes.
 template <class Interface>

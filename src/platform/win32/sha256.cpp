@@ -4,7 +4,7 @@
 // windows.h first: bcrypt.h builds on it.
 #include <bcrypt.h>
 
-#include "platform/win32/bcrypt_handles.h"
+#include "platform/win32/handles.h"
 
 namespace sw::platform {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "core/unique_handle.h"
 #include "platform/ecdsa_der.h"
-#include "platform/win32/bcrypt_handles.h"
+#include "platform/win32/handles.h"
 
 namespace sw::platform {
 namespace {
