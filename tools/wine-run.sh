@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
 # Runs a Windows program of the build in the sandboxed Wine prefix (created on first use).
 #
-#   tools/wine-run.sh --prefix DIR PROGRAM.exe [ARGS...]
+#   tools/wine-run.sh --prefix DIR [--collect-output] PROGRAM.exe [ARGS...]
+#
+# --collect-output (CTest's use): the program's output goes to files in the prefix and is
+# copied to ours once the program has ended. A Wine helper process the program starts on the
+# way (the desktop process of the first program that needs a window, say) inherits the
+# program's output and may outlive it for as long as other tests keep using it; had it our
+# caller's pipe, the caller (CTest, or a test's $(...)) would wait for it long after the
+# program passed.
 #
 # The program and the other .exe files beside it are copied to C:\sweepwise\bin and run from
 # there: with no drive but C:, a program started from a Linux path would see a meaningless
@@ -11,6 +18,11 @@ set -euo pipefail
 if [[ "${1:-}" == "--prefix" && $# -ge 3 ]]; then
   SWEEPWISE_PREFIX=$(realpath -m "$2")
   shift 2
+  collect=0
+  if [[ "${1:-}" == "--collect-output" ]]; then
+    collect=1
+    shift
+  fi
 else
   echo "usage: $0 --prefix PREFIX-DIR PROGRAM.exe [ARGS...]" >&2
   exit 125
@@ -50,4 +62,15 @@ for exe in "$(dirname "$program")"/*.exe; do
 done
 
 cd "$bin"
-exec wine "C:\\sweepwise\\bin\\$(basename "$program")" "$@"
+windows_program="C:\\sweepwise\\bin\\$(basename "$program")"
+if [[ $collect -eq 0 ]]; then
+  exec wine "$windows_program" "$@"
+fi
+out=$(mktemp -p "$WINEPREFIX" .run-output.XXXXXX)
+err=$(mktemp -p "$WINEPREFIX" .run-errors.XXXXXX)
+trap 'rm -f "$out" "$err"' EXIT
+status=0
+wine "$windows_program" "$@" >"$out" 2>"$err" || status=$?
+cat "$err" >&2
+cat "$out"
+exit $status
