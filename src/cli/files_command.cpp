@@ -235,8 +235,8 @@ int DeleteFiles(CliContext& context, const GlobalOptions& options, const FilesAr
     }
   }
   DescribeDeletion(outcome, notFound, result);
-  // What is left: files waiting for the batch, kept, or not checked; and the plan's rows
-  // that name nothing listed now.
+  // What is left of the rows it was to delete: files waiting for the batch or kept; and the
+  // plan's rows that name nothing listed now. A row the plan leaves unchecked was never one.
   std::vector<ResultRow> left = *list;
   left.insert(left.end(), notFound.begin(), notFound.end());
   AddRows(result, left);
