@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <csignal>
 #include <sstream>
 #include <thread>
 
@@ -294,6 +295,27 @@ TEST_F(SoftwareCommand, TimeoutEndsTheWaitAndRemovesNothing) {
 
   EXPECT_EQ(Run({"uninstall", "Alpha", "--timeout", "0", "--yes"}), kExitUsage);
 }
+
+#ifndef _WIN32
+// Ctrl+C while the uninstall waits stops the wait (the terminal's interrupt, sent here by the
+// program itself), and the program goes on to say what it stopped instead of ending.
+TEST_F(SoftwareCommand, CtrlCStopsTheWaitAndRemovesNothing) {
+  removes_.clear();
+  host_.processes().OnRun([](const RecordingProcesses::Start&, const platform::WaitHooks& hooks) {
+    std::raise(SIGINT);
+    while (hooks.keepWaiting()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return Result<platform::ProgramEnd>(platform::ProgramEnd{platform::ProgramWait::WholeTree, std::nullopt, true});
+  });
+  EXPECT_EQ(Run({"uninstall", "Alpha", "--yes", "--json"}), kExitFailure);
+  EXPECT_TRUE(Has("{0A-ALPHA}"));
+  const auto result = nlohmann::json::parse(out_);
+  EXPECT_EQ(result["rows"][0]["result"], "stopped");
+  EXPECT_TRUE(result["error"].get<std::string>().starts_with("Sweepwise stopped waiting for the uninstaller of Alpha"))
+      << result["error"];
+}
+#endif
 
 }  // namespace
 }  // namespace sw::cli
