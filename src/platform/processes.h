@@ -36,10 +36,10 @@ struct WaitHooks {
   // Handles this thread's messages whenever input arrives there (a repaint, a click), so
   // that a window stays alive however long the program runs; it must take every pending
   // message out of the queue, as input that was left there does not count as arriving again.
-  std::function<void()> whileWaiting;
+  std::function<void()> whileWaiting{};
   // Asked at least ten times a second: false ends the wait at once, and whatever still runs
   // is left running (nothing is ended by force).
-  std::function<bool()> keepWaiting;
+  std::function<bool()> keepWaiting{};
 };
 
 // A program run to its end, or as far as it was waited for.

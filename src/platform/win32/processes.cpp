@@ -126,6 +126,19 @@ std::wstring CommandLineOf(const std::wstring& program, std::string_view paramet
   return line;
 }
 
+// The shell's "runas" start of `file` (the consent prompt), its window shown. The strings must
+// outlive the call.
+SHELLEXECUTEINFOW RunAs(const std::wstring& file, const std::wstring& arguments, ULONG mask) {
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = mask | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = L"runas";
+  info.lpFile = file.c_str();
+  info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  return info;
+}
+
 }  // namespace
 
 Result<ProgramEnd> Win32Processes::RunToEnd(std::string_view program, std::string_view parameters, StartAs as,
@@ -164,13 +177,7 @@ Result<ProgramEnd> Win32Processes::RunElevatedToEnd(std::string_view program, st
   (void)::GetDesktopWindow();
   const std::wstring file = ToWide(program);
   const std::wstring arguments = ToWide(parameters);
-  SHELLEXECUTEINFOW info{};
-  info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-  info.lpVerb = L"runas";
-  info.lpFile = file.c_str();
-  info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
-  info.nShow = SW_SHOWNORMAL;
+  SHELLEXECUTEINFOW info = RunAs(file, arguments, SEE_MASK_NOCLOSEPROCESS);
   if (!::ShellExecuteExW(&info)) {
     return LastError();
   }
@@ -205,13 +212,7 @@ bool Win32Processes::InstallerBusy() {
 Status Win32Processes::StartElevated(std::string_view program, std::string_view parameters) {
   const std::wstring file = ToWide(program);
   const std::wstring arguments = ToWide(parameters);
-  SHELLEXECUTEINFOW info{};
-  info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-  info.lpVerb = L"runas";
-  info.lpFile = file.c_str();
-  info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
-  info.nShow = SW_SHOWNORMAL;
+  SHELLEXECUTEINFOW info = RunAs(file, arguments, 0);
   if (!::ShellExecuteExW(&info)) {
     return LastError();
   }
