@@ -12,8 +12,7 @@
 # Update says when this is the latest version and when the version file does not verify, and
 # the news sign-up dialog; then, as a standard user of Windows 10, the window with its rights
 # in the status bar and the tray menu's "Restart as administrator"; the Software page of a
-# current system, and the same while an uninstall waits, with its "Stop waiting"; the Files
-# page after a Find over a Windows 10 user's junk
+# current system; the Files page after a Find over a Windows 10 user's junk
 # (tools/windows10-layout.sh), as Windows 10 shows the program; and the Advanced page's tabs
 # on Windows 10 and 11.
 #
@@ -179,17 +178,8 @@ SWEEPWISE_SERVER="$site/newer" tools/wine-run.sh --prefix "$prefix" build/mingw/
 program=$!
 driver wait show page software find
 shoot software-sources
-# The Software page while an uninstall waits for an uninstaller that runs on (a stand-in that
-# sleeps half a minute): the status bar says what for, and Stop reads "Stop waiting". Its
-# entry's key comes first in the list; it goes again afterwards.
-slow='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\0SweepwiseSlowDemo'
-wine_reg add "$slow" /reg:64 /v DisplayName /d 'Demo Slow Uninstaller' /f
-wine_reg add "$slow" /reg:64 /v UninstallString /d '"C:\sweepwise\bin\sweepwise-window-driver.exe" sleep 30000' /f
-driver page software find check-first delete answer ok wait-stop
-shoot software-waiting
-driver stop answer ok exit
+driver exit
 wait "$program"
-wine_reg delete "$slow" /reg:64 /f
 # The Files page after a Find over a Windows 10 user's junk: a copy of the program that Wine
 # shows Windows 10 (the one above sees Windows XP, for the tweak catalogue).
 tools/windows10-layout.sh "$prefix"
