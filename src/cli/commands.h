@@ -24,6 +24,7 @@ void AddArchiveCommands(CLI::App& app, CliContext& context, const GlobalOptions&
 void AddFilesCommands(const SharedVerbs& verbs, CliContext& context, const GlobalOptions& options, int& status);
 void AddRegistryCommands(const SharedVerbs& verbs, CliContext& context, const GlobalOptions& options, int& status);
 void AddSoftwareCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
+void AddLeftoversCommand(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 void AddTweaksCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 void AddRestoreCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 void AddSysinfoCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);

@@ -8,10 +8,13 @@
 #include "cli/commands.h"
 #include "cli/console_sink.h"
 #include "cli/interrupt.h"
+#include "cli/leftovers_cli.h"
 #include "cli/output.h"
 #include "core/product.h"
 #include "core/text.h"
 #include "registry/registry_names.h"
+#include "uninstall/leftover_record.h"
+#include "uninstall/leftover_scan.h"
 #include "uninstall/software_list.h"
 #include "uninstall/uninstall_flow.h"
 
@@ -262,14 +265,32 @@ class UninstallConsole final : public EngineSink {
   std::chrono::seconds shownAt_{0};
 };
 
+// What each program's entry says, and what lay in its folders, kept before its uninstaller
+// runs: afterwards the entry is gone, and with it the way to what the program left behind.
+std::vector<uninstall::LeftoverSnapshot> KeepSnapshots(CliContext& context, const std::vector<ResultRow>& named) {
+  std::vector<uninstall::LeftoverSnapshot> snapshots;
+  for (const ResultRow& row : named) {
+    const auto source = uninstall::ParseSourceId(row.hidden);
+    auto snapshot = source ? uninstall::TakeLeftoverSnapshot(context.platform, *source,
+                                                             FileTimeNow())
+                           : std::nullopt;
+    if (snapshot) {
+      (void)uninstall::SaveSnapshot(context.platform, *snapshot);
+      snapshots.push_back(std::move(*snapshot));
+    }
+  }
+  return snapshots;
+}
+
 int Uninstall(CliContext& context, const GlobalOptions& options, const std::vector<std::string>& titles, bool quiet,
-              int timeoutSeconds) {
+              int timeoutSeconds, int leftovers) {
   ConsoleSink console(context.err, options.yes, context.console);
   const Listed listed = ListEntries(context, console, /*all=*/false);
   const std::vector<ResultRow> named = NamedRows(listed.rows, titles);
   if (!Confirm(console, Question(named), std::string(kProductName))) {
     return PrintFailure(context, options.json, "nothing uninstalled", Uninstalled(named, {}));
   }
+  const std::vector<uninstall::LeftoverSnapshot> snapshots = KeepSnapshots(context, named);
   UninstallConsole sink(console, context.err);
   uninstall::UninstallOptions uninstallOptions;
   uninstallOptions.quiet = quiet;
@@ -277,12 +298,29 @@ int Uninstall(CliContext& context, const GlobalOptions& options, const std::vect
   uninstallOptions.onWaiting = [&sink](const uninstall::Waiting& waiting) { sink.OnWaiting(waiting); };
   std::vector<ResultRow> list = named;
   const uninstall::UninstallOutcome outcome = uninstall::UninstallSoftware(list, context.platform, sink, uninstallOptions);
-  const CommandResult result = Uninstalled(named, outcome);
+  CommandResult result = Uninstalled(named, outcome);
   if (const std::string failure = Failure(context, named, outcome); !failure.empty()) {
     return PrintFailure(context, options.json, failure, result);
   }
-  PrintResult(context, options.json, result);
-  return kExitSuccess;
+  if (leftovers == 0) {
+    PrintResult(context, options.json, result);
+    return kExitSuccess;
+  }
+  // The leftovers of the programs that went: what a program still installed keeps is its own.
+  std::vector<uninstall::Leftover> found;
+  for (const uninstall::UninstalledEntry& entry : outcome.entries) {
+    const auto snapshot = std::find_if(snapshots.begin(), snapshots.end(), [&](const uninstall::LeftoverSnapshot& s) {
+      return uninstall::SourceId(s.clues.entry) == entry.id;
+    });
+    if (entry.Removed() && snapshot != snapshots.end()) {
+      const auto scan = uninstall::ScanLeftovers(context.platform, *snapshot, sink);
+      found.insert(found.end(), scan.leftovers.begin(), scan.leftovers.end());
+    }
+  }
+  for (const uninstall::Leftover& leftover : found) {
+    result.rows.push_back(uninstall::LeftoverRow(leftover));
+  }
+  return RemoveFound(context, options, console, found, leftovers > 1, std::move(result));
 }
 
 }  // namespace
@@ -313,8 +351,13 @@ void AddSoftwareCommands(CLI::App& app, CliContext& context, const GlobalOptions
                    "The longest wait for one program's uninstall, in seconds (default 1800); Ctrl+C stops waiting "
                    "sooner. A wait that ends so removes nothing.")
       ->check(CLI::Range(1, 7 * 24 * 3600));
-  uninstall->callback([&context, &options, &status, titles, quiet, timeout] {
-    status = Uninstall(context, options, *titles, *quiet, *timeout);
+  auto leftovers = std::make_shared<bool>(false);
+  auto allLeftovers = std::make_shared<bool>(false);
+  uninstall->add_flag("--leftovers", *leftovers,
+                      "Then remove what the programs that went left behind and the search is sure of, saved first");
+  uninstall->add_flag("--all-leftovers", *allLeftovers, "Then remove the likely leftovers too");
+  uninstall->callback([&context, &options, &status, titles, quiet, timeout, leftovers, allLeftovers] {
+    status = Uninstall(context, options, *titles, *quiet, *timeout, *allLeftovers ? 2 : (*leftovers ? 1 : 0));
   });
 
   for (CLI::App* command : {list, software, uninstall}) {
