@@ -13,8 +13,7 @@
 #include "core/product.h"
 #include "core/text.h"
 #include "registry/registry_names.h"
-#include "uninstall/leftover_record.h"
-#include "uninstall/leftover_scan.h"
+#include "uninstall/leftover_flow.h"
 #include "uninstall/software_list.h"
 #include "uninstall/uninstall_flow.h"
 
@@ -265,23 +264,6 @@ class UninstallConsole final : public EngineSink {
   std::chrono::seconds shownAt_{0};
 };
 
-// What each program's entry says, and what lay in its folders, kept before its uninstaller
-// runs: afterwards the entry is gone, and with it the way to what the program left behind.
-std::vector<uninstall::LeftoverSnapshot> KeepSnapshots(CliContext& context, const std::vector<ResultRow>& named) {
-  std::vector<uninstall::LeftoverSnapshot> snapshots;
-  for (const ResultRow& row : named) {
-    const auto source = uninstall::ParseSourceId(row.hidden);
-    auto snapshot = source ? uninstall::TakeLeftoverSnapshot(context.platform, *source,
-                                                             FileTimeNow())
-                           : std::nullopt;
-    if (snapshot) {
-      (void)uninstall::SaveSnapshot(context.platform, *snapshot);
-      snapshots.push_back(std::move(*snapshot));
-    }
-  }
-  return snapshots;
-}
-
 int Uninstall(CliContext& context, const GlobalOptions& options, const std::vector<std::string>& titles, bool quiet,
               int timeoutSeconds, int leftovers) {
   ConsoleSink console(context.err, options.yes, context.console);
@@ -290,7 +272,7 @@ int Uninstall(CliContext& context, const GlobalOptions& options, const std::vect
   if (!Confirm(console, Question(named), std::string(kProductName))) {
     return PrintFailure(context, options.json, "nothing uninstalled", Uninstalled(named, {}));
   }
-  const std::vector<uninstall::LeftoverSnapshot> snapshots = KeepSnapshots(context, named);
+  const std::vector<uninstall::LeftoverSnapshot> snapshots = uninstall::KeepSnapshots(context.platform, named);
   UninstallConsole sink(console, context.err);
   uninstall::UninstallOptions uninstallOptions;
   uninstallOptions.quiet = quiet;
@@ -306,17 +288,8 @@ int Uninstall(CliContext& context, const GlobalOptions& options, const std::vect
     PrintResult(context, options.json, result);
     return kExitSuccess;
   }
-  // The leftovers of the programs that went: what a program still installed keeps is its own.
-  std::vector<uninstall::Leftover> found;
-  for (const uninstall::UninstalledEntry& entry : outcome.entries) {
-    const auto snapshot = std::find_if(snapshots.begin(), snapshots.end(), [&](const uninstall::LeftoverSnapshot& s) {
-      return uninstall::SourceId(s.clues.entry) == entry.id;
-    });
-    if (entry.Removed() && snapshot != snapshots.end()) {
-      const auto scan = uninstall::ScanLeftovers(context.platform, *snapshot, sink);
-      found.insert(found.end(), scan.leftovers.begin(), scan.leftovers.end());
-    }
-  }
+  const std::vector<uninstall::Leftover> found =
+      uninstall::LeftoversOfUninstalled(context.platform, snapshots, outcome, sink);
   for (const uninstall::Leftover& leftover : found) {
     result.rows.push_back(uninstall::LeftoverRow(leftover));
   }

@@ -70,7 +70,9 @@ std::optional<std::string_view> WithoutVersionEnd(std::string_view name, std::st
   }
   const std::size_t blank = name.find_last_of(" \t");
   if (blank == std::string_view::npos) {
-    return std::nullopt;
+    // One word left: all of it goes when it is a version or a bitness ("(64-bit)").
+    return IsVersionWord(name, version) || IsBitnessWord(name) ? std::optional(name.substr(name.size()))
+                                                               : std::nullopt;
   }
   const std::string_view last = name.substr(blank + 1);
   if (IsVersionWord(last, version) || IsBitnessWord(last)) {

@@ -203,6 +203,7 @@ bool Removal::SaveKeys(std::vector<Pending>& all) {
 
 bool Removal::SaveManifest(std::vector<Pending>& all) {
   Json folders = Json::array();
+  Json files = Json::array();
   Json tasks = Json::array();
   for (Pending& pending : all) {
     if (!pending.why.empty()) {
@@ -210,6 +211,11 @@ bool Removal::SaveManifest(std::vector<Pending>& all) {
     }
     for (const std::string& folder : pending.folders) {
       folders.push_back(folder);
+    }
+    // The archive keeps its paths in lower case; the names as they were give the undo
+    // back each file's own.
+    for (const std::string& file : pending.files) {
+      files.push_back(file);
     }
     if (pending.leftover->kind == LeftoverKind::ScheduledTask) {
       auto xml = platform_.tasks->Definition(pending.leftover->path);
@@ -220,11 +226,11 @@ bool Removal::SaveManifest(std::vector<Pending>& all) {
       tasks.push_back({{"path", pending.leftover->path}, {"xml", *xml}});
     }
   }
-  if (folders.empty() && tasks.empty()) {
+  if (folders.empty() && files.empty() && tasks.empty()) {
     return true;
   }
   outcome_.manifest = NextFree("leftovers", ".json");
-  const std::string text = Json{{"folders", folders}, {"tasks", tasks}}.dump(1);
+  const std::string text = Json{{"folders", folders}, {"files", files}, {"tasks", tasks}}.dump(1);
   if (const Status written = platform_.files->ReplaceWhole(outcome_.manifest, AsBytes(text)); !written) {
     outcome_.problem = "The backup " + outcome_.manifest + " could not be written (" +
                        platform::ErrorMessage(written.error()) + "). Nothing was removed.";
@@ -409,7 +415,9 @@ void ImportKeys(platform::Platform& platform, const std::string& path, LeftoverU
   }
 }
 
-void RestoreManifest(platform::Platform& platform, const std::string& path, LeftoverUndoOutcome& outcome) {
+// Makes the folders again and registers the tasks again; the files' names as they were.
+std::vector<std::string> RestoreManifest(platform::Platform& platform, const std::string& path,
+                                         LeftoverUndoOutcome& outcome) {
   auto reader = platform.files->OpenForReading(path, platform::ReadSharing::AllowWriters);
   std::string text;
   if (reader) {
@@ -424,7 +432,7 @@ void RestoreManifest(platform::Platform& platform, const std::string& path, Left
   const Json manifest = Json::parse(text, nullptr, false);
   if (!reader || manifest.is_discarded() || !manifest.is_object()) {
     outcome.problems.push_back(path + " could not be read");
-    return;
+    return {};
   }
   for (const Json& folder : manifest.value("folders", Json::array())) {
     if (folder.is_string() && platform.files->CreateFolders(folder.get<std::string>())) {
@@ -439,6 +447,22 @@ void RestoreManifest(platform::Platform& platform, const std::string& path, Left
       outcome.problems.push_back("the task " + taskPath + ": " + platform::ErrorMessage(registered.error()));
     }
   }
+  std::vector<std::string> files;
+  for (const Json& file : manifest.value("files", Json::array())) {
+    if (file.is_string()) {
+      files.push_back(file.get<std::string>());
+    }
+  }
+  return files;
+}
+
+// A restored file whose name the archive gave in lower case takes its own name again: renamed
+// away and back, as a rename to the same name in another case is no rename on every system.
+void RestoreNameCase(platform::FileSystem& files, const std::string& name) {
+  const std::string aside = name + ".sweepwise-case";
+  if (files.RenameFile(name, aside)) {
+    (void)files.RenameFile(aside, name);
+  }
 }
 
 }  // namespace
@@ -451,9 +475,11 @@ LeftoverRemovalOutcome RemoveLeftovers(platform::Platform& platform, const std::
 LeftoverUndoOutcome UndoLeftoverRemoval(platform::Platform& platform, const history::Entry& entry, EngineSink& sink) {
   LeftoverUndoOutcome outcome;
   // Folders first: the archive's files go back into them, and empty ones come back too.
+  std::vector<std::string> names;
   for (const std::string& backup : entry.backups) {
     if (backup.ends_with(".json")) {
-      RestoreManifest(platform, backup, outcome);
+      std::vector<std::string> more = RestoreManifest(platform, backup, outcome);
+      names.insert(names.end(), more.begin(), more.end());
     }
   }
   for (const std::string& backup : entry.backups) {
@@ -470,6 +496,9 @@ LeftoverUndoOutcome UndoLeftoverRemoval(platform::Platform& platform, const hist
     } else if (backup.ends_with(".reg")) {
       ImportKeys(platform, backup, outcome);
     }
+  }
+  for (const std::string& name : names) {
+    RestoreNameCase(*platform.files, name);
   }
   return outcome;
 }

@@ -301,9 +301,13 @@ std::vector<std::string> KeyState(test::LeftoverWorld& world) {
            {RootKey::CurrentUser, R"(Software\Classes\LeftoverFixture.Document\shell\open\command)"},
            {RootKey::CurrentUser, R"(Software\Classes\.lfdoc)"},
            {RootKey::LocalMachine, R"(Software\Microsoft\Windows\CurrentVersion\Run)"}}) {
+    // Values in name order: a value written back comes after the others, as on Windows, and
+    // the order of a key's values means nothing.
     const auto names = reg::RegListValueNames(world.host().registry(), root, path);
-    state.push_back(path + ": " + names.value_or("(no key)"));
-    for (const std::string& name : SplitLines(names.value_or(""))) {
+    auto sorted = SplitLines(names.value_or(""));
+    std::sort(sorted.begin(), sorted.end());
+    state.push_back(path + ": " + (names ? std::to_string(sorted.size()) + " values" : "(no key)"));
+    for (const auto& name : sorted) {
       state.push_back(path + "\\" + std::string(name) + "=" +
                       reg::RegReadString(world.host().registry(), root, path + "\\" + std::string(name)).value_or("?"));
     }
