@@ -13,8 +13,10 @@
 # the news sign-up dialog; then, as a standard user of Windows 10, the window with its rights
 # in the status bar and the tray menu's "Restart as administrator"; the Software page of a
 # current system; the Files page after a Find over a Windows 10 user's junk
-# (tools/windows10-layout.sh), as Windows 10 shows the program; and the Advanced page's tabs
-# on Windows 10 and 11.
+# (tools/windows10-layout.sh), as Windows 10 shows the program; the Advanced page's tabs
+# on Windows 10 and 11; and the Files page after a Find with the system's own cleanup handlers
+# (handlers of the tests registered for the while: one counts 3 GB, one fails, one never
+# answers and is given up after 3 s), scrolled to their rows.
 #
 #   tools/screenshot.sh [OUTPUT-DIR]     (default build/screenshots)
 #
@@ -30,7 +32,7 @@ if [[ -z "${SWEEPWISE_SCREENSHOT_DISPLAY:-}" ]]; then
   tools/install-deps.sh
   cmake --preset mingw >/dev/null
   cmake --build --preset mingw --target sweepwise sweepwise-window-driver sweepwise-standard-user \
-    sweepwise-trust-certificate >&2
+    sweepwise-trust-certificate sweepwise-test-cleanup-handlers >&2
   exec env SWEEPWISE_SCREENSHOT_DISPLAY=1 xvfb-run -a -s "-screen 0 ${screen}x24" "$0" "$@"
 fi
 
@@ -217,6 +219,32 @@ for system in 10 11; do
 done
 wine_reg add "$current" /v CurrentBuildNumber /t REG_SZ /d "${build:-7601}" /f
 wine_reg add 'HKCU\Software\Wine\AppDefaults\sweepwise.exe' /v Version /t REG_SZ /d winxp /f
+
+# The system's own cleanup handlers: those of the tests, registered for this picture only.
+handlers="$prefix/drive_c/cleanup-demo"
+(
+  SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh &&
+    source tests/wine/test_cleanup_handlers.sh && register_test_cleanup_handlers 'C:\cleanup-demo'
+)
+mkdir -p "$handlers"/{Sized,Administrators,Settings,"Not Unattended"}
+cp build/mingw/src/sweepwise-test-cleanup-handlers.dll "$handlers/handlers.dll"
+truncate -s 3G "$handlers/Sized/superseded.cab"
+truncate -s 50M "$handlers/Administrators/system.log"
+truncate -s 1M "$handlers/Settings/settings.dat"
+truncate -s 200M "$handlers/Not Unattended/asked.dat"
+# The copy Wine shows Windows 10: these handlers are for Vista and later.
+(SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh && cd "$bin" &&
+  SWEEPWISE_CLEANUP_CALL_LIMIT_MS=3000 exec wine 'C:\sweepwise\bin\sweepwise-win10.exe' -splash) &
+program=$!
+driver wait show page files find last-row
+shoot files-windows-cleanup
+driver exit
+wait "$program"
+(
+  SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh &&
+    source tests/wine/test_cleanup_handlers.sh && unregister_test_cleanup_handlers
+)
+rm -rf "$handlers"
 trap - EXIT
 stop
 end_wine

@@ -10,7 +10,7 @@
 # caller's pipe, the caller (CTest, or a test's $(...)) would wait for it long after the
 # program passed.
 #
-# The program and the other .exe files beside it are copied to C:\sweepwise\bin and run from
+# The program and the other .exe and .dll files beside it are copied to C:\sweepwise\bin and run from
 # there: with no drive but C:, a program started from a Linux path would see a meaningless
 # module path. This is the CMake emulator of the MinGW build, so CTest runs the tests here.
 set -euo pipefail
@@ -52,7 +52,8 @@ program=$1
 shift
 bin="$WINEPREFIX/drive_c/sweepwise/bin"
 mkdir -p "$bin"
-for exe in "$(dirname "$program")"/*.exe; do
+for exe in "$(dirname "$program")"/*.exe "$(dirname "$program")"/*.dll; do
+  [[ -e "$exe" ]] || continue
   target="$bin/$(basename "$exe")"
   if [[ "$exe" -nt "$target" || ! -f "$target" ]]; then
     # Copied under a new name and renamed, so a program that runs meanwhile keeps its file.

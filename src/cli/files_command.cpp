@@ -7,9 +7,13 @@
 #include "cli/console_sink.h"
 #include "cli/file_plan.h"
 #include "cli/output.h"
+#include "cli/windows_cleanup_output.h"
+#include "core/text.h"
 #include "files/junk_delete.h"
 #include "files/junk_locations.h"
 #include "files/junk_search.h"
+#include "files/windows_cleanup_row.h"
+#include "files/windows_cleanup_run.h"
 #include "platform/error_message.h"
 
 namespace sw::cli {
@@ -27,7 +31,7 @@ void AddRows(CommandResult& result, const std::vector<ResultRow>& rows) {
   result.rows = rows;
   result.rowFields.clear();
   for (const ResultRow& row : rows) {
-    result.rowFields.push_back(FileRowFields(row));
+    result.rowFields.push_back(files::IsWindowsCleanupRow(row) ? WindowsCleanupRowFields(row) : FileRowFields(row));
   }
 }
 
@@ -43,6 +47,7 @@ CommandResult Found(const ConsoleSink& sink, const files::JunkSearchOutcome& sea
     elevation.push_back(files::InfoOf(category).name);
   }
   result.extra["need_administrator"] = std::move(elevation);
+  result.extra["windows_cleanup"] = WindowsCleanupFoundFields(search.windowsCleanup);
   return result;
 }
 
@@ -55,7 +60,7 @@ bool SearchedHere(const files::CategoryInfo& info, const platform::SystemProfile
       info.category == JunkCategory::kTemporaryFolders) {
     return true;
   }
-  if (info.category == JunkCategory::kCleanupHandlers) {
+  if (info.category == JunkCategory::kCleanupHandlers || info.category == JunkCategory::kWindowsCleanup) {
     return profile.Modern();
   }
   const std::uint8_t generation = files::GenerationBit(profile.generation);
@@ -105,11 +110,26 @@ int FindFiles(CliContext& context, const GlobalOptions& options, const FilesArgu
     return status;
   }
   search.categories = *categories;
+  search.windowsCleanup = files::WindowsCleanupOptions::FromEnvironment(*context.platform.system);
   ConsoleSink sink(context.err, options.yes, context.console);
   const auto outcome = files::FindFiles(context.platform, sink, search);
   sink.EndProgress();
   PrintResult(context, options.json, Found(sink, outcome));
   return kExitSuccess;
+}
+
+bool HandlersNamed(std::string_view only) {
+  std::string unknown;
+  const auto named = files::CategorySet::Parse(only, "", unknown);
+  return !TrimBlanks(only).empty() && named && named->Has(files::JunkCategory::kWindowsCleanup);
+}
+
+// Runs the handler rows as the console may: unattended, each only with the rights it needs.
+files::WindowsCleanupRun RunHandlers(CliContext& context, std::vector<ResultRow>& rows, ConsoleSink& sink) {
+  files::WindowsCleanupRunOptions options;
+  options.callLimit = files::WindowsCleanupOptions::FromEnvironment(*context.platform.system).callLimit;
+  options.unattended = true;
+  return files::RunWindowsCleanup(rows, context.platform, sink, options);
 }
 
 // The rows to delete: those of a plan, or those a Find lists now.
@@ -123,6 +143,10 @@ std::optional<std::vector<ResultRow>> RowsToDelete(CliContext& context, const Gl
       return std::nullopt;
     }
     search.categories = *categories;
+    // The system's own cleanup handlers run only when named: a scheduled "delete files --yes"
+    // goes on deleting files alone.
+    search.categories.Set(files::JunkCategory::kWindowsCleanup, HandlersNamed(arguments.only));
+    search.windowsCleanup = files::WindowsCleanupOptions::FromEnvironment(*context.platform.system);
     result = Found(sink, files::FindFiles(context.platform, sink, search));
     return sink.rows();
   }
@@ -141,8 +165,30 @@ std::optional<std::vector<ResultRow>> RowsToDelete(CliContext& context, const Gl
   return rows;
 }
 
+// Whether a handler that was to run did not: it failed, was declined or needs the rights the
+// program lacks.
+bool HandlersFailed(const files::WindowsCleanupRun& cleanup) {
+  return cleanup.declined || cleanup.AnyFailed() || !cleanup.needAdministrator.empty();
+}
+
+// The result of a Delete that had no file to delete, only handlers.
+int HandlersOnly(CliContext& context, const GlobalOptions& options, const files::WindowsCleanupRun& cleanup,
+                 CommandResult& result) {
+  if (cleanup.declined) {
+    return PrintFailure(context, options.json, "nothing run", result);
+  }
+  result.status = cleanup.Summary();
+  if (!cleanup.needAdministrator.empty()) {
+    result.status += " From a console started with Run as administrator, 'sweepwise-cli delete files --only "
+                     "windows-cleanup' runs it too.";
+  }
+  PrintResult(context, options.json, result);
+  return HandlersFailed(cleanup) ? kExitFailure : kExitSuccess;
+}
+
 int DeleteFiles(CliContext& context, const GlobalOptions& options, const FilesArguments& arguments) {
   ConsoleSink sink(context.err, options.yes, context.console);
+  sink.SetOrigin("sweepwise-cli delete files");
   CommandResult result;
   int status = kExitSuccess;
   auto list = RowsToDelete(context, options, arguments, sink, result, status);
@@ -154,8 +200,12 @@ int DeleteFiles(CliContext& context, const GlobalOptions& options, const FilesAr
   const std::string& dataFolder = context.platform.folders.data;
   app::Settings settings = app::LoadSettings(*context.platform.files, dataFolder);
   const int firstCounter = settings.backupCounter;
-  const files::FileDeleteOutcome outcome =
-      files::DeleteFiles(*list, arguments.backup, settings.backupCounter, context.platform, sink);
+  // The system's own cleanup handlers run beside the file deletion, never inside it.
+  const files::FileDeleteOutcome outcome = [&] {
+    const files::HandlerChecksAside aside(*list);
+    return files::DeleteFiles(*list, arguments.backup, settings.backupCounter, context.platform, sink);
+  }();
+  const files::WindowsCleanupRun cleanup = RunHandlers(context, *list, sink);
   sink.EndProgress();
   if (settings.backupCounter != firstCounter) {
     if (const Status saved = app::SaveSettings(*context.platform.files, dataFolder, settings); !saved) {
@@ -171,7 +221,13 @@ int DeleteFiles(CliContext& context, const GlobalOptions& options, const FilesAr
   result.extra["kept_changed"] = outcome.keptChanged;
   result.extra["left_in_use"] = outcome.leftInUse;
   result.extra["archive"] = outcome.archive;
-  AddRows(result, *list);  // what is left: files waiting for the batch, kept, or not checked
+  AddRows(result, *list);  // what is left: files waiting for the batch, kept, or not checked; handlers
+  if (cleanup.asked || !cleanup.Summary().empty()) {
+    result.extra["windows_cleanup"] = WindowsCleanupRunFields(cleanup);
+    if (!outcome.asked) {
+      return HandlersOnly(context, options, cleanup, result);
+    }
+  }
   if (outcome.declined) {
     return PrintFailure(context, options.json, "nothing deleted", result);
   }
@@ -192,7 +248,10 @@ int DeleteFiles(CliContext& context, const GlobalOptions& options, const FilesAr
   if (kept > 0) {
     result.status += "; " + std::to_string(kept) + " kept";
   }
-  if (kept + outcome.keptChanged > 0) {
+  if (!cleanup.Summary().empty()) {
+    result.status += ". " + cleanup.Summary();
+  }
+  if (kept + outcome.keptChanged > 0 || HandlersFailed(cleanup)) {
     PrintResult(context, options.json, result);
     return kExitFailure;
   }

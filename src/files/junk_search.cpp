@@ -107,8 +107,10 @@ JunkSearchOutcome JunkSearch::Run() {
   for (std::size_t i = 0; i < walks.size(); ++i) {
     locationSteps += i == 0 || walks[i].row->category != walks[i - 1].row->category ? 1 : 0;
   }
-  const std::uint64_t progressMax =
-      kProgressBase + kProgressPerDrive * static_cast<std::uint64_t>(drives.size()) + locationSteps;
+  const bool handlers = Wanted(JunkCategory::kWindowsCleanup) && platform::Describe(platform_).Modern() &&
+                        AnyWindowsCleanupHandlers(platform_);
+  const std::uint64_t progressMax = kProgressBase + kProgressPerDrive * static_cast<std::uint64_t>(drives.size()) +
+                                    locationSteps + (handlers ? 1 : 0);
   sink_.SetProgressMax(progressMax);
   progress_ = 0;
   Step();
@@ -127,6 +129,12 @@ JunkSearchOutcome JunkSearch::Run() {
   SearchShellFolder(options_.internetHistory, JunkCategory::kHistory, 112, "History");
   SearchShellFolder(options_.recentDocuments, JunkCategory::kRecentDocuments, 113, "Recent");
   SearchLocations(walks);
+  // Last, since a handler may take its time: the file rows are all in the list by then.
+  if (handlers && !stopped_) {
+    outcome_.windowsCleanup = FindWindowsCleanup(platform_, sink_, options_.windowsCleanup);
+    stopped_ = outcome_.windowsCleanup.stopped;
+    Step();
+  }
   sink_.ProcessMessages();
   sink_.ShowStatus(std::string(Text(123)) + " " + std::to_string(found_.size()) + " " + std::string(Text(124)));
   std::string selected = std::to_string(total_ / 1024) + "KBytes " + std::string(Text(72));
@@ -135,6 +143,9 @@ JunkSearchOutcome JunkSearch::Run() {
   }
   for (const JunkCategory category : outcome_.needElevation) {
     selected += ". " + std::string(InfoOf(category).option) + " need administrator rights";
+  }
+  if (const std::string handlerText = outcome_.windowsCleanup.StatusText(); !handlerText.empty()) {
+    selected += ". " + handlerText;
   }
   sink_.ShowStatus(selected);
   sink_.SetProgress(progressMax);

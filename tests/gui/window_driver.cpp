@@ -15,6 +15,7 @@
 //     delete         Delete of the current page, without waiting (it asks first)
 //     answer BUTTON  presses yes, no or ok in the message box Sweepwise shows (waits for it)
 //     secure         presses the secure (backup) toolbar button
+//     last-row       scrolls the result list to its last row
 //     sleep MS
 //     memory         print the process's private bytes
 //     gone           fail unless no main window exists
@@ -145,6 +146,25 @@ bool PrintMemory() {
 bool FindAndWait() {
   DWORD_PTR answer = 0;
   return SendMessageTimeoutW(MainWindow(), WM_COMMAND, kCmdBul, 0, SMTO_NORMAL, 600000, &answer) != 0;
+}
+
+// The result list: the window's one list view that asks for its rows (LVS_OWNERDATA).
+bool ShowLastRow() {
+  HWND list = nullptr;
+  EnumChildWindows(
+      MainWindow(),
+      [](HWND child, LPARAM found) -> BOOL {
+        wchar_t name[64] = {};
+        GetClassNameW(child, name, 64);
+        if (std::wcscmp(name, WC_LISTVIEWW) != 0 || (GetWindowLongW(child, GWL_STYLE) & LVS_OWNERDATA) == 0) {
+          return TRUE;
+        }
+        *reinterpret_cast<HWND*>(found) = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&list));
+  const auto rows = list == nullptr ? 0 : SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+  return rows > 0 && SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(rows - 1), FALSE) != 0;
 }
 
 // The focus message selects a tab the way a click does, with its change notifications, and
@@ -467,6 +487,8 @@ bool RunStep(const std::wstring& step, const wchar_t* argument) {
     return PostMessageW(MainWindow(), WM_COMMAND, kCmdSil, 0) != FALSE;
   if (step == L"secure")
     return PressSecureButton();
+  if (step == L"last-row")
+    return ShowLastRow();
   if (step == L"windows")
     return EnumWindows(&PrintTitle, 0) != FALSE;
   if (step == L"version" && argument != nullptr)

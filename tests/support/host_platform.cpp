@@ -24,6 +24,9 @@ HostPlatform::HostPlatform(DriveType driveD) {
   auto http = std::make_unique<platform::host::HostHttp>();
   http_ = http.get();
   platform_.http = std::move(http);
+  auto cleanupHandlers = std::make_unique<platform::host::ScriptedDiskCleanupHandlers>();
+  cleanupHandlers_ = cleanupHandlers.get();
+  platform_.cleanupHandlers = std::move(cleanupHandlers);
   platform_.folders = platform::PortableFolders("C:\\Program");
 }
 

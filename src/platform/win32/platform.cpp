@@ -1,5 +1,6 @@
 #include "platform/platform.h"
 
+#include "platform/win32/disk_cleanup_handlers.h"
 #include "platform/win32/file_system.h"
 #include "platform/win32/http.h"
 #include "platform/win32/registry.h"
@@ -18,6 +19,7 @@ Platform CreateSystemPlatform() {
   platform.shell = std::make_unique<win32::Win32Shell>();
   platform.figures = std::make_unique<win32::Win32SystemFigures>();
   platform.http = std::make_unique<win32::Win32Http>();
+  platform.cleanupHandlers = std::make_unique<win32::Win32DiskCleanupHandlers>();
   platform.folders = DecideProgramFolders(*platform.files, *platform.system);
   return platform;
 }
