@@ -251,7 +251,7 @@ std::string WindowsCleanupRun::Summary() const {
   }
   if (!needAdministrator.empty()) {
     text += (text.empty() ? "" : " ") + std::string("Not run, it needs administrator rights: ") +
-            Joined(needAdministrator) + ". Restart Sweepwise as administrator to run it.";
+            Joined(needAdministrator) + ".";
   }
   if (!leftAlone.empty()) {
     text += (text.empty() ? "" : " ") + std::string("Left alone: ") + Joined(leftAlone) + ".";

@@ -24,7 +24,11 @@
 #include <new>
 #include <string>
 
+#include "platform/win32/com_object.h"
+
 namespace {
+
+using sw::platform::win32::ComObject;
 
 enum class Kind { kSized, kFailsInitialize, kHangsInScan, kNeedsAdministrator, kHasSettings, kNotUnattended };
 
@@ -92,39 +96,9 @@ bool Elevated() {
   return elevated;
 }
 
-// COM objects delete themselves in Release, as their own final type: the interfaces need no
-// virtual destructor.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-
-class Handler final : public IEmptyVolumeCache2 {
+class Handler final : public ComObject<IEmptyVolumeCache2> {
  public:
   explicit Handler(Kind kind) : kind_(kind) { ++objects; }
-  Handler(const Handler&) = delete;
-  Handler& operator=(const Handler&) = delete;
-
-  HRESULT WINAPI QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) {
-      return E_POINTER;
-    }
-    // The handler with settings is one of the older kind, without InitializeEx.
-    const bool second = IsEqualIID(iid, IID_IEmptyVolumeCache2) && kind_ != Kind::kHasSettings;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IEmptyVolumeCache) || second) {
-      *object = static_cast<IEmptyVolumeCache2*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG WINAPI AddRef() override { return ++references_; }
-  ULONG WINAPI Release() override {
-    const ULONG left = --references_;
-    if (left == 0) {
-      delete this;
-    }
-    return left;
-  }
 
   HRESULT WINAPI Initialize(HKEY key, LPCWSTR volume, LPWSTR* name, LPWSTR* description, DWORD* flags) override {
     LPWSTR button = nullptr;
@@ -186,7 +160,13 @@ class Handler final : public IEmptyVolumeCache2 {
   }
 
  private:
-  ~Handler() { --objects; }
+  ~Handler() override { --objects; }
+
+  [[nodiscard]] bool Answers(REFIID iid) const override {
+    // The handler with settings is one of the older kind, without InitializeEx.
+    return IsEqualIID(iid, IID_IEmptyVolumeCache) ||
+           (IsEqualIID(iid, IID_IEmptyVolumeCache2) && kind_ != Kind::kHasSettings);
+  }
 
   HRESULT Start(HKEY key, LPCWSTR volume, const wchar_t* call, LPWSTR* name, LPWSTR* description, LPWSTR* button,
                 DWORD* flags) {
@@ -277,38 +257,14 @@ class Handler final : public IEmptyVolumeCache2 {
   }
 
   Kind kind_;
-  std::atomic<ULONG> references_{1};
   std::wstring folder_;
   std::wstring log_;
   DWORD delay_ = 0;  // milliseconds the scan takes per file
 };
 
-class Factory final : public IClassFactory {
+class Factory final : public ComObject<IClassFactory> {
  public:
   explicit Factory(Kind kind) : kind_(kind) { ++objects; }
-  Factory(const Factory&) = delete;
-  Factory& operator=(const Factory&) = delete;
-
-  HRESULT WINAPI QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) {
-      return E_POINTER;
-    }
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-      *object = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG WINAPI AddRef() override { return ++references_; }
-  ULONG WINAPI Release() override {
-    const ULONG left = --references_;
-    if (left == 0) {
-      delete this;
-    }
-    return left;
-  }
   HRESULT WINAPI CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
     if (outer != nullptr) {
       return CLASS_E_NOAGGREGATION;
@@ -327,13 +283,11 @@ class Factory final : public IClassFactory {
   }
 
  private:
-  ~Factory() { --objects; }
+  ~Factory() override { --objects; }
+  [[nodiscard]] bool Answers(REFIID iid) const override { return IsEqualIID(iid, IID_IClassFactory); }
 
   Kind kind_;
-  std::atomic<ULONG> references_{1};
 };
-
-#pragma GCC diagnostic pop
 
 }  // namespace
 

@@ -4,12 +4,12 @@
 
 #include <emptyvc.h>
 
-#include <atomic>
 #include <mutex>
 #include <set>
 
 #include "core/text.h"
 #include "platform/win32/apartment_thread.h"
+#include "platform/win32/com_object.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
@@ -74,54 +74,25 @@ class LeftCall {
 
 // The manager's side of a scan or purge: each report is a sign of life for the waiting
 // caller, and answers E_ABORT once the caller has asked to stop.
-// COM interfaces have no virtual destructor: an object deletes itself in Release, as its own
-// final type, and nobody deletes it through the interface.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-class ProgressCallback final : public IEmptyVolumeCacheCallBack {
+class ProgressCallback final : public ComObject<IEmptyVolumeCacheCallBack> {
  public:
   explicit ProgressCallback(std::shared_ptr<TaskActivity> activity) : activity_(std::move(activity)) {}
-  ProgressCallback(const ProgressCallback&) = delete;
-  ProgressCallback& operator=(const ProgressCallback&) = delete;
 
-  HRESULT WINAPI QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) {
-      return E_POINTER;
-    }
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IEmptyVolumeCacheCallBack)) {
-      *object = static_cast<IEmptyVolumeCacheCallBack*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG WINAPI AddRef() override { return ++references_; }
-  ULONG WINAPI Release() override {
-    const ULONG left = --references_;
-    if (left == 0) {
-      delete this;
-    }
-    return left;
-  }
   HRESULT WINAPI ScanProgress(DWORDLONG spaceUsed, DWORD, LPCWSTR) override { return Report(spaceUsed); }
   HRESULT WINAPI PurgeProgress(DWORDLONG spaceFreed, DWORDLONG, DWORD, LPCWSTR) override {
     return Report(spaceFreed);
   }
 
  private:
-  // Only Release deletes it: a handler may hold a reference after its call.
-  ~ProgressCallback() = default;
+  [[nodiscard]] bool Answers(REFIID iid) const override { return IsEqualIID(iid, IID_IEmptyVolumeCacheCallBack); }
 
   HRESULT Report(std::uint64_t bytes) {
     activity_->Report(bytes);
     return activity_->StopRequested() ? E_ABORT : S_OK;
   }
 
-  std::atomic<ULONG> references_{1};
   std::shared_ptr<TaskActivity> activity_;
 };
-#pragma GCC diagnostic pop
 
 // What lives on the apartment thread: the object, the key it was given, and the answer of
 // the last call, which the caller reads only once that call has ended.
