@@ -1,7 +1,8 @@
 // The system's own Disk Cleanup handlers through real COM under Wine: handlers of our own (a
-// DLL built with the tests, registered in the test prefix) created on apartment threads, one
-// that never answers left at the limit, and the Files engine finding and running them. These
-// tests register handlers that every Find in the prefix would ask, so CTest runs them alone.
+// DLL built with the tests, registered in the test prefix) created on apartment threads, and
+// one that never answers left at the limit. (The Files engine over them: the window tests and
+// tests/cli/windows_cleanup_round_trip.sh.) These tests register handlers that every Find in
+// the prefix would ask, so CTest runs them alone.
 
 #include <windows.h>
 
@@ -10,13 +11,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "files/junk_search.h"
-#include "files/windows_cleanup_row.h"
-#include "files/windows_cleanup_run.h"
-#include "history/history_log.h"
 #include "platform/win32/disk_cleanup_handlers.h"
 #include "platform/win32/system_figures.h"
-#include "support/recording_sink.h"
 #include "support/temp_folder.h"
 #include "support/test_cleanup_handlers.h"
 #include "support/win32_platform.h"
@@ -165,57 +161,6 @@ TEST_F(WindowsCleanupWine, StopReachesAScanThroughItsProgressCallback) {
   wait.idle = [](std::uint64_t) { return true; };
   EXPECT_EQ(opened.handler->GetSpaceUsed(wait).result, R::kStopped);
   EXPECT_EQ(CallsWith("GetSpaceUsed stopped").size(), 1U);
-}
-
-TEST_F(WindowsCleanupWine, TheFilesFindListsThemAndDeleteRunsTheCheckedOneRecordingWhatItFreed) {
-  handlers_.Plant(TestHandler::kSized, "superseded.cab", k3GB);
-  handlers_.Plant(TestHandler::kSized, "setup.log", 1000);
-  handlers_.Plant(TestHandler::kAdministrators, "system.log", 2000);
-  handlers_.Plant(TestHandler::kSettings, "settings.dat", 30);
-  handlers_.Plant(TestHandler::kNotUnattended, "asked.dat", 40);
-  test::RecordingSink sink;
-  JunkSearchOptions options;
-  options.categories = CategorySet::None();
-  options.categories.Set(JunkCategory::kWindowsCleanup, true);
-  options.windowsCleanup.callLimit = kLimit;
-  const JunkSearchOutcome found = FindFiles(platform_, sink, options);
-
-  std::vector<std::string> rows;
-  for (const ResultRow& row : sink.rows) {
-    if (HandlerFactsOfRow(row)->key.starts_with("Sweepwise Test")) {
-      rows.push_back(row.columns[0] + "|" + row.columns[2] + "|" + (row.checked ? "checked" : "unchecked"));
-    }
-  }
-  EXPECT_EQ(rows, (std::vector<std::string>{"Fichiers d'essai \xC3\xA0 nettoyer|3221226472|unchecked",
-                                            "Test handler for administrators|2000|unchecked",
-                                            "Test handler with settings|30|unchecked",
-                                            "Test handler Windows runs only when asked|40|unchecked"}));
-  const auto& leftOut = found.windowsCleanup.leftOut;
-  EXPECT_NE(std::find(leftOut.begin(), leftOut.end(), "Sweepwise Test Fails (error 0x80004005)"), leftOut.end());
-  EXPECT_NE(std::find(leftOut.begin(), leftOut.end(), "Test handler that never answers (no answer within 1500 ms)"), leftOut.end());
-  EXPECT_NE(sink.statuses.back().find("Left out: "), std::string::npos) << sink.statuses.back();
-
-  sink.rows[0].checked = true;
-  sink.SetOrigin("Wine test");
-  WindowsCleanupRunOptions run;
-  run.callLimit = kLimit;
-  const WindowsCleanupRun ran = RunWindowsCleanup(sink.rows, platform_, sink, run);
-  EXPECT_EQ(ran.freed, k3GB + 1000);
-  EXPECT_FALSE(std::filesystem::exists(handlers_.Folder(TestHandler::kSized) / "superseded.cab"));
-  EXPECT_TRUE(std::filesystem::exists(handlers_.Folder(TestHandler::kSettings) / "settings.dat"));
-  EXPECT_EQ(sink.rows[0].columns[2], "3221226472");
-  EXPECT_EQ(sink.rows[0].columns[3].rfind("Freed; free space on C:\\ ", 0), 0U) << sink.rows[0].columns[3];
-  EXPECT_FALSE(sink.rows[0].checked);
-
-  const auto entries = history::HistoryLog(platform_).Read();
-  ASSERT_TRUE(entries);
-  ASSERT_EQ(entries->size(), 1U);
-  const history::Entry& entry = entries->front();
-  EXPECT_EQ(entry.action, history::Action::WindowsCleanup);
-  EXPECT_EQ(entry.origin, "Wine test");
-  EXPECT_EQ(entry.bytes, k3GB + 1000);
-  EXPECT_EQ(entry.state, history::EntryState::Done);
-  EXPECT_FALSE(entry.notUndoable.empty());
 }
 
 }  // namespace

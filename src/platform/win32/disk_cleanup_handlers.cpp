@@ -40,9 +40,10 @@ class BusyClasses {
   std::set<std::string> classes_;
 };
 
+// Never destroyed: a hung call may return while the program ends, and still find it.
 BusyClasses& Busy() {
-  static BusyClasses busy;
-  return busy;
+  static auto* busy = new BusyClasses;
+  return *busy;
 }
 
 // A call left running: its class is busy from when the caller leaves it until it ends, in
