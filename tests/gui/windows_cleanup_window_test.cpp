@@ -188,5 +188,53 @@ TEST_F(WindowsCleanupWindowTest, DeleteRunsTheCheckedHandlerBesideTheFilesAfterS
   EXPECT_EQ(cleanup->names, std::vector<std::string>{"Fichiers d'essai \xC3\xA0 nettoyer on C:\\: freed 3221225472 bytes"});
 }
 
+// A standard user: Wine runs every process elevated, so the window is told it is not (the
+// platform layer's answer) and the administrators' handler is told so through its key.
+TEST_F(WindowsCleanupWindowTest, AStandardUserSeesWhatNeedsTheRightsNamedAndItsDeleteRunsOnlyTheRest) {
+  TestCleanupHandlers::RemoveAll();
+  const TestCleanupHandlers handlers(temp_.path() / "handlers", {TestHandler::kSized, TestHandler::kAdministrators});
+  handlers.SetNumber(TestHandler::kAdministrators, L"StandardUser", 1);
+  handlers.Plant(TestHandler::kAdministrators, "system.log", 2000);
+  gui_.system->admin = false;
+  MainWindow& window = StartWithOnlyHandlers();
+  window.RunCommand(app::kCmdBul);
+
+  const std::ptrdiff_t admin = RowOf(window, "Sweepwise Test Administrators");
+  const std::ptrdiff_t sized = RowOf(window, "Sweepwise Test Sized");
+  ASSERT_GE(admin, 0);
+  ASSERT_GE(sized, 0);
+  const ResultRow& adminRow = window.rows()[static_cast<std::size_t>(admin)];
+  EXPECT_EQ(adminRow.columns[2], "-");  // no size: the handler would not count for this user
+  EXPECT_EQ(adminRow.columns[3], "Needs administrator rights");
+  EXPECT_FALSE(adminRow.checked);
+  EXPECT_NE(window.StatusText().find("Needs administrator rights: Sweepwise Test Administrators"), std::string::npos)
+      << window.StatusText();
+
+  // The user checks both; only the one this user may run runs, and the other is named.
+  for (const std::ptrdiff_t row : {admin, sized}) {
+    window.resultList().rows()[static_cast<std::size_t>(row)].checked = true;
+  }
+  window.resultList().ShowChecks({static_cast<std::size_t>(admin), static_cast<std::size_t>(sized)});
+  SetYesNoAnswer(IDYES);
+  ShownMessages().clear();
+  window.RunCommand(app::kCmdSil);
+
+  ASSERT_FALSE(ShownMessages().empty());
+  const std::string& summary = ShownMessages().back().text;
+  EXPECT_NE(summary.find("Not run, it needs administrator rights: Sweepwise Test Administrators on C:\\"),
+            std::string::npos)
+      << summary;
+  EXPECT_NE(summary.find("freed 3072MB (3221225472 bytes)"), std::string::npos) << summary;
+  EXPECT_FALSE(std::filesystem::exists(handlers.Folder(TestHandler::kSized) / "superseded.cab"));
+  EXPECT_TRUE(std::filesystem::exists(handlers.Folder(TestHandler::kAdministrators) / "system.log"));
+  const auto entries = history::HistoryLog(gui_.platform).Read();
+  ASSERT_TRUE(entries);
+  const auto cleanup = std::find_if(entries->begin(), entries->end(), [](const history::Entry& entry) {
+    return entry.action == history::Action::WindowsCleanup;
+  });
+  ASSERT_NE(cleanup, entries->end());
+  EXPECT_EQ(cleanup->names, std::vector<std::string>{"Fichiers d'essai \xC3\xA0 nettoyer on C:\\: freed 3221225472 bytes"});
+}
+
 }  // namespace
 }  // namespace sw::test

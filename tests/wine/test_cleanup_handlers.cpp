@@ -4,7 +4,9 @@
 // that counts anything counts the files directly in the folder its key's Folder value names,
 // and its Purge deletes them. Every call is appended to the file its key's Log value names
 // (when it has one), with the thread and the apartment it came on. A Delay value makes the
-// scan take that many milliseconds per file.
+// scan take that many milliseconds per file. A StandardUser value of 1 makes the handler
+// answer as in a standard user's process: Wine runs every process elevated, so a window test
+// that tells the program it is not elevated tells the handler so too.
 //   {5A1C0E01-7B3D-4C52-9E61-3D2F0A7C1001} sized: counts and purges its folder; texts in French
 //   ...1002 fails Initialize (E_FAIL)
 //   ...1003 never returns from GetSpaceUsed
@@ -186,7 +188,7 @@ class Handler final : public ComObject<IEmptyVolumeCache2> {
     if (kind_ == Kind::kFailsInitialize) {
       return E_FAIL;
     }
-    if (kind_ == Kind::kNeedsAdministrator && !Elevated()) {
+    if (kind_ == Kind::kNeedsAdministrator && (!Elevated() || NumberValue(key, L"StandardUser") == 1)) {
       return E_ACCESSDENIED;
     }
     *flags = EVCF_ENABLEBYDEFAULT | EVCF_ENABLEBYDEFAULT_AUTO;
