@@ -301,7 +301,7 @@ void MainWindow::btnSilClick() {
 }
 
 void MainWindow::DeleteFilesBranch(RunSink& sink) {
-  sink.SetOrigin("Files Cleaning page");
+  sink.SetOrigin("Files Cleaning page");  // the maker the history names
   const bool backup = IsToolbarButtonPressed(kCmdBackup);
   {
     const files::HandlerChecksAside aside(list_.rows());
