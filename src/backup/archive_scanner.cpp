@@ -28,6 +28,7 @@ ArchiveScanner::~ArchiveScanner() = default;
 
 std::size_t ArchiveScanner::Fill() {
   if (begin_ == end_) {
+    bufferOffset_ += end_;
     begin_ = end_ = 0;
     const auto read = source_->Read(buffer_);
     if (!read) {
@@ -48,6 +49,20 @@ void ArchiveScanner::ReadExactly(std::span<std::uint8_t> out) {
     std::memcpy(out.data(), buffer_.data() + begin_, take);
     begin_ += take;
     out = out.subspan(take);
+  }
+}
+
+void ArchiveScanner::ReadAppending(Bytes& out, std::size_t count) {
+  while (count > 0) {
+    const std::size_t available = Fill();
+    if (available == 0) {
+      CannotRead();
+    }
+    const std::size_t take = std::min(available, count);
+    const auto from = buffer_.begin() + static_cast<std::ptrdiff_t>(begin_);
+    out.insert(out.end(), from, from + static_cast<std::ptrdiff_t>(take));
+    begin_ += take;
+    count -= take;
   }
 }
 
@@ -132,8 +147,10 @@ std::optional<RawChunk> ArchiveScanner::ReadRawChunk() {
   if (length == 0) {
     return std::nullopt;
   }
-  RawChunk chunk{length, Bytes(static_cast<std::size_t>(length < 0 ? -length : length))};
-  ReadExactly(chunk.data);
+  const auto size = static_cast<std::size_t>(length < 0 ? -length : length);
+  RawChunk chunk{length, {}};
+  chunk.data.reserve(size);  // filled from the buffer as it comes, not cleared first
+  ReadAppending(chunk.data, size);
   return chunk;
 }
 
@@ -164,10 +181,18 @@ bool ArchiveScanner::AtEnd() {
   return Fill() == 0;
 }
 
+void ArchiveScanner::SkipTo(std::uint64_t offset) {
+  if (offset < Offset()) {
+    CannotRead();
+  }
+  Skip(static_cast<std::size_t>(offset - Offset()));
+}
+
 void ArchiveScanner::SwitchVolume(std::unique_ptr<platform::FileReader> volume) {
   owned_ = std::move(volume);
   source_ = owned_.get();
   begin_ = end_ = 0;
+  bufferOffset_ = 0;
 }
 
 }  // namespace sw::backup

@@ -78,6 +78,13 @@ std::optional<std::size_t> ChunkInflater::Inflate(std::span<const std::uint8_t> 
   return static_cast<std::size_t>(z.total_out);
 }
 
+DecodedChunk ChunkInflater::operator()(RawChunk&& chunk) {
+  if (chunk.length < 0) {
+    return DecodedChunk{true, std::move(chunk.data)};
+  }
+  return Decode(chunk);
+}
+
 DecodedChunk ChunkInflater::Decode(const RawChunk& chunk) {
   if (chunk.length < 0) {
     return DecodedChunk{true, chunk.data};

@@ -61,7 +61,8 @@ class ChunkInflater {
 
   // The file bytes of a raw or compressed chunk.
   DecodedChunk Decode(const RawChunk& chunk);
-  DecodedChunk operator()(const RawChunk& chunk) { return Decode(chunk); }
+  // The same, taking over a raw chunk's bytes instead of copying them.
+  DecodedChunk operator()(RawChunk&& chunk);
 
  private:
   struct State;
