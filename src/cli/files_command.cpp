@@ -23,17 +23,15 @@ struct FilesArguments {
   std::string plan;         // delete: the rows of an earlier find
 };
 
-void AddRows(CommandResult& result, const std::vector<ResultRow>& rows) {
-  result.rows = rows;
+void AddRows(CommandResult& result, std::vector<ResultRow> rows) {
+  result.rows = std::move(rows);
   result.rowFields.clear();
-  for (const ResultRow& row : rows) {
-    result.rowFields.push_back(FileRowFields(row));
-  }
+  result.fieldsOf = FileRowFields;
 }
 
+// The Find's status and fields; its rows are added by the caller.
 CommandResult Found(const ConsoleSink& sink, const files::JunkSearchOutcome& search) {
   CommandResult result;
-  AddRows(result, sink.rows());
   result.status = sink.status();
   result.extra = {
       {"total_kb", search.totalBytes / 1024}, {"total_bytes", search.totalBytes}, {"found_files", search.foundFiles}};
@@ -106,9 +104,13 @@ int FindFiles(CliContext& context, const GlobalOptions& options, const FilesArgu
   }
   search.categories = *categories;
   ConsoleSink sink(context.err, options.yes, context.console);
+  // The rows are printed as the Find makes them: a million of them need no memory here.
+  RowPrinter printer(context, options.json, FileRowFields);
+  sink.onRow = [&printer](const ResultRow& row) { printer.Print(row); };
   const auto outcome = files::FindFiles(context.platform, sink, search);
   sink.EndProgress();
-  PrintResult(context, options.json, Found(sink, outcome));
+  const CommandResult found = Found(sink, outcome);
+  printer.Finish(found.status, found.extra);
   return kExitSuccess;
 }
 
@@ -124,7 +126,7 @@ std::optional<std::vector<ResultRow>> RowsToDelete(CliContext& context, const Gl
     }
     search.categories = *categories;
     result = Found(sink, files::FindFiles(context.platform, sink, search));
-    return sink.rows();
+    return sink.TakeRows();
   }
   const auto text = context.platform.files->ReadWhole(arguments.plan);
   if (!text) {
@@ -171,7 +173,7 @@ int DeleteFiles(CliContext& context, const GlobalOptions& options, const FilesAr
   result.extra["kept_changed"] = outcome.keptChanged;
   result.extra["left_in_use"] = outcome.leftInUse;
   result.extra["archive"] = outcome.archive;
-  AddRows(result, *list);  // what is left: files waiting for the batch, kept, or not checked
+  AddRows(result, std::move(*list));  // what is left: files waiting for the batch, kept, or not checked
   if (outcome.declined) {
     return PrintFailure(context, options.json, "nothing deleted", result);
   }

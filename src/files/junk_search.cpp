@@ -9,6 +9,7 @@
 #include "core/text.h"
 #include "core/win_path.h"
 #include "files/cleanup_handlers.h"
+#include "files/file_row.h"
 #include "files/junk_walk.h"
 #include "files/location_walk.h"
 #include "registry/registry_object.h"
@@ -40,6 +41,15 @@ constexpr std::array<JunkPattern, 1> kAnyDotted = {JunkPattern{".", MatchMode::C
 
 constexpr int kProgressBase = 11;
 constexpr int kProgressPerDrive = 7;
+
+// A row a drive walk found for a later pattern, as little as makes the row when its turn comes.
+struct PendingRow {
+  std::size_t folder;  // in the walk's list of folders
+  std::string name;
+  std::uint64_t size = 0;
+  FileTime lastWrite;
+  int image = 0;
+};
 
 // One row of the location table as it applies here, with the folders it names.
 struct PlannedWalk {
@@ -75,22 +85,26 @@ class JunkSearch {
   // Walks `folder` for the patterns; the rows of each pattern follow those of the one before.
   void FindJunkFiles(std::string_view folder, std::span<const JunkPattern> patterns,
                      std::span<const JunkCategory> categories);
-  // The row of a matched file, unless it is a working shortcut (where shortcuts are judged)
-  // or listed already.
-  std::optional<ResultRow> InsertFileToList(const std::string& folder, const platform::FolderEntry& entry,
-                                            JunkCategory category, bool judgeShortcuts);
+  // The image of a matched file's row, unless it is a working shortcut (where shortcuts are
+  // judged) or listed already; its size counts into the total.
+  std::optional<int> InsertFileToList(const std::string& folder, const platform::FolderEntry& entry,
+                                      bool judgeShortcuts);
   [[nodiscard]] bool IsBrokenShortcut(const std::string& path) const;
   bool Visit(const platform::FolderEntry& entry);
   std::string ReadString(RootKey root, std::string_view key, std::string_view value) const;
   void Step(int steps = 1) { sink_.SetProgress(progress_ += static_cast<std::uint64_t>(steps)); }
+  // How many distinct paths matched.
+  [[nodiscard]] std::size_t FoundCount() const { return listed_.size() + passedOver_.size(); }
 
   platform::Platform& platform_;
   EngineSink& sink_;
   const JunkSearchOptions& options_;
   Pacer pacer_;
-  std::vector<JunkLocation> handlers_;      // the programs' cleanup handlers, read for this Find
-  std::unordered_set<std::string> found_;   // upper-cased paths whose names matched
-  std::unordered_set<std::string> listed_;  // upper-cased paths of the rows
+  std::vector<JunkLocation> handlers_;  // the programs' cleanup handlers, read for this Find
+  // Upper-cased paths whose names matched: those listed, and the others (working shortcuts),
+  // apart, so that a million rows keep one copy of their paths.
+  std::unordered_set<std::string> listed_;
+  std::unordered_set<std::string> passedOver_;
   std::uint64_t total_ = 0;
   std::uint64_t progress_ = 0;
   bool stopped_ = false;
@@ -128,7 +142,7 @@ JunkSearchOutcome JunkSearch::Run() {
   SearchShellFolder(options_.recentDocuments, JunkCategory::kRecentDocuments, 113, "Recent");
   SearchLocations(walks);
   sink_.ProcessMessages();
-  sink_.ShowStatus(std::string(Text(123)) + " " + std::to_string(found_.size()) + " " + std::string(Text(124)));
+  sink_.ShowStatus(std::string(Text(123)) + " " + std::to_string(FoundCount()) + " " + std::string(Text(124)));
   std::string selected = std::to_string(total_ / 1024) + "KBytes " + std::string(Text(72));
   if (!outcome_.browsersToClose.empty()) {
     selected += ". " + CloseBrowsersText(outcome_.browsersToClose);
@@ -139,7 +153,7 @@ JunkSearchOutcome JunkSearch::Run() {
   sink_.ShowStatus(selected);
   sink_.SetProgress(progressMax);
   outcome_.totalBytes = total_;
-  outcome_.foundFiles = found_.size();
+  outcome_.foundFiles = FoundCount();
   outcome_.stopped = stopped_;
   return outcome_;
 }
@@ -277,8 +291,8 @@ void JunkSearch::SearchLocations(const std::vector<PlannedWalk>& walks) {
       WalkLocation(
           *platform_.files, row, folder, now,
           [&](const std::string& where, const platform::FolderEntry& entry) {
-            if (auto added = InsertFileToList(where, entry, row.category, false)) {
-              sink_.AddRow(*added);
+            if (const auto image = InsertFileToList(where, entry, false)) {
+              sink_.AddRow(MakeFileRow(where, entry, row.category, *image, *platform_.system));
             }
           },
           [&](const platform::FolderEntry& entry) { return Visit(entry); });
@@ -317,41 +331,55 @@ void JunkSearch::FindJunkFiles(std::string_view folder, std::span<const JunkPatt
   if (stopped_ || (stopped_ = sink_.ShouldStop())) {
     return;
   }
-  std::vector<std::vector<ResultRow>> rows(patterns.size());
+  // The rows of the later patterns wait for the walk's end, kept small meanwhile: a tree of a
+  // million matching files would otherwise hold a million full rows.
+  std::vector<std::string> folders;  // the walk reports a folder's matches together
+  std::vector<std::vector<PendingRow>> pending(patterns.size());
   WalkJunk(
       *platform_.files, folder, patterns,
       [&](const std::string& where, const platform::FolderEntry& entry, std::size_t pattern) {
-        if (auto row = InsertFileToList(where, entry, categories[pattern], true)) {
-          if (pattern == 0) {
-            sink_.AddRow(*row);  // the first category's rows come in as they are found
-          } else {
-            rows[pattern].push_back(std::move(*row));
-          }
+        const auto image = InsertFileToList(where, entry, true);
+        if (!image) {
+          return;
         }
+        if (pattern == 0) {
+          sink_.AddRow(MakeFileRow(where, entry, categories[0], *image, *platform_.system));  // at once
+          return;
+        }
+        if (folders.empty() || folders.back() != where) {
+          folders.push_back(where);
+        }
+        pending[pattern].push_back(PendingRow{folders.size() - 1, entry.name, entry.size, entry.lastWrite, *image});
       },
       [&](const platform::FolderEntry& entry) { return Visit(entry); });
-  for (std::size_t pattern = 1; pattern < rows.size(); ++pattern) {
-    for (const auto& row : rows[pattern]) {
-      sink_.AddRow(row);
+  platform::FolderEntry entry;
+  for (std::size_t pattern = 1; pattern < pending.size(); ++pattern) {
+    for (PendingRow& row : pending[pattern]) {
+      entry.name = std::move(row.name);
+      entry.size = row.size;
+      entry.lastWrite = row.lastWrite;
+      sink_.AddRow(MakeFileRow(folders[row.folder], entry, categories[pattern], row.image, *platform_.system));
     }
+    pending[pattern] = {};
   }
 }
 
-std::optional<ResultRow> JunkSearch::InsertFileToList(const std::string& folder, const platform::FolderEntry& entry,
-                                                      JunkCategory category, bool judgeShortcuts) {
+std::optional<int> JunkSearch::InsertFileToList(const std::string& folder, const platform::FolderEntry& entry,
+                                                bool judgeShortcuts) {
   const std::string path = folder + entry.name;
   std::string key = ToUpperText(path);
-  found_.insert(key);
   if (listed_.contains(key)) {
     return std::nullopt;
   }
   const bool shortcut = judgeShortcuts && key.ends_with(".LNK");
   if (shortcut && !IsBrokenShortcut(path)) {
+    passedOver_.insert(std::move(key));
     return std::nullopt;
   }
+  passedOver_.erase(key);
   listed_.insert(std::move(key));
   total_ += entry.size;
-  return MakeFileRow(folder, entry, category, shortcut ? kImageBrokenShortcut : kImageFile, *platform_.system);
+  return shortcut ? kImageBrokenShortcut : kImageFile;
 }
 
 bool JunkSearch::IsBrokenShortcut(const std::string& path) const {
