@@ -52,15 +52,16 @@ void ArchiveScanner::ReadExactly(std::span<std::uint8_t> out) {
   }
 }
 
-void ArchiveScanner::ReadAppending(Bytes& out, std::size_t count) {
+void ArchiveScanner::ReadAppending(ChunkBytes& out, std::size_t count) {
   while (count > 0) {
     const std::size_t available = Fill();
     if (available == 0) {
       CannotRead();
     }
     const std::size_t take = std::min(available, count);
-    const auto from = buffer_.begin() + static_cast<std::ptrdiff_t>(begin_);
-    out.insert(out.end(), from, from + static_cast<std::ptrdiff_t>(take));
+    const std::size_t at = out.size();
+    out.resize(at + take);  // not cleared: copied over at once
+    std::memcpy(out.data() + at, buffer_.data() + begin_, take);
     begin_ += take;
     count -= take;
   }
@@ -142,13 +143,14 @@ std::int32_t ArchiveScanner::ReadChunkLength() {
   return length;
 }
 
-std::optional<RawChunk> ArchiveScanner::ReadRawChunk() {
+std::optional<RawChunk> ArchiveScanner::ReadRawChunk(ChunkBytes buffer) {
   const std::int32_t length = ReadChunkLength();
   if (length == 0) {
     return std::nullopt;
   }
   const auto size = static_cast<std::size_t>(length < 0 ? -length : length);
-  RawChunk chunk{length, {}};
+  RawChunk chunk{length, std::move(buffer)};
+  chunk.data.clear();
   chunk.data.reserve(size);  // filled from the buffer as it comes, not cleared first
   ReadAppending(chunk.data, size);
   return chunk;

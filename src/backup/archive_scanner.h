@@ -60,7 +60,8 @@ class ArchiveScanner {
   // The pieces of a data block: its marker ("Invalid archive type" when wrong), then its
   // chunks until the end word (nullopt, or false for SkipChunk).
   void ReadBlockMarker();
-  std::optional<RawChunk> ReadRawChunk();
+  // The next chunk (read into `buffer`, an empty one with room for a chunk, when given).
+  std::optional<RawChunk> ReadRawChunk(ChunkBytes buffer = {});
   bool SkipChunk();
 
   // Decodes the data block that follows; `onChunk` gets each chunk's file bytes and returns
@@ -84,7 +85,7 @@ class ArchiveScanner {
   std::int32_t ReadChunkLength();
   void ReadExactly(std::span<std::uint8_t> out);
   // Appends the next `count` bytes to `out`, which has room reserved for them.
-  void ReadAppending(Bytes& out, std::size_t count);
+  void ReadAppending(ChunkBytes& out, std::size_t count);
   std::string ReadText(std::int32_t length, std::size_t maximum);
   void Skip(std::size_t count);
   std::size_t Fill();

@@ -27,11 +27,13 @@ struct EntryState {
 // Writes go to the disk a mebibyte at a time, not a chunk at a time.
 constexpr std::size_t kWriteSize = 1 << 20;
 
-// A file being restored, its data gathered into large writes.
+// A file being restored, its data gathered into large writes in a buffer that serves every
+// file of the restore.
 class RestoredFile {
  public:
-  explicit RestoredFile(std::unique_ptr<platform::FileWriter> writer) : writer_(std::move(writer)) {
-    buffer_.reserve(kWriteSize);
+  RestoredFile(std::unique_ptr<platform::FileWriter> writer, Bytes& buffer)
+      : writer_(std::move(writer)), buffer_(buffer) {
+    buffer_.clear();
   }
 
   platform::FileWriter& writer() { return *writer_; }
@@ -52,7 +54,7 @@ class RestoredFile {
 
  private:
   std::unique_ptr<platform::FileWriter> writer_;
-  Bytes buffer_;
+  Bytes& buffer_;
   bool writable_ = true;
 };
 
@@ -90,6 +92,7 @@ class TBackupFile::Reader {
   std::string volume_;  // the current volume's name; empty in stream mode
   EntryState entry_;
   std::unique_ptr<RestoredFile> open_;  // the target being written, while it is
+  Bytes writeBuffer_;
   std::unordered_set<std::string> linkFreeFolders_;
   // Folders this restore made or found in place, free of links: not asked for again.
   std::unordered_set<std::string> readyFolders_;
@@ -292,7 +295,8 @@ void TBackupFile::Reader::ReadBlockInto(std::unique_ptr<platform::FileWriter> ou
     }
     return;
   }
-  open_ = std::make_unique<RestoredFile>(std::move(out));
+  writeBuffer_.reserve(kWriteSize);
+  open_ = std::make_unique<RestoredFile>(std::move(out), writeBuffer_);
   DecodeChunksIntoOpenFile(continued);
   FinishFile(/*withEvent=*/true);
 }

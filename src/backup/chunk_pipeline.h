@@ -70,13 +70,17 @@ class OrderedPipeline {
   }
 
   void Submit(Job job) {
+    bool wake = false;
     {
       std::lock_guard lock(mutex_);
       auto slot = std::make_unique<Slot>();
       slot->job = std::move(job);
       slots_.push_back(std::move(slot));
+      wake = idle_ > 0;  // a busy worker finds the job when it is done: no call to the system
     }
-    workReady_.notify_one();
+    if (wake) {
+      workReady_.notify_one();
+    }
   }
 
   // The result of the oldest job; blocks until it is done. The pipeline must not be empty.
@@ -88,7 +92,9 @@ class OrderedPipeline {
       lock.unlock();
       return (*inline_)(std::move(slot->job));
     }
+    ++takers_;
     resultReady_.wait(lock, [this] { return slots_.front()->done; });
+    --takers_;
     std::unique_ptr<Slot> slot = std::move(slots_.front());
     slots_.pop_front();
     --started_;
@@ -98,10 +104,12 @@ class OrderedPipeline {
   // Forgets every job in flight (after a cancel or failure), waiting for those being worked on.
   void Clear() {
     std::unique_lock lock(mutex_);
+    ++takers_;
     resultReady_.wait(lock, [this] {
       return std::all_of(slots_.begin(), slots_.begin() + static_cast<std::ptrdiff_t>(started_),
                          [](const auto& slot) { return slot->done; });
     });
+    --takers_;
     slots_.clear();
     started_ = 0;
   }
@@ -117,7 +125,9 @@ class OrderedPipeline {
     const std::unique_ptr<Worker> worker = makeWorker_();
     std::unique_lock lock(mutex_);
     for (;;) {
+      ++idle_;
       workReady_.wait(lock, [&] { return started_ < slots_.size() || stopping_; });
+      --idle_;
       if (started_ == slots_.size()) {
         return;  // stopping, nothing left to do
       }
@@ -127,7 +137,9 @@ class OrderedPipeline {
       lock.lock();
       slot->result = std::move(result);
       slot->done = true;
-      resultReady_.notify_all();
+      if (takers_ > 0) {
+        resultReady_.notify_all();
+      }
     }
   }
 
@@ -136,6 +148,9 @@ class OrderedPipeline {
   std::deque<std::unique_ptr<Slot>> slots_;
   // Workers take jobs from the front in turn, so the started ones are the first `started_`.
   std::size_t started_ = 0;
+  // Workers waiting for a job, and callers waiting for results: only they need waking.
+  unsigned idle_ = 0;
+  unsigned takers_ = 0;
   std::unique_ptr<Worker> inline_;  // one thread: the caller's thread works in Take
   mutable std::mutex mutex_;
   std::condition_variable workReady_;

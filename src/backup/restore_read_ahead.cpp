@@ -5,9 +5,10 @@
 namespace sw::backup {
 namespace {
 
-// Chunks being decompressed or waiting to be written: 2 MiB of file bytes, enough to keep
-// the workers busy across many small files.
-constexpr std::size_t kWindow = 128;
+// Chunks decompressed together on one thread, and the runs in flight: 2 MiB of file bytes,
+// enough to keep the threads busy across many small files.
+constexpr std::size_t kRun = 8;
+constexpr std::size_t kWindow = 16;
 // How far a block is decoded ahead to count its bytes exactly: 8 MiB of file bytes. A
 // larger file is counted by the scout.
 constexpr std::size_t kMaxHeld = 512;
@@ -15,7 +16,7 @@ constexpr std::size_t kMaxTokens = 4096;
 // Items read per look-ahead step, so the restore gets back to the window in between.
 constexpr int kParseBatch = 256;
 
-std::uint64_t ChunkBytes(std::int32_t length) {
+std::uint64_t FileBytesOf(std::int32_t length) {
   return length < 0 ? static_cast<std::uint64_t>(-static_cast<std::int64_t>(length)) : kChunkSize;
 }
 
@@ -30,12 +31,12 @@ std::optional<std::uint64_t> BlockSizeScout::RestOfBlock(std::uint64_t offset) {
     std::optional<RawChunk> last;
     while (auto chunk = scanner_.ReadRawChunk()) {
       if (last) {
-        total += ChunkBytes(last->length);
+        total += FileBytesOf(last->length);
       }
       last = std::move(chunk);
     }
     if (last && last->length < 0) {
-      total += ChunkBytes(last->length);
+      total += FileBytesOf(last->length);
     } else if (last) {
       const DecodedChunk decoded = inflater_.Decode(*last);
       if (!decoded.ok) {
@@ -49,10 +50,19 @@ std::optional<std::uint64_t> BlockSizeScout::RestOfBlock(std::uint64_t offset) {
   }
 }
 
+std::vector<DecodedChunk> BatchInflater::operator()(std::vector<RawChunk>&& run) {
+  std::vector<DecodedChunk> decoded;
+  decoded.reserve(run.size());
+  for (RawChunk& chunk : run) {
+    decoded.push_back(inflater_(std::move(chunk)));
+  }
+  return decoded;
+}
+
 RestoreReadAhead::RestoreReadAhead(ArchiveScanner& scanner, unsigned threads, bool speculate)
     : scanner_(scanner),
       speculate_(speculate),
-      decoder_(threads, [] { return std::make_unique<ChunkInflater>(); }, kWindow) {}
+      decoder_(threads, [this] { return std::make_unique<BatchInflater>(&buffers_); }, kWindow) {}
 
 RestoreReadAhead::~RestoreReadAhead() = default;
 
@@ -60,7 +70,7 @@ void RestoreReadAhead::FillAhead() {
   for (int i = 0; i < kParseBatch; ++i) {
     if (parse_ == Parse::Waiting || parse_ == Parse::Halted || tokens_.size() >= kMaxTokens ||
         (parse_ == Parse::Chunks && decodeBlock_ && decoder_.Full())) {
-      return;
+      break;
     }
     try {
       ParseOne();
@@ -68,6 +78,22 @@ void RestoreReadAhead::FillAhead() {
       tokens_.push_back(Token{Token::Kind::Fault, {}, 0, fault.what()});
       parse_ = Parse::Halted;
     }
+  }
+  SubmitRun();  // nothing read waits: the restore may need it next
+}
+
+void RestoreReadAhead::SubmitRun() {
+  if (!run_.empty()) {
+    decoder_.Submit(std::move(run_));
+    run_.clear();
+    run_.reserve(kRun);
+  }
+}
+
+void RestoreReadAhead::TakeRun() {
+  std::vector<DecodedChunk> run = decoder_.Take();
+  for (DecodedChunk& chunk : run) {
+    ready_.push_back(std::move(chunk));
   }
 }
 
@@ -94,14 +120,17 @@ void RestoreReadAhead::ParseOne() {
       break;
     case Parse::Chunks:
       if (decodeBlock_) {
-        auto chunk = scanner_.ReadRawChunk();
+        auto chunk = scanner_.ReadRawChunk(buffers_.Take());
         if (!chunk) {
           tokens_.push_back(Token{Token::Kind::BlockEnd, {}, 0, {}});
           parse_ = Parse::Record;
           break;
         }
         const std::int32_t length = chunk->length;
-        decoder_.Submit(std::move(*chunk));
+        run_.push_back(std::move(*chunk));
+        if (run_.size() == kRun) {
+          SubmitRun();
+        }
         tokens_.push_back(Token{Token::Kind::Chunk, {}, length, {}});
       } else if (scanner_.SkipChunk()) {
         tokens_.push_back(Token{Token::Kind::Skipped, {}, 0, {}});
@@ -128,12 +157,12 @@ void RestoreReadAhead::Raise(const Token& token) {
 }
 
 DecodedChunk RestoreReadAhead::TakeResult() {
-  if (!held_.empty()) {
-    DecodedChunk chunk = std::move(held_.front());
-    held_.pop_front();
-    return chunk;
+  if (ready_.empty()) {
+    TakeRun();
   }
-  return decoder_.Take();
+  DecodedChunk chunk = std::move(ready_.front());
+  ready_.pop_front();
+  return chunk;
 }
 
 ArchiveRecord RestoreReadAhead::NextRecord() {
@@ -160,6 +189,7 @@ void RestoreReadAhead::BeginBlock(bool decode) {
 }
 
 ChunkStep RestoreReadAhead::NextChunk(DecodedChunk& chunk) {
+  buffers_.Give(std::move(chunk.data));
   Token& token = Front();
   switch (token.kind) {
     case Token::Kind::Fault: Raise(token);
@@ -192,24 +222,26 @@ std::optional<std::uint64_t> RestoreReadAhead::BlockSize(const std::function<Blo
       return std::nullopt;  // a damaged spot, or a block passed over
     }
     const std::size_t holdable = after ? chunks : std::min(chunks, kMaxHeld);
-    while (held_.size() < holdable) {
-      held_.push_back(decoder_.Take());
+    while (ready_.size() < holdable) {
+      TakeRun();
     }
-    if (!after && held_.size() < kMaxHeld) {
+    if (!after && ready_.size() < kMaxHeld) {
       continue;  // room again for the look-ahead to read on
     }
+    // The decoded chunks of this block (ready_ may run on into the next ones).
+    const std::size_t decoded = std::min(chunks, ready_.size());
     std::uint64_t bytes = 0;
-    for (const DecodedChunk& decoded : held_) {
-      if (!decoded.ok) {
+    for (std::size_t i = 0; i < decoded; ++i) {
+      if (!ready_[i].ok) {
         return std::nullopt;
       }
-      bytes += decoded.data.size();
+      bytes += ready_[i].data.size();
     }
     if (after) {
       return bytes;
     }
-    for (std::size_t i = held_.size(); i < chunks; ++i) {
-      bytes += ChunkBytes(tokens_[i].length);
+    for (std::size_t i = decoded; i < chunks; ++i) {
+      bytes += FileBytesOf(tokens_[i].length);
     }
     // The block goes on beyond the look-ahead, which reads it on from here.
     BlockSizeScout* reader = scout();

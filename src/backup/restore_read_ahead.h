@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "backup/archive_scanner.h"
 #include "backup/chunk_codec.h"
@@ -32,6 +33,17 @@ class BlockSizeScout {
 
  private:
   ArchiveScanner scanner_;
+  ChunkInflater inflater_;
+};
+
+// Decodes a run of chunks on one of the pipeline's threads: a chunk takes about as long to
+// decompress as handing it from one thread to another does, so they go in runs.
+class BatchInflater {
+ public:
+  explicit BatchInflater(ChunkBuffers* buffers) : inflater_(buffers) {}
+  std::vector<DecodedChunk> operator()(std::vector<RawChunk>&& run);
+
+ private:
   ChunkInflater inflater_;
 };
 
@@ -58,7 +70,8 @@ class RestoreReadAhead {
   // Whether the data block after the record just read (an entry's, or after a volume switch
   // the one that continues the interrupted entry) is to be written (true) or passed over.
   void BeginBlock(bool decode);
-  // The next step through the current block; `chunk` receives a decoded chunk.
+  // The next step through the current block; `chunk` receives a decoded chunk. What it held
+  // from the call before is done with, and its buffer is used again.
   ChunkStep NextChunk(DecodedChunk& chunk);
   // The file bytes the current block holds, known before its first byte is written: counted
   // exactly when the whole block is within the look-ahead, else from what `scout` (called
@@ -75,9 +88,12 @@ class RestoreReadAhead {
     std::string fault;        // Fault: the message to raise
   };
 
-  // Reads on while the look-ahead has room.
+  // Reads on while the look-ahead has room, and hands what it read to the pipeline.
   void FillAhead();
   void ParseOne();
+  void SubmitRun();
+  // Moves the next run's decoded chunks to the end of ready_.
+  void TakeRun();
   // The token at the front, reading ahead for it; a grammar the archive breaks is a fault.
   Token& Front();
   [[noreturn]] void Raise(const Token& token);
@@ -85,11 +101,12 @@ class RestoreReadAhead {
 
   ArchiveScanner& scanner_;
   bool speculate_;
-  OrderedPipeline<RawChunk, DecodedChunk, ChunkInflater> decoder_;
+  ChunkBuffers buffers_;  // before the pipeline, whose threads use it
+  OrderedPipeline<std::vector<RawChunk>, std::vector<DecodedChunk>, BatchInflater> decoder_;
+  std::vector<RawChunk> run_;  // chunks read, not yet handed to the pipeline
   std::deque<Token> tokens_;
-  // Decoded chunks taken from the pipeline ahead of the restore (to count a block's bytes):
-  // the results of the first Chunk tokens.
-  std::deque<DecodedChunk> held_;
+  // Decoded chunks taken from the pipeline, in order: the results of the first Chunk tokens.
+  std::deque<DecodedChunk> ready_;
   Parse parse_ = Parse::Record;
   bool decodeBlock_ = false;  // Chunks: decode the block being read, or step over it
   bool discard_ = false;      // the restore passes over the current block's decoded chunks

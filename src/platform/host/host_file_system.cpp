@@ -103,8 +103,16 @@ class HostFileWriter final : public FileWriter {
     if (!fd_) {
       return Error(Errc::InvalidHandle);
     }
+    Status status = WriteAll(fd_.get(), data);
     written_ += data.size();
-    return WriteAll(fd_.get(), data);
+    // What a large file holds so far starts on its way to the disk a mebibyte at a time,
+    // without waiting for it, so that the disk works while the rest is made.
+    if (status && !append_ && written_ - writtenBack_ >= kWriteBackStep) {
+      (void)::sync_file_range(fd_.get(), static_cast<off_t>(writtenBack_), static_cast<off_t>(written_ - writtenBack_),
+                              SYNC_FILE_RANGE_WRITE);
+      writtenBack_ = written_;
+    }
+    return status;
   }
 
   Status Commit() override {
@@ -163,10 +171,9 @@ class HostFileWriter final : public FileWriter {
         }
       }
     }
-    // A large file starts on its way to the disk now, without waiting for it, so that the
-    // disk works while the files after it are made (Windows' lazy writer does so by
-    // itself); small files wait for the system's own write-back, which gathers them.
-    if (written_ >= kWriteBackAtClose) {
+    // The rest of a large file follows it (Windows' lazy writer does all this by itself);
+    // small files wait for the system's own write-back, which gathers them.
+    if (written_ >= kWriteBackStep && written_ > writtenBack_) {
       (void)::sync_file_range(fd_.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
     }
     if (::close(fd_.release()) != 0 && status) {
@@ -176,13 +183,14 @@ class HostFileWriter final : public FileWriter {
   }
 
  private:
-  static constexpr std::uint64_t kWriteBackAtClose = 1 << 20;
+  static constexpr std::uint64_t kWriteBackStep = 1 << 20;
 
   UniqueFd fd_;
   bool append_;
   bool reserved_ = false;
   std::optional<FileTimes> times_;
   std::uint64_t written_ = 0;
+  std::uint64_t writtenBack_ = 0;  // what was sent on its way to the disk
 };
 
 // Lists a folder in the order NTFS keeps it (names compared upper-cased), so that walks
