@@ -75,6 +75,14 @@ class EngineSink {
   // Called between the items of every long loop. The front end processes pending messages
   // here too; true means the user asked to stop.
   [[nodiscard]] virtual bool ShouldStop() = 0;
+
+  // Which page or command runs the engine ("Files Cleaning page", "sweepwise-cli delete
+  // files"): what the history names as the maker of a change. Set by the front end.
+  void SetOrigin(std::string origin) { origin_ = std::move(origin); }
+  [[nodiscard]] const std::string& Origin() const { return origin_; }
+
+ private:
+  std::string origin_;
 };
 
 // True when a Yes/No question was answered Yes.

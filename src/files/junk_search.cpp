@@ -10,8 +10,11 @@
 #include "core/win_path.h"
 #include "files/cleanup_handlers.h"
 #include "files/file_row.h"
+#include "files/handler_folders.h"
 #include "files/junk_walk.h"
+#include "files/listed_object.h"
 #include "files/location_walk.h"
+#include "files/recycle_bin_items.h"
 #include "registry/registry_object.h"
 
 namespace sw::files {
@@ -39,16 +42,33 @@ constexpr std::array<DrivePattern, 4> kDrivePatterns{{
 // Whole folders: every file with a dot in its name.
 constexpr std::array<JunkPattern, 1> kAnyDotted = {JunkPattern{".", MatchMode::Contains}};
 
+// Folders of each drive searched whole after its walk, on the systems they belong to: the
+// recycle bin of Windows 95 to ME (and of FAT drives up to XP). From Vista on a folder of
+// that name is the user's own; the Recycle Bin is then $Recycle.Bin, a place of the location
+// table.
+struct DriveFolder {
+  std::string_view name;
+  JunkCategory category;
+  std::uint8_t generations;
+};
+constexpr std::array<DriveFolder, 1> kDriveFolders{{
+    {"Recycled\\", JunkCategory::kRecycleBin, kOnWindows9x | kOnWindowsNt},
+}};
+
 constexpr int kProgressBase = 11;
 constexpr int kProgressPerDrive = 7;
+
+// A matched file, as its row will show it: what its own handle showed, and its picture.
+struct ListedFile {
+  ObjectFacts object;
+  int image = kImageFile;
+};
 
 // A row a drive walk found for a later pattern, as little as makes the row when its turn comes.
 struct PendingRow {
   std::size_t folder;  // in the walk's list of folders
   std::string name;
-  std::uint64_t size = 0;
-  FileTime lastWrite;
-  int image = 0;
+  ListedFile file;
 };
 
 // One row of the location table as it applies here, with the folders it names.
@@ -74,21 +94,34 @@ class JunkSearch {
   [[nodiscard]] bool Wanted(JunkCategory category) const { return options_.categories.Has(category); }
   // "c:\", "d:\", ...: every fixed drive, as the rows show them.
   [[nodiscard]] std::vector<std::string> FixedDrives() const;
-  void SearchDrives(const std::vector<std::string>& drives);
+  void SearchDrives(const std::vector<std::string>& drives, std::uint8_t generation);
   void SearchShellFolder(bool wanted, JunkCategory category, int statusText, std::string_view valueName);
   void SearchNavigatorCache();
   // The location table's rows for this system and these options, with their folders.
   std::vector<PlannedWalk> PlanLocations();
   void PlanRow(const JunkLocation& row, const platform::SystemProfile& profile, const LocationContext& context,
                const std::unordered_set<std::string>& running, std::vector<PlannedWalk>& walks);
+  // A cleanup handler's folders, those it may not take left out and the handler named.
+  std::vector<std::string> HandlerFolders(const JunkLocation& row, const LocationContext& context);
   void SearchLocations(const std::vector<PlannedWalk>& walks);
+  // The Recycle Bin items of one folder, one row each.
+  void SearchBinItems(const JunkLocation& row, const std::string& folder);
   // Walks `folder` for the patterns; the rows of each pattern follow those of the one before.
   void FindJunkFiles(std::string_view folder, std::span<const JunkPattern> patterns,
                      std::span<const JunkCategory> categories);
-  // The image of a matched file's row, unless it is a working shortcut (where shortcuts are
-  // judged) or listed already; its size counts into the total.
-  std::optional<int> InsertFileToList(const std::string& folder, const platform::FolderEntry& entry,
-                                      bool judgeShortcuts);
+  // What a matched file's row shows, read from the file's own handle, unless it is a working
+  // shortcut (where shortcuts are judged) or listed already, or it cannot be opened as the
+  // very file the walk saw; it counts as listed from here on.
+  std::optional<ListedFile> InsertFileToList(const std::string& folder, const platform::FolderEntry& entry,
+                                             bool judgeShortcuts);
+  // A row for facts complete but for the object's own, which is observed here.
+  std::optional<ResultRow> InsertObjectRow(const std::string& folder, const std::string& name, FileFacts facts,
+                                           int image);
+  // The object `name` of `folder` as its own handle shows it, listed under `key` and counted
+  // into the total; nullopt (and passed over) when it cannot be opened as what the walk saw.
+  std::optional<ObjectFacts> ListObject(const std::string& folder, const std::string& name, std::string key);
+  [[nodiscard]] ResultRow RowOf(const std::string& folder, const std::string& name, JunkCategory category,
+                                const std::string& process, const ListedFile& file) const;
   [[nodiscard]] bool IsBrokenShortcut(const std::string& path) const;
   bool Visit(const platform::FolderEntry& entry);
   std::string ReadString(RootKey root, std::string_view key, std::string_view value) const;
@@ -101,8 +134,10 @@ class JunkSearch {
   const JunkSearchOptions& options_;
   Pacer pacer_;
   std::vector<JunkLocation> handlers_;  // the programs' cleanup handlers, read for this Find
-  // Upper-cased paths whose names matched: those listed, and the others (working shortcuts),
-  // apart, so that a million rows keep one copy of their paths.
+  std::optional<HandlerBounds> bounds_;  // where they may not reach, read once they are there
+  // Upper-cased paths whose names matched: those listed, and the others (working shortcuts,
+  // files that could not be observed), apart, so that a million rows keep one copy of their
+  // paths.
   std::unordered_set<std::string> listed_;
   std::unordered_set<std::string> passedOver_;
   std::uint64_t total_ = 0;
@@ -115,6 +150,7 @@ JunkSearchOutcome JunkSearch::Run() {
   sink_.ShowStatus(Text(109));
   sink_.ShowStatus(Text(114));
   const std::vector<std::string> drives = FixedDrives();
+  const std::uint8_t generation = GenerationBit(platform::Describe(platform_).generation);
   const std::vector<PlannedWalk> walks = PlanLocations();
   // One step per category of the location table that has something to walk.
   std::uint64_t locationSteps = 0;
@@ -126,7 +162,7 @@ JunkSearchOutcome JunkSearch::Run() {
   sink_.SetProgressMax(progressMax);
   progress_ = 0;
   Step();
-  SearchDrives(drives);
+  SearchDrives(drives, generation);
   if (options_.internetCache && Wanted(JunkCategory::kInternetCache)) {
     sink_.ShowStatus(Text(110));
     const std::string cache = ReadString(RootKey::CurrentUser, kShellFoldersKey, "Cache");
@@ -150,6 +186,9 @@ JunkSearchOutcome JunkSearch::Run() {
   for (const JunkCategory category : outcome_.needElevation) {
     selected += ". " + std::string(InfoOf(category).option) + " need administrator rights";
   }
+  if (!outcome_.refusedHandlers.empty()) {
+    selected += ". " + RefusedHandlersText(outcome_.refusedHandlers);
+  }
   sink_.ShowStatus(selected);
   sink_.SetProgress(progressMax);
   outcome_.totalBytes = total_;
@@ -167,7 +206,7 @@ std::vector<std::string> JunkSearch::FixedDrives() const {
   return drives;
 }
 
-void JunkSearch::SearchDrives(const std::vector<std::string>& drives) {
+void JunkSearch::SearchDrives(const std::vector<std::string>& drives, std::uint8_t generation) {
   std::vector<JunkPattern> patterns;
   std::vector<JunkCategory> categories;
   for (const DrivePattern& drivePattern : kDrivePatterns) {
@@ -176,7 +215,6 @@ void JunkSearch::SearchDrives(const std::vector<std::string>& drives) {
       categories.push_back(drivePattern.category);
     }
   }
-  const JunkCategory recycled = JunkCategory::kRecycleBin;
   const JunkCategory temporary = JunkCategory::kTemporaryFolders;
   for (const auto& drive : drives) {
     sink_.ShowStatus(std::string(Text(115)) + " " + drive + " ...");
@@ -188,8 +226,10 @@ void JunkSearch::SearchDrives(const std::vector<std::string>& drives) {
     }
     sink_.ProcessMessages();
     Step(5);
-    if (Wanted(recycled)) {
-      FindJunkFiles(drive + "Recycled\\", kAnyDotted, {&recycled, 1});
+    for (const DriveFolder& folder : kDriveFolders) {
+      if ((folder.generations & generation) != 0 && Wanted(folder.category)) {
+        FindJunkFiles(drive + std::string(folder.name), kAnyDotted, {&folder.category, 1});
+      }
     }
     Step();
     if (Wanted(temporary)) {
@@ -231,6 +271,9 @@ std::vector<PlannedWalk> JunkSearch::PlanLocations() {
   // The programs' cleanup handlers are read anew at each Find: programs come and go.
   if (profile.Modern() && Wanted(JunkCategory::kCleanupHandlers)) {
     handlers_ = ReadCleanupHandlers(*platform_.registry);
+    if (!handlers_.empty()) {
+      bounds_ = DescribeHandlerBounds(*platform_.files, *platform_.system, *platform_.registry);
+    }
   }
   const LocationContext context = DescribeLocations(*platform_.files, *platform_.system);
   std::unordered_set<std::string> running;
@@ -257,7 +300,9 @@ void JunkSearch::PlanRow(const JunkLocation& row, const platform::SystemProfile&
   if ((row.generations & GenerationBit(profile.generation)) == 0 || !Wanted(row.category)) {
     return;
   }
-  std::vector<std::string> folders = LocationFolders(row, context, *platform_.files, *platform_.system);
+  std::vector<std::string> folders = row.category == JunkCategory::kCleanupHandlers
+                                         ? HandlerFolders(row, context)
+                                         : LocationFolders(row, context, *platform_.files, *platform_.system);
   if (folders.empty()) {
     return;
   }
@@ -276,6 +321,22 @@ void JunkSearch::PlanRow(const JunkLocation& row, const platform::SystemProfile&
   walks.push_back(PlannedWalk{&row, std::move(folders)});
 }
 
+std::vector<std::string> JunkSearch::HandlerFolders(const JunkLocation& row, const LocationContext& context) {
+  std::vector<std::string> folders = ExpandLocationFolders(row, context, *platform_.files, *platform_.system);
+  std::erase_if(folders, [&](const std::string& folder) {
+    std::string why = HandlerRefusal(row, folder, *bounds_, *platform_.files);
+    if (why.empty()) {
+      return false;
+    }
+    const auto same = [&](const RefusedHandler& refused) { return refused.name == row.source; };
+    if (std::none_of(outcome_.refusedHandlers.begin(), outcome_.refusedHandlers.end(), same)) {
+      outcome_.refusedHandlers.push_back({row.source, folder, std::move(why)});
+    }
+    return true;
+  });
+  return folders;
+}
+
 void JunkSearch::SearchLocations(const std::vector<PlannedWalk>& walks) {
   const FileTime now = FileTimeNow();
   for (std::size_t i = 0; i < walks.size(); ++i) {
@@ -288,11 +349,15 @@ void JunkSearch::SearchLocations(const std::vector<PlannedWalk>& walks) {
       if (stopped_ || (stopped_ = sink_.ShouldStop())) {
         return;
       }
+      if (row.items) {
+        SearchBinItems(row, folder);
+        continue;
+      }
       WalkLocation(
           *platform_.files, row, folder, now,
           [&](const std::string& where, const platform::FolderEntry& entry) {
-            if (const auto image = InsertFileToList(where, entry, false)) {
-              sink_.AddRow(MakeFileRow(where, entry, row.category, *image, *platform_.system));
+            if (const auto file = InsertFileToList(where, entry, false)) {
+              sink_.AddRow(RowOf(where, entry.name, row.category, row.process, *file));
             }
           },
           [&](const platform::FolderEntry& entry) { return Visit(entry); });
@@ -300,6 +365,39 @@ void JunkSearch::SearchLocations(const std::vector<PlannedWalk>& walks) {
     const bool last = i + 1 == walks.size() || walks[i + 1].row->category != row.category;
     if (last) {
       Step();
+    }
+  }
+}
+
+void JunkSearch::SearchBinItems(const JunkLocation& row, const std::string& folder) {
+  bool completed = true;
+  const std::vector<BinItem> items =
+      ListBinItems(*platform_.files, folder, [&](const platform::FolderEntry& entry) { return Visit(entry); },
+                   completed);
+  for (const BinItem& item : items) {
+    FileFacts facts;
+    facts.category = row.category;
+    // Each partner as it is now; an item any part of which cannot be seen is not listed, as
+    // it could not go whole.
+    bool whole = true;
+    for (const BinItem::Partner& partner : item.partners) {
+      const auto seen = ObserveObject(*platform_.files, folder + partner.name);
+      whole = whole && seen && seen->folder == partner.folder;
+      if (!whole) {
+        break;
+      }
+      facts.partners.push_back({partner.name, *seen, partner.inside});
+    }
+    std::string key = ToUpperText(folder + item.entry.name);
+    if (listed_.contains(key)) {
+      continue;
+    }
+    if (!whole) {
+      passedOver_.insert(std::move(key));
+      continue;
+    }
+    if (auto added = InsertObjectRow(folder, item.entry.name, std::move(facts), kImageFile)) {
+      sink_.AddRow(*added);
     }
   }
 }
@@ -338,34 +436,30 @@ void JunkSearch::FindJunkFiles(std::string_view folder, std::span<const JunkPatt
   WalkJunk(
       *platform_.files, folder, patterns,
       [&](const std::string& where, const platform::FolderEntry& entry, std::size_t pattern) {
-        const auto image = InsertFileToList(where, entry, true);
-        if (!image) {
+        const auto file = InsertFileToList(where, entry, true);
+        if (!file) {
           return;
         }
         if (pattern == 0) {
-          sink_.AddRow(MakeFileRow(where, entry, categories[0], *image, *platform_.system));  // at once
+          sink_.AddRow(RowOf(where, entry.name, categories[0], {}, *file));  // at once
           return;
         }
         if (folders.empty() || folders.back() != where) {
           folders.push_back(where);
         }
-        pending[pattern].push_back(PendingRow{folders.size() - 1, entry.name, entry.size, entry.lastWrite, *image});
+        pending[pattern].push_back(PendingRow{folders.size() - 1, entry.name, *file});
       },
       [&](const platform::FolderEntry& entry) { return Visit(entry); });
-  platform::FolderEntry entry;
   for (std::size_t pattern = 1; pattern < pending.size(); ++pattern) {
-    for (PendingRow& row : pending[pattern]) {
-      entry.name = std::move(row.name);
-      entry.size = row.size;
-      entry.lastWrite = row.lastWrite;
-      sink_.AddRow(MakeFileRow(folders[row.folder], entry, categories[pattern], row.image, *platform_.system));
+    for (const PendingRow& row : pending[pattern]) {
+      sink_.AddRow(RowOf(folders[row.folder], row.name, categories[pattern], {}, row.file));
     }
     pending[pattern] = {};
   }
 }
 
-std::optional<int> JunkSearch::InsertFileToList(const std::string& folder, const platform::FolderEntry& entry,
-                                                bool judgeShortcuts) {
+std::optional<ListedFile> JunkSearch::InsertFileToList(const std::string& folder, const platform::FolderEntry& entry,
+                                                       bool judgeShortcuts) {
   const std::string path = folder + entry.name;
   std::string key = ToUpperText(path);
   if (listed_.contains(key)) {
@@ -376,10 +470,47 @@ std::optional<int> JunkSearch::InsertFileToList(const std::string& folder, const
     passedOver_.insert(std::move(key));
     return std::nullopt;
   }
+  const auto seen = ListObject(folder, entry.name, std::move(key));
+  if (!seen) {
+    return std::nullopt;
+  }
+  return ListedFile{*seen, shortcut ? kImageBrokenShortcut : kImageFile};
+}
+
+std::optional<ObjectFacts> JunkSearch::ListObject(const std::string& folder, const std::string& name, std::string key) {
+  // Size, time and identity as the file's own handle gives them, the very source Delete
+  // compares them with; a file reached through a link swapped in meanwhile is not listed.
+  auto seen = ObserveObject(*platform_.files, folder + name);
+  if (!seen) {
+    passedOver_.insert(std::move(key));
+    return std::nullopt;
+  }
   passedOver_.erase(key);
   listed_.insert(std::move(key));
-  total_ += entry.size;
-  return shortcut ? kImageBrokenShortcut : kImageFile;
+  total_ += seen->size;
+  return seen;
+}
+
+std::optional<ResultRow> JunkSearch::InsertObjectRow(const std::string& folder, const std::string& name,
+                                                     FileFacts facts, int image) {
+  const auto seen = ListObject(folder, name, ToUpperText(folder + name));
+  if (!seen) {
+    return std::nullopt;
+  }
+  facts.object = *seen;
+  for (const PartnerFacts& partner : facts.partners) {
+    total_ += partner.object.size;
+  }
+  return MakeFileRow(folder, name, facts, image, *platform_.system);
+}
+
+ResultRow JunkSearch::RowOf(const std::string& folder, const std::string& name, JunkCategory category,
+                            const std::string& process, const ListedFile& file) const {
+  FileFacts facts;
+  facts.category = category;
+  facts.process = process;
+  facts.object = file.object;
+  return MakeFileRow(folder, name, facts, file.image, *platform_.system);
 }
 
 bool JunkSearch::IsBrokenShortcut(const std::string& path) const {
@@ -405,6 +536,14 @@ bool JunkSearch::IsBrokenShortcut(const std::string& path) const {
 
 JunkSearchOutcome FindFiles(platform::Platform& platform, EngineSink& sink, const JunkSearchOptions& options) {
   return JunkSearch(platform, sink, options).Run();
+}
+
+std::string RefusedHandlersText(const std::vector<RefusedHandler>& refused) {
+  std::string text = "Programs' cleanup lists left out: ";
+  for (std::size_t i = 0; i < refused.size(); ++i) {
+    text += (i == 0 ? "" : "; ") + ("\"" + refused[i].name + "\" (" + refused[i].folder + ": " + refused[i].reason + ")");
+  }
+  return text;
 }
 
 std::string CloseBrowsersText(const std::vector<std::string>& browsers) {
