@@ -78,6 +78,12 @@ class BackupTest : public test::FileFixture {
     return out;
   }
 
+  // Puts `bytes` on disk as the archive `sub`; its path for the backup.
+  std::string WriteArchive(std::string_view sub, const Bytes& bytes) {
+    test::WriteFileBytes(Host(sub), std::string(bytes.begin(), bytes.end()));
+    return At(sub);
+  }
+
   // The archive `sub` and its further volumes (.002, ...), as they are on disk.
   std::vector<Bytes> Volumes(std::string_view sub) {
     std::vector<Bytes> volumes;

@@ -16,11 +16,6 @@ namespace fs = std::filesystem;
 
 class RestorePipelineTest : public BackupTest {
  protected:
-  std::string WriteArchive(std::string_view sub, const Bytes& bytes) {
-    test::WriteFileBytes(Host(sub), std::string(bytes.begin(), bytes.end()));
-    return At(sub);
-  }
-
   // Where RestoreFullPath puts the file made as `sub` when restoring below `target`.
   std::string RestoredHost(std::string_view target, std::string_view sub) {
     return Host(std::string(target) + "\\" + ToLowerText(At(sub).substr(3)));
