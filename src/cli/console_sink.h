@@ -4,6 +4,7 @@
 // console, answered by --yes, or refused when there is no console to ask.
 
 #include <cstdio>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -19,7 +20,13 @@ class ConsoleSink final : public EngineSink {
   void ShowStatus(std::string_view text) override { status_ = text; }
   void SetProgressMax(std::uint64_t maximum) override { maximum_ = maximum; }
   void SetProgress(std::uint64_t position) override;
-  void AddRow(const ResultRow& row) override { rows_.push_back(row); }
+  void AddRow(const ResultRow& row) override {
+    if (onRow) {
+      onRow(row);
+    } else {
+      rows_.push_back(row);
+    }
+  }
   Answer Ask(const Message& message) override;
   bool ShouldStop() override { return false; }
 
@@ -30,6 +37,12 @@ class ConsoleSink final : public EngineSink {
   [[nodiscard]] const std::vector<ResultRow>& rows() const { return rows_; }
   // Whether a question was refused for want of a console.
   [[nodiscard]] bool refused() const { return refused_; }
+  // Takes the rows collected so far.
+  [[nodiscard]] std::vector<ResultRow> TakeRows() { return std::move(rows_); }
+
+  // When set, each row goes here as it comes instead of into rows(): a command that only
+  // prints its rows holds none of them.
+  std::function<void(const ResultRow&)> onRow;
 
  private:
   std::ostream& err_;

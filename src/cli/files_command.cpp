@@ -27,17 +27,21 @@ struct FilesArguments {
   std::string plan;         // delete: the rows of an earlier find
 };
 
-void AddRows(CommandResult& result, const std::vector<ResultRow>& rows) {
-  result.rows = rows;
-  result.rowFields.clear();
-  for (const ResultRow& row : rows) {
-    result.rowFields.push_back(files::IsWindowsCleanupRow(row) ? WindowsCleanupRowFields(row) : FileRowFields(row));
-  }
+// A row's fields as the console prints them: a handler of the system's own cleanup has fields
+// of its own.
+nlohmann::json RowFieldsOf(const ResultRow& row) {
+  return files::IsWindowsCleanupRow(row) ? WindowsCleanupRowFields(row) : FileRowFields(row);
 }
 
+void AddRows(CommandResult& result, std::vector<ResultRow> rows) {
+  result.rows = std::move(rows);
+  result.rowFields.clear();
+  result.fieldsOf = RowFieldsOf;
+}
+
+// The Find's status and fields; its rows are added by the caller.
 CommandResult Found(const ConsoleSink& sink, const files::JunkSearchOutcome& search) {
   CommandResult result;
-  AddRows(result, sink.rows());
   result.status = sink.status();
   result.extra = {
       {"total_kb", search.totalBytes / 1024}, {"total_bytes", search.totalBytes}, {"found_files", search.foundFiles}};
@@ -117,9 +121,13 @@ int FindFiles(CliContext& context, const GlobalOptions& options, const FilesArgu
   search.categories = *categories;
   search.windowsCleanup = files::WindowsCleanupOptions::FromEnvironment(*context.platform.system);
   ConsoleSink sink(context.err, options.yes, context.console);
+  // The rows are printed as the Find makes them: a million of them need no memory here.
+  RowPrinter printer(context, options.json, RowFieldsOf);
+  sink.onRow = [&printer](const ResultRow& row) { printer.Print(row); };
   const auto outcome = files::FindFiles(context.platform, sink, search);
   sink.EndProgress();
-  PrintResult(context, options.json, Found(sink, outcome));
+  const CommandResult found = Found(sink, outcome);
+  printer.Finish(found.status, found.extra);
   return kExitSuccess;
 }
 
@@ -178,7 +186,7 @@ std::optional<std::vector<ResultRow>> RowsToDelete(CliContext& context, const Gl
   search.windowsCleanup = files::WindowsCleanupOptions::FromEnvironment(*context.platform.system);
   result = Found(sink, files::FindFiles(context.platform, sink, search));
   if (arguments.plan.empty()) {
-    return sink.rows();
+    return sink.TakeRows();
   }
   PlanMatch match = MatchPlan(plan, sink.rows());
   notFound = std::move(match.notFound);
@@ -287,9 +295,9 @@ int DeleteFiles(CliContext& context, const GlobalOptions& options, const FilesAr
   DescribeDeletion(outcome, notFound, result);
   // What is left of the rows it was to delete: files waiting for the batch or kept; and the
   // plan's rows that name nothing listed now. A row the plan leaves unchecked was never one.
-  std::vector<ResultRow> left = *list;
+  std::vector<ResultRow> left = std::move(*list);
   left.insert(left.end(), notFound.begin(), notFound.end());
-  AddRows(result, left);
+  AddRows(result, std::move(left));
   if (cleanup.asked || !cleanup.Summary().empty()) {
     result.extra["windows_cleanup"] = WindowsCleanupRunFields(cleanup);
     if (!outcome.asked) {

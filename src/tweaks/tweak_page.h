@@ -55,7 +55,8 @@ struct ApplyOutcome {
 
 class TweakPage {
  public:
-  // The page of the system `platform` runs on (its WindowsVersionName, Windows 11 told by its build).
+  // The page of the system `platform` runs on, as its version numbers tell it; the title
+  // shows its WindowsVersionName (or `windowsVersionName`).
   explicit TweakPage(platform::Platform& platform);
   TweakPage(platform::Platform& platform, std::string windowsVersionName);
 

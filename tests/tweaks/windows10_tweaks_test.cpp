@@ -24,6 +24,7 @@ using platform::RegKey;
 
 constexpr int kOptimizationTab = 0;
 constexpr int kMiscellaneousTab = 3;
+constexpr const char* kCurrentVersionKey = R"(SOFTWARE\Microsoft\Windows NT\CurrentVersion)";
 constexpr const char* kEditionId = R"(SOFTWARE\Microsoft\Windows NT\CurrentVersion\EditionID)";
 constexpr const char* kLongPaths = R"(SYSTEM\CurrentControlSet\Control\FileSystem\LongPathsEnabled)";
 constexpr const char* kTrackProgs = R"(SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\Advanced\Start_TrackProgs)";
@@ -273,6 +274,35 @@ TEST_F(Windows10TweaksTest, SystemEditionAndBuildDecideWhatIsOffered) {
   UseSystem("Windows 10");
   EXPECT_FALSE(IsOffered("Speed up menu display"));
   EXPECT_FALSE(IsOffered("Repair the Taskbar"));
+}
+
+// The product name's words vary by build, language and who wrote the registry (Wine writes
+// "Microsoft Windows 10"); they are shown in the title, and the version numbers and the
+// edition alone decide what is offered.
+TEST_F(Windows10TweaksTest, TheProductNameIsShownAndDecidesNothing) {
+  const std::string productName = std::string(kCurrentVersionKey) + "\\ProductName";
+  const Lines offered = Offered(3);
+  ASSERT_FALSE(offered.empty());
+  for (const char* name : {"Microsoft Windows 10", "Windows 10 Pro", "Windows 10 Famille", "Windows 10 Pro N",
+                           "Microsoft Windows 7", ""}) {
+    SetString(RootKey::LocalMachine, productName, name);
+    EXPECT_EQ(Offered(3), offered) << name;
+  }
+  SetString(RootKey::LocalMachine, productName, "Microsoft Windows 10");
+  EXPECT_EQ(Page(0).TitleText(), "Advanced settings for Microsoft Windows 10");
+  SetString(RootKey::LocalMachine, std::string(kCurrentVersionKey) + "\\CurrentBuildNumber", "22631");
+  EXPECT_EQ(Page(0).TitleText(), "Advanced settings for Microsoft Windows 11");
+  EXPECT_TRUE(IsOffered("Turn off Widgets"));
+
+  // A server reports the numbers of Windows 10 and 11 and is neither, whatever its name says.
+  UseEdition("ServerDatacenter");
+  SetString(RootKey::LocalMachine, productName, "Windows Server 2022 Datacenter");
+  EXPECT_EQ(Page(0).TitleText(), "Advanced settings for Windows Server 2022 Datacenter");
+  for (int tab = 0; tab < kAppliedTasksTab; ++tab) {
+    EXPECT_TRUE(Offered(tab).empty()) << TabCaption(tab);
+  }
+  UseEdition("Professional");
+  EXPECT_TRUE(IsOffered("Turn off Widgets"));
 }
 
 TEST_F(Windows10TweaksTest, EverySettingWritesWhatMicrosoftDocumentsAndRestoreTakesItBack) {
