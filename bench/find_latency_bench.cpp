@@ -90,7 +90,9 @@ std::vector<double> BrowseList(HWND window, HWND list) {
     PostMessageW(list, WM_KEYDOWN, key, 0);
     PostMessageW(list, WM_KEYUP, key, 0);
     if (i % 10 == 5) {
-      PostMessageW(list, WM_MOUSEWHEEL, MAKEWPARAM(0, -3 * WHEEL_DELTA), 0);
+      // The wheel's distance is a signed word in the high half: three notches down.
+      const auto down = static_cast<WORD>(static_cast<SHORT>(-3 * WHEEL_DELTA));
+      PostMessageW(list, WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<DWORD>(down) << 16U), 0);
     }
     if (i % 20 == 0) {
       RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);

@@ -18,7 +18,7 @@ class RestorePipelineTest : public BackupTest {
  protected:
   // Where RestoreFullPath puts the file made as `sub` when restoring below `target`.
   std::string RestoredHost(std::string_view target, std::string_view sub) {
-    return Host(std::string(target) + "\\" + ToLowerText(At(sub).substr(3)));
+    return Host(std::string(target) + "\\" + ToLowerText(At(sub).substr(3))).string();
   }
 };
 
