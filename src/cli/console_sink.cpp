@@ -15,6 +15,11 @@
 
 namespace sw::cli {
 
+ConsoleCommand& CurrentConsoleCommand() {
+  thread_local ConsoleCommand command;
+  return command;
+}
+
 bool IsTerminal(std::FILE* stream) {
 #ifdef _WIN32
   return _isatty(_fileno(stream)) != 0;
@@ -64,6 +69,7 @@ Answer ConsoleSink::Ask(const Message& message) {
   if (message.buttons == MessageButtons::Ok) {
     EndProgress();
     err_ << ConsoleLines(message.text) << "\n";
+    CurrentConsoleCommand().notices.push_back(message.text);
     return Answer::Ok;
   }
   if (assumeYes_) {

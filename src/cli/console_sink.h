@@ -12,9 +12,20 @@
 
 namespace sw::cli {
 
+// What the console program does on this thread: the command that runs (what the history names
+// as the maker of a change) and the notices it has shown, so that its final status line does
+// not repeat one of them. RunCli starts each command line afresh.
+struct ConsoleCommand {
+  std::string origin;                // "sweepwise-cli delete registry"
+  std::vector<std::string> notices;  // texts of the notices shown on stderr
+};
+ConsoleCommand& CurrentConsoleCommand();
+
 class ConsoleSink final : public EngineSink {
  public:
-  ConsoleSink(std::ostream& err, bool assumeYes, bool console) : err_(err), assumeYes_(assumeYes), console_(console) {}
+  ConsoleSink(std::ostream& err, bool assumeYes, bool console) : err_(err), assumeYes_(assumeYes), console_(console) {
+    SetOrigin(CurrentConsoleCommand().origin);
+  }
 
   void ShowStatus(std::string_view text) override { status_ = text; }
   void SetProgressMax(std::uint64_t maximum) override { maximum_ = maximum; }

@@ -1,6 +1,9 @@
 #include "cli/output.h"
 
+#include <algorithm>
 #include <ostream>
+
+#include "cli/console_sink.h"
 
 namespace sw::cli {
 namespace {
@@ -43,7 +46,9 @@ void PrintResult(CliContext& context, bool json, const CommandResult& result) {
     }
     context.out << "\n";
   }
-  if (!result.status.empty()) {
+  // A status the command's notice said already is not said twice.
+  const auto& notices = CurrentConsoleCommand().notices;
+  if (!result.status.empty() && std::find(notices.begin(), notices.end(), result.status) == notices.end()) {
     context.out << result.status << "\n";
   }
 }
