@@ -81,6 +81,10 @@ int RunCli(const std::vector<std::string>& args, CliContext& context) {
 
   // CLI11 takes the arguments in reverse order.
   std::vector<std::string> reversed(args.rbegin(), args.rend());
+  // A command that prints no result of its own still says what its engines told it.
+  struct Flush {
+    ~Flush() { FlushNotices({}); }
+  } flush;
   try {
     app.parse(reversed);
   } catch (const CLI::CallForHelp&) {

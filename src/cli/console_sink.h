@@ -13,13 +13,21 @@
 namespace sw::cli {
 
 // What the console program does on this thread: the command that runs (what the history names
-// as the maker of a change) and the notices it has shown, so that its final status line does
-// not repeat one of them. RunCli starts each command line afresh.
+// as the maker of a change) and the information notices of its engines, held back until the
+// command prints its result, so that a notice that says what the final status line says is
+// said once (on stdout, where scripts read it). RunCli starts each command line afresh.
 struct ConsoleCommand {
-  std::string origin;                // "sweepwise-cli delete registry"
-  std::vector<std::string> notices;  // texts of the notices shown on stderr
+  struct Notice {
+    std::ostream* stream = nullptr;
+    std::string text;
+  };
+  std::string origin;           // "sweepwise-cli delete registry"
+  std::vector<Notice> notices;  // held back, in the order they came
 };
 ConsoleCommand& CurrentConsoleCommand();
+
+// Prints the notices held back, but one whose text is `status` (empty: every one).
+void FlushNotices(std::string_view status);
 
 class ConsoleSink final : public EngineSink {
  public:

@@ -95,7 +95,8 @@ int UndoEntry(CliContext& context, const GlobalOptions& options, int id) {
   if (outcome.declined) {
     return PrintFailure(context, options.json, "nothing undone", result);
   }
-  result.status = "Entry " + std::to_string(id) + ": " + outcome.summary;
+  // The first line of the engine's message, which is then said once.
+  result.status = outcome.message.substr(0, outcome.message.find('\n'));
   if (!outcome.complete) {
     return PrintFailure(context, options.json, result.status + "; not everything came back", result);
   }

@@ -1,6 +1,5 @@
 #include "cli/output.h"
 
-#include <algorithm>
 #include <ostream>
 
 #include "cli/console_sink.h"
@@ -31,6 +30,7 @@ nlohmann::json ToJson(const CommandResult& result) {
 }  // namespace
 
 void PrintResult(CliContext& context, bool json, const CommandResult& result) {
+  FlushNotices(result.status);
   if (json) {
     // Names come from disks and archives: never let an odd byte stop the output.
     context.out << ToJson(result).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
@@ -46,14 +46,13 @@ void PrintResult(CliContext& context, bool json, const CommandResult& result) {
     }
     context.out << "\n";
   }
-  // A status the command's notice said already is not said twice.
-  const auto& notices = CurrentConsoleCommand().notices;
-  if (!result.status.empty() && std::find(notices.begin(), notices.end(), result.status) == notices.end()) {
+  if (!result.status.empty()) {
     context.out << result.status << "\n";
   }
 }
 
 int PrintFailure(CliContext& context, bool json, const std::string& message, CommandResult result) {
+  FlushNotices({});
   context.err << "sweepwise-cli: " << message << "\n";
   if (json) {
     result.extra["error"] = message;

@@ -81,7 +81,7 @@ int RestoreRegistry(CliContext& context, const GlobalOptions& options, const std
                                            : file + " is no registry file",
                         result);
   }
-  result.status = "Imported " + file;
+  result.status = file + " was imported into the registry.";  // as the engine says it, so said once
   PrintResult(context, options.json, result);
   return kExitSuccess;
 }

@@ -115,29 +115,16 @@ std::string_view TrimTrailingBlanks(std::string_view text) {
   return text;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  return -1;
-}
-
 // A hexadecimal number of `text`'s leading digits, at most `maxDigits` of them; how many
 // digits it took. nullopt without a digit or with more than `maxDigits`.
 std::optional<std::pair<std::uint32_t, std::size_t>> LeadingHex(std::string_view text, std::size_t maxDigits) {
   std::uint32_t number = 0;
   std::size_t digits = 0;
-  while (digits < text.size() && HexDigit(text[digits]) >= 0) {
+  while (digits < text.size() && HexDigitValue(text[digits]) >= 0) {
     if (++digits > maxDigits) {
       return std::nullopt;
     }
-    number = number * 16 + static_cast<std::uint32_t>(HexDigit(text[digits - 1]));
+    number = number * 16 + static_cast<std::uint32_t>(HexDigitValue(text[digits - 1]));
   }
   if (digits == 0) {
     return std::nullopt;

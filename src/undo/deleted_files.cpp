@@ -1,7 +1,6 @@
 #include "undo/deleted_files.h"
 
 #include <algorithm>
-#include <charconv>
 #include <map>
 #include <optional>
 
@@ -13,16 +12,6 @@
 
 namespace sw::undo {
 namespace {
-
-template <class Number>
-std::optional<Number> Decimal(std::string_view text) {
-  Number number{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
-    return std::nullopt;
-  }
-  return number;
-}
 
 // Whether a folder on the way to `path`, or `path` itself, is a junction, a symbolic link or
 // a mount point: nothing is written through one.
@@ -181,8 +170,8 @@ std::vector<DeletedFile> ReadDeletedFiles(const std::vector<std::string>& lines,
       unreadable += TrimBlanks(line).empty() ? 0 : 1;
       continue;
     }
-    const auto ticks = Decimal<std::uint64_t>(std::string_view(line).substr(first + 1, second - first - 1));
-    const auto size = Decimal<std::uint64_t>(std::string_view(line).substr(second + 1));
+    const auto ticks = ParseUint64(std::string_view(line).substr(first + 1, second - first - 1));
+    const auto size = ParseUint64(std::string_view(line).substr(second + 1));
     if (!ticks || !size || first == 0) {
       ++unreadable;
       continue;

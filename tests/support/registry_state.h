@@ -15,10 +15,10 @@
 
 namespace sw::test {
 
-// "sub\path|(key)" for each key, "sub\path|name|type|hex bytes" for each value, sorted; empty
-// when the top key is missing.
+// "sub\path|(key)" for each key, "sub\path|name|type|hex bytes" for each value (of the top key
+// alone without `recursive`), sorted; empty when the top key is missing.
 inline std::vector<std::string> DescribeKeyTree(platform::Registry& registry, platform::RootKey root,
-                                                const std::string& top) {
+                                                const std::string& top, bool recursive = true) {
   std::vector<std::string> lines;
   auto rootKey = registry.OpenRoot(root);
   std::vector<std::string> pending{""};
@@ -43,7 +43,8 @@ inline std::vector<std::string> DescribeKeyTree(platform::Registry& registry, pl
       }
       lines.push_back(relative + "|" + value->name + "|" + std::to_string(value->value.type) + "|" + hex);
     }
-    for (const auto& name : reg::EnumerateNames(**key, reg::NameKind::SubKeys)) {
+    for (const auto& name :
+         recursive ? reg::EnumerateNames(**key, reg::NameKind::SubKeys) : std::vector<std::string>{}) {
       pending.push_back(relative.empty() ? name : relative + "\\" + name);
     }
   }

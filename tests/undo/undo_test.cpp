@@ -12,6 +12,7 @@
 #include "backup/backup_file.h"
 #include "cli/cli_app.h"
 #include "core/text.h"
+#include "core/win_path.h"
 #include "registry/reg_export.h"
 #include "registry/registry_clean.h"
 #include "registry/registry_paths.h"

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <map>
 
 #include "core/text.h"
@@ -18,6 +17,7 @@
 #include "registry/registry_data.h"
 #include "registry/registry_paths.h"
 #include "support/overridden_system.h"
+#include "support/registry_state.h"
 #include "support/temp_folder.h"
 #include "tweaks/restore.h"
 #include "tweaks/tweak_page.h"
@@ -37,39 +37,8 @@ std::string Parent(const std::string& path) {
   return last == std::string::npos ? std::string() : path.substr(0, last);
 }
 
-// "path|name|type|hex bytes" for every value of a key (and with `recursive` of its subkeys),
-// sorted: two equal descriptions are two equal registry states.
 Lines Describe(platform::Registry& registry, RootKey root, const std::string& keyPath, bool recursive) {
-  Lines lines;
-  auto rootKey = registry.OpenRoot(root);
-  std::vector<std::string> pending{keyPath};
-  while (rootKey && !pending.empty()) {
-    const std::string path = pending.back();
-    pending.pop_back();
-    auto key = (*rootKey)->Open(path, platform::RegAccess::Read);
-    if (!key) {
-      continue;
-    }
-    lines.push_back(path + "|(key)");
-    for (std::uint32_t i = 0;; ++i) {
-      auto value = (*key)->ValueAt(i);
-      if (!value) {
-        break;
-      }
-      std::string hex;
-      for (const std::uint8_t byte : value->value.data) {
-        char digits[3];
-        std::snprintf(digits, sizeof digits, "%02X", byte);
-        hex += digits;
-      }
-      lines.push_back(path + "|" + value->name + "|" + std::to_string(value->value.type) + "|" + hex);
-    }
-    for (const auto& name : recursive ? reg::EnumerateNames(**key, reg::NameKind::SubKeys) : Lines{}) {
-      pending.push_back(path + "\\" + name);
-    }
-  }
-  std::sort(lines.begin(), lines.end());
-  return lines;
+  return test::DescribeKeyTree(registry, root, keyPath, recursive);
 }
 
 // Puts a key back as the prefix had it when the guard was made: when it did not exist, it is
@@ -254,7 +223,7 @@ TEST_F(TweaksRoundTrip, ValueThatExistedAndValueThatDidNotComeBack) {
   const Lines policiesAfter = Describe(registry(), RootKey::CurrentUser, policies, false);
   if (policiesBefore.empty()) {
     // The key the tweak had to create stays, empty: the record knows no "key did not exist".
-    EXPECT_EQ(policiesAfter, Lines{policies + "|(key)"});
+    EXPECT_EQ(policiesAfter, Lines{"|(key)"});
   } else {
     EXPECT_EQ(policiesAfter, policiesBefore);
   }
@@ -336,7 +305,7 @@ RegValue Dword(std::uint32_t number) {
 // "type|hex" of a value, or "absent".
 std::string StateOf(platform::Registry& registry, RootKey root, const std::string& keyPath, const std::string& name) {
   for (const auto& line : Describe(registry, root, keyPath, false)) {
-    const std::string prefix = keyPath + "|" + name + "|";
+    const std::string prefix = "|" + name + "|";
     if (line.size() > prefix.size() && EqualsNoCase(line.substr(0, prefix.size()), prefix)) {
       return line.substr(prefix.size());
     }
