@@ -13,6 +13,11 @@
 ; chooses the first mode. Without either, an installed Sweepwise decides: an update goes
 ; where the program already is, in its mode.
 ;
+; The mode is recorded beside the program (install-mode.txt: "everyone" or "current user"): the
+; programs keep their files in the user's %LOCALAPPDATA%\Sweepwise when installed for
+; everyone, whether they run with administrator rights or not, and beside themselves when
+; installed for the current user.
+;
 ; Silent install and uninstall: /S. A silent uninstall keeps the user's backups unless
 ; /REMOVEBACKUPS is given; the uninstaller's pages offer the same choice. /D=FOLDER (last)
 ; chooses the folder.
@@ -37,6 +42,10 @@ RequestExecutionLevel user
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define RUNONCE_KEY "Software\Microsoft\Windows\CurrentVersion\RunOnce"
 !define PROGRAM_KEY "Software\Orvanta\Sweepwise"
+; The record of the mode, beside the programs (src/platform/program_folders.h).
+!define MODE_RECORD "install-mode.txt"
+; The RunOnce value that deletes, at the user's next logon, a program file that was in use.
+!define REMOVE_LATER_VALUE "SweepwiseRemoveLater"
 ; The main window's class and the command of its tray menu's Exit (src/app/command_ids.h).
 !define MAIN_WINDOW_CLASS "SweepwiseMainWindow"
 !define EXIT_COMMAND 302
@@ -74,6 +83,10 @@ Var ElevatedCopy
 Var UserDataDir
 Var ModePageForMe
 Var ModePageForEveryone
+; The uninstaller's program files that were in use, one a line, and the commands that delete
+; at the next logon those that cannot be deleted at the next restart.
+Var InUse
+Var RemoveAtLogon
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -203,6 +216,21 @@ Function ApplyMode
   ${EndIf}
 FunctionEnd
 
+; The record of the mode the programs read to choose their data folder, beside them.
+Function WriteModeRecord
+  ClearErrors
+  FileOpen $0 "$INSTDIR\${MODE_RECORD}" w
+  ${If} $Mode == "all"
+    FileWrite $0 "everyone$\r$\n"
+  ${Else}
+    FileWrite $0 "current user$\r$\n"
+  ${EndIf}
+  FileClose $0
+  ${If} ${Errors}
+    Abort "Cannot write $INSTDIR\${MODE_RECORD}."
+  ${EndIf}
+FunctionEnd
+
 Function ModePage
   ${If} $ModeGiven == 1
     Abort
@@ -259,6 +287,7 @@ Section "Sweepwise" Program
   File "${BINARY_DIR}\sweepwise-cli.exe"
   File "${BINARY_DIR}\version.txt"
   File "/oname=sweepwise.ico" "${ICON}"
+  Call WriteModeRecord
   SetOutPath "$INSTDIR\help"
   File /r "${HELP_DIR}\*.*"
   SetOutPath "$INSTDIR"
@@ -304,14 +333,35 @@ SectionEnd
   Delete "${folder}\zq*.0??"
   Delete "${folder}\regbackup*.reg"
   Delete "${folder}\default.reg"
+  Delete "${folder}\history.log"
+  RMDir /r "${folder}\history"
+!macroend
+
+; A program file that is in use cannot be deleted now: the console program that runs this
+; uninstaller ("sweepwise-cli uninstall") waits for it to end. It is deleted at the next
+; restart where the system lets this user ask for that (administrator rights), else at the
+; user's next logon, by the user's own RunOnce value; either way the user is told.
+!macro DeleteInUse file
+  ClearErrors
+  Delete /REBOOTOK "${file}"
+  ${If} ${FileExists} "${file}"
+    StrCpy $InUse "$InUse$\r$\n${file}"
+    ; The error flag: not even the deletion at the next restart could be asked for.
+    ${If} ${Errors}
+      StrCpy $RemoveAtLogon "$RemoveAtLogon del /f /q $\"${file}$\" &"
+    ${EndIf}
+  ${EndIf}
 !macroend
 
 Section "un.Sweepwise" UnProgram
   SectionIn RO
   Call un.EndRunningSweepwise
-  Delete "$INSTDIR\sweepwise.exe"
-  Delete "$INSTDIR\sweepwise-cli.exe"
+  StrCpy $InUse ""
+  StrCpy $RemoveAtLogon ""
+  !insertmacro DeleteInUse "$INSTDIR\sweepwise.exe"
+  !insertmacro DeleteInUse "$INSTDIR\sweepwise-cli.exe"
   Delete "$INSTDIR\version.txt"
+  Delete "$INSTDIR\${MODE_RECORD}"
   Delete "$INSTDIR\sweepwise.ico"
   RMDir /r "$INSTDIR\help"
   !insertmacro DeleteProgramWrites "$INSTDIR"
@@ -339,11 +389,40 @@ Section /o "un.Remove my backups" UnBackups
   !insertmacro DeleteBackups "$UserDataDir"
 SectionEnd
 
-; Last: each folder goes when nothing of the user's is left in it.
+; Last: each folder goes when nothing of the user's is left in it; one that still holds a
+; program in use goes when that program does.
 Section "-un.Folder"
-  RMDir "$INSTDIR"
+  ${If} $InUse == ""
+    RMDir "$INSTDIR"
+  ${Else}
+    RMDir /REBOOTOK "$INSTDIR"
+    Call un.TellInUse
+  ${EndIf}
   RMDir "$UserDataDir"
 SectionEnd
+
+Function un.TellInUse
+  ${If} $RemoveAtLogon == ""
+    StrCpy $0 "at the next restart of the computer"
+  ${Else}
+    ; cmd reads "%" in a line as the start of a variable's name: such a folder is left to the user.
+    StrCpy $1 0
+    find_percent:
+      StrCpy $2 $INSTDIR 1 $1
+      ${If} $2 == "%"
+        StrCpy $0 "by you: Windows does not let this uninstaller delete it later"
+        Goto tell
+      ${ElseIf} $2 != ""
+        IntOp $1 $1 + 1
+        Goto find_percent
+      ${EndIf}
+    WriteRegStr HKCU "${RUNONCE_KEY}" "${REMOVE_LATER_VALUE}" '"$SYSDIR\cmd.exe" /c$RemoveAtLogon rmdir "$INSTDIR"'
+    StrCpy $0 "at your next logon"
+  ${EndIf}
+  tell:
+  DetailPrint "In use, to be deleted $0:$InUse"
+  MessageBox MB_OK|MB_ICONINFORMATION "These files of ${PRODUCT} are in use and will be deleted $0:$InUse" /SD IDOK
+FunctionEnd
 
 ; Sets $Mode and $ModeGiven from /ALLUSERS or /CURRENTUSER, and $ElevatedCopy.
 !macro ReadModeOptions

@@ -14,8 +14,8 @@
 # the news sign-up dialog; then, as a standard user of Windows 10, the window with its rights
 # in the status bar and the tray menu's "Restart as administrator"; the Software page of a
 # current system; the Files page after a Find over a Windows 10 user's junk
-# (tools/windows10-layout.sh), as Windows 10 shows the program; and the Advanced page's tabs
-# on Windows 10 and 11.
+# (tools/windows10-layout.sh), as Windows 10 shows the program, and its Delete after a folder
+# of that junk was replaced by a link; and the Advanced page's tabs on Windows 10 and 11.
 #
 #   tools/screenshot.sh [OUTPUT-DIR]     (default build/screenshots)
 #
@@ -201,6 +201,22 @@ cp "$bin/sweepwise.exe" "$bin/sweepwise-win10.exe"
 program=$!
 driver wait show page files find
 shoot files-windows10
+# Then a folder of that junk is replaced by a link to a folder holding files of the same
+# names, sizes and times (a symbolic link on the host stands for a junction): Delete keeps
+# them, and the window names what it kept.
+local_app_data=$( (SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh && cd "$prefix/drive_c" &&
+  wine cmd /c echo '%LOCALAPPDATA%') | tr -d '\r' | sed 's/ *$//')
+dumps=$( (SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh && winepath -u "$local_app_data\\CrashDumps") 2>/dev/null)
+rm -rf "$dumps.real" "$dumps.other"
+cp -a "$dumps" "$dumps.other"
+mv "$dumps" "$dumps.real"
+ln -s "$dumps.other" "$dumps"
+driver delete answer yes sleep 1500
+shoot files-kept-link
+driver answer ok
+rm "$dumps"
+mv "$dumps.real" "$dumps"
+rm -rf "$dumps.other"
 driver exit
 wait "$program"
 

@@ -9,8 +9,10 @@
 #   tools/windows10-layout.sh PREFIX [--drive LETTER HOST-FOLDER]
 #
 # With --drive, the Recycle Bin of that drive (mapped by the caller) gets junk too. Writes
-# two lists into PREFIX: windows10-junk.txt ("WINDOWS-PATH|CATEGORY" per junk file) and
-# windows10-keep.txt (one WINDOWS-PATH per file that must stay).
+# two lists into PREFIX: windows10-junk.txt ("WINDOWS-PATH|CATEGORY" per junk file that is a
+# row, "WINDOWS-PATH|CATEGORY|ROW-PATH" per junk file that goes with the row ROW-PATH, as the
+# halves of a Recycle Bin item do) and windows10-keep.txt (one WINDOWS-PATH per file that
+# must stay).
 set -euo pipefail
 tools=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 prefix=$(realpath -m "$1")
@@ -65,6 +67,8 @@ plant() {
   touch -d "$2" "$file"
 }
 junk() { plant "$2" "${3:-2 days ago}"; echo "$2|$1" >>"$junk_list"; }
+# part CATEGORY PATH ROW: junk that goes with the row ROW, not a row of its own.
+part() { plant "$2" "2 days ago"; echo "$2|$1|$3" >>"$junk_list"; }
 keep() { plant "$1" "${2:-2 days ago}"; echo "$1" >>"$keep_list"; }
 
 junk temporary-folders "$temp\\setup-1234.log"
@@ -101,9 +105,12 @@ junk thumbnails "$local_app_data\\Microsoft\\Windows\\Explorer\\thumbcache_256.d
 keep "$local_app_data\\Microsoft\\Windows\\Explorer\\iconcache_256.db"
 
 bin="C:\\\$Recycle.Bin\\$sid"
-junk recycle-bin "$bin\\\$IC0FFEE.docx"
+# Each deleted item is one row: a file's "$I" half goes with its "$R" row, and a "$R" folder
+# is the row of all it holds.
 junk recycle-bin "$bin\\\$RC0FFEE.docx"
-junk recycle-bin "$bin\\\$RC0F0LD\\chapter one.txt"
+part recycle-bin "$bin\\\$IC0FFEE.docx" "$bin\\\$RC0FFEE.docx"
+part recycle-bin "$bin\\\$RC0F0LD\\chapter one.txt" "$bin\\\$RC0F0LD"
+part recycle-bin "$bin\\\$IC0F0LD" "$bin\\\$RC0F0LD"
 keep "$bin\\desktop.ini"
 keep 'C:\$Recycle.Bin\S-1-5-21-0-0-0-1001\$RSOMEONE.txt'
 if [[ -n "$drive_letter" ]]; then

@@ -20,10 +20,9 @@ std::int32_t Saturated(std::int64_t value) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, 0, std::numeric_limits<std::int32_t>::max()));
 }
 
-// The file's last-write time as a DOS date in local time.
-std::int32_t DosDateOfFile(platform::FileSystem& files, platform::System& system, const std::string& path) {
-  const auto times = files.TimesOf(path);
-  return DosDateTimeOf(ToCalendar(system.LocalTimeOf(times ? times->lastWrite : FileTime{})));
+// A file's last-write time as a DOS date in local time.
+std::int32_t DosDateOf(platform::System& system, FileTime lastWrite) {
+  return DosDateTimeOf(ToCalendar(system.LocalTimeOf(lastWrite)));
 }
 
 }  // namespace
@@ -45,6 +44,9 @@ class TBackupFile::Writer {
   bool OpenFirstVolume();
   bool OpenNextVolume();
   void StoreEntry(const std::string& path, bool isFileList);
+  // The file `path` to read from, by OnOpenSource or by its path (its time only when
+  // `withTime`: a lookup per file that the size pass mostly does not need).
+  Result<BackupSource> OpenSource(const std::string& path, bool isFileList, bool withTime);
   bool StoreData(platform::FileReader& source, std::uint64_t size);
   bool WriteBlock();
   void ReadAhead();
@@ -185,18 +187,31 @@ std::vector<std::string> TBackupFile::Writer::SizePass(const std::vector<std::st
   o.bytesDone_ = 0;
   std::vector<std::string> lines;
   for (const auto& path : list) {
-    auto reader = o.files_.OpenForReading(path, platform::ReadSharing::AllowWriters);
-    const auto size = reader ? (*reader)->Size() : Result<std::uint64_t>(Error(Errc::FileNotFound));
+    auto source = OpenSource(path, false, o.SaveFileID);
+    const auto size = source ? source->reader->Size() : Result<std::uint64_t>(source.error());
     if (!size) {
       continue;  // a file that does not open adds nothing and gets no line
     }
     o.totalBytes_ += static_cast<std::int64_t>(*size);
     if (o.SaveFileID) {
-      lines.push_back(path + "\t" + std::to_string(DosDateOfFile(o.files_, o.system_, path)) + "=" +
+      lines.push_back(path + "\t" + std::to_string(DosDateOf(o.system_, source->lastWrite)) + "=" +
                       std::to_string(*size));
     }
   }
   return lines;
+}
+
+Result<BackupSource> TBackupFile::Writer::OpenSource(const std::string& path, bool isFileList, bool withTime) {
+  TBackupFile& o = owner_;
+  if (o.OnOpenSource && !isFileList) {
+    return o.OnOpenSource(path);
+  }
+  auto reader = o.files_.OpenForReading(path, platform::ReadSharing::AllowWriters);
+  if (!reader) {
+    return reader.error();
+  }
+  const auto times = withTime ? o.files_.TimesOf(path) : Result<platform::FileTimes>(Error(Errc::NotSupported));
+  return BackupSource{std::move(*reader), times ? times->lastWrite : FileTime{}};
 }
 
 std::string TBackupFile::Writer::WriteFileListToTemp(const std::string& text) {
@@ -232,16 +247,20 @@ bool TBackupFile::Writer::OpenFirstVolume() {
 
 void TBackupFile::Writer::StoreEntry(const std::string& path, bool isFileList) {
   TBackupFile& o = owner_;
-  if (!o.files_.FileExists(path)) {
+  if (!o.OnOpenSource && !o.files_.FileExists(path)) {
     return;  // deleted since the list was built: passed over
   }
   o.currentFile_ = path;
   const std::string storedName = isFileList ? std::string(kFileListName) : o.system_.ToFileText(path);
-  auto opened = o.files_.OpenForReading(path, platform::ReadSharing::AllowWriters);
-  std::unique_ptr<platform::FileReader> source = opened ? std::move(*opened) : nullptr;
+  auto opened = OpenSource(path, isFileList, true);
+  if (!opened && o.OnOpenSource && !isFileList) {
+    return;  // not handed over: not stored, so its caller keeps it
+  }
+  std::unique_ptr<platform::FileReader> source = opened ? std::move(opened->reader) : nullptr;
+  const FileTime lastWrite = opened ? opened->lastWrite : FileTime{};
   const auto size = source ? source->Size() : Result<std::uint64_t>(Error(Errc::InvalidHandle));
   const bool written = size && out_->WriteText(storedName) &&
-                       out_->WriteInt32(DosDateOfFile(o.files_, o.system_, path)) && StoreData(*source, *size);
+                       out_->WriteInt32(DosDateOf(o.system_, lastWrite)) && StoreData(*source, *size);
   if (!written && o.errorCode_ == 0 && o.continue_) {
     o.Fail(kErrorFile);
   }

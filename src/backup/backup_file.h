@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,14 @@ using TRestoreFileEvent =
 using TFileRestoredEvent =
     std::function<void(TBackupFile& sender, std::string& fileName, platform::FileWriter& stream)>;
 using TBackupErrorEvent = std::function<void(TBackupFile& sender, std::int32_t error, const std::string& errString)>;
+
+// A file Backup stores: its contents and its last-write time.
+struct BackupSource {
+  std::unique_ptr<platform::FileReader> reader;
+  FileTime lastWrite;
+};
+// Opens a file of the list (its full path in lower case, as the list has it).
+using TOpenSourceEvent = std::function<Result<BackupSource>(const std::string& path)>;
 
 // What Restore ends with: its result, and the error it raises for an archive it cannot read.
 struct RestoreOutcome {
@@ -81,6 +90,10 @@ class TBackupFile {
   TFileRestoredEvent OnFileRestored;
   // Declared for callers that bind it; Backup and Restore report through ErrorCode instead.
   TBackupErrorEvent OnError;
+  // Where Backup reads each file of its list. Unset, it opens the file the path names now. A
+  // caller that has opened and checked the files itself hands them over here, so that the
+  // archive holds the very files it checked; a file it does not hand over is not stored.
+  TOpenSourceEvent OnOpenSource;
 
   // The caller's streams for the archive name ":STREAM"; never closed here.
   platform::FileReader* InStream = nullptr;

@@ -1,5 +1,7 @@
 #include "cli/file_plan.h"
 
+#include <algorithm>
+
 #include "core/win_path.h"
 
 namespace sw::cli {
@@ -49,18 +51,24 @@ std::optional<ResultRow> PlanRow(const json& item, std::string& error) {
       category = info.name == name ? &info : category;
     }
   }
-  const bool facts = item.contains("size") && item["size"].is_number_unsigned() && item.contains("last_write") &&
-                     item["last_write"].is_number_unsigned();
-  if (!category || !facts) {
+  const auto number = [&item](const char* name) { return item.contains(name) && item[name].is_number_unsigned(); };
+  files::FileFacts facts;
+  const bool complete = category != nullptr && number("size") && number("last_write") && number("volume_serial") &&
+                        item.contains("file_id") && item["file_id"].is_string() &&
+                        files::ReadFileNumber(item["file_id"].get<std::string>(), facts.object.identity);
+  if (!complete) {
     error = "the row of \"" + row.columns[1] + row.columns[0] +
-            "\" lacks its category, size or last-write time; make the plan with 'find files --json'";
+            "\" lacks its category, size, last-write time or file identity; make the plan with 'find files --json'";
     return std::nullopt;
   }
   row.checked = !item.contains("checked") || item["checked"] != false;
   row.image = item.contains("image") && item["image"].is_number_integer() ? item["image"].get<int>() : 0;
   row.moreColumns = {std::string(category->type)};
-  files::SetFacts(row, files::FileFacts{category->category, item["size"].get<std::uint64_t>(),
-                                        FileTime{item["last_write"].get<std::uint64_t>()}});
+  facts.category = category->category;
+  facts.object.size = item["size"].get<std::uint64_t>();
+  facts.object.lastWrite = FileTime{item["last_write"].get<std::uint64_t>()};
+  facts.object.identity.volume = item["volume_serial"].get<std::uint64_t>();
+  files::SetFacts(row, facts);
   return row;
 }
 
@@ -71,8 +79,10 @@ json FileRowFields(const ResultRow& row) {
   if (const auto facts = files::FactsOfRow(row)) {
     fields["category"] = files::InfoOf(facts->category).name;
     fields["type"] = files::InfoOf(facts->category).type;  // the Type column's text
-    fields["size"] = facts->size;
-    fields["last_write"] = facts->lastWrite.ticks;
+    fields["size"] = facts->object.size;
+    fields["last_write"] = facts->object.lastWrite.ticks;
+    fields["volume_serial"] = facts->object.identity.volume;
+    fields["file_id"] = files::FileNumberText(facts->object.identity);
   }
   return fields;
 }
@@ -92,6 +102,45 @@ std::optional<std::vector<ResultRow>> ReadFilePlan(std::string_view text, std::s
     rows.push_back(std::move(*row));
   }
   return rows;
+}
+
+files::CategorySet PlanCategories(const std::vector<ResultRow>& plan) {
+  files::CategorySet categories = files::CategorySet::None();
+  for (const ResultRow& row : plan) {
+    if (const auto facts = files::FactsOfRow(row); facts && row.checked) {
+      categories.Set(facts->category, true);
+    }
+  }
+  return categories;
+}
+
+PlanMatch MatchPlan(const std::vector<ResultRow>& plan, const std::vector<ResultRow>& found) {
+  PlanMatch match;
+  std::vector<bool> taken(found.size(), false);
+  for (const ResultRow& wanted : plan) {
+    const auto facts = files::FactsOfRow(wanted);
+    if (!wanted.checked || !facts) {
+      continue;
+    }
+    // The very path, byte for byte, of the very file: the path a Find spells, and the
+    // identity, size and time it saw.
+    const auto same = [&](const ResultRow& row) {
+      const auto now = files::FactsOfRow(row);
+      return now && files::FullPathOfRow(row) == files::FullPathOfRow(wanted) && now->category == facts->category &&
+             now->object.identity == facts->object.identity && now->object.size == facts->object.size &&
+             now->object.lastWrite == facts->object.lastWrite;
+    };
+    const auto it = std::find_if(found.begin(), found.end(), same);
+    const auto at = static_cast<std::size_t>(it - found.begin());
+    if (it == found.end()) {
+      match.notFound.push_back(wanted);
+    } else if (!taken[at]) {
+      taken[at] = true;
+      match.toDelete.push_back(*it);
+      match.toDelete.back().checked = true;
+    }
+  }
+  return match;
 }
 
 }  // namespace sw::cli

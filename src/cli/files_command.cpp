@@ -43,6 +43,11 @@ CommandResult Found(const ConsoleSink& sink, const files::JunkSearchOutcome& sea
     elevation.push_back(files::InfoOf(category).name);
   }
   result.extra["need_administrator"] = std::move(elevation);
+  nlohmann::json refused = nlohmann::json::array();
+  for (const files::RefusedHandler& handler : search.refusedHandlers) {
+    refused.push_back({{"name", handler.name}, {"folder", handler.folder}, {"reason", handler.reason}});
+  }
+  result.extra["refused_handlers"] = std::move(refused);
   return result;
 }
 
@@ -112,40 +117,106 @@ int FindFiles(CliContext& context, const GlobalOptions& options, const FilesArgu
   return kExitSuccess;
 }
 
-// The rows to delete: those of a plan, or those a Find lists now.
+// The rows to delete: those a Find lists now, or, with a plan, those of them the plan's
+// checked rows name exactly; `notFound` gets the plan rows that name nothing listed now.
 std::optional<std::vector<ResultRow>> RowsToDelete(CliContext& context, const GlobalOptions& options,
                                                    const FilesArguments& arguments, ConsoleSink& sink,
-                                                   CommandResult& result, int& status) {
+                                                   CommandResult& result, std::vector<ResultRow>& notFound,
+                                                   int& status) {
+  files::JunkSearchOptions search;
+  std::vector<ResultRow> plan;
   if (arguments.plan.empty()) {
-    files::JunkSearchOptions search;
     const auto categories = ChosenCategories(context, options, arguments, status);
     if (!categories) {
       return std::nullopt;
     }
     search.categories = *categories;
-    result = Found(sink, files::FindFiles(context.platform, sink, search));
+  } else {
+    const auto text = context.platform.files->ReadWhole(arguments.plan);
+    if (!text) {
+      status = PrintFailure(context, options.json,
+                            "the plan " + arguments.plan + " cannot be read: " + platform::ErrorMessage(text.error()));
+      return std::nullopt;
+    }
+    std::string error;
+    auto rows = ReadFilePlan(std::string(text->begin(), text->end()), error);
+    if (!rows) {
+      status = PrintFailure(context, options.json, "the plan " + arguments.plan + " is refused: " + error +
+                                                       ". Nothing was deleted.");
+      return std::nullopt;
+    }
+    plan = std::move(*rows);
+    search.categories = PlanCategories(plan);
+  }
+  if (search.categories.Empty()) {
+    return std::vector<ResultRow>{};  // a plan without a checked row
+  }
+  result = Found(sink, files::FindFiles(context.platform, sink, search));
+  if (arguments.plan.empty()) {
     return sink.rows();
   }
-  const auto text = context.platform.files->ReadWhole(arguments.plan);
-  if (!text) {
-    status = PrintFailure(context, options.json,
-                          "the plan " + arguments.plan + " cannot be read: " + platform::ErrorMessage(text.error()));
-    return std::nullopt;
+  PlanMatch match = MatchPlan(plan, sink.rows());
+  notFound = std::move(match.notFound);
+  return std::move(match.toDelete);
+}
+
+// The status line and fields of a deletion.
+void DescribeDeletion(const files::FileDeleteOutcome& outcome, const std::vector<ResultRow>& notFound,
+                      CommandResult& result) {
+  result.extra["deleted"] = outcome.deleted;
+  result.extra["deleted_bytes"] = outcome.deletedBytes;
+  result.extra["queued"] = outcome.queued;
+  result.extra["not_queued"] = outcome.notQueued;
+  result.extra["not_queued_shared_folder"] = outcome.notQueuedShared;
+  result.extra["not_queued_administrator_only"] = outcome.notQueuedAdmin;
+  result.extra["kept_unreadable"] = outcome.keptUnreadable;
+  result.extra["kept_not_stored"] = outcome.keptNotStored;
+  result.extra["kept_changed"] = outcome.keptChanged;
+  result.extra["kept_browser_running"] = outcome.keptBrowser;
+  result.extra["browsers_started"] = outcome.browsersStarted;
+  result.extra["left_in_use"] = outcome.leftInUse;
+  result.extra["kept"] = outcome.kept;
+  nlohmann::json unlisted = nlohmann::json::array();
+  for (const ResultRow& row : notFound) {
+    unlisted.push_back(files::FullPathOfRow(row));
   }
-  std::string error;
-  auto rows = ReadFilePlan(std::string(text->begin(), text->end()), error);
-  if (!rows) {
-    status = PrintFailure(context, options.json, "the plan " + arguments.plan + " is refused: " + error +
-                                                     ". Nothing was deleted.");
+  result.extra["plan_rows_not_listed"] = std::move(unlisted);
+  result.extra["archive"] = outcome.archive;
+  result.status = "Deleted " + std::to_string(outcome.deleted) + " files";
+  if (!outcome.archive.empty()) {
+    result.status += "; backup in " + outcome.archive;
   }
-  return rows;
+  if (outcome.queued > 0) {
+    result.status += "; " + std::to_string(outcome.queued) + " queued in clean.bat for the next logon";
+  }
+  if (outcome.keptChanged > 0) {
+    result.status += "; " + std::to_string(outcome.keptChanged) + " changed since the Find, kept";
+  }
+  if (outcome.keptBrowser > 0) {
+    result.status += "; " + std::to_string(outcome.keptBrowser) + " of a browser started since the Find, kept";
+  }
+  const int kept = outcome.keptUnreadable + outcome.keptNotStored + outcome.notQueued + outcome.leftInUse +
+                   outcome.notQueuedShared + outcome.notQueuedAdmin;
+  if (kept > 0) {
+    result.status += "; " + std::to_string(kept) + " kept";
+  }
+  if (!notFound.empty()) {
+    std::vector<std::string> paths;
+    for (const ResultRow& row : notFound) {
+      paths.push_back(files::FullPathOfRow(row));
+    }
+    result.status += "; " + std::to_string(notFound.size()) +
+                     " rows of the plan are not what a Find lists now, kept: " + files::FirstNames(paths);
+  }
 }
 
 int DeleteFiles(CliContext& context, const GlobalOptions& options, const FilesArguments& arguments) {
   ConsoleSink sink(context.err, options.yes, context.console);
+  sink.SetOrigin("sweepwise-cli delete files");
   CommandResult result;
+  std::vector<ResultRow> notFound;
   int status = kExitSuccess;
-  auto list = RowsToDelete(context, options, arguments, sink, result, status);
+  auto list = RowsToDelete(context, options, arguments, sink, result, notFound, status);
   if (!list) {
     return status;
   }
@@ -163,36 +234,21 @@ int DeleteFiles(CliContext& context, const GlobalOptions& options, const FilesAr
                   << platform::ErrorMessage(saved.error()) << "\n";
     }
   }
-  result.extra["deleted"] = outcome.deleted;
-  result.extra["queued"] = outcome.queued;
-  result.extra["not_queued"] = outcome.notQueued;
-  result.extra["kept_unreadable"] = outcome.keptUnreadable;
-  result.extra["kept_not_stored"] = outcome.keptNotStored;
-  result.extra["kept_changed"] = outcome.keptChanged;
-  result.extra["left_in_use"] = outcome.leftInUse;
-  result.extra["archive"] = outcome.archive;
-  AddRows(result, *list);  // what is left: files waiting for the batch, kept, or not checked
+  DescribeDeletion(outcome, notFound, result);
+  // What is left of the rows it was to delete: files waiting for the batch or kept; and the
+  // plan's rows that name nothing listed now. A row the plan leaves unchecked was never one.
+  std::vector<ResultRow> left = *list;
+  left.insert(left.end(), notFound.begin(), notFound.end());
+  AddRows(result, left);
   if (outcome.declined) {
     return PrintFailure(context, options.json, "nothing deleted", result);
   }
   if (!outcome.error.empty()) {
     return PrintFailure(context, options.json, outcome.error, result);
   }
-  result.status = "Deleted " + std::to_string(outcome.deleted) + " files";
-  if (!outcome.archive.empty()) {
-    result.status += "; backup in " + outcome.archive;
-  }
-  if (outcome.queued > 0) {
-    result.status += "; " + std::to_string(outcome.queued) + " queued in clean.bat for the next logon";
-  }
-  if (outcome.keptChanged > 0) {
-    result.status += "; " + std::to_string(outcome.keptChanged) + " changed since the Find, kept";
-  }
-  const int kept = outcome.keptUnreadable + outcome.keptNotStored + outcome.notQueued + outcome.leftInUse;
-  if (kept > 0) {
-    result.status += "; " + std::to_string(kept) + " kept";
-  }
-  if (kept + outcome.keptChanged > 0) {
+  const int kept = outcome.keptChanged + outcome.keptBrowser + outcome.keptUnreadable + outcome.keptNotStored +
+                   outcome.notQueued + outcome.notQueuedShared + outcome.notQueuedAdmin + outcome.leftInUse;
+  if (kept > 0 || !notFound.empty()) {
     PrintResult(context, options.json, result);
     return kExitFailure;
   }
@@ -225,8 +281,8 @@ void AddFilesCommands(const SharedVerbs& verbs, CliContext& context, const Globa
   AddCategoryOptions(*remove, *deleteArguments);
   remove
       ->add_option("--plan", deleteArguments->plan,
-                   "Delete exactly the checked rows of this 'find files --json' output, each only while it is the "
-                   "file listed then")
+                   "Delete only files that a Find of this 'find files --json' output's categories lists now and "
+                   "a checked row of it names exactly (path, identity, size and time); every other row is kept")
       ->excludes(remove->get_option("--only"))
       ->excludes(remove->get_option("--skip"));
   remove->callback(

@@ -1,4 +1,5 @@
-// sweepwise-cli paths: where the program was installed, where it writes its files, and why.
+// sweepwise-cli paths: where the program was installed and how (the installer's recorded mode),
+// where it writes its files, and why.
 
 #include "cli/commands.h"
 #include "cli/output.h"
@@ -10,10 +11,15 @@ int Paths(CliContext& context, const GlobalOptions& options) {
   const platform::ProgramFolders& folders = context.platform.folders;
   CommandResult result;
   result.status = folders.why;
-  result.extra = {{"program_folder", folders.program}, {"data_folder", folders.data}, {"why", folders.why}};
+  const std::string mode(platform::InstallModeName(folders.mode));
+  result.extra = {{"program_folder", folders.program},
+                  {"data_folder", folders.data},
+                  {"mode", mode},
+                  {"elevated", platform::Describe(context.platform).elevated},
+                  {"why", folders.why}};
   if (!options.json) {
-    context.out << "Program folder: " << folders.program << "\nData folder: " << folders.data << "\n"
-                << folders.why << "\n";
+    context.out << "Program folder: " << folders.program << " (" << mode << ")\nData folder: " << folders.data
+                << "\n" << folders.why << "\n";
   }
   if (!folders.writable) {
     return PrintFailure(context, options.json, folders.problem, result);

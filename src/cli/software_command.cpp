@@ -1,15 +1,19 @@
 // sweepwise-cli list software | uninstall TITLE...: the Software page from the console.
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
+#include <ostream>
 
 #include "cli/commands.h"
 #include "cli/console_sink.h"
+#include "cli/interrupt.h"
 #include "cli/output.h"
 #include "core/product.h"
 #include "core/text.h"
 #include "registry/registry_names.h"
 #include "uninstall/software_list.h"
+#include "uninstall/uninstall_flow.h"
 
 namespace sw::cli {
 namespace {
@@ -131,8 +135,12 @@ nlohmann::json OutcomeFields(const uninstall::UninstalledEntry& entry) {
   return {{"key", source ? source->subkey : entry.id},
           {"source", entry.id},
           {"command", entry.command},
+          {"result", uninstall::UninstallResultName(entry.result)},
           {"started", entry.started},
           {"elevated", entry.elevated},
+          {"as_desktop_user", entry.asDesktopUser},
+          {"exit_code", entry.exitCode ? nlohmann::json(*entry.exitCode) : nlohmann::json()},
+          {"restart_needed", entry.restartNeeded},
           {"entry_gone", entry.entryGone},
           {"leftover_removed", entry.leftoverRemoved},
           {"backup_file", entry.backupFile},
@@ -140,82 +148,137 @@ nlohmann::json OutcomeFields(const uninstall::UninstalledEntry& entry) {
 }
 
 // Counts that say what became of each program: an uninstaller that did not start uninstalled
-// nothing.
+// nothing, and one that failed or was not waited for to its end removed nothing.
 CommandResult Uninstalled(const std::vector<ResultRow>& named, const uninstall::UninstallOutcome& outcome) {
+  using uninstall::UninstallResult;
   CommandResult result;
   result.rows = named;
   int started = 0;
   int byUninstaller = 0;
   int leftovers = 0;
+  int failed = 0;
+  int notWaited = 0;
   for (std::size_t i = 0; i < named.size(); ++i) {
     if (i >= outcome.entries.size()) {
-      result.rowFields.push_back({{"source", named[i].hidden}, {"started", false}});
+      result.rowFields.push_back({{"source", named[i].hidden}, {"result", "not started"}, {"started", false}});
       continue;
     }
     const uninstall::UninstalledEntry& entry = outcome.entries[i];
     started += entry.started ? 1 : 0;
     byUninstaller += entry.started && entry.entryGone ? 1 : 0;
     leftovers += entry.leftoverRemoved ? 1 : 0;
+    failed += entry.result == UninstallResult::Failed ? 1 : 0;
+    notWaited += entry.result == UninstallResult::Stopped || entry.result == UninstallResult::TimedOut ? 1 : 0;
     result.rowFields.push_back(OutcomeFields(entry));
   }
-  const int stillInstalled = started - byUninstaller - leftovers;
+  const int stillInstalled = static_cast<int>(named.size()) - byUninstaller - leftovers;
   result.status = "Ran the uninstallers of " + std::to_string(started) + " of " + std::to_string(named.size()) +
                   " programs: " + std::to_string(byUninstaller) + " removed by their uninstallers, " +
-                  std::to_string(leftovers) + " leftover entries removed, " + std::to_string(stillInstalled) +
-                  " still installed";
+                  std::to_string(leftovers) + " leftover entries removed, " + std::to_string(failed) + " failed, " +
+                  std::to_string(stillInstalled) + " still registered";
   result.extra = {{"started", started},
                   {"uninstalled", byUninstaller + leftovers},
                   {"removed_by_uninstaller", byUninstaller},
                   {"leftovers_removed", leftovers},
+                  {"failed", failed},
+                  {"not_waited_for", notWaited},
                   {"still_installed", stillInstalled},
                   {"not_started", static_cast<int>(named.size()) - started}};
   return result;
 }
 
-// Why the command failed, when it did: uninstallers that did not start, or leftover entries
-// the user wanted gone that stayed.
-std::string Failure(CliContext& context, const uninstall::UninstallOutcome& outcome) {
-  std::vector<const uninstall::UninstalledEntry*> notStarted;
-  std::vector<const uninstall::UninstalledEntry*> stayed;
+// Why the command failed, when it did: uninstallers that did not start or failed, waits that
+// were stopped, leftover entries the user wanted gone that stayed. An entry kept on the
+// user's No, or an orphaned entry kept, is no failure.
+std::string Failure(CliContext& context, const std::vector<ResultRow>& named,
+                    const uninstall::UninstallOutcome& outcome) {
+  std::vector<const uninstall::UninstalledEntry*> failed;
   for (const auto& entry : outcome.entries) {
-    if (!entry.started) {
-      notStarted.push_back(&entry);
-    } else if (!entry.problem.empty()) {
-      stayed.push_back(&entry);
+    if (!entry.problem.empty()) {
+      failed.push_back(&entry);
     }
   }
   std::string message;
-  if (!notStarted.empty()) {
-    message = std::to_string(notStarted.size()) + " uninstallers could not be started (" +
-              notStarted.front()->title + ")";
-  }
-  if (!stayed.empty()) {
-    message += (message.empty() ? "" : "; ") + stayed.front()->problem;
-    if (stayed.size() > 1) {
-      message += " (and " + std::to_string(stayed.size() - 1) + " more)";
+  if (!failed.empty()) {
+    message = failed.front()->problem;
+    if (failed.size() > 1) {
+      message += " (and " + std::to_string(failed.size() - 1) + " more)";
     }
-    const bool denied = std::any_of(stayed.begin(), stayed.end(), [](const uninstall::UninstalledEntry* entry) {
-      return entry->error.Is(Errc::AccessDenied);
+    const bool denied = std::any_of(failed.begin(), failed.end(), [](const uninstall::UninstalledEntry* entry) {
+      return entry->error.Is(Errc::AccessDenied) && entry->started;
     });
     if (denied) {
       message += ElevationHint(context.platform, "uninstall");
     }
   }
+  if (outcome.interrupted && outcome.entries.size() < named.size()) {
+    message += (message.empty() ? "" : " ") + std::to_string(named.size() - outcome.entries.size()) +
+               " further uninstallers were not started.";
+  }
+  // ConsoleLines of a message box text: no line breaks in the one-line failure.
+  std::replace(message.begin(), message.end(), '\r', ' ');
+  std::replace(message.begin(), message.end(), '\n', ' ');
   return message;
 }
 
-int Uninstall(CliContext& context, const GlobalOptions& options, const std::vector<std::string>& titles, bool quiet) {
-  ConsoleSink sink(context.err, options.yes, context.console);
-  const Listed listed = ListEntries(context, sink, /*all=*/false);
+// The console during an uninstall: the console's own sink, with the history's name of the
+// command, Ctrl+C as Stop, and what the uninstall waits for printed when a wait begins and
+// every 30 seconds while it goes on.
+class UninstallConsole final : public EngineSink {
+ public:
+  UninstallConsole(ConsoleSink& console, std::ostream& err) : console_(console), err_(err) {
+    SetOrigin("sweepwise-cli uninstall");
+  }
+
+  void ShowStatus(std::string_view text) override { console_.ShowStatus(text); }
+  void SetProgressMax(std::uint64_t maximum) override { console_.SetProgressMax(maximum); }
+  void SetProgress(std::uint64_t position) override { console_.SetProgress(position); }
+  void AddRow(const ResultRow& row) override { console_.AddRow(row); }
+  Answer Ask(const Message& message) override { return console_.Ask(message); }
+  bool ShouldStop() override { return interrupt_.Requested(); }
+
+  void OnWaiting(const uninstall::Waiting& waiting) {
+    if (waiting.done) {
+      shownWhat_.clear();
+      return;
+    }
+    constexpr auto kEvery = std::chrono::seconds(30);
+    if (waiting.what == shownWhat_ && waiting.elapsed < shownAt_ + kEvery) {
+      return;
+    }
+    shownWhat_ = waiting.what;
+    shownAt_ = waiting.elapsed;
+    console_.EndProgress();
+    err_ << "Waiting for " << waiting.what << " (" << waiting.elapsed.count() << " s of at most "
+         << waiting.limit.count() << " s; Ctrl+C stops waiting)\n"
+         << std::flush;
+  }
+
+ private:
+  ConsoleSink& console_;
+  std::ostream& err_;
+  Interruptible interrupt_;
+  std::string shownWhat_;
+  std::chrono::seconds shownAt_{0};
+};
+
+int Uninstall(CliContext& context, const GlobalOptions& options, const std::vector<std::string>& titles, bool quiet,
+              int timeoutSeconds) {
+  ConsoleSink console(context.err, options.yes, context.console);
+  const Listed listed = ListEntries(context, console, /*all=*/false);
   const std::vector<ResultRow> named = NamedRows(listed.rows, titles);
-  if (!Confirm(sink, Question(named), std::string(kProductName))) {
+  if (!Confirm(console, Question(named), std::string(kProductName))) {
     return PrintFailure(context, options.json, "nothing uninstalled", Uninstalled(named, {}));
   }
+  UninstallConsole sink(console, context.err);
+  uninstall::UninstallOptions uninstallOptions;
+  uninstallOptions.quiet = quiet;
+  uninstallOptions.timeout = std::chrono::seconds(timeoutSeconds);
+  uninstallOptions.onWaiting = [&sink](const uninstall::Waiting& waiting) { sink.OnWaiting(waiting); };
   std::vector<ResultRow> list = named;
-  const uninstall::UninstallOutcome outcome =
-      uninstall::UninstallSoftware(list, context.platform, sink, uninstall::UninstallOptions{quiet});
+  const uninstall::UninstallOutcome outcome = uninstall::UninstallSoftware(list, context.platform, sink, uninstallOptions);
   const CommandResult result = Uninstalled(named, outcome);
-  if (const std::string failure = Failure(context, outcome); !failure.empty()) {
+  if (const std::string failure = Failure(context, named, outcome); !failure.empty()) {
     return PrintFailure(context, options.json, failure, result);
   }
   PrintResult(context, options.json, result);
@@ -234,17 +297,25 @@ void AddSoftwareCommands(CLI::App& app, CliContext& context, const GlobalOptions
 
   auto titles = std::make_shared<std::vector<std::string>>();
   auto quiet = std::make_shared<bool>(false);
+  auto timeout = std::make_shared<int>(static_cast<int>(uninstall::kDefaultUninstallTimeout.count()));
   CLI::App* uninstall = app.add_subcommand(
       "uninstall",
-      "Run the uninstallers of the named programs one after the other; an entry left behind goes only when "
-      "confirmed (or with --yes), saved first as regbackupNNN.reg in the data folder");
+      "Run the uninstallers of the named programs one after the other; an entry left behind by an uninstaller "
+      "that succeeded, or whose uninstaller is gone, goes only when confirmed (or with --yes), saved first as "
+      "regbackupNNN.reg in the data folder; an uninstaller that fails keeps its entry");
   uninstall->add_option("TITLE", *titles, "A program's title as 'list software' shows it, its key or its source")
       ->required();
   uninstall->add_flag("--quiet", *quiet,
                       "Uninstall without the uninstallers' questions: the entry's quiet command, or Windows "
                       "Installer's; a program without one is refused");
-  uninstall->callback(
-      [&context, &options, &status, titles, quiet] { status = Uninstall(context, options, *titles, *quiet); });
+  uninstall
+      ->add_option("--timeout", *timeout,
+                   "The longest wait for one program's uninstall, in seconds (default 1800); Ctrl+C stops waiting "
+                   "sooner. A wait that ends so removes nothing.")
+      ->check(CLI::Range(1, 7 * 24 * 3600));
+  uninstall->callback([&context, &options, &status, titles, quiet, timeout] {
+    status = Uninstall(context, options, *titles, *quiet, *timeout);
+  });
 
   for (CLI::App* command : {list, software, uninstall}) {
     command->fallthrough();

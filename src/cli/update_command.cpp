@@ -46,7 +46,7 @@ std::string OfferStatus(const UpdateOffer& offer) {
 // are kept for the final line instead of being printed twice.
 class ConsoleUpdateWindow final : public online::UpdateWindowView, public EngineSink {
  public:
-  explicit ConsoleUpdateWindow(ConsoleSink& console) : console_(console) {}
+  explicit ConsoleUpdateWindow(ConsoleSink& console) : console_(console) { SetOrigin("sweepwise-cli update install"); }
 
   void Refresh(const online::UpdateWindowTexts& texts) override {
     if (texts.progressMax > 0 && texts.progressMax >= texts.progressMin) {

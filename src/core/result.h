@@ -41,6 +41,8 @@ enum class Errc : std::uint32_t {
   NoUnicodeTranslation = 1113,
   KeyDeleted = 1018,
   Cancelled = 1223,
+  PrivilegeNotHeld = 1314,
+  InvalidWindowHandle = 1400,
 };
 
 class Error {

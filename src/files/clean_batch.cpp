@@ -79,10 +79,10 @@ std::string CleanBatch::Text() const {
   for (const auto line : kHeader) {
     text += std::string(line) + std::string(kCrLf);
   }
-  // The program folder is quoted: with a blank in it (C:\Program Files\...) the batch would
-  // otherwise start, and delete, the wrong files.
+  // The batch names files only: it starts no program (the one the first batches started
+  // from this folder is not part of this product, and whoever could put a program of that
+  // name there would have it run at the next logon). The folder is quoted: it may hold blanks.
   const std::string folder = system_.ToFileText(DoublePercents(programFolder_));
-  text += "@\"" + folder + "\\deletebat.exe\"" + std::string(kCrLf);
   text += body_;
   text += "@del \"" + folder + "\\clean.bat\" >nul" + std::string(kCrLf);
   text += "@CLS >nul" + std::string(kCrLf);

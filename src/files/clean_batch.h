@@ -1,6 +1,7 @@
 #pragma once
 // clean.bat, the forced-deletion batch: the files a deletion could not remove now (in use,
-// locked by the system) are deleted by it at the next logon, through the RunOnce key.
+// locked by the system) are deleted by it at the next logon, through the current user's
+// RunOnce key, so with that user's own rights. It names files and starts nothing else.
 //
 // Its lines are literal: a "%" is doubled, and the characters cmd would take for commands
 // in the unquoted echo lines are escaped, so that the batch deletes exactly the file named

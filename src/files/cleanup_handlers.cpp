@@ -178,6 +178,7 @@ std::vector<JunkLocation> ReadCleanupHandlers(platform::Registry& registry) {
       continue;
     }
     for (JunkLocation& row : HandlerRows(**handler)) {
+      row.source = name;
       rows.push_back(std::move(row));
     }
   }

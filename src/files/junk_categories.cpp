@@ -17,8 +17,8 @@ constexpr std::array<CategoryInfo, kJunkCategoryCount> kCategories{{
     {C::kBackupCopies, "backup-copies", "Backup copy", "", "every fixed drive: names holding \".~\"", O::kNone},
     {C::kHelpIndexes, "help-indexes", "Help index", "", "every fixed drive: *.gid", O::kNone},
     {C::kRecycleBin, "recycle-bin", "Recycle Bin", "Recycle Bin",
-     "every fixed drive's Recycled folder, and your own part of RECYCLER (NT to XP) or $Recycle.Bin (Vista and "
-     "later)",
+     "up to XP each fixed drive's Recycled folder and your own part of RECYCLER; from Vista on your own part of "
+     "$Recycle.Bin, one row per deleted item",
      O::kMorePlaces},
     {C::kTemporaryFolders, "temporary-folders", "Temporary folder", "Temporary folders",
      "the system's temporary files folder; from Vista on also %TEMP% and %WINDIR%\\Temp, files not written for "

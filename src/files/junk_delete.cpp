@@ -1,14 +1,21 @@
 #include "files/junk_delete.h"
 
 #include <algorithm>
+#include <memory>
+#include <optional>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "backup/backup_file.h"
 #include "core/language.h"
 #include "core/product.h"
 #include "core/text.h"
+#include "core/win_path.h"
 #include "files/clean_batch.h"
+#include "files/delete_record.h"
 #include "files/file_row.h"
+#include "files/junk_locations.h"
+#include "files/listed_object.h"
 #include "platform/error_message.h"
 #include "registry/registry_names.h"
 #include "registry/registry_object.h"
@@ -27,30 +34,178 @@ void Notify(EngineSink& sink, std::string text, MessageKind kind) {
   sink.Ask(Message{std::move(text), std::string(kProductName), kind, MessageButtons::Ok});
 }
 
+// One file or folder a row acts on, opened and checked.
+struct Target {
+  std::string path;
+  ObjectFacts seen;
+  std::unique_ptr<platform::ListedFile> opened;  // null when gone already
+  bool inUse = false;                            // held by another program: not deleted now
+  bool readable = false;
+};
+
+// What becomes of a checked row.
+enum class Fate { Pending, Kept, Deleted, Waiting };
+
+struct RowWork {
+  std::size_t row = 0;
+  FileFacts facts;
+  std::vector<Target> targets;  // in the order they are deleted
+  Fate fate = Fate::Pending;
+};
+
+// The browser whose program is `process`, as the location table names it.
+std::string BrowserOf(const std::string& process) {
+  for (const JunkLocation& location : KnownJunkLocations()) {
+    if (EqualsNoCase(location.process, process)) {
+      return location.browser;
+    }
+  }
+  return process;
+}
+
 class FileDeletion {
  public:
-  FileDeletion(std::vector<ResultRow>& list, platform::Platform& platform, EngineSink& sink)
-      : list_(list), platform_(platform), sink_(sink), dataFolder_(platform.folders.data), kept_(list.size(), false) {}
+  FileDeletion(std::vector<ResultRow>& list, bool backup, platform::Platform& platform, EngineSink& sink)
+      : list_(list),
+        backup_(backup),
+        platform_(platform),
+        sink_(sink),
+        dataFolder_(platform.folders.data),
+        record_(history::HistoryLog(platform)) {}
 
-  // Keeps the checked files that are not the ones the Find listed any more.
-  void KeepChangedFiles();
-  // Packs the readable checked files; false when the backup failed.
+  // Opens and checks every checked row's files; keeps what is not what the Find listed.
+  void Open();
+  // Packs the readable files; false when the backup failed.
   bool Backup(int& backupCounter);
+  // Begins the history's entry; false (and nothing to be deleted) when it cannot be written.
+  bool BeginRecord();
   void Delete();
-  void WriteRunOnce();
+  void Finish();
 
   FileDeleteOutcome outcome;
 
  private:
-  std::string NextArchive(int& counter);
+  void OpenRow(RowWork& work, const std::unordered_set<std::string>& running);
+  // Opens one target with the most rights the system gives; false when it is not the object
+  // the Find saw (or cannot be checked).
+  bool OpenTarget(Target& target);
+  void Keep(RowWork& work, int& counter);
   void KeepWhatIsNotInTheArchive(const std::vector<std::string>& stored);
+  void DeleteRow(RowWork& work, CleanBatch& batch);
+  // Queues a file that could not be deleted now, where the rules let the batch take it.
+  void QueueOrReport(RowWork& work, const Target& target, CleanBatch& batch);
+  std::string NextArchive(int& counter);
+  [[nodiscard]] bool DataFolderShared();
+  void WriteRunOnce();
+  void Tell();
+  [[nodiscard]] std::vector<std::string> PathsOf(Fate fate) const;
 
   std::vector<ResultRow>& list_;
+  bool backup_;
   platform::Platform& platform_;
   EngineSink& sink_;
   std::string dataFolder_;  // where the archive and the batch go
-  std::vector<bool> kept_;  // by row: left out of the backup, so not to be deleted
+  std::vector<RowWork> work_;
+  std::vector<std::string> changed_;  // the rows kept as not the files listed
+  std::vector<std::string> notQueuedShared_;
+  std::vector<std::string> notQueuedAdmin_;
+  std::optional<bool> dataFolderShared_;
+  DeleteRecord record_;
 };
+
+void FileDeletion::Open() {
+  std::unordered_set<std::string> running;
+  if (platform_.processes) {
+    for (const std::string& name : platform_.processes->RunningProgramNames()) {
+      running.insert(ToLowerText(name));
+    }
+  }
+  sink_.SetProgressMax(list_.size());
+  for (std::size_t i = 0; i < list_.size(); ++i) {
+    sink_.ProcessMessages();
+    if (list_[i].checked) {
+      RowWork& work = work_.emplace_back();
+      work.row = i;
+      OpenRow(work, running);
+    }
+    sink_.SetProgress(i + 1);
+  }
+}
+
+void FileDeletion::OpenRow(RowWork& work, const std::unordered_set<std::string>& running) {
+  const ResultRow& row = list_[work.row];
+  auto facts = FactsOfRow(row);
+  if (!facts) {
+    Keep(work, outcome.keptChanged);  // not a row of a Find: nothing to check it against
+    return;
+  }
+  work.facts = std::move(*facts);
+  // A browser started since the Find writes its cache again, and holds its files.
+  if (!work.facts.process.empty() && running.contains(ToLowerText(work.facts.process))) {
+    const std::string browser = BrowserOf(work.facts.process);
+    if (std::find(outcome.browsersStarted.begin(), outcome.browsersStarted.end(), browser) ==
+        outcome.browsersStarted.end()) {
+      outcome.browsersStarted.push_back(browser);
+    }
+    Keep(work, outcome.keptBrowser);
+    return;
+  }
+  // What is inside the row's own folder goes before it, the rest after it.
+  const auto add = [&work](std::string path, const ObjectFacts& seen) {
+    Target& target = work.targets.emplace_back();
+    target.path = std::move(path);
+    target.seen = seen;
+  };
+  bool ownAdded = false;
+  for (const PartnerFacts& partner : work.facts.partners) {
+    if (!partner.inside && !ownAdded) {
+      add(FullPathOfRow(row), work.facts.object);
+      ownAdded = true;
+    }
+    add(row.columns[1] + partner.name, partner.object);
+  }
+  if (!ownAdded) {
+    add(FullPathOfRow(row), work.facts.object);
+  }
+  for (Target& target : work.targets) {
+    if (!OpenTarget(target)) {
+      work.targets.clear();  // the handles close: nothing of the row is touched
+      Keep(work, outcome.keptChanged);
+      return;
+    }
+  }
+}
+
+bool FileDeletion::OpenTarget(Target& target) {
+  platform::FileSystem& files = *platform_.files;
+  platform::ListedAccess access{backup_ && !target.seen.folder, true};
+  auto opened = files.OpenListedFile(target.path, access);
+  if (!opened && IsNotFound(opened.error())) {
+    return true;  // gone already: as good as deleted
+  }
+  // Held by a program that lets nobody delete it (or even read it): opened for less and
+  // checked all the same, then queued or kept.
+  const auto held = [](Error error) { return error.Is(Errc::SharingViolation) || error.Is(Errc::AccessDenied); };
+  while (!opened && held(opened.error()) && (access.remove || access.read)) {
+    target.inUse = true;
+    (access.remove ? access.remove : access.read) = false;
+    opened = files.OpenListedFile(target.path, access);
+  }
+  if (!opened) {
+    return false;
+  }
+  target.readable = access.read;
+  target.opened = std::move(*opened);
+  return IsListedObject(*target.opened, target.path, target.seen);
+}
+
+void FileDeletion::Keep(RowWork& work, int& counter) {
+  work.fate = Fate::Kept;
+  ++counter;
+  if (&counter == &outcome.keptChanged) {
+    changed_.push_back(FullPathOfRow(list_[work.row]));
+  }
+}
 
 std::string FileDeletion::NextArchive(int& counter) {
   // An existing archive is never overwritten: its number is passed over.
@@ -62,59 +217,27 @@ std::string FileDeletion::NextArchive(int& counter) {
   }
 }
 
-// The file a row names, as a listing shows it now, against what the Find saw: the same size
-// and last-write time, still a plain file on the disk. A row without those facts (made by
-// another caller) is not compared.
-void FileDeletion::KeepChangedFiles() {
-  for (std::size_t i = 0; i < list_.size(); ++i) {
-    if (!list_[i].checked || kept_[i]) {
-      continue;
-    }
-    const auto facts = FactsOfRow(list_[i]);
-    if (!facts) {
-      continue;
-    }
-    const auto now = platform_.files->EntryOf(FullPathOfRow(list_[i]));
-    if (!now && IsNotFound(now.error())) {
-      continue;  // gone already: as good as deleted
-    }
-    const bool same = now && !now->IsFolder() && !now->IsReparsePoint() && !now->IsCloudPlaceholder() &&
-                      now->size == facts->size && now->lastWrite == facts->lastWrite;
-    if (!same) {
-      kept_[i] = true;
-      ++outcome.keptChanged;
-    }
-  }
-  if (outcome.keptChanged > 0) {
-    Notify(sink_,
-           std::to_string(outcome.keptChanged) +
-               " files changed since the Find. They were not deleted and stay in the list, checked; Find again to "
-               "see them as they are now.",
-           MessageKind::Warning);
-  }
-}
-
 bool FileDeletion::Backup(int& backupCounter) {
-  platform::FileSystem& files = *platform_.files;
-  sink_.SetProgressMax(list_.size());
-  sink_.ShowStatus("Backing up files to be deleted");
+  // Every file of a row goes into the archive, or the row stays whole.
   std::vector<std::string> backupList;
-  for (std::size_t i = 0; i < list_.size(); ++i) {
-    sink_.ProcessMessages();
-    if (list_[i].checked && !kept_[i]) {
-      const std::string path = FullPathOfRow(list_[i]);
-      (void)files.SetAttributes(path, platform::kAttrArchive);
-      // A file another program holds without letting us read it cannot go into the backup;
-      // one that is gone already needs no backup (the deletion finds it gone).
-      const auto reader = files.OpenForReading(path, platform::ReadSharing::AllowWriters);
-      if (reader) {
-        backupList.push_back(path);
-      } else if (!IsNotFound(reader.error())) {
-        kept_[i] = true;
-        ++outcome.keptUnreadable;
+  std::unordered_map<std::string, Target*> byPath;  // as the archive's list spells them
+  for (RowWork& work : work_) {
+    if (work.fate != Fate::Pending) {
+      continue;
+    }
+    const bool unreadable = std::any_of(work.targets.begin(), work.targets.end(), [](const Target& target) {
+      return target.opened && !target.seen.folder && !target.readable;
+    });
+    if (unreadable) {
+      Keep(work, outcome.keptUnreadable);
+      continue;
+    }
+    for (Target& target : work.targets) {
+      if (target.opened && !target.seen.folder) {
+        backupList.push_back(target.path);
+        byPath[ToLowerText(target.path)] = &target;
       }
     }
-    sink_.SetProgress(i + 1);
   }
   if (!backupList.empty()) {
     sink_.SetProgressMax(100);
@@ -124,11 +247,23 @@ bool FileDeletion::Backup(int& backupCounter) {
       EngineSink& sink;
       ~BusyNote() { sink.EndBusy(); }
     } busy{sink_};
-    backup::TBackupFile archive(files, *platform_.system, &sink_);
+    backup::TBackupFile archive(*platform_.files, *platform_.system, &sink_);
     archive.CompressionLevel = backup::clFastest;
     archive.RestoreFullPath = true;
     archive.OnProgress = [&](backup::TBackupFile&, const std::string&, int percent, bool&) {
       sink_.SetProgress(static_cast<std::uint64_t>(std::clamp(percent, 0, 100)));
+    };
+    // The archive reads each file through the handle that was checked, never by its name.
+    archive.OnOpenSource = [&byPath](const std::string& path) -> Result<backup::BackupSource> {
+      const auto found = byPath.find(path);
+      if (found == byPath.end()) {
+        return Error(Errc::FileNotFound);
+      }
+      auto reader = found->second->opened->Reader();
+      if (!reader) {
+        return reader.error();
+      }
+      return backup::BackupSource{std::move(*reader), found->second->seen.lastWrite};
     };
     outcome.archive = NextArchive(backupCounter);
     if (!archive.Backup(backupList, outcome.archive)) {
@@ -141,6 +276,185 @@ bool FileDeletion::Backup(int& backupCounter) {
   }
   sink_.ShowStatus("Backup done.");
   sink_.SetProgress(0);
+  return true;
+}
+
+// Only what the archive holds may go: a row with a file that is not in it (its name did not
+// reach the archive's list) stays whole.
+void FileDeletion::KeepWhatIsNotInTheArchive(const std::vector<std::string>& stored) {
+  std::unordered_set<std::string> inArchive;
+  for (const auto& path : stored) {
+    inArchive.insert(ToLowerText(path));
+  }
+  for (RowWork& work : work_) {
+    const bool missing =
+        work.fate == Fate::Pending && std::any_of(work.targets.begin(), work.targets.end(), [&](const Target& target) {
+          return target.opened && !target.seen.folder && !inArchive.contains(ToLowerText(target.path));
+        });
+    if (missing) {
+      Keep(work, outcome.keptNotStored);
+    }
+  }
+}
+
+bool FileDeletion::BeginRecord() {
+  std::uint64_t count = 0;
+  std::uint64_t bytes = 0;
+  std::vector<std::string> names;
+  std::vector<RecordedFile> stored;
+  for (const RowWork& work : work_) {
+    if (work.fate != Fate::Pending) {
+      continue;
+    }
+    ++count;
+    names.push_back(FullPathOfRow(list_[work.row]));
+    for (const Target& target : work.targets) {
+      bytes += target.seen.size;
+      if (!outcome.archive.empty() && target.opened && !target.seen.folder) {
+        stored.push_back({target.path, target.seen.lastWrite, target.seen.size});
+      }
+    }
+  }
+  if (count == 0) {
+    return true;  // nothing changes, and nothing is recorded
+  }
+  names.resize(std::min(names.size(), history::kNamesKept));
+  if (Status begun = record_.Begin(sink_.Origin(), count, bytes, names, outcome.archive, stored); !begun) {
+    outcome.error = "The history of changes (" + record_.Path() + ") could not be written: " +
+                    platform::ErrorMessage(begun.error()) + ". Nothing was deleted.";
+    Notify(sink_, outcome.error, MessageKind::Error);
+    return false;
+  }
+  return true;
+}
+
+void FileDeletion::Delete() {
+  CleanBatch batch(dataFolder_, *platform_.files, *platform_.system);
+  sink_.SetProgressMax(list_.size());
+  std::uint64_t progress = 0;
+  for (RowWork& work : work_) {
+    sink_.ProcessMessages();
+    sink_.SetProgress(++progress);
+    if (work.fate == Fate::Pending) {
+      DeleteRow(work, batch);
+    }
+  }
+  // The batch is rewritten by every deletion, as the files of the last one are those to go;
+  // none is written when others may write the data folder, where it would wait to be run.
+  if (!DataFolderShared()) {
+    if (const Status saved = batch.Save(); !saved) {
+      outcome.error = "The batch " + batch.Path() + " could not be written: " + platform::ErrorMessage(saved.error());
+      Notify(sink_, outcome.error, MessageKind::Error);
+    }
+  }
+  if (!DataFolderShared()) {
+    WriteRunOnce();
+  }
+}
+
+void FileDeletion::DeleteRow(RowWork& work, CleanBatch& batch) {
+  for (Target& target : work.targets) {
+    if (!target.opened) {
+      continue;  // gone already
+    }
+    const Status removed = target.inUse ? Status(Error(Errc::SharingViolation)) : target.opened->DeleteThroughHandle();
+    if (!removed && !IsNotFound(removed.error())) {
+      // What is left of the row stays, and the next Find lists it again.
+      work.fate = Fate::Waiting;
+      QueueOrReport(work, target, batch);
+      return;
+    }
+    target.opened.reset();
+    outcome.deletedBytes += target.seen.size;
+  }
+  work.fate = Fate::Deleted;
+  ++outcome.deleted;
+}
+
+void FileDeletion::QueueOrReport(RowWork& work, const Target& target, CleanBatch& batch) {
+  if (!InfoOf(work.facts.category).queueInUse) {
+    ++outcome.leftInUse;  // the system's own files: it deletes them itself when done
+    return;
+  }
+  platform::FileSystem& files = *platform_.files;
+  if (target.seen.folder) {
+    ++outcome.notQueued;  // del takes no folder
+    return;
+  }
+  if (DataFolderShared() || files.OthersMayWrite(ParentPathOf(target.path)).value_or(true)) {
+    // By the next logon a name there could lead to another file; and del takes no folder.
+    notQueuedShared_.push_back(target.path);
+    ++outcome.notQueuedShared;
+    return;
+  }
+  if (platform_.system->IsAdmin() && files.OnlyAdministratorsMayDelete(target.path).value_or(true)) {
+    notQueuedAdmin_.push_back(target.path);
+    ++outcome.notQueuedAdmin;
+    return;
+  }
+  if (batch.Queue(target.path)) {
+    ++outcome.queued;
+  } else {
+    ++outcome.notQueued;
+  }
+}
+
+// Whoever may write the data folder could change the batch before it runs at the user's
+// logon, or put another in its place.
+bool FileDeletion::DataFolderShared() {
+  if (!dataFolderShared_) {
+    dataFolderShared_ = platform_.files->OthersMayWrite(dataFolder_).value_or(true);
+  }
+  return *dataFolderShared_;
+}
+
+// The batch runs as the user who made it, at that user's next logon: the current user's
+// RunOnce key, whatever this program's rights, and the path quoted, as it may hold blanks.
+// Without the value the batch waits for a manual start: the user is told, with the reason.
+void FileDeletion::WriteRunOnce() {
+  reg::RegistryObject object(*platform_.registry, RootKey::CurrentUser);
+  const std::string batch = dataFolder_ + "\\clean.bat";
+  if (object.OpenKey(kRunOnceKey, true) && object.WriteString("Sweepwise", "\"" + batch + "\"")) {
+    return;
+  }
+  outcome.runOnceError = "The RunOnce value that runs " + batch + " at the next logon could not be written (" +
+                         std::string(reg::RootKeyName(RootKey::CurrentUser)) + std::string(kRunOnceKey) +
+                         "\\Sweepwise): " + platform::ErrorMessage(object.LastError());
+}
+
+std::vector<std::string> FileDeletion::PathsOf(Fate fate) const {
+  std::vector<std::string> paths;
+  for (const RowWork& work : work_) {
+    if (work.fate == fate) {
+      paths.push_back(FullPathOfRow(list_[work.row]));
+    }
+  }
+  return paths;
+}
+
+// The user learns of every file that stayed, and why.
+void FileDeletion::Tell() {
+  if (outcome.keptBrowser > 0) {
+    std::string browsers;
+    for (std::size_t i = 0; i < outcome.browsersStarted.size(); ++i) {
+      browsers += (i == 0 ? "" : i + 1 == outcome.browsersStarted.size() ? " and " : ", ") + outcome.browsersStarted[i];
+    }
+    Notify(sink_,
+           browsers + (outcome.browsersStarted.size() == 1 ? " was" : " were") + " started since the Find: " +
+               std::to_string(outcome.keptBrowser) + " files of " +
+               (outcome.browsersStarted.size() == 1 ? "its" : "their") +
+               " cache were left alone and stay in the list. Close " + browsers + " and delete again.",
+           MessageKind::Warning);
+  }
+  if (outcome.keptChanged > 0) {
+    Notify(sink_,
+           std::to_string(outcome.keptChanged) +
+               " files changed since the Find, or are no longer the files it listed (a folder on the way may have "
+               "been replaced by a link): " +
+               FirstNames(changed_) + ". They were not deleted and stay in the list, checked; Find again to see them as "
+               "they are now.",
+           MessageKind::Warning);
+  }
   if (outcome.keptUnreadable > 0) {
     Notify(sink_,
            std::to_string(outcome.keptUnreadable) +
@@ -153,70 +467,28 @@ bool FileDeletion::Backup(int& backupCounter) {
                " files did not get into the backup. They were not deleted and stay in the list.",
            MessageKind::Warning);
   }
-  return true;
-}
-
-// Only what the archive holds may go: a checked file that is not in it (its name did not
-// reach the file list, it changed meanwhile) stays, unless it is gone already.
-void FileDeletion::KeepWhatIsNotInTheArchive(const std::vector<std::string>& stored) {
-  std::unordered_set<std::string> inArchive;
-  for (const auto& path : stored) {
-    inArchive.insert(ToLowerText(path));
-  }
-  for (std::size_t i = 0; i < list_.size(); ++i) {
-    if (!list_[i].checked || kept_[i]) {
-      continue;
-    }
-    const std::string path = FullPathOfRow(list_[i]);
-    if (!inArchive.contains(ToLowerText(path)) && platform_.files->Exists(path)) {
-      kept_[i] = true;
-      ++outcome.keptNotStored;
-    }
-  }
-}
-
-void FileDeletion::Delete() {
-  platform::FileSystem& files = *platform_.files;
-  CleanBatch batch(dataFolder_, files, *platform_.system);
-  sink_.SetProgressMax(list_.size());
-  std::uint64_t progress = 0;
-  std::size_t i = 0;
-  while (i < list_.size()) {
-    if (!list_[i].checked || kept_[i]) {
-      ++i;
-      continue;
-    }
-    sink_.ProcessMessages();
-    sink_.SetProgress(++progress);
-    const std::string path = FullPathOfRow(list_[i]);
-    (void)files.SetAttributes(path, platform::kAttrArchive);  // read-only files too
-    const Status removed = files.RemoveFile(path);
-    // A file that is gone already is as good as deleted.
-    if (removed || IsNotFound(removed.error())) {
-      list_.erase(list_.begin() + static_cast<std::ptrdiff_t>(i));
-      kept_.erase(kept_.begin() + static_cast<std::ptrdiff_t>(i));
-      ++outcome.deleted;
-      continue;
-    }
-    const auto facts = FactsOfRow(list_[i]);
-    if (facts && !InfoOf(facts->category).queueInUse) {
-      ++outcome.leftInUse;  // the system's own files: it deletes them itself when done
-    } else if (batch.Queue(path)) {
-      ++outcome.queued;
-    } else {
-      ++outcome.notQueued;
-    }
-    ++i;
-  }
-  if (const Status saved = batch.Save(); !saved) {
-    outcome.error = "The batch " + batch.Path() + " could not be written: " + platform::ErrorMessage(saved.error());
-    Notify(sink_, outcome.error, MessageKind::Error);
-  }
   if (outcome.notQueued > 0) {
     Notify(sink_,
            std::to_string(outcome.notQueued) +
                " files could not be deleted, and their names cannot be written to the batch file. They stay in "
                "the list.",
+           MessageKind::Warning);
+  }
+  if (outcome.notQueuedShared > 0) {
+    Notify(sink_,
+           std::to_string(outcome.notQueuedShared) +
+               " files are in use and were not queued for deletion at the next logon: other users may write " +
+               (DataFolderShared() ? "the folder of the batch (" + dataFolder_ + ")" : std::string("their folders")) +
+               ", and by then a name there could lead to another file. They stay in the list: " +
+               FirstNames(notQueuedShared_) + ".",
+           MessageKind::Warning);
+  }
+  if (outcome.notQueuedAdmin > 0) {
+    Notify(sink_,
+           std::to_string(outcome.notQueuedAdmin) +
+               " files are in use and only an administrator could delete them; the batch at the next logon runs with "
+               "your own rights, so they were not queued. They stay in the list: " +
+               FirstNames(notQueuedAdmin_) + ".",
            MessageKind::Warning);
   }
   if (outcome.leftInUse > 0) {
@@ -228,28 +500,55 @@ void FileDeletion::Delete() {
   if (outcome.queued > 0) {
     Notify(sink_, std::string(kRestartNotice), MessageKind::Information);
     outcome.clearWithoutAsking = true;
+    if (!outcome.runOnceError.empty()) {
+      Notify(sink_, outcome.runOnceError, MessageKind::Warning);
+    }
   }
+}
+
+void FileDeletion::Finish() {
+  Tell();
+  const auto deleted = PathsOf(Fate::Deleted);
+  std::vector<std::string> stayed = PathsOf(Fate::Kept);
+  const auto waiting = PathsOf(Fate::Waiting);
+  stayed.insert(stayed.end(), waiting.begin(), waiting.end());
+  std::string problem;
+  if (!stayed.empty()) {
+    problem = std::to_string(stayed.size()) + " files kept: " + FirstNames(stayed) + ".";
+    if (outcome.queued > 0) {
+      problem += " " + std::to_string(outcome.queued) + " of them queued for deletion at the next logon.";
+    }
+  }
+  record_.Complete(static_cast<std::uint64_t>(outcome.deleted), outcome.deletedBytes,
+                   std::vector<std::string>(deleted.begin(), deleted.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                                                deleted.size(), history::kNamesKept))),
+                   outcome.queued, problem);
+  // Each kept file is named in the outcome, in list order.
+  outcome.kept = stayed;
+  // The rows of deleted files leave the list; the others stay as they were.
+  std::vector<bool> gone(list_.size(), false);
+  for (const RowWork& work : work_) {
+    gone[work.row] = work.fate == Fate::Deleted;
+  }
+  std::size_t at = 0;
+  std::erase_if(list_, [&](const ResultRow&) { return gone[at++]; });
   sink_.SetProgress(0);
   sink_.ShowStatus(Text(89));
 }
 
-// Without the value the batch waits for a manual start: the user is told, with the reason.
-void FileDeletion::WriteRunOnce() {
-  const RootKey root = platform_.system->IsAdmin() ? RootKey::LocalMachine : RootKey::CurrentUser;
-  reg::RegistryObject object(*platform_.registry, root);
-  const std::string batch = dataFolder_ + "\\clean.bat";
-  if (object.OpenKey(kRunOnceKey, true) && object.WriteString("Sweepwise", batch)) {
-    return;
-  }
-  outcome.runOnceError = "The RunOnce value that runs " + batch + " at the next logon could not be written (" +
-                         std::string(reg::RootKeyName(root)) + std::string(kRunOnceKey) + "\\Sweepwise): " +
-                         platform::ErrorMessage(object.LastError());
-  if (outcome.queued > 0) {
-    Notify(sink_, outcome.runOnceError, MessageKind::Warning);
-  }
-}
-
 }  // namespace
+
+std::string FirstNames(const std::vector<std::string>& paths) {
+  constexpr std::size_t kShown = 5;
+  std::string text;
+  for (std::size_t i = 0; i < paths.size() && i < kShown; ++i) {
+    text += (i == 0 ? "" : ", ") + paths[i];
+  }
+  if (paths.size() > kShown) {
+    text += " and " + std::to_string(paths.size() - kShown) + " more";
+  }
+  return text;
+}
 
 FileDeleteOutcome DeleteFiles(std::vector<ResultRow>& list, bool backup, int& backupCounter,
                               platform::Platform& platform, EngineSink& sink) {
@@ -262,21 +561,24 @@ FileDeleteOutcome DeleteFiles(std::vector<ResultRow>& list, bool backup, int& ba
     outcome.declined = true;
     return outcome;
   }
-  // The archive and the batch go to the data folder: when it cannot be written, nothing is
-  // deleted, since neither the backup nor the files in use could be taken care of.
+  // The archive, the batch and the history go to the data folder: when it cannot be written,
+  // nothing is deleted, since neither the backup nor the files in use could be taken care of.
   if (!platform.folders.writable) {
     outcome.error = platform.folders.problem + " Nothing was deleted.";
     Notify(sink, outcome.error, MessageKind::Error);
     return outcome;
   }
-  FileDeletion deletion(list, platform, sink);
+  FileDeletion deletion(list, backup, platform, sink);
   deletion.outcome = outcome;
-  deletion.KeepChangedFiles();
+  deletion.Open();
   if (backup && !deletion.Backup(backupCounter)) {
     return deletion.outcome;
   }
+  if (!deletion.BeginRecord()) {
+    return deletion.outcome;
+  }
   deletion.Delete();
-  deletion.WriteRunOnce();
+  deletion.Finish();
   return deletion.outcome;
 }
 

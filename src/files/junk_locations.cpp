@@ -40,13 +40,16 @@ std::vector<JunkLocation> MakeKnownLocations() {
   const auto add = [&rows](JunkLocation row) { rows.push_back(std::move(row)); };
 
   // The Recycle Bin: the user's own part of it on every fixed drive. From Vista on it holds
-  // pairs of "$I..." (where the file came from) and "$R..." (the file, or a whole folder);
-  // anything else there (desktop.ini, a link someone put there) is no deleted file.
+  // pairs of "$I..." (where the file came from) and "$R..." (the file, or a whole folder),
+  // each pair one row; anything else there (desktop.ini, a link someone put there) is no
+  // deleted file. Up to XP the user's part of RECYCLER; the Recycled folder of Windows 95 to
+  // ME is searched by the drive walk (junk_search.cpp).
   add({.category = C::kRecycleBin,
        .folder = R"({drive}$Recycle.Bin\{sid})",
        .names = {"$I*", "$R*"},
        .wholeFolders = {"$R*"},
-       .subfolders = false});
+       .subfolders = false,
+       .items = true});
   add({.category = C::kRecycleBin,
        .generations = kOnWindowsNt,
        .folder = R"({drive}RECYCLER\{sid})",
@@ -111,7 +114,13 @@ const std::vector<JunkLocation>& KnownJunkLocations() {
 }
 
 const std::vector<std::string>& NeverEnteredFolders() {
-  static const std::vector<std::string> names{"Windows.old", "$Windows.~BT", "$Windows.~WS", "WinSxS"};
+  static const std::vector<std::string> names{"Windows.old",  "$Windows.~BT",              "$Windows.~WS",
+                                              "$WinREAgent", "System Volume Information", "WinSxS"};
+  return names;
+}
+
+const std::vector<std::string>& DriveWalkSkippedFolders() {
+  static const std::vector<std::string> names{"$Recycle.Bin"};
   return names;
 }
 

@@ -57,13 +57,22 @@ struct JunkLocation {
   std::string process{};
   // Files with any of these attributes (read-only, hidden, system) are kept.
   std::uint32_t keptAttributes = 0;
+  // A Recycle Bin of Vista and later: each deleted item, its "$I" file with its "$R" file or
+  // folder and all that folder holds, is one row (recycle_bin_items.h).
+  bool items = false;
+  // The cleanup handler that registered the row (its key's name), to name it when refused.
+  std::string source{};
 };
 
 // The rows this program knows, for every generation.
 [[nodiscard]] const std::vector<JunkLocation>& KnownJunkLocations();
 
-// Folder names no row ever enters, whatever it names: what an upgrade needs to roll back,
+// Folder names no walk ever enters, whatever it names: what an upgrade needs to roll back,
 // and what only the system's own tools may clean.
 [[nodiscard]] const std::vector<std::string>& NeverEnteredFolders();
+
+// Folder names the walk of a whole drive passes over besides those: the Recycle Bin of Vista
+// and later, whose items are rows of the Recycle Bin category, one per item.
+[[nodiscard]] const std::vector<std::string>& DriveWalkSkippedFolders();
 
 }  // namespace sw::files

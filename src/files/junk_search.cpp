@@ -9,8 +9,11 @@
 #include "core/text.h"
 #include "core/win_path.h"
 #include "files/cleanup_handlers.h"
+#include "files/handler_folders.h"
 #include "files/junk_walk.h"
+#include "files/listed_object.h"
 #include "files/location_walk.h"
+#include "files/recycle_bin_items.h"
 #include "registry/registry_object.h"
 
 namespace sw::files {
@@ -38,6 +41,19 @@ constexpr std::array<DrivePattern, 4> kDrivePatterns{{
 // Whole folders: every file with a dot in its name.
 constexpr std::array<JunkPattern, 1> kAnyDotted = {JunkPattern{".", MatchMode::Contains}};
 
+// Folders of each drive searched whole after its walk, on the systems they belong to: the
+// recycle bin of Windows 95 to ME (and of FAT drives up to XP). From Vista on a folder of
+// that name is the user's own; the Recycle Bin is then $Recycle.Bin, a place of the location
+// table.
+struct DriveFolder {
+  std::string_view name;
+  JunkCategory category;
+  std::uint8_t generations;
+};
+constexpr std::array<DriveFolder, 1> kDriveFolders{{
+    {"Recycled\\", JunkCategory::kRecycleBin, kOnWindows9x | kOnWindowsNt},
+}};
+
 constexpr int kProgressBase = 11;
 constexpr int kProgressPerDrive = 7;
 
@@ -64,21 +80,30 @@ class JunkSearch {
   [[nodiscard]] bool Wanted(JunkCategory category) const { return options_.categories.Has(category); }
   // "c:\", "d:\", ...: every fixed drive, as the rows show them.
   [[nodiscard]] std::vector<std::string> FixedDrives() const;
-  void SearchDrives(const std::vector<std::string>& drives);
+  void SearchDrives(const std::vector<std::string>& drives, std::uint8_t generation);
   void SearchShellFolder(bool wanted, JunkCategory category, int statusText, std::string_view valueName);
   void SearchNavigatorCache();
   // The location table's rows for this system and these options, with their folders.
   std::vector<PlannedWalk> PlanLocations();
   void PlanRow(const JunkLocation& row, const platform::SystemProfile& profile, const LocationContext& context,
                const std::unordered_set<std::string>& running, std::vector<PlannedWalk>& walks);
+  // A cleanup handler's folders, those it may not take left out and the handler named.
+  std::vector<std::string> HandlerFolders(const JunkLocation& row, const LocationContext& context);
   void SearchLocations(const std::vector<PlannedWalk>& walks);
+  // The Recycle Bin items of one folder, one row each.
+  void SearchBinItems(const JunkLocation& row, const std::string& folder);
   // Walks `folder` for the patterns; the rows of each pattern follow those of the one before.
   void FindJunkFiles(std::string_view folder, std::span<const JunkPattern> patterns,
                      std::span<const JunkCategory> categories);
   // The row of a matched file, unless it is a working shortcut (where shortcuts are judged)
-  // or listed already.
+  // or listed already, or it cannot be opened as the very file the walk saw. `process` is the
+  // program whose file it is.
   std::optional<ResultRow> InsertFileToList(const std::string& folder, const platform::FolderEntry& entry,
-                                            JunkCategory category, bool judgeShortcuts);
+                                            JunkCategory category, bool judgeShortcuts,
+                                            const std::string& process = {});
+  // A row for facts complete but for the object's own, which is observed here.
+  std::optional<ResultRow> InsertObjectRow(const std::string& folder, const std::string& name, FileFacts facts,
+                                           int image);
   [[nodiscard]] bool IsBrokenShortcut(const std::string& path) const;
   bool Visit(const platform::FolderEntry& entry);
   std::string ReadString(RootKey root, std::string_view key, std::string_view value) const;
@@ -89,6 +114,7 @@ class JunkSearch {
   const JunkSearchOptions& options_;
   Pacer pacer_;
   std::vector<JunkLocation> handlers_;      // the programs' cleanup handlers, read for this Find
+  std::optional<HandlerBounds> bounds_;     // where they may not reach, read once they are there
   std::unordered_set<std::string> found_;   // upper-cased paths whose names matched
   std::unordered_set<std::string> listed_;  // upper-cased paths of the rows
   std::uint64_t total_ = 0;
@@ -101,6 +127,7 @@ JunkSearchOutcome JunkSearch::Run() {
   sink_.ShowStatus(Text(109));
   sink_.ShowStatus(Text(114));
   const std::vector<std::string> drives = FixedDrives();
+  const std::uint8_t generation = GenerationBit(platform::Describe(platform_).generation);
   const std::vector<PlannedWalk> walks = PlanLocations();
   // One step per category of the location table that has something to walk.
   std::uint64_t locationSteps = 0;
@@ -112,7 +139,7 @@ JunkSearchOutcome JunkSearch::Run() {
   sink_.SetProgressMax(progressMax);
   progress_ = 0;
   Step();
-  SearchDrives(drives);
+  SearchDrives(drives, generation);
   if (options_.internetCache && Wanted(JunkCategory::kInternetCache)) {
     sink_.ShowStatus(Text(110));
     const std::string cache = ReadString(RootKey::CurrentUser, kShellFoldersKey, "Cache");
@@ -136,6 +163,9 @@ JunkSearchOutcome JunkSearch::Run() {
   for (const JunkCategory category : outcome_.needElevation) {
     selected += ". " + std::string(InfoOf(category).option) + " need administrator rights";
   }
+  if (!outcome_.refusedHandlers.empty()) {
+    selected += ". " + RefusedHandlersText(outcome_.refusedHandlers);
+  }
   sink_.ShowStatus(selected);
   sink_.SetProgress(progressMax);
   outcome_.totalBytes = total_;
@@ -153,7 +183,7 @@ std::vector<std::string> JunkSearch::FixedDrives() const {
   return drives;
 }
 
-void JunkSearch::SearchDrives(const std::vector<std::string>& drives) {
+void JunkSearch::SearchDrives(const std::vector<std::string>& drives, std::uint8_t generation) {
   std::vector<JunkPattern> patterns;
   std::vector<JunkCategory> categories;
   for (const DrivePattern& drivePattern : kDrivePatterns) {
@@ -162,7 +192,6 @@ void JunkSearch::SearchDrives(const std::vector<std::string>& drives) {
       categories.push_back(drivePattern.category);
     }
   }
-  const JunkCategory recycled = JunkCategory::kRecycleBin;
   const JunkCategory temporary = JunkCategory::kTemporaryFolders;
   for (const auto& drive : drives) {
     sink_.ShowStatus(std::string(Text(115)) + " " + drive + " ...");
@@ -174,8 +203,10 @@ void JunkSearch::SearchDrives(const std::vector<std::string>& drives) {
     }
     sink_.ProcessMessages();
     Step(5);
-    if (Wanted(recycled)) {
-      FindJunkFiles(drive + "Recycled\\", kAnyDotted, {&recycled, 1});
+    for (const DriveFolder& folder : kDriveFolders) {
+      if ((folder.generations & generation) != 0 && Wanted(folder.category)) {
+        FindJunkFiles(drive + std::string(folder.name), kAnyDotted, {&folder.category, 1});
+      }
     }
     Step();
     if (Wanted(temporary)) {
@@ -217,6 +248,9 @@ std::vector<PlannedWalk> JunkSearch::PlanLocations() {
   // The programs' cleanup handlers are read anew at each Find: programs come and go.
   if (profile.Modern() && Wanted(JunkCategory::kCleanupHandlers)) {
     handlers_ = ReadCleanupHandlers(*platform_.registry);
+    if (!handlers_.empty()) {
+      bounds_ = DescribeHandlerBounds(*platform_.files, *platform_.system, *platform_.registry);
+    }
   }
   const LocationContext context = DescribeLocations(*platform_.files, *platform_.system);
   std::unordered_set<std::string> running;
@@ -243,7 +277,9 @@ void JunkSearch::PlanRow(const JunkLocation& row, const platform::SystemProfile&
   if ((row.generations & GenerationBit(profile.generation)) == 0 || !Wanted(row.category)) {
     return;
   }
-  std::vector<std::string> folders = LocationFolders(row, context, *platform_.files, *platform_.system);
+  std::vector<std::string> folders = row.category == JunkCategory::kCleanupHandlers
+                                         ? HandlerFolders(row, context)
+                                         : LocationFolders(row, context, *platform_.files, *platform_.system);
   if (folders.empty()) {
     return;
   }
@@ -262,6 +298,22 @@ void JunkSearch::PlanRow(const JunkLocation& row, const platform::SystemProfile&
   walks.push_back(PlannedWalk{&row, std::move(folders)});
 }
 
+std::vector<std::string> JunkSearch::HandlerFolders(const JunkLocation& row, const LocationContext& context) {
+  std::vector<std::string> folders = ExpandLocationFolders(row, context, *platform_.files, *platform_.system);
+  std::erase_if(folders, [&](const std::string& folder) {
+    std::string why = HandlerRefusal(row, folder, *bounds_, *platform_.files);
+    if (why.empty()) {
+      return false;
+    }
+    const auto same = [&](const RefusedHandler& refused) { return refused.name == row.source; };
+    if (std::none_of(outcome_.refusedHandlers.begin(), outcome_.refusedHandlers.end(), same)) {
+      outcome_.refusedHandlers.push_back({row.source, folder, std::move(why)});
+    }
+    return true;
+  });
+  return folders;
+}
+
 void JunkSearch::SearchLocations(const std::vector<PlannedWalk>& walks) {
   const FileTime now = FileTimeNow();
   for (std::size_t i = 0; i < walks.size(); ++i) {
@@ -274,10 +326,14 @@ void JunkSearch::SearchLocations(const std::vector<PlannedWalk>& walks) {
       if (stopped_ || (stopped_ = sink_.ShouldStop())) {
         return;
       }
+      if (row.items) {
+        SearchBinItems(row, folder);
+        continue;
+      }
       WalkLocation(
           *platform_.files, row, folder, now,
           [&](const std::string& where, const platform::FolderEntry& entry) {
-            if (auto added = InsertFileToList(where, entry, row.category, false)) {
+            if (auto added = InsertFileToList(where, entry, row.category, false, row.process)) {
               sink_.AddRow(*added);
             }
           },
@@ -286,6 +342,36 @@ void JunkSearch::SearchLocations(const std::vector<PlannedWalk>& walks) {
     const bool last = i + 1 == walks.size() || walks[i + 1].row->category != row.category;
     if (last) {
       Step();
+    }
+  }
+}
+
+void JunkSearch::SearchBinItems(const JunkLocation& row, const std::string& folder) {
+  bool completed = true;
+  const std::vector<BinItem> items =
+      ListBinItems(*platform_.files, folder, [&](const platform::FolderEntry& entry) { return Visit(entry); },
+                   completed);
+  for (const BinItem& item : items) {
+    FileFacts facts;
+    facts.category = row.category;
+    // Each partner as it is now; an item any part of which cannot be seen is not listed, as
+    // it could not go whole.
+    bool whole = true;
+    for (const BinItem::Partner& partner : item.partners) {
+      const auto seen = ObserveObject(*platform_.files, folder + partner.name);
+      whole = whole && seen && seen->folder == partner.folder;
+      if (!whole) {
+        break;
+      }
+      facts.partners.push_back({partner.name, *seen, partner.inside});
+    }
+    const std::string key = ToUpperText(folder + item.entry.name);
+    found_.insert(key);
+    if (!whole || listed_.contains(key)) {
+      continue;
+    }
+    if (auto added = InsertObjectRow(folder, item.entry.name, std::move(facts), kImageFile)) {
+      sink_.AddRow(*added);
     }
   }
 }
@@ -338,9 +424,10 @@ void JunkSearch::FindJunkFiles(std::string_view folder, std::span<const JunkPatt
 }
 
 std::optional<ResultRow> JunkSearch::InsertFileToList(const std::string& folder, const platform::FolderEntry& entry,
-                                                      JunkCategory category, bool judgeShortcuts) {
+                                                      JunkCategory category, bool judgeShortcuts,
+                                                      const std::string& process) {
   const std::string path = folder + entry.name;
-  std::string key = ToUpperText(path);
+  const std::string key = ToUpperText(path);
   found_.insert(key);
   if (listed_.contains(key)) {
     return std::nullopt;
@@ -349,9 +436,27 @@ std::optional<ResultRow> JunkSearch::InsertFileToList(const std::string& folder,
   if (shortcut && !IsBrokenShortcut(path)) {
     return std::nullopt;
   }
-  listed_.insert(std::move(key));
-  total_ += entry.size;
-  return MakeFileRow(folder, entry, category, shortcut ? kImageBrokenShortcut : kImageFile, *platform_.system);
+  FileFacts facts;
+  facts.category = category;
+  facts.process = process;
+  return InsertObjectRow(folder, entry.name, std::move(facts), shortcut ? kImageBrokenShortcut : kImageFile);
+}
+
+std::optional<ResultRow> JunkSearch::InsertObjectRow(const std::string& folder, const std::string& name,
+                                                     FileFacts facts, int image) {
+  // Size, time and identity as the file's own handle gives them, the very source Delete
+  // compares them with; a file reached through a link swapped in meanwhile is not listed.
+  const auto seen = ObserveObject(*platform_.files, folder + name);
+  if (!seen) {
+    return std::nullopt;
+  }
+  facts.object = *seen;
+  listed_.insert(ToUpperText(folder + name));
+  total_ += facts.object.size;
+  for (const PartnerFacts& partner : facts.partners) {
+    total_ += partner.object.size;
+  }
+  return MakeFileRow(folder, name, facts, image, *platform_.system);
 }
 
 bool JunkSearch::IsBrokenShortcut(const std::string& path) const {
@@ -377,6 +482,14 @@ bool JunkSearch::IsBrokenShortcut(const std::string& path) const {
 
 JunkSearchOutcome FindFiles(platform::Platform& platform, EngineSink& sink, const JunkSearchOptions& options) {
   return JunkSearch(platform, sink, options).Run();
+}
+
+std::string RefusedHandlersText(const std::vector<RefusedHandler>& refused) {
+  std::string text = "Programs' cleanup lists left out: ";
+  for (std::size_t i = 0; i < refused.size(); ++i) {
+    text += (i == 0 ? "" : "; ") + ("\"" + refused[i].name + "\" (" + refused[i].folder + ": " + refused[i].reason + ")");
+  }
+  return text;
 }
 
 std::string CloseBrowsersText(const std::vector<std::string>& browsers) {

@@ -2,8 +2,8 @@
 // The Find of the Files Cleaning page: walks every fixed drive from C: to Z: and a few
 // well-known folders for junk files, one row per file, checked:
 //   - on each drive, in one walk: broken shortcuts (*.lnk), *.tmp, names holding ".~", *.gid;
-//     every file with a dot in its name in the drive's Recycled folder and in the temporary
-//     files folder;
+//     every file with a dot in its name in the drive's Recycled folder (up to XP) and in the
+//     temporary files folder;
 //   - the browser cache, cookies, history and recent-documents folders, when asked for;
 //   - then the rows of the junk location table that are for the running system (the
 //     temporary folders, browser caches, crash dumps, error reports, thumbnails, the Recycle
@@ -40,6 +40,13 @@ struct JunkSearchOptions {
   CategorySet categories = CategorySet::All();
 };
 
+// A program's cleanup handler whose folder the Find would not take (handler_folders.h).
+struct RefusedHandler {
+  std::string name;    // its key below VolumeCaches
+  std::string folder;  // the first folder refused
+  std::string reason;  // "one of your own folders"
+};
+
 struct JunkSearchOutcome {
   std::uint64_t totalBytes = 0;  // of the rows listed
   std::size_t foundFiles = 0;    // paths whose names matched, working shortcuts included
@@ -48,9 +55,13 @@ struct JunkSearchOutcome {
   std::vector<std::string> browsersToClose;
   // Categories left out for want of administrator rights.
   std::vector<JunkCategory> needElevation;
+  std::vector<RefusedHandler> refusedHandlers;
 };
 
 JunkSearchOutcome FindFiles(platform::Platform& platform, EngineSink& sink, const JunkSearchOptions& options = {});
+
+// The sentence that names the cleanup handlers left out, and why.
+[[nodiscard]] std::string RefusedHandlersText(const std::vector<RefusedHandler>& refused);
 
 // The sentence that asks the user to close the browsers whose caches were left out; empty
 // when there are none.

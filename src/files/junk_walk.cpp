@@ -1,10 +1,25 @@
 #include "files/junk_walk.h"
 
+#include <algorithm>
 #include <vector>
 
+#include "core/text.h"
 #include "core/win_path.h"
+#include "files/junk_locations.h"
 
 namespace sw::files {
+namespace {
+
+// What an upgrade needs to roll back, what only the system may clean, and the Recycle Bin,
+// whose items are rows of their own.
+bool IsSkipped(std::string_view name) {
+  const auto named = [name](const std::vector<std::string>& names) {
+    return std::any_of(names.begin(), names.end(), [name](const std::string& n) { return EqualsNoCase(n, name); });
+  };
+  return named(NeverEnteredFolders()) || named(DriveWalkSkippedFolders());
+}
+
+}  // namespace
 
 bool WalkJunk(platform::FileSystem& files, std::string_view folder, std::span<const JunkPattern> patterns,
               const JunkMatchHandler& onMatch, const JunkVisitHandler& visit) {
@@ -30,7 +45,7 @@ bool WalkJunk(platform::FileSystem& files, std::string_view folder, std::span<co
         continue;
       }
       if (entry.IsFolder()) {
-        if (!entry.IsReparsePoint()) {
+        if (!entry.IsReparsePoint() && !IsSkipped(entry.name)) {
           subfolders.push_back(current + entry.name + "\\");
         }
         continue;

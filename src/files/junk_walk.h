@@ -3,8 +3,9 @@
 // search it replaces, one recursive search per pattern: a folder's own files first, in the
 // platform's listing order, then each subfolder in turn, depth first. The walk keeps its own
 // stack, so no depth overflows it; it never enters a link (junction, symbolic link, mount
-// point), nor a file or folder whose name begins with a dot, and never reports or enters a
-// cloud file or folder whose data is not on the disk.
+// point), nor a file or folder whose name begins with a dot, nor the folders an upgrade or
+// the system needs or the Recycle Bin of Vista and later (junk_locations.h), and never
+// reports or enters a cloud file or folder whose data is not on the disk.
 
 #include <cstddef>
 #include <functional>

@@ -60,16 +60,13 @@ std::vector<std::string> MatchingSubfolders(platform::FileSystem& files, const s
 }
 
 // Whether a row that takes this folder would take a whole drive, or the whole Windows or
-// profile folder.
+// profile folder: every file there, or its subfolders.
 bool TooWide(const JunkLocation& row, const std::string& folder, const LocationContext& context) {
-  if (PathComponents(folder).empty()) {
-    return true;
-  }
   const bool everything = row.subfolders || MatchesAny("any name.ext", row.names);
-  return everything && std::any_of(context.guarded.begin(), context.guarded.end(),
-                                   [&folder](const std::string& guarded) {
-                                     return PathsEqual(AddTrailingBackslash(guarded), folder);
-                                   });
+  return everything && (PathComponents(folder).empty() ||
+                        std::any_of(context.guarded.begin(), context.guarded.end(), [&folder](const std::string& guarded) {
+                          return PathsEqual(AddTrailingBackslash(guarded), folder);
+                        }));
 }
 
 // The folders one expanded path stands for, its wildcard parts matched.
@@ -111,8 +108,8 @@ LocationContext DescribeLocations(platform::FileSystem& files, platform::System&
   return context;
 }
 
-std::vector<std::string> LocationFolders(const JunkLocation& row, const LocationContext& context,
-                                         platform::FileSystem& files, platform::System& system) {
+std::vector<std::string> ExpandLocationFolders(const JunkLocation& row, const LocationContext& context,
+                                               platform::FileSystem& files, platform::System& system) {
   std::string text = row.folder;
   if (const std::size_t at = text.find(kSid); at != std::string::npos) {
     if (!context.sid) {
@@ -136,11 +133,18 @@ std::vector<std::string> LocationFolders(const JunkLocation& row, const Location
   std::vector<std::string> folders;
   for (const std::string& path : paths) {
     for (std::string& folder : ExpandParts(path, files)) {
-      if (!TooWide(row, folder, context) && files.FolderExists(folder)) {
+      if (files.FolderExists(folder)) {
         folders.push_back(std::move(folder));
       }
     }
   }
+  return folders;
+}
+
+std::vector<std::string> LocationFolders(const JunkLocation& row, const LocationContext& context,
+                                         platform::FileSystem& files, platform::System& system) {
+  std::vector<std::string> folders = ExpandLocationFolders(row, context, files, system);
+  std::erase_if(folders, [&](const std::string& folder) { return TooWide(row, folder, context); });
   return folders;
 }
 

@@ -33,9 +33,14 @@ struct LocationContext {
 [[nodiscard]] LocationContext DescribeLocations(platform::FileSystem& files, platform::System& system);
 
 // The existing folders a row names, each with a trailing backslash, in the order of the
-// template's expansion (drives in letter order, matching subfolders in listing order).
+// template's expansion (drives in letter order, matching subfolders in listing order),
+// without those that would take a whole drive, or the whole Windows or profile folder.
 [[nodiscard]] std::vector<std::string> LocationFolders(const JunkLocation& row, const LocationContext& context,
                                                        platform::FileSystem& files, platform::System& system);
+// The same, every folder the template stands for: for rows judged by rules of their own (a
+// program's cleanup handler, handler_folders.h), which name what they refuse.
+[[nodiscard]] std::vector<std::string> ExpandLocationFolders(const JunkLocation& row, const LocationContext& context,
+                                                             platform::FileSystem& files, platform::System& system);
 
 // A junk file that a walk found; `folder` ends with a backslash.
 using LocationMatch = std::function<void(const std::string& folder, const platform::FolderEntry& entry)>;

@@ -12,14 +12,24 @@
 
 namespace sw::online {
 
-// What a component and its worker both touch: the stop flag, the exchange (so that Abort
-// can end a wait on the network) and the hand-over of events. Everything else the worker
-// has is its own copy.
+// What a component, its worker and its deadline watch all touch: the stop flag, the exchange
+// (so that Abort can end a wait on the network) and the hand-over of events. Everything else
+// the worker has is its own copy.
+//
+// The worker touches the owner's dispatcher and the target file only while holding the
+// mutex and only while `stop` and `closed` are not set, and the owner sets them under the
+// mutex: once the owner has let go, a worker that comes back from the network late (Wine's
+// WinINet does not end a pending request when its handle is closed) writes nothing more and
+// calls nobody; it ends on its own.
 struct WorkerLink {
   std::atomic<bool> stop{false};
   std::mutex mutex;
   std::condition_variable answered;
-  bool closed = false;  // the component has let go: the worker waits for no handler any more
+  bool closed = false;     // the component has let go: the worker waits for no handler any more
+  bool completed = false;  // a completion has been posted (by the worker, or at the deadline)
+  bool expired = false;    // the deadline passed while the download ran
+  bool abandoned = false;  // the deadline's completion was posted for a worker that did not return
+  bool workerDone = false; // the worker's thread is about to end
   std::shared_ptr<platform::HttpExchange> exchange;
 
   // The owner's thread alone reads and writes these.
@@ -27,12 +37,13 @@ struct WorkerLink {
   bool aborted = false;
   bool finished = false;  // the completion event has run
 
-  void Close() {
-    stop = true;
+  // Stops the worker at its next check, and ends a wait on the network where the system can.
+  void Stop(bool close) {
     std::shared_ptr<platform::HttpExchange> running;
     {
       const std::lock_guard lock(mutex);
-      closed = true;
+      stop = true;
+      closed = closed || close;
       running = exchange;
     }
     answered.notify_all();
@@ -68,15 +79,20 @@ struct DownloadOutcome {
 namespace {
 
 // Runs `call` with the owner on the owner's thread and waits until it has returned, or
-// until the owner has let go (then the call may never run, and must not need to).
+// until the owner has let go (then the call may never run, and must not need to). Posted
+// under the link's lock, so that no post reaches a dispatcher the owner has let go of.
 void CallOwner(UiDispatcher& ui, const std::shared_ptr<WorkerLink>& link, std::function<void(THTTPGet&)> call) {
   auto ran = std::make_shared<bool>(false);
+  std::unique_lock lock(link->mutex);
+  if (link->closed) {
+    return;
+  }
   const bool posted = ui.Post([link, ran, call = std::move(call)] {
     if (link->owner != nullptr) {
       call(*link->owner);
     }
     {
-      const std::lock_guard lock(link->mutex);
+      const std::lock_guard done(link->mutex);
       *ran = true;
     }
     link->answered.notify_all();
@@ -84,8 +100,20 @@ void CallOwner(UiDispatcher& ui, const std::shared_ptr<WorkerLink>& link, std::f
   if (!posted) {
     return;
   }
-  std::unique_lock lock(link->mutex);
   link->answered.wait(lock, [&] { return *ran || link->closed; });
+}
+
+// Posts the download's completion, unless one was posted already (the deadline's, for a
+// worker that had not returned by then).
+void PostCompletion(UiDispatcher& ui, const std::shared_ptr<WorkerLink>& link, std::function<void(THTTPGet&)> finish) {
+  {
+    const std::lock_guard lock(link->mutex);
+    if (link->completed) {
+      return;
+    }
+    link->completed = true;
+  }
+  CallOwner(ui, link, std::move(finish));
 }
 
 std::optional<std::uint64_t> ParseLength(const std::optional<std::string>& text) {
@@ -100,62 +128,19 @@ std::optional<std::uint64_t> ParseLength(const std::optional<std::string>& text)
   return value;
 }
 
-// Ends the exchange of `link` when the download is still running at its deadline: a read
-// that waits on a server which trickles its bytes would otherwise go on for as long as the
-// server likes. Runs on a thread of its own from construction to destruction.
-class Watchdog {
- public:
-  Watchdog(const std::shared_ptr<WorkerLink>& link, std::uint32_t deadlineMs) {
-    if (deadlineMs == 0) {
-      return;
-    }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(deadlineMs);
-    thread_ = std::thread([this, link, deadline] {
-      std::unique_lock lock(mutex_);
-      if (done_.wait_until(lock, deadline, [this] { return finished_; })) {
-        return;
-      }
-      expired_ = true;
-      std::shared_ptr<platform::HttpExchange> running;
-      {
-        const std::lock_guard linkLock(link->mutex);
-        running = link->exchange;
-      }
-      if (running) {
-        running->Cancel();
-      }
-    });
-  }
-  ~Watchdog() {
-    {
-      const std::lock_guard lock(mutex_);
-      finished_ = true;
-    }
-    done_.notify_all();
-    if (thread_.joinable()) {
-      thread_.join();
-    }
-  }
-  Watchdog(const Watchdog&) = delete;
-  Watchdog& operator=(const Watchdog&) = delete;
-
-  [[nodiscard]] bool Expired() {
-    const std::lock_guard lock(mutex_);
-    return expired_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable done_;
-  bool finished_ = false;
-  bool expired_ = false;
-  std::thread thread_;
-};
-
 std::string Seconds(std::uint32_t milliseconds) {
   const std::uint32_t tenths = (milliseconds + 50) / 100;
   return std::to_string(tenths / 10) + (tenths % 10 != 0 ? "." + std::to_string(tenths % 10) : "") + " s";
 }
+
+std::string DeadlineError(std::uint32_t deadlineMs) {
+  return "the server did not send it all within " + Seconds(deadlineMs);
+}
+
+// How long the deadline's watch gives a cancelled worker to come back with its own end
+// before it posts the download's failure for it.
+constexpr auto kCancelGrace = std::chrono::milliseconds(500);
+
 
 // The worker's steps, on its own thread: each failure ends the download with its reason.
 class Transfer {
@@ -166,18 +151,15 @@ class Transfer {
   }
 
   DownloadOutcome Run() {
-    {
-      Watchdog watchdog(link_, job_.deadlineMs);
-      if (Request() && ReadBody()) {
-        outcome_.ok = true;
-      }
-      // Even a string that came in part is no result once the deadline cut it short.
-      if (watchdog.Expired()) {
-        outcome_.ok = false;
-        outcome_.error = "the server did not send it all within " + Seconds(job_.deadlineMs);
-      }
+    if (Request() && ReadBody()) {
+      outcome_.ok = true;
     }
     const std::lock_guard lock(link_->mutex);
+    // Even a string that came in part is no result once the deadline cut it short.
+    if (link_->expired) {
+      outcome_.ok = false;
+      outcome_.error = DeadlineError(job_.deadlineMs);
+    }
     link_->exchange.reset();
     return outcome_;
   }
@@ -194,6 +176,18 @@ class Transfer {
     }
     outcome_.error = "the download was cancelled";
     return true;
+  }
+
+  // Runs `step` (a write to the target file) while holding the link's lock, unless the owner
+  // has stopped the download; then the download fails as cancelled.
+  template <class Step>
+  bool WhileWanted(Step step) {
+    const std::lock_guard lock(link_->mutex);
+    if (link_->stop.load()) {
+      outcome_.error = link_->expired ? DeadlineError(job_.deadlineMs) : "the download was cancelled";
+      return false;
+    }
+    return step();
   }
 
   bool Request();
@@ -265,11 +259,16 @@ bool Transfer::ReadBody() {
   if (!job_.toFile) {
     return Receive(nullptr) && (!outcome_.text.empty() || Fail("the server sent nothing"));
   }
-  auto file = job_.files.OpenForWriting(job_.fileName, platform::CreateMode::CreateAlways);
-  if (!file) {
-    return Fail("cannot write " + job_.fileName + ": " + platform::ErrorMessage(file.error()));
-  }
-  if (!Receive(file->get())) {
+  std::unique_ptr<platform::FileWriter> file;
+  const bool opened = WhileWanted([&] {
+    auto opening = job_.files.OpenForWriting(job_.fileName, platform::CreateMode::CreateAlways);
+    if (!opening) {
+      return Fail("cannot write " + job_.fileName + ": " + platform::ErrorMessage(opening.error()));
+    }
+    file = std::move(*opening);
+    return true;
+  });
+  if (!opened || !Receive(file.get())) {
     return false;  // what came stays in the file
   }
   if (readTotal_ != outcome_.fileSize) {
@@ -277,10 +276,12 @@ bool Transfer::ReadBody() {
                                    std::to_string(outcome_.fileSize) + " bytes"
                              : "the server did not say how long its reply is");
   }
-  if (const Status committed = (*file)->Commit(); !committed) {
-    return Fail("cannot write " + job_.fileName + ": " + platform::ErrorMessage(committed.error()));
-  }
-  return true;
+  return WhileWanted([&] {
+    if (const Status committed = file->Commit(); !committed) {
+      return Fail("cannot write " + job_.fileName + ": " + platform::ErrorMessage(committed.error()));
+    }
+    return true;
+  });
 }
 
 // The block loop: stops at the reply's end or at the first failed read.
@@ -299,8 +300,14 @@ bool Transfer::Receive(platform::FileWriter* file) {
     }
     const std::span<const std::uint8_t> bytes(block.data(), *read);
     if (file != nullptr) {
-      if (const Status written = file->Write(bytes); !written) {
-        return Fail("cannot write " + job_.fileName + ": " + platform::ErrorMessage(written.error()));
+      const bool written = WhileWanted([&] {
+        if (const Status status = file->Write(bytes); !status) {
+          return Fail("cannot write " + job_.fileName + ": " + platform::ErrorMessage(status.error()));
+        }
+        return true;
+      });
+      if (!written) {
+        return false;
       }
     } else {
       outcome_.text.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
@@ -327,16 +334,35 @@ THTTPGet::~THTTPGet() {
   Detach();
 }
 
-// Lets go of the running worker (it stops at once, no event of it runs any more) and waits
-// for its thread.
+// Lets go of the running worker (it stops at once, no event of it runs any more) and waits a
+// moment for its thread; one that waits on a network that will not let it go is left to end
+// on its own.
 void THTTPGet::Detach() {
+  std::shared_ptr<WorkerLink> link = link_ ? link_ : last_;
   if (link_) {
     link_->owner = nullptr;
-    link_->Close();
+    link_->Stop(true);
     link_.reset();
   }
-  if (worker_.joinable()) {
+  JoinThreads(link);
+}
+
+void THTTPGet::JoinThreads(const std::shared_ptr<WorkerLink>& link) {
+  if (watchdog_.joinable()) {
+    watchdog_.join();  // it ends as soon as the download has completed or was let go
+  }
+  if (!worker_.joinable()) {
+    return;
+  }
+  bool done = true;
+  if (link) {
+    std::unique_lock lock(link->mutex);
+    done = link->answered.wait_for(lock, kCancelGrace, [&] { return link->workerDone; });
+  }
+  if (done) {
     worker_.join();
+  } else {
+    worker_.detach();
   }
 }
 
@@ -353,24 +379,15 @@ void THTTPGet::Abort() {
     return;
   }
   link_->aborted = true;
-  link_->stop = true;
-  std::shared_ptr<platform::HttpExchange> running;
-  {
-    const std::lock_guard lock(link_->mutex);
-    running = link_->exchange;
-  }
-  if (running) {
-    running->Cancel();
-  }
+  link_->Stop(false);
 }
 
 bool THTTPGet::Start(bool toFile) {
   if (link_) {
     return false;
   }
-  if (worker_.joinable()) {
-    worker_.join();  // the last worker has handed over its completion and is ending
-  }
+  JoinThreads(last_);  // the last worker has handed over its completion and is ending
+  last_.reset();
   DownloadJob job{http_, files_, ui_};
   job.url = URL;
   if (auto parts = platform::SplitUrl(URL)) {
@@ -406,6 +423,14 @@ bool THTTPGet::Start(bool toFile) {
     return false;
   }
   link_ = link;
+  last_ = link;
+  if (Deadline != 0) {
+    try {
+      watchdog_ = std::thread(&THTTPGet::WatchDeadline, std::ref(ui_), link, Deadline);
+    } catch (const std::system_error&) {
+      // Without its watch the download still ends at the connection's own time-outs.
+    }
+  }
   if (!WaitThread) {
     return true;
   }
@@ -450,6 +475,9 @@ void THTTPGet::Finish(const DownloadOutcome& outcome) {
   }
   link->owner = nullptr;
   link_.reset();
+  if (link->abandoned) {
+    link->Stop(true);  // a worker that comes back late calls nobody and writes nothing
+  }
 }
 
 }  // namespace sw::online
@@ -465,7 +493,36 @@ void THTTPGet::Work(const DownloadJob& job, const std::shared_ptr<WorkerLink>& l
     outcome.toFile = job.toFile;
     outcome.error = error.what();
   }
-  CallOwner(job.ui, link, [outcome = std::move(outcome)](THTTPGet& owner) { owner.Finish(outcome); });
+  PostCompletion(job.ui, link, [outcome = std::move(outcome)](THTTPGet& owner) { owner.Finish(outcome); });
+  {
+    const std::lock_guard lock(link->mutex);
+    link->workerDone = true;
+  }
+  link->answered.notify_all();
+}
+
+// The deadline of one download, on a thread of its own: at the deadline the exchange is
+// cancelled, and a worker that has not come back a moment later (a request the system does
+// not end when its handle is closed) is left behind: the download fails at once, and the
+// worker ends on its own whenever the network lets it.
+void THTTPGet::WatchDeadline(UiDispatcher& ui, const std::shared_ptr<WorkerLink>& link, std::uint32_t deadlineMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(deadlineMs);
+  std::unique_lock lock(link->mutex);
+  if (link->answered.wait_until(lock, deadline, [&] { return link->completed || link->closed; })) {
+    return;
+  }
+  link->expired = true;
+  lock.unlock();
+  link->Stop(false);
+  lock.lock();
+  if (link->answered.wait_for(lock, kCancelGrace, [&] { return link->completed || link->closed; })) {
+    return;
+  }
+  link->abandoned = true;
+  lock.unlock();
+  DownloadOutcome failed;
+  failed.error = DeadlineError(deadlineMs);
+  PostCompletion(ui, link, [failed](THTTPGet& owner) { owner.Finish(failed); });
 }
 
 }  // namespace sw::online

@@ -14,12 +14,17 @@
 //
 // Every request has connect and receive time-outs (30 s each unless set otherwise); a
 // Deadline bounds the whole download, for a server that keeps a download alive by
-// trickling a byte now and then; MaxSize bounds what is taken in (a larger reply fails
-// before anything of it is written when its length says so, else once it grows past it).
+// trickling a byte now and then, its status line and headers included: the download fails
+// at the deadline even where the system cannot end a request that waits on the network
+// (Wine's WinINet), and its worker, left behind, ends on its own without touching the
+// component, its events or its target file again. MaxSize bounds what is taken in (a larger
+// reply fails before anything of it is written when its length says so, else once it grows
+// past it).
 //
-// The Http, FileSystem and UiDispatcher given must outlive the component. Destroying it
-// aborts a running download and waits for its worker, so nothing outlives it; it may be
-// destroyed from inside one of its own event handlers.
+// The Http, FileSystem and UiDispatcher given must outlive the component's downloads.
+// Destroying it aborts a running download and waits a moment for its worker (one the
+// network holds is left behind as above); it may be destroyed from inside one of its own
+// event handlers.
 
 #include <atomic>
 #include <cstdint>
@@ -92,14 +97,19 @@ class THTTPGet {
   bool Start(bool toFile);
   void Finish(const DownloadOutcome& outcome);
   void Detach();
+  void JoinThreads(const std::shared_ptr<WorkerLink>& link);
   // The worker's whole life; it sees only its job and the link.
   static void Work(const DownloadJob& job, const std::shared_ptr<WorkerLink>& link);
+  // The deadline's watch of one download, on a thread of its own.
+  static void WatchDeadline(UiDispatcher& ui, const std::shared_ptr<WorkerLink>& link, std::uint32_t deadlineMs);
 
   platform::Http& http_;
   platform::FileSystem& files_;
   UiDispatcher& ui_;
   std::shared_ptr<WorkerLink> link_;  // of the running worker
+  std::shared_ptr<WorkerLink> last_;  // of the last worker started, until its thread is joined
   std::thread worker_;
+  std::thread watchdog_;  // the deadline of the running download
   bool succeeded_ = false;
   std::string errorText_;
 };

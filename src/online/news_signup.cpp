@@ -50,6 +50,10 @@ NewsSignupModel::NewsSignupModel(const OnlineContext& context, NewsSignupView& v
       HTTPGet1(*context.platform.http, *context.platform.files, context.ui) {
   HTTPGet1.URL = ServerUrl(context.server, kNewsSignupPath);
   HTTPGet1.WaitThread = true;
+  // A server that sends nothing, or trickles its reply, holds the dialog no longer than this.
+  HTTPGet1.ConnectTimeout = context.timeouts.connectMs;
+  HTTPGet1.ReceiveTimeout = context.timeouts.receiveMs;
+  HTTPGet1.Deadline = context.timeouts.smallFileDeadlineMs;
   HTTPGet1.OnProgress = [this](THTTPGet&, std::uint64_t, std::uint64_t) { HTTPGet1Progress(); };
   HTTPGet1.OnDoneString = [this](THTTPGet&, const std::string&) { HTTPGet1DoneString(); };
   HTTPGet1.OnError = [this](THTTPGet&) { HTTPGet1Error(); };
@@ -79,7 +83,7 @@ void NewsSignupModel::CancelBtnClick() {
 }
 
 // The time is looked at only when a block arrives: a server that sends nothing at all is
-// left to the connection's own time-out.
+// left to the request's deadline.
 void NewsSignupModel::HTTPGet1Progress() {
   if (clock_() - started_ > kNewsSignupTimeout) {
     timedOut_ = true;

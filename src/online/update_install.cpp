@@ -1,7 +1,12 @@
 #include "online/update_install.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+
 #include "core/bytes.h"
 #include "core/text.h"
+#include "history/history_log.h"
 #include "online/update_batch.h"
 #include "platform/error_message.h"
 #include "registry/registry_object.h"
@@ -27,24 +32,32 @@ std::string WaitingMessage(const UpdateOffer& offer) {
          "); it is left as it is. Please restart your computer so that it is installed, then update again.";
 }
 
-// Why the downloaded release must not be installed; nothing when it may.
-std::optional<std::string> RejectRelease(platform::Platform& platform, const UpdateOffer& offer) {
-  auto reader = platform.files->OpenForReading(offer.PartialPath());
+// The release, opened for reading so that nobody may write, rename or delete it while the
+// handle is open, and checked on that handle against the signed digest: what was checked is
+// what is started, or what waits for the next logon when the handle is let go. The reader
+// when it may be installed; why not otherwise.
+Result<std::unique_ptr<platform::FileReader>> OpenVerifiedRelease(platform::Platform& platform,
+                                                                  const UpdateOffer& offer, std::string& why) {
+  auto reader = platform.files->OpenForReading(offer.DownloadPath(), platform::ReadSharing::DenyWriters);
   if (!reader) {
-    return "The downloaded update cannot be read: " + platform::ErrorMessage(reader.error());
+    why = "The downloaded update cannot be read: " + platform::ErrorMessage(reader.error());
+    return reader.error();
   }
   const auto expected = ParseSha256(offer.digest);
   if (!expected) {
-    return std::string("The update cannot be verified: its published digest is not a SHA-256 digest.");
+    why = "The update cannot be verified: its published digest is not a SHA-256 digest.";
+    return Error(Errc::InvalidData);
   }
   const auto actual = platform::Sha256Of(**reader);
   if (!actual) {
-    return "The downloaded update cannot be read: " + platform::ErrorMessage(actual.error());
+    why = "The downloaded update cannot be read: " + platform::ErrorMessage(actual.error());
+    return actual.error();
   }
   if (*actual != *expected) {
-    return std::string("The downloaded update does not match its published SHA-256 digest.");
+    why = "The downloaded update does not match its published SHA-256 digest.";
+    return Error(Errc::InvalidData);
   }
-  return std::nullopt;
+  return reader;
 }
 
 // The RunOnce value as it was, so that a failure can put it back.
@@ -91,7 +104,9 @@ std::optional<std::string> InstallForNextLogOn(platform::Platform& platform, con
     return "Cannot write " + batchPath + ": " + platform::ErrorMessage(saved.error());
   }
   RunOnceValue runOnce(platform);
-  if (!runOnce.Write(batchPath)) {
+  // Quoted: the folder's name may hold blanks, and the first words of an unquoted path would
+  // be tried as a program of their own.
+  if (!runOnce.Write("\"" + batchPath + "\"")) {
     (void)files.RemoveFile(batchPath);
     return "Cannot register " + batchPath + " for the next log-on.";
   }
@@ -118,6 +133,22 @@ std::optional<std::string> StartInstallerForEveryone(platform::Platform& platfor
   return "The installer " + offer.DownloadPath() + " cannot be started: " + platform::ErrorMessage(started.error());
 }
 
+// The history's entry of an update: not undoable, as no earlier version is kept to go back to.
+history::Entry UpdateEntry(const UpdateOffer& offer, bool withConsent, std::string_view origin) {
+  history::Entry entry;
+  entry.action = history::Action::UpdateInstalled;
+  entry.origin = std::string(origin);
+  entry.summary = withConsent ? "Started the installer of " + offer.productName + " " + offer.newVersion +
+                                    " for everyone (" + offer.DownloadPath() + ")"
+                              : "Set " + offer.productName + " " + offer.newVersion +
+                                    " to be installed at the next logon (" +
+                                    ProgramFile(offer.dataFolder, kUpdateBatchFile) + ")";
+  entry.count = 1;
+  entry.names = {offer.productName + " " + offer.newVersion};
+  entry.notUndoable = "An installed update cannot be undone: the earlier version is not kept.";
+  return entry;
+}
+
 }  // namespace
 
 std::optional<platform::Sha256Digest> ParseSha256(std::string_view hex) {
@@ -137,7 +168,7 @@ std::optional<platform::Sha256Digest> ParseSha256(std::string_view hex) {
 }
 
 bool InstallsWithConsent(const platform::ProgramFolders& folders) {
-  return !EqualsNoCase(folders.program, folders.data);
+  return folders.mode == platform::InstallMode::Everyone || !EqualsNoCase(folders.program, folders.data);
 }
 
 std::optional<std::string> RefuseDownload(platform::Platform& platform, const UpdateOffer& offer) {
@@ -147,10 +178,33 @@ std::optional<std::string> RefuseDownload(platform::Platform& platform, const Up
   if (!IsHttpsUrl(offer.ReleaseUrl())) {
     return "The release address " + offer.ReleaseUrl() + " is not an HTTPS address; nothing is downloaded.";
   }
+  if (!ReleaseSizeLimit(offer)) {
+    return "The version file gives no size for the release (its third line reads \"" + offer.sizeKb +
+           "\"), so its download could not be bounded; nothing is downloaded.";
+  }
   return std::nullopt;
 }
 
-UpdateInstall InstallDownloadedUpdate(platform::Platform& platform, const UpdateOffer& offer) {
+std::optional<std::uint64_t> ReleaseSizeLimit(const UpdateOffer& offer) {
+  const std::string_view text = TrimBlanks(offer.sizeKb);
+  std::uint64_t kb = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), kb);
+  // Up to a terabyte: a larger number is a broken line, not a release.
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || kb > (1ULL << 30)) {
+    return std::nullopt;
+  }
+  // The line is a whole number of KB, cut down: the release may be up to one KB more.
+  return (kb + 1) * 1024 + kReleaseSizeMargin;
+}
+
+std::uint32_t ReleaseDeadlineMs(std::uint64_t maxBytes, const HttpTimeouts& timeouts) {
+  const std::uint64_t transfer = maxBytes * 1000 / kSlowestLineBytesPerSecond;
+  const std::uint64_t total = timeouts.smallFileDeadlineMs + transfer;
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>(total, UINT32_MAX));
+}
+
+UpdateInstall InstallDownloadedUpdate(platform::Platform& platform, const UpdateOffer& offer,
+                                      std::string_view origin) {
   platform::FileSystem& files = *platform.files;
   UpdateInstall result;
   const auto fail = [&](const std::string& why, const std::string& file) {
@@ -158,9 +212,6 @@ UpdateInstall InstallDownloadedUpdate(platform::Platform& platform, const Update
     result.error = why + " The download has been deleted; nothing was installed.";
     return result;
   };
-  if (const auto rejected = RejectRelease(platform, offer)) {
-    return fail(*rejected, offer.PartialPath());
-  }
   if (ReleaseWaiting(platform, offer)) {
     return fail(WaitingMessage(offer), offer.PartialPath());
   }
@@ -171,13 +222,25 @@ UpdateInstall InstallDownloadedUpdate(platform::Platform& platform, const Update
                     platform::ErrorMessage(renamed.error()),
                 offer.PartialPath());
   }
+  // Checked under its final name, on the handle that is held until the next step is done.
+  std::string rejected;
+  auto verified = OpenVerifiedRelease(platform, offer, rejected);
+  if (!verified) {
+    return fail(rejected, offer.DownloadPath());
+  }
   result.elevated = InstallsWithConsent(platform.folders);
+  history::HistoryLog log(platform);
+  history::Recording recording(log, UpdateEntry(offer, result.elevated, origin));
   const auto failed =
       result.elevated ? StartInstallerForEveryone(platform, offer) : InstallForNextLogOn(platform, offer);
+  verified->reset();  // let go only now: the installer has started, or the logon step is in place
   if (failed) {
     result.elevated = false;
+    recording.entry().problem = *failed;
+    (void)recording.Complete(history::EntryState::Failed);
     return fail(*failed, offer.DownloadPath());
   }
+  (void)recording.Complete(history::EntryState::Done);
   result.installed = true;
   return result;
 }

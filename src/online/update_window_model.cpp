@@ -20,7 +20,7 @@ UpdateWindowModel::UpdateWindowModel(const OnlineContext& context, UpdateWindowV
       sink_(sink),
       HTTPGet1(*context.platform.http, *context.platform.files, context.ui) {
   HTTPGet1.WaitThread = true;
-  // The release may be large and the line slow: no deadline, but the time-outs of the context.
+  // The time-outs of the context; the size limit and the deadline follow the offer's size.
   HTTPGet1.ConnectTimeout = context.timeouts.connectMs;
   HTTPGet1.ReceiveTimeout = context.timeouts.receiveMs;
   HTTPGet1.OnProgress = [this](THTTPGet&, std::uint64_t total, std::uint64_t read) { HTTPGet1Progress(total, read); };
@@ -67,6 +67,10 @@ void UpdateWindowModel::BitBtn1Click() {
   view_.Refresh(texts_);
   HTTPGet1.URL = offer_.ReleaseUrl();
   HTTPGet1.FileName = offer_.PartialPath();
+  // No more than the signed size allows (a longer Content-Length is refused before a byte is
+  // written), within a deadline that a slow line still meets.
+  HTTPGet1.MaxSize = ReleaseSizeLimit(offer_).value_or(1);
+  HTTPGet1.Deadline = ReleaseDeadlineMs(HTTPGet1.MaxSize, context_.timeouts);
   if (!HTTPGet1.GetFile()) {
     lastError_ = HTTPGet1.ErrorText();
     sink_.Ask(Message{
@@ -107,7 +111,7 @@ void UpdateWindowModel::HTTPGet1DoneFile() {
     Fail(std::string(kRetryLater));
     return;
   }
-  const UpdateInstall install = InstallDownloadedUpdate(context_.platform, offer_);
+  const UpdateInstall install = InstallDownloadedUpdate(context_.platform, offer_, sink_.Origin());
   if (!install.installed) {
     Fail(install.error);
     return;

@@ -35,6 +35,20 @@ Result<FolderEntry> FileSystem::EntryOf(std::string_view path) {
   return Error(Errc::FileNotFound);
 }
 
+// A file system that cannot act through handles, or tell who else may write, acts on nothing
+// a Find listed: its callers keep the files.
+Result<std::unique_ptr<ListedFile>> FileSystem::OpenListedFile(std::string_view, ListedAccess) {
+  return Error(Errc::NotSupported);
+}
+
+Result<bool> FileSystem::OthersMayWrite(std::string_view) {
+  return Error(Errc::NotSupported);
+}
+
+Result<bool> FileSystem::OnlyAdministratorsMayDelete(std::string_view) {
+  return Error(Errc::NotSupported);
+}
+
 bool FileSystem::Exists(std::string_view path) {
   return AttributesOf(path).has_value();
 }

@@ -151,6 +151,52 @@ enum class ReadSharing {
   AllowWriters,  // they may also write it meanwhile
 };
 
+// ---- The file a Find listed, acted on through its own handle ----------------------------
+
+// What tells one file from every other: the serial number of its volume and its number on
+// that volume (ReFS numbers files in 128 bits; NTFS numbers fit the low half). Every name of
+// a file has the same; a file or link put in its place has another.
+struct FileIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t high = 0;
+  std::uint64_t low = 0;
+
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// What a caller means to do with a listed file: the system is asked for these rights only.
+struct ListedAccess {
+  bool read = false;    // its contents, for a backup
+  bool remove = false;  // its deletion
+};
+
+// A file or folder opened by its exact name without following a link at the name itself (a
+// link opens as the link). Everything is asked of the open handle, so it describes, reads and
+// deletes the one object that was opened, whatever is done meanwhile to its name or to the
+// folders on its way.
+class ListedFile {
+ public:
+  ListedFile() = default;
+  ListedFile(const ListedFile&) = delete;
+  ListedFile& operator=(const ListedFile&) = delete;
+  virtual ~ListedFile() = default;
+
+  // Read when it was opened.
+  [[nodiscard]] virtual FileIdentity Identity() const = 0;
+  // What a listing says of it, as the handle sees it now: attributes (a link's reparse-point
+  // attribute included), size, times; the name as it was opened.
+  virtual Result<FolderEntry> Describe() = 0;
+  // The path the system reaches it by now, every link on the way resolved, without "\\?\":
+  // the path it was opened by, as long as no folder on that path is a link.
+  virtual Result<std::string> FinalPath() = 0;
+  // Its contents from the start, through this handle; each call gives a reader of its own.
+  // Only when opened for reading.
+  virtual Result<std::unique_ptr<FileReader>> Reader() = 0;
+  // Deletes it through this handle (a folder must be empty), its read-only attribute cleared
+  // first, and closes the handle. Only when opened for removal.
+  virtual Status DeleteThroughHandle() = 0;
+};
+
 class FileSystem {
  public:
   FileSystem() = default;
@@ -214,6 +260,22 @@ class FileSystem {
     (void)to;
     return Error(Errc::NotSupported);
   }
+
+  // ---- Acting on what a Find listed, and who else may change it ----
+  // Opens the file or folder `path` names, by its exact name and without following a link at
+  // the name itself, with the rights `access` asks for besides reading its attributes (which
+  // any program holding the file leaves us). SharingViolation when another program holds it
+  // in a way that denies them; NotSupported where this file system cannot.
+  virtual Result<std::unique_ptr<ListedFile>> OpenListedFile(std::string_view path, ListedAccess access);
+  // Whether users other than this one may create, rename or delete names in the folder
+  // `folder`, or change who may: a name there may lead elsewhere by the time a later run
+  // (the batch at the next logon) acts on it. An error when the folder's security cannot be
+  // read.
+  virtual Result<bool> OthersMayWrite(std::string_view folder);
+  // Whether only an administrator may delete the file `path`: this program runs with
+  // administrator rights, and the user's own rights, with which the batch at the next logon
+  // runs, could not delete it. False when the program has no more rights than the user.
+  virtual Result<bool> OnlyAdministratorsMayDelete(std::string_view path);
 
   // Helpers on top of the operations above.
   [[nodiscard]] bool Exists(std::string_view path);

@@ -1,5 +1,8 @@
 #include "platform/program_folders.h"
 
+#include <optional>
+
+#include "core/text.h"
 #include "platform/error_message.h"
 
 namespace sw::platform {
@@ -25,16 +28,23 @@ std::string Joined(std::string_view folder, std::string_view name) {
 }
 
 // The data folder below %LOCALAPPDATA%, made when missing; its status says whether it can be
-// written.
-void UseLocalAppData(ProgramFolders& folders, FileSystem& files, System& system, Error programError) {
-  folders.why = "The program folder " + folders.program + " cannot be written (" + ErrorMessage(programError) +
-                "), so the files go to the user's local application data.";
+// written. `programError` is why the program folder is not used: for an install for
+// everyone, none (the folder is not tried at all).
+void UseLocalAppData(ProgramFolders& folders, FileSystem& files, System& system, std::optional<Error> programError) {
+  folders.why = programError ? "The program folder " + folders.program + " cannot be written (" +
+                                   ErrorMessage(*programError) +
+                                   "), so the files go to the user's local application data."
+                             : "Sweepwise is installed for everyone (its installer's record " +
+                                   folders.ProgramFile(kInstallModeFile) +
+                                   "), so each user's files go to that user's local application data, whether "
+                                   "the program runs with administrator rights or not.";
   const std::string local = system.ExpandEnvironment("%LOCALAPPDATA%");
   if (local.empty() || local.find('%') != std::string::npos) {
     folders.data = folders.program;
-    folders.writable = programError;
-    folders.problem = "Neither the program folder " + folders.program + " nor a folder of the user's own (" +
-                      "%LOCALAPPDATA% is not set) can be written: " + ErrorMessage(programError);
+    folders.writable = programError.value_or(Error(Errc::PathNotFound));
+    folders.problem = "No folder of the user's own can be written (%LOCALAPPDATA% is not set)" +
+                      (programError ? ", nor the program folder " + folders.program + ": " + ErrorMessage(*programError)
+                                    : std::string("."));
     return;
   }
   folders.data = Joined(local, kDataFolderName);
@@ -57,6 +67,36 @@ std::string ProgramFolders::ProgramFile(std::string_view name) const {
   return Joined(program, name);
 }
 
+std::string_view InstallModeName(InstallMode mode) {
+  switch (mode) {
+    case InstallMode::CurrentUser:
+      return "current-user";
+    case InstallMode::Everyone:
+      return "everyone";
+    case InstallMode::Portable:
+      break;
+  }
+  return "portable";
+}
+
+InstallMode ReadInstallMode(FileSystem& files, std::string_view programFolder) {
+  // A record is a word or two; anything longer is not one.
+  constexpr std::size_t kLongestRecord = 64;
+  const auto bytes = files.ReadWhole(Joined(programFolder, kInstallModeFile));
+  if (!bytes || bytes->size() > kLongestRecord) {
+    return InstallMode::Portable;
+  }
+  const std::string text(bytes->begin(), bytes->end());
+  const std::string_view line = TrimBlanks(std::string_view(text).substr(0, text.find_first_of("\r\n")));
+  if (EqualsNoCase(line, "everyone")) {
+    return InstallMode::Everyone;
+  }
+  if (EqualsNoCase(line, "current user")) {
+    return InstallMode::CurrentUser;
+  }
+  return InstallMode::Portable;
+}
+
 ProgramFolders DecideProgramFolders(FileSystem& files, System& system) {
   ProgramFolders folders;
   const auto program = system.ProgramFolder();
@@ -67,10 +107,21 @@ ProgramFolders DecideProgramFolders(FileSystem& files, System& system) {
     return folders;
   }
   folders.program = *program;
+  folders.mode = ReadInstallMode(files, folders.program);
+  // Not whether the folder can be written: an elevated run could write below %ProgramFiles%
+  // and would keep a second set of files there, which an unelevated run never finds.
+  if (folders.mode == InstallMode::Everyone) {
+    UseLocalAppData(folders, files, system, std::nullopt);
+    return folders;
+  }
   const Status writable = CanCreateAndDelete(files, folders.program);
   if (writable) {
     folders.data = folders.program;
-    folders.why = "The program folder can be written, so the program keeps its files beside itself (a portable copy).";
+    folders.why = folders.mode == InstallMode::CurrentUser
+                      ? "Sweepwise is installed for the current user in a folder of the user's own, so it keeps its "
+                        "files beside itself."
+                      : "The program folder can be written, so the program keeps its files beside itself (a "
+                        "portable copy).";
     return folders;
   }
   UseLocalAppData(folders, files, system, writable.error());

@@ -58,6 +58,13 @@ class System {
   // it and the files it ships. Where the program writes is decided by DecideProgramFolders.
   virtual Result<std::string> ProgramFolder() = 0;
 
+  // Windows' own program folders, as the system itself reports them (never from the
+  // environment, which the user may set for every program of theirs, elevated ones included):
+  // System32 ("C:\Windows\System32") and the Windows folder ("C:\Windows"), without a
+  // trailing backslash.
+  virtual std::string SystemFolder() = 0;
+  virtual std::string WindowsFolder() = 0;
+
   // `text` with every %NAME% of the user's environment replaced by its value, as the system
   // expands REG_EXPAND_SZ data; names that are not set stay as they are.
   virtual std::string ExpandEnvironment(std::string_view text) = 0;

@@ -22,7 +22,8 @@ Result<std::unique_ptr<platform::RegKey>> OpenUninstallKeyForWriting(platform::R
 
 }  // namespace
 
-LeftoverRemoval RemoveLeftoverEntry(platform::Platform& platform, const EntrySource& entry) {
+LeftoverRemoval RemoveLeftoverEntry(platform::Platform& platform, const EntrySource& entry,
+                                    const std::function<void(const std::string& backupFile)>& beforeDelete) {
   LeftoverRemoval removal;
   // The path by which the registry editor, a program of this system's own view, reaches the
   // key: in a 32-bit view's entry that is its separate key's.
@@ -54,6 +55,9 @@ LeftoverRemoval RemoveLeftoverEntry(platform::Platform& platform, const EntrySou
     return removal;
   }
   removal.backupFile = std::move(*saved);
+  if (beforeDelete) {
+    beforeDelete(removal.backupFile);
+  }
   // Only now, with the backup complete on disk.
   const Status deleted = reg::RemoveKeyTree(**parent, entry.subkey);
   removal.removed = deleted.has_value() || IsNotFound(deleted.error());

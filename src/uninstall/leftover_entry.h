@@ -4,6 +4,7 @@
 // as the next regbackupNNN.reg of the data folder, which brings it back whole when the
 // registry editor imports it, and then deleted with everything below it.
 
+#include <functional>
 #include <string>
 
 #include "core/result.h"
@@ -21,6 +22,9 @@ struct LeftoverRemoval {
   Error error{Errc::Success};
 };
 
-LeftoverRemoval RemoveLeftoverEntry(platform::Platform& platform, const EntrySource& entry);
+// `beforeDelete`, when given, runs once the backup is complete on disk and just before the
+// key is deleted, with the backup's name: the history's start of the removal.
+LeftoverRemoval RemoveLeftoverEntry(platform::Platform& platform, const EntrySource& entry,
+                                    const std::function<void(const std::string& backupFile)>& beforeDelete = {});
 
 }  // namespace sw::uninstall

@@ -58,11 +58,16 @@ for junk in report.tmp deep/unit1.~pas deep/er/help.gid "deep/two words.tmp" "de
   # Stored names are lower case, below the target without the drive.
   cmp -s "$original" "$drive_c/sweepwise-restored/sweepwise-junk/$junk" || fail "$junk did not come back byte for byte"
 done
-rm -f "$drive_c/$(tr '\\' '/' <<<"${archive#C:\\}")" "$drive_c/sweepwise/bin/clean.bat"
-# The batch runs once at the next logon, from the machine's RunOnce key (Wine's user is an
-# administrator); the entry goes again, or it would run at the prefix's next start.
-run_once='HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce'
+batch="$drive_c/sweepwise/bin/clean.bat"
+grep -v -E '^(cls|@echo .*|@del ".*|@CLS >nul)'$'\r''?$' "$batch" && fail "clean.bat holds more than file names"
+rm -f "$drive_c/$(tr '\\' '/' <<<"${archive#C:\\}")" "$batch"
+# The batch runs once at the user's next logon, from the user's own RunOnce key with its
+# path quoted, though Wine's user is an administrator; the entry goes again, or it would run
+# at the prefix's next start. The batch names files only.
+run_once='HKCU\Software\Microsoft\Windows\CurrentVersion\RunOnce'
 reg() { (SWEEPWISE_PREFIX="$prefix" && source "$tools_dir/wine-env.sh" && cd "$drive_c" && wine reg "$@" 2>/dev/null | tr -d '\r'); }
-reg query "$run_once" /v Sweepwise | grep -q -F 'C:\sweepwise\bin\clean.bat' || fail "no RunOnce entry for clean.bat"
+reg query "$run_once" /v Sweepwise | grep -q -F '"C:\sweepwise\bin\clean.bat"' || fail "no quoted RunOnce entry for clean.bat"
+reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce' /v Sweepwise >/dev/null 2>&1 &&
+  fail "a RunOnce entry for clean.bat in the machine's key"
 reg delete "$run_once" /v Sweepwise /f >/dev/null
 echo "files round trip: ok ($archive)"

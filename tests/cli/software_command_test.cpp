@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <csignal>
 #include <sstream>
+#include <thread>
 
 #include "cli/cli_app.h"
 #include "registry/registry_data.h"
@@ -29,10 +31,10 @@ std::string Key(std::string_view below) {
 class SoftwareCommand : public ::testing::Test, protected test::CliRunner {
  protected:
   void SetUp() override {
-    Register("{0A-ALPHA}", "Alpha", "alpha-uninst.exe");
-    Register("{0B-BETA}", "Beta", "beta-uninst.exe /quiet");
-    Register("{0C-TWIN}", "Twin", "twin1.exe");
-    Register("{0D-TWIN}", "Twin", "twin2.exe");
+    Register("{0A-ALPHA}", "Alpha", "C:\\Apps\\alpha-uninst.exe");
+    Register("{0B-BETA}", "Beta", "C:\\Apps\\beta-uninst.exe /quiet");
+    Register("{0C-TWIN}", "Twin", "C:\\Apps\\twin1.exe");
+    Register("{0D-TWIN}", "Twin", "C:\\Apps\\twin2.exe");
     // Each uninstaller removes its own entry, as a well-behaved one does.
     host_.processes().OnStart([this](const RecordingProcesses::Start& start) {
       if (start.commandLine.find("missing") != std::string::npos) {
@@ -51,6 +53,9 @@ class SoftwareCommand : public ::testing::Test, protected test::CliRunner {
     Write(subKey, "DisplayName", name, root, view);
     Write(subKey, "UninstallString", command, root, view);
     removes_.emplace_back(command, subKey);
+    if (command.starts_with("C:\\")) {
+      host_.MakeFile(command.substr(0, command.find(".exe") + 4));
+    }
   }
   void Write(std::string_view subKey, std::string_view name, std::string_view text,
              RootKey root = RootKey::LocalMachine, RegView view = RegView::Own) {
@@ -85,13 +90,13 @@ TEST_F(SoftwareCommand, ListShowsEveryFieldOfEveryEntryOfEverySource) {
   const auto result = nlohmann::json::parse(out_);
   ASSERT_EQ(result["rows"].size(), 6U);
   const auto& beta = result["rows"][1];
-  EXPECT_EQ(beta["columns"], nlohmann::json({"Beta", "Installed Software", "beta-uninst.exe /quiet", "", "Beta Ltd",
-                                             "2.1", "2048KB (2MB)", "3/15/2026"}));
+  EXPECT_EQ(beta["columns"], nlohmann::json({"Beta", "Installed Software", "C:\\Apps\\beta-uninst.exe /quiet", "",
+                                             "Beta Ltd", "2.1", "2048KB (2MB)", "3/15/2026"}));
   EXPECT_EQ(beta["key"], "{0B-BETA}");
   EXPECT_EQ(beta["source"], "HKLM64\\{0B-BETA}");
   EXPECT_EQ(beta["root"], "HKEY_LOCAL_MACHINE");
   EXPECT_EQ(beta["view"], "64-bit");
-  EXPECT_EQ(beta["command"], "beta-uninst.exe /quiet");
+  EXPECT_EQ(beta["command"], "C:\\Apps\\beta-uninst.exe /quiet");
   EXPECT_EQ(beta["version"], "2.1");
   EXPECT_EQ(beta["publisher"], "Beta Ltd");
   EXPECT_EQ(beta["size_kb"], 2048);
@@ -109,7 +114,7 @@ TEST_F(SoftwareCommand, ListShowsEveryFieldOfEveryEntryOfEverySource) {
   EXPECT_EQ(result["status"], "Listed 6 installed programs");
 
   ASSERT_EQ(Run({"list", "software"}), kExitSuccess);
-  EXPECT_NE(out_.find("Alpha\tInstalled Software\talpha-uninst.exe\t\t\t\t\t\n"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("Alpha\tInstalled Software\tC:\\Apps\\alpha-uninst.exe\t\t\t\t\t\n"), std::string::npos) << out_;
 }
 
 TEST_F(SoftwareCommand, ListAllAddsTheHiddenEntriesWithTheirReasons) {
@@ -129,7 +134,8 @@ TEST_F(SoftwareCommand, ListAllAddsTheHiddenEntriesWithTheirReasons) {
 
 TEST_F(SoftwareCommand, UninstallRunsTheNamedEntriesInTheOrderGiven) {
   ASSERT_EQ(Run({"uninstall", "Beta", "{0d-twin}", "alpha", "Beta", "--yes", "--json"}), kExitSuccess) << err_;
-  EXPECT_EQ(Started(), (std::vector<std::string>{"beta-uninst.exe /quiet", "twin2.exe", "alpha-uninst.exe"}));
+  EXPECT_EQ(Started(), (std::vector<std::string>{"C:\\Apps\\beta-uninst.exe /quiet", "C:\\Apps\\twin2.exe",
+                                                 "C:\\Apps\\alpha-uninst.exe"}));
   EXPECT_FALSE(Has("{0A-ALPHA}"));
   EXPECT_FALSE(Has("{0B-BETA}"));
   EXPECT_FALSE(Has("{0D-TWIN}"));
@@ -140,11 +146,14 @@ TEST_F(SoftwareCommand, UninstallRunsTheNamedEntriesInTheOrderGiven) {
   EXPECT_EQ(result["rows"][1]["started"], true);
   EXPECT_EQ(result["rows"][1]["entry_gone"], true);
   EXPECT_EQ(result["rows"][1]["leftover_removed"], false);
+  EXPECT_EQ(result["rows"][1]["result"], "program gone");
+  EXPECT_EQ(result["rows"][1]["exit_code"], 0);
+  EXPECT_EQ(result["rows"][1]["command"], "\"C:\\Apps\\twin2.exe\"");
   EXPECT_EQ(result["uninstalled"], 3);
   EXPECT_EQ(result["removed_by_uninstaller"], 3);
   EXPECT_EQ(result["status"],
             "Ran the uninstallers of 3 of 3 programs: 3 removed by their uninstallers, 0 leftover entries removed, 0 "
-            "still installed");
+            "failed, 0 still registered");
   // Each notice before its uninstaller, on lines of their own; no text 88: nothing of ours.
   const auto beta = err_.find("launches uninstaller for Beta.\nIn case of uninstall failure");
   const auto alpha = err_.find("launches uninstaller for Alpha.\n");
@@ -183,17 +192,19 @@ TEST_F(SoftwareCommand, AnUninstallerThatDoesNotStartFailsTheCommandAndIsNeverCo
   const auto result = nlohmann::json::parse(out_);
   EXPECT_EQ(result["rows"][0]["started"], false);
   EXPECT_EQ(result["rows"][0]["entry_gone"], false);
+  EXPECT_EQ(result["rows"][0]["result"], "not started");
   EXPECT_EQ(result["uninstalled"], 1);  // Alpha's
   EXPECT_EQ(result["not_started"], 1);
-  EXPECT_EQ(result["error"], "1 uninstallers could not be started (Missing)");
+  EXPECT_EQ(result["error"].get<std::string>().find("The uninstaller of Missing could not be started: "), 0U)
+      << result["error"];
   EXPECT_TRUE(Has("{0E-MISSING}"));
   EXPECT_FALSE(Has("{0A-ALPHA}"));
 }
 
 TEST_F(SoftwareCommand, QuietPicksTheQuietCommandAndRefusesATitleWithoutOne) {
-  Write("{0B-BETA}", "QuietUninstallString", "beta-uninst.exe /S /quiet");
+  Write("{0B-BETA}", "QuietUninstallString", "C:\\Apps\\beta-uninst.exe /S /quiet");
   EXPECT_EQ(Run({"uninstall", "Beta", "Alpha", "--quiet", "--yes", "--json"}), kExitFailure);
-  EXPECT_EQ(Started(), (std::vector<std::string>{"beta-uninst.exe /S /quiet"}));
+  EXPECT_EQ(Started(), (std::vector<std::string>{"C:\\Apps\\beta-uninst.exe /S /quiet"}));
   EXPECT_NE(err_.find("Alpha has no quiet uninstall command (QuietUninstallString)"), std::string::npos) << err_;
   EXPECT_TRUE(Has("{0A-ALPHA}"));
 }
@@ -233,6 +244,78 @@ TEST_F(SoftwareCommand, NothingRunsOnAUsageError) {
   EXPECT_TRUE(Started().empty());
   EXPECT_TRUE(Has("{0A-ALPHA}"));
 }
+
+// An uninstaller that fails (here: Windows Installer is busy with another installation)
+// removes nothing, and --yes does not make its entry go: exit 1, the code named.
+TEST_F(SoftwareCommand, AFailingUninstallerKeepsItsEntryEvenWithYes) {
+  removes_.clear();  // it leaves its entry, as a failed uninstall does
+  host_.processes().OnRun([](const RecordingProcesses::Start&, const platform::WaitHooks&) -> Result<platform::ProgramEnd> {
+    return platform::ProgramEnd{platform::ProgramWait::WholeTree, 1618, false};
+  });
+  EXPECT_EQ(Run({"uninstall", "Alpha", "--yes", "--json"}), kExitFailure);
+  EXPECT_TRUE(Has("{0A-ALPHA}"));
+  EXPECT_FALSE(std::filesystem::exists(host_.Host("C:\\Program\\regbackup000.reg")));
+  const auto result = nlohmann::json::parse(out_);
+  EXPECT_EQ(result["rows"][0]["result"], "failed");
+  EXPECT_EQ(result["rows"][0]["exit_code"], 1618);
+  EXPECT_EQ(result["failed"], 1);
+  EXPECT_EQ(result["leftovers_removed"], 0);
+  EXPECT_EQ(result["error"],
+            "The uninstaller of Alpha ended with exit code 1618 (another installation is already in progress): Alpha "
+            "was not removed, and its entry stays.");
+}
+
+// --timeout bounds the wait for each program; an uninstaller that is still at work then keeps
+// its entry, and what it waits for is said as the wait begins.
+TEST_F(SoftwareCommand, TimeoutEndsTheWaitAndRemovesNothing) {
+  removes_.clear();
+  host_.processes().OnRun([](const RecordingProcesses::Start&, const platform::WaitHooks& hooks) {
+    while (hooks.keepWaiting()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return Result<platform::ProgramEnd>(platform::ProgramEnd{platform::ProgramWait::WholeTree, std::nullopt, true});
+  });
+  EXPECT_EQ(Run({"uninstall", "Alpha", "Beta", "--timeout", "1", "--yes", "--json"}), kExitFailure);
+  EXPECT_TRUE(Has("{0A-ALPHA}"));
+  EXPECT_EQ(Started(), std::vector<std::string>{"C:\\Apps\\alpha-uninst.exe"});
+  const auto result = nlohmann::json::parse(out_);
+  EXPECT_EQ(result["rows"][0]["result"], "timed out");
+  EXPECT_EQ(result["rows"][1]["result"], "not started");
+  EXPECT_EQ(result["not_waited_for"], 1);
+  const std::string error = result["error"];
+  EXPECT_NE(error.find("for the uninstaller of Alpha and the programs it started, as long as it waits. Nothing was "
+                       "removed"),
+            std::string::npos)
+      << error;
+  EXPECT_TRUE(error.ends_with("1 further uninstallers were not started.")) << error;
+  EXPECT_NE(err_.find("Waiting for the uninstaller of Alpha and the programs it started (0 s of at most 1 s; Ctrl+C "
+                      "stops waiting)"),
+            std::string::npos)
+      << err_;
+
+  EXPECT_EQ(Run({"uninstall", "Alpha", "--timeout", "0", "--yes"}), kExitUsage);
+}
+
+#ifndef _WIN32
+// Ctrl+C while the uninstall waits stops the wait (the terminal's interrupt, sent here by the
+// program itself), and the program goes on to say what it stopped instead of ending.
+TEST_F(SoftwareCommand, CtrlCStopsTheWaitAndRemovesNothing) {
+  removes_.clear();
+  host_.processes().OnRun([](const RecordingProcesses::Start&, const platform::WaitHooks& hooks) {
+    std::raise(SIGINT);
+    while (hooks.keepWaiting()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return Result<platform::ProgramEnd>(platform::ProgramEnd{platform::ProgramWait::WholeTree, std::nullopt, true});
+  });
+  EXPECT_EQ(Run({"uninstall", "Alpha", "--yes", "--json"}), kExitFailure);
+  EXPECT_TRUE(Has("{0A-ALPHA}"));
+  const auto result = nlohmann::json::parse(out_);
+  EXPECT_EQ(result["rows"][0]["result"], "stopped");
+  EXPECT_TRUE(result["error"].get<std::string>().starts_with("Sweepwise stopped waiting for the uninstaller of Alpha"))
+      << result["error"];
+}
+#endif
 
 }  // namespace
 }  // namespace sw::cli

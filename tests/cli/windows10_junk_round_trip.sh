@@ -6,9 +6,9 @@
 #      planted junk file with its category, except Chrome's caches, and says to close
 #      Chrome; nothing that must stay is listed, nothing on D:;
 #   2. with it ended, Chrome's caches of both profiles are listed too;
-#   3. "delete files --plan" deletes exactly the checked rows of an edited copy of that
-#      output: a row taken out, a row unchecked and a file changed since the Find stay (the
-#      changed one counted);
+#   3. "delete files --plan" deletes the rows of a new Find that an edited copy of that
+#      output names: a row taken out, a row unchecked and a file changed since the Find stay
+#      (the changed one named, as no Find lists it so now);
 #   4. "delete files --backup --yes" deletes the rest into an archive, and "restore files"
 #      of both archives gives every deleted file back byte for byte;
 #   5. what must stay is there, the folder link in the Recycle Bin and its documents too, and
@@ -68,7 +68,9 @@ rows = {r["columns"][1].lower() + r["columns"][0].lower(): r for r in found["row
 missing_ok = sys.argv[4]
 errors = []
 junk = [line.rstrip("\n").split("|") for line in open(sys.argv[2]) if line.strip()]
-for path, category in junk:
+for fields in junk:
+    # A file that goes with another's row (a Recycle Bin item's half) is checked by that row.
+    path, category = fields[-1] if len(fields) > 2 else fields[0], fields[1]
     row = rows.get(path.lower())
     expected_missing = missing_ok and missing_ok.lower() in path.lower()
     if expected_missing:
@@ -85,7 +87,7 @@ for path in open(sys.argv[3]):
 for key in rows:
     if key.startswith("d:") or "\\$rlinked\\" in key or "documents\\" in key:
         errors.append("listed: " + key)
-planted = {p.lower() for p, _ in junk}
+planted = {(f[2] if len(f) > 2 else f[0]).lower() for f in junk}
 others = sorted(k for k in rows if k not in planted)
 if errors:
     print("\n".join(errors))
@@ -148,17 +150,21 @@ out = json.load(open(sys.argv[1]))
 found = json.load(open(sys.argv[2]))
 left = {r["columns"][1] + r["columns"][0] for r in out["rows"]}
 errors = []
-if out["kept_changed"] != 1:
-    errors.append("kept_changed %s" % out["kept_changed"])
+# The changed file is no longer what a Find lists: its plan row names nothing, and stays.
+unlisted = out["plan_rows_not_listed"]
+if len(unlisted) != 1 or not unlisted[0].endswith("0A1B2C"):
+    errors.append("plan_rows_not_listed %s" % unlisted)
 if out["deleted"] != len(found["rows"]) - 3:
     errors.append("deleted %s of %s" % (out["deleted"], len(found["rows"])))
-if "1 changed since the Find, kept" not in out["status"]:
+if "1 rows of the plan are not what a Find lists now, kept" not in out["status"]:
     errors.append("status: " + out["status"])
-if not any(p.endswith("0A1B2C") for p in left) or not any(p.endswith("MEMORY.DMP") for p in left):
-    errors.append("the changed or the unchecked row is not left: %s" % sorted(left))
+# The unchecked row was never one to delete: it is not among the rows left (its file must
+# still be there, below).
+if not any(p.endswith("0A1B2C") for p in left) or any(p.endswith("MEMORY.DMP") for p in left):
+    errors.append("the changed row is not left, or the unchecked one is: %s" % sorted(left))
 if errors:
     print("\n".join(errors)); sys.exit(1)
-print("plan: deleted %d, kept 1 changed; archive %s" % (out["deleted"], out["archive"]))
+print("plan: deleted %d, kept the changed one; archive %s" % (out["deleted"], out["archive"]))
 PY
 plan_archive=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["archive"])' plan-out.json)
 exists() { [[ -e "$(winepath -u "$1" 2>/dev/null)" ]]; }

@@ -180,11 +180,99 @@ TEST_F(CleanupHandlers, NoHandlerWalksAWholeDriveOrTheWindowsFolder) {
   Plant(R"(C:\Windows\win.ini)");
   Plant(R"(C:\Windows.old\Temp\rollback.dat)");
   EXPECT_TRUE(Find().empty());
-  // The Windows folder itself, without its subfolders, for one pattern, is allowed.
-  Handler("WindowsLogs", "%WINDIR%", "*.log");
+  // The Windows folder itself, without its subfolders, for files it names, is allowed, as the
+  // system's own "Setup Log Files" handler has it.
+  Handler("WindowsLogs", "%WINDIR%", "setup*.log");
   const std::string log = Plant(R"(C:\Windows\setup.log)");
-  Plant(R"(C:\Windows\Logs\deeper.log)");
+  Plant(R"(C:\Windows\Logs\setupapi.log)");
   EXPECT_EQ(Find(), std::vector<std::string>{log});
+}
+
+// Handlers are values any installer writes, and a Find as administrator acts on them: none
+// reaches a user's own files, whatever its folder says, and each one refused is named.
+TEST_F(CleanupHandlers, NoHandlerReachesAUsersOwnFiles) {
+  host_.system().SetEnvironment("USERPROFILE", R"(C:\Users\ann)");
+  host_.system().SetEnvironment("OneDrive", R"(C:\Users\ann\OneDrive)");
+  host_.system().SetEnvironment("PROGRAMDATA", R"(C:\ProgramData)");
+  // The user keeps the documents on drive E: (the shell's own value, with a variable).
+  auto root = host_.registry().OpenRoot(platform::RootKey::CurrentUser);
+  ASSERT_TRUE(root);
+  auto shell = (*root)->Create(R"(Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders)");
+  ASSERT_TRUE(shell);
+  ASSERT_TRUE((*shell)->Set("Personal", platform::kRegExpandSz, reg::EncodeRegText(R"(E:\Data\%USERNAME%)", true)));
+  host_.system().SetEnvironment("USERNAME", "ann");
+
+  const std::vector<std::pair<std::string, std::string>> refused = {
+      {"Documents", R"(%USERPROFILE%\Documents)"},               // one of the profile's own folders
+      {"Old letters", R"(C:\Users\bob\Documents\Old)"},         // inside another profile's
+      {"Sync", R"(%OneDrive%\Temp)"},                             // inside the user's OneDrive
+      {"Moved documents", R"(E:\Data\ann\Cache)"},               // inside the documents where they are
+      {"Profiles", R"(C:\Users)"},                                 // the profiles folder, walked
+      {"Profile", R"(C:\Users\bob)"},                             // a profile
+      {"Above", R"(E:\Data)"},                                     // above the documents
+      {"Vendor", R"(C:\ProgramData\Vendor\Cache)"},               // a link to the documents
+      {"Below a link", R"(C:\ProgramData\Linked\Cache)"},         // a link on the way
+  };
+  for (const auto& [name, folder] : refused) {
+    Handler(name, folder, "*.tmp");
+    Number(name, "Flags", 0x1);
+  }
+  const std::vector<std::string> documents = {
+      Plant(R"(C:\Users\ann\Documents\thesis.tmp)"), Plant(R"(C:\Users\bob\Documents\Old\a.tmp)"),
+      Plant(R"(C:\Users\ann\OneDrive\Temp\b.tmp)"), Plant(R"(E:\Data\ann\Cache\c.tmp)"),
+      Plant(R"(C:\Users\bob\notes.tmp)"),             Plant(R"(E:\Data\d.tmp)"),
+  };
+  std::filesystem::create_directories(host_.Host(R"(C:\ProgramData\Vendor)"));
+  std::filesystem::create_directory_symlink(host_.Host(R"(C:\Users\ann\Documents)"),
+                                            host_.Host(R"(C:\ProgramData\Vendor\Cache)"));
+  std::filesystem::create_directory_symlink(host_.Host(R"(E:\Data\ann)"), host_.Host(R"(C:\ProgramData\Linked)"));
+  // The system's own handler for what chkdsk leaves at each drive's root stays allowed.
+  Handler("Old ChkDsk Files", R"(?:\)", "FILE*.CHK");
+  const std::vector<std::string> fragments = {Plant(R"(C:\FILE0000.CHK)"), Plant(R"(E:\FILE0001.CHK)")};
+  Plant(R"(C:\notes.txt)");
+
+  test::RecordingSink sink;
+  JunkSearchOptions options;
+  options.categories = CategorySet::None();
+  options.categories.Set(JunkCategory::kCleanupHandlers, true);
+  const JunkSearchOutcome outcome = FindFiles(host_.platform(), sink, options);
+  std::vector<std::string> listed;
+  for (const auto& row : sink.rows) {
+    listed.push_back(FullPathOfRow(row));
+  }
+  EXPECT_EQ(listed, fragments);
+  std::vector<std::string> names;
+  for (const RefusedHandler& handler : outcome.refusedHandlers) {
+    names.push_back(handler.name);
+    const auto reason = std::find_if(refused.begin(), refused.end(), [&](const auto& r) { return r.first == handler.name; });
+    ASSERT_NE(reason, refused.end()) << handler.name;
+  }
+  std::vector<std::string> expected;
+  for (const auto& [name, folder] : refused) {
+    expected.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(names, expected);
+  const auto why = [&](const std::string& name) {
+    for (const RefusedHandler& handler : outcome.refusedHandlers) {
+      if (handler.name == name) {
+        return handler.reason;
+      }
+    }
+    return std::string();
+  };
+  EXPECT_EQ(why("Documents"), "one of your own folders");
+  EXPECT_EQ(why("Vendor"), "reached through a link");
+  EXPECT_EQ(why("Below a link"), "reached through a link");
+  EXPECT_NE(why("Profiles").find("by their kind alone"), std::string::npos);
+  EXPECT_NE(sink.statuses.back().find("Programs' cleanup lists left out: "), std::string::npos) << sink.statuses.back();
+  EXPECT_NE(sink.statuses.back().find(R"("Documents" (C:\Users\ann\Documents\: one of your own folders))"),
+            std::string::npos)
+      << sink.statuses.back();
+  for (const std::string& document : documents) {
+    EXPECT_TRUE(std::filesystem::exists(host_.Host(document))) << document;
+  }
 }
 
 TEST(CsidlFolders, TheSpecialFoldersByTheirVariables) {

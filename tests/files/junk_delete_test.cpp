@@ -1,46 +1,60 @@
-// The deletion of junk files with its backup archive, clean.bat and the RunOnce entry, on
-// real folders as drives.
+// The deletion of junk files with its backup archive, clean.bat, the RunOnce entry and the
+// history, on real folders as drives. Symbolic links made on the host stand for the
+// junctions an attacker swaps in on Windows; the host's permission bits for the folders other
+// users may write. Files in use, and files only an administrator may delete, which Linux
+// cannot show, come from a file system of the test's own (said where).
 
 #include "files/junk_delete.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "backup/archive_listing.h"
 #include "backup/backup_file.h"
 #include "core/language.h"
 #include "core/text.h"
 #include "files/clean_batch.h"
+#include "history/history_log.h"
 #include "registry/registry_paths.h"
+#include "support/forwarding_file_system.h"
 #include "support/host_platform.h"
+#include "support/listed_row.h"
 #include "support/recording_sink.h"
 
 namespace sw::files {
 namespace {
 
+namespace fs = std::filesystem;
 using platform::RootKey;
 
 constexpr const char* kRunOnceValue = R"(Software\Microsoft\Windows\CurrentVersion\RunOnce\Sweepwise)";
-
-ResultRow FileRow(std::string_view path, bool checked = true) {
-  ResultRow row;
-  const auto slash = path.rfind('\\');
-  row.columns = {std::string(path.substr(slash + 1)), std::string(path.substr(0, slash + 1)), "1", "-"};
-  row.checked = checked;
-  return row;
-}
 
 class JunkDeleteTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const char* path : {R"(C:\a\one.tmp)", R"(C:\a\two words.tmp)", R"(C:\b\50%.tmp)", R"(C:\b\kept.tmp)"}) {
       host_.MakeFile(path, std::string("contents of ") + path);
-      list_.push_back(FileRow(path, std::string_view(path) != R"(C:\b\kept.tmp)"));
+      list_.push_back(Listed(path));
+      list_.back().checked = std::string_view(path) != R"(C:\b\kept.tmp)";
     }
   }
 
+  ResultRow Listed(const std::string& path) { return test::ListedRow(host_.files(), host_.system(), path); }
   FileDeleteOutcome Delete(bool backup) { return DeleteFiles(list_, backup, counter_, host_.platform(), sink_); }
-  bool Exists(std::string_view path) { return std::filesystem::exists(host_.Host(path)); }
-  std::vector<std::string> BatchLines() {
-    return SplitLines(test::ReadFileBytes(host_.Host(R"(C:\Program\clean.bat)")));
+  bool Exists(std::string_view path) { return fs::exists(fs::symlink_status(host_.Host(path))); }
+  std::vector<std::string> BatchLines() { return SplitLines(test::ReadFileBytes(host_.Host(R"(C:\Program\clean.bat)"))); }
+  std::vector<history::Entry> History() {
+    history::HistoryLog log(host_.files(), R"(C:\Program)");
+    auto entries = log.Read();
+    EXPECT_TRUE(entries);
+    return entries ? *entries : std::vector<history::Entry>{};
+  }
+  bool Told(std::string_view part) const {
+    return std::any_of(sink_.questions.begin(), sink_.questions.end(),
+                       [&](const Message& m) { return m.text.find(part) != std::string::npos; });
   }
 
   test::HostPlatform host_;
@@ -53,7 +67,7 @@ TEST_F(JunkDeleteTest, AFileTheArchiveDidNotTakeIsKeptNotDeleted) {
   // A junk file that looks like a further volume of the archive being written (zq7.002 beside
   // zq7.bck) is left out of that archive: it must not be deleted without its backup.
   host_.MakeFile(R"(C:\Program\zq7.002)", "not a volume, a user's file");
-  list_.push_back(FileRow(R"(C:\Program\zq7.002)"));
+  list_.push_back(Listed(R"(C:\Program\zq7.002)"));
   const FileDeleteOutcome outcome = Delete(true);
   EXPECT_EQ(outcome.archive, R"(C:\Program\zq7.bck)");
   EXPECT_EQ(outcome.deleted, 3);
@@ -62,40 +76,50 @@ TEST_F(JunkDeleteTest, AFileTheArchiveDidNotTakeIsKeptNotDeleted) {
   ASSERT_EQ(list_.size(), 2U);
   EXPECT_EQ(list_[1].columns[0], "zq7.002");
   EXPECT_TRUE(list_[1].checked);
-  EXPECT_NE(sink_.questions.back().text.find("did not get into the backup"), std::string::npos);
+  EXPECT_TRUE(Told("did not get into the backup"));
 }
 
-TEST_F(JunkDeleteTest, DeletesCheckedFilesAndWritesAnEmptyBatchAndRunOnce) {
-  host_.system().SetAdmin(false);
-  const FileDeleteOutcome outcome = Delete(false);
-  ASSERT_EQ(sink_.questions.size(), 1U);
-  EXPECT_EQ(sink_.questions[0].text, Text(73));
-  EXPECT_EQ(sink_.questions[0].title, "Select");
-  EXPECT_EQ(outcome.deleted, 3);
-  EXPECT_FALSE(Exists(R"(C:\a\one.tmp)"));
-  EXPECT_FALSE(Exists(R"(C:\b\50%.tmp)"));
-  EXPECT_TRUE(Exists(R"(C:\b\kept.tmp)"));  // not checked
-  ASSERT_EQ(list_.size(), 1U);
-  EXPECT_EQ(list_[0].columns[0], "kept.tmp");
-  EXPECT_FALSE(outcome.clearWithoutAsking);
-  EXPECT_EQ(sink_.statuses.back(), Text(89));
+// The batch runs at the next logon as the user who made it: the user's own RunOnce value,
+// whatever this program's rights, with the path quoted; and it starts no program, only
+// deletes files.
+TEST_F(JunkDeleteTest, TheBatchNamesFilesOnlyAndRunsFromTheUsersRunOnce) {
+  for (const bool admin : {false, true}) {
+    SCOPED_TRACE(admin ? "administrator" : "standard user");
+    host_.system().SetAdmin(admin);
+    list_.clear();
+    sink_.questions.clear();
+    SetUp();
+    const FileDeleteOutcome outcome = Delete(false);
+    ASSERT_FALSE(sink_.questions.empty());
+    EXPECT_EQ(sink_.questions[0].text, Text(73));
+    EXPECT_EQ(sink_.questions[0].title, "Select");
+    EXPECT_EQ(outcome.deleted, 3);
+    EXPECT_FALSE(Exists(R"(C:\a\one.tmp)"));
+    EXPECT_FALSE(Exists(R"(C:\b\50%.tmp)"));
+    EXPECT_TRUE(Exists(R"(C:\b\kept.tmp)"));  // not checked
+    ASSERT_EQ(list_.size(), 1U);
+    EXPECT_EQ(list_[0].columns[0], "kept.tmp");
+    EXPECT_FALSE(outcome.clearWithoutAsking);
+    EXPECT_EQ(sink_.statuses.back(), Text(89));
 
-  const auto lines = BatchLines();
-  ASSERT_EQ(lines.size(), 12U);
-  EXPECT_EQ(lines[0], "cls");
-  EXPECT_EQ(lines[2], "@echo QZ Sweepwise Forced Deletion Batch File");
-  EXPECT_EQ(lines[9], R"(@"C:\Program\deletebat.exe")");
-  EXPECT_EQ(lines[10], R"(@del "C:\Program\clean.bat" >nul)");
-  EXPECT_EQ(lines[11], "@CLS >nul");
-  EXPECT_EQ(reg::RegReadString(host_.registry(), RootKey::CurrentUser, kRunOnceValue), R"(C:\Program\clean.bat)");
-  EXPECT_FALSE(reg::RegValueExists(host_.registry(), RootKey::LocalMachine, kRunOnceValue));
+    const auto lines = BatchLines();
+    ASSERT_EQ(lines.size(), 11U);
+    EXPECT_EQ(lines[0], "cls");
+    EXPECT_EQ(lines[2], "@echo QZ Sweepwise Forced Deletion Batch File");
+    EXPECT_EQ(lines[8], "@echo * Files to be deleted:");
+    EXPECT_EQ(lines[9], R"(@del "C:\Program\clean.bat" >nul)");
+    EXPECT_EQ(lines[10], "@CLS >nul");
+    EXPECT_EQ(reg::RegReadString(host_.registry(), RootKey::CurrentUser, kRunOnceValue),
+              R"("C:\Program\clean.bat")");
+    EXPECT_FALSE(reg::RegValueExists(host_.registry(), RootKey::LocalMachine, kRunOnceValue));
+    (void)reg::RegDeleteValueAt(host_.registry(), RootKey::CurrentUser, kRunOnceValue);
+  }
 }
 
-TEST_F(JunkDeleteTest, ReadOnlyFileIsDeletedAndAdministratorsGetTheMachineRunOnce) {
+TEST_F(JunkDeleteTest, AReadOnlyFileIsDeletedThroughItsHandle) {
   ASSERT_TRUE(host_.files().SetAttributes(R"(C:\a\one.tmp)", platform::kAttrReadOnly));
   EXPECT_EQ(Delete(false).deleted, 3);
   EXPECT_FALSE(Exists(R"(C:\a\one.tmp)"));
-  EXPECT_TRUE(reg::RegValueExists(host_.registry(), RootKey::LocalMachine, kRunOnceValue));
 }
 
 TEST_F(JunkDeleteTest, BackupTakesTheNextFreeArchiveNumberAndHoldsEveryDeletedFile) {
@@ -103,7 +127,7 @@ TEST_F(JunkDeleteTest, BackupTakesTheNextFreeArchiveNumberAndHoldsEveryDeletedFi
   EXPECT_EQ(Delete(true).archive, R"(C:\Program\zq7.bck)");
   EXPECT_EQ(counter_, 8);
 
-  list_ = {FileRow(R"(C:\b\kept.tmp)")};
+  list_ = {Listed(R"(C:\b\kept.tmp)")};
   const FileDeleteOutcome second = Delete(true);
   EXPECT_EQ(second.archive, R"(C:\Program\zq9.bck)");  // zq8.bck is not overwritten
   EXPECT_EQ(counter_, 10);
@@ -137,6 +161,7 @@ TEST_F(JunkDeleteTest, DecliningOrNothingCheckedChangesNothing) {
   EXPECT_TRUE(Exists(R"(C:\a\one.tmp)"));
   EXPECT_EQ(list_.size(), 4U);
   EXPECT_FALSE(Exists(R"(C:\Program\clean.bat)"));
+  EXPECT_TRUE(History().empty());
 
   for (auto& row : list_) {
     row.checked = false;
@@ -150,13 +175,186 @@ TEST_F(JunkDeleteTest, FileGoneAlreadyCountsAsDeleted) {
   for (const bool backup : {false, true}) {
     list_.clear();
     SetUp();  // the files and rows again
-    std::filesystem::remove(host_.Host(R"(C:\a\one.tmp)"));
+    fs::remove(host_.Host(R"(C:\a\one.tmp)"));
     const FileDeleteOutcome outcome = Delete(backup);
     EXPECT_EQ(outcome.deleted, 3) << backup;
     EXPECT_EQ(outcome.queued, 0) << backup;
     EXPECT_EQ(outcome.keptUnreadable, 0) << backup;
     EXPECT_EQ(list_.size(), 1U) << backup;  // only the unchecked row
   }
+}
+
+// The attack of a user who may write a junk folder: after the Find, the folder is replaced by
+// a link to a folder holding a file of the same name, size and time (a symbolic link on the
+// host, which stands for a junction). The other file is kept, with and without a backup, and
+// never enters the archive; the listed file stays too, and is named.
+TEST_F(JunkDeleteTest, AFolderSwappedForALinkKeepsTheOtherFile) {
+  for (const bool backup : {false, true}) {
+    SCOPED_TRACE(backup ? "with a backup" : "without a backup");
+    fs::remove_all(host_.Host(R"(C:\junkdir)"));
+    fs::remove_all(host_.Host(R"(C:\junkdir.moved)"));
+    fs::remove_all(host_.Host(R"(C:\Users)"));
+    host_.MakeFile(R"(C:\junkdir\report.tmp)", "junk of the same size");
+    host_.MakeFile(R"(C:\Users\ann\Documents\report.tmp)", "a document, same size");
+    fs::last_write_time(host_.Host(R"(C:\Users\ann\Documents\report.tmp)"),
+                        fs::last_write_time(host_.Host(R"(C:\junkdir\report.tmp)")));
+    list_ = {Listed(R"(C:\junkdir\report.tmp)")};
+
+    fs::rename(host_.Host(R"(C:\junkdir)"), host_.Host(R"(C:\junkdir.moved)"));
+    fs::create_directory_symlink(host_.Host(R"(C:\Users\ann\Documents)"), host_.Host(R"(C:\junkdir)"));
+    sink_.questions.clear();
+    const FileDeleteOutcome outcome = Delete(backup);
+
+    EXPECT_EQ(outcome.deleted, 0);
+    EXPECT_EQ(outcome.keptChanged, 1);
+    EXPECT_EQ(test::ReadFileBytes(host_.Host(R"(C:\Users\ann\Documents\report.tmp)")), "a document, same size");
+    EXPECT_TRUE(Exists(R"(C:\junkdir.moved\report.tmp)"));
+    ASSERT_EQ(list_.size(), 1U);
+    EXPECT_TRUE(list_[0].checked);
+    EXPECT_EQ(outcome.kept, std::vector<std::string>{R"(C:\junkdir\report.tmp)"});
+    EXPECT_TRUE(Told("no longer the files it listed")) << sink_.questions.back().text;
+    EXPECT_TRUE(Told(R"(C:\junkdir\report.tmp)"));
+    EXPECT_TRUE(outcome.archive.empty()) << "nothing was backed up, so no archive";
+    EXPECT_TRUE(History().empty()) << "nothing changed, so nothing is recorded";
+  }
+}
+
+// A row the Find did not make carries nothing to check the file against: it is kept.
+TEST_F(JunkDeleteTest, ARowWithoutWhatTheFindSawIsKept) {
+  ResultRow bare;
+  bare.columns = {"one.tmp", R"(C:\a\)", "19", "-"};
+  list_ = {bare};
+  const FileDeleteOutcome outcome = Delete(false);
+  EXPECT_EQ(outcome.keptChanged, 1);
+  EXPECT_TRUE(Exists(R"(C:\a\one.tmp)"));
+}
+
+// One entry per deletion, begun after the backup and before the first file goes: the archive,
+// and one line per file in it ("<path as listed>\t<ticks>\t<size>"), as the Undo reads them.
+TEST_F(JunkDeleteTest, EachDeletionIsOneHistoryEntryWithItsArchiveAndItsFiles) {
+  // The lines as the files are on the disk now: their last-write times from the host itself.
+  std::vector<std::string> expected;
+  for (const char* path : {R"(C:\a\one.tmp)", R"(C:\a\two words.tmp)", R"(C:\b\50%.tmp)"}) {
+    struct stat st {};
+    ASSERT_EQ(::stat(host_.Host(path).c_str(), &st), 0);
+    expected.push_back(std::string(path) + "\t" +
+                       std::to_string(FileTimeFromUnix(st.st_mtim.tv_sec, static_cast<std::uint32_t>(st.st_mtim.tv_nsec)).ticks) +
+                       "\t" + std::to_string(st.st_size));
+  }
+  sink_.SetOrigin("Files Cleaning page");
+  const FileDeleteOutcome outcome = Delete(true);
+  auto entries = History();
+  ASSERT_EQ(entries.size(), 1U);
+  const history::Entry& entry = entries[0];
+  EXPECT_EQ(entry.action, history::Action::FilesDeleted);
+  EXPECT_EQ(entry.origin, "Files Cleaning page");
+  EXPECT_EQ(entry.state, history::EntryState::Done);
+  EXPECT_EQ(entry.backups, std::vector<std::string>{outcome.archive});
+  EXPECT_TRUE(entry.Undoable());
+  EXPECT_EQ(entry.count, 3U);
+  EXPECT_EQ(entry.bytes, outcome.deletedBytes);
+  EXPECT_EQ(entry.summary, "Deleted 3 files");
+  EXPECT_EQ(entry.names.front(), R"(C:\a\one.tmp)");
+  history::HistoryLog log(host_.files(), R"(C:\Program)");
+  EXPECT_EQ(log.ReadItems(entry.key).value_or(std::vector<std::string>{}), expected);
+
+  // Without a backup the entry says why it cannot be undone.
+  list_ = {Listed(R"(C:\b\kept.tmp)")};
+  (void)Delete(false);
+  entries = History();
+  ASSERT_EQ(entries.size(), 2U);
+  EXPECT_EQ(entries[0].notUndoable, "No backup was asked for.");
+  EXPECT_FALSE(entries[0].Undoable());
+}
+
+TEST_F(JunkDeleteTest, AHistoryThatCannotBeWrittenStopsTheDeletionBeforeItStarts) {
+  fs::create_directories(host_.Host(R"(C:\Program\history.log)"));  // a folder where the log goes
+  const FileDeleteOutcome outcome = Delete(true);
+  EXPECT_EQ(outcome.deleted, 0);
+  EXPECT_NE(outcome.error.find("history"), std::string::npos) << outcome.error;
+  EXPECT_NE(outcome.error.find("Nothing was deleted"), std::string::npos) << outcome.error;
+  EXPECT_EQ(sink_.questions.back().kind, MessageKind::Error);
+  for (const char* path : {R"(C:\a\one.tmp)", R"(C:\a\two words.tmp)", R"(C:\b\50%.tmp)"}) {
+    EXPECT_TRUE(Exists(path)) << path;
+  }
+  EXPECT_EQ(list_.size(), 4U);
+}
+
+// A file system whose files named in `held` are held by another program that lets nobody
+// delete them (Linux has no such locks), and that answers for the administrators' files.
+class HeldFiles final : public test::ForwardingFileSystem {
+ public:
+  using ForwardingFileSystem::ForwardingFileSystem;
+  Result<std::unique_ptr<platform::ListedFile>> OpenListedFile(std::string_view path,
+                                                               platform::ListedAccess access) override {
+    if (access.remove && std::find(held.begin(), held.end(), std::string(path)) != held.end()) {
+      return Error(Errc::SharingViolation);
+    }
+    return real_.OpenListedFile(path, access);
+  }
+  Result<bool> OnlyAdministratorsMayDelete(std::string_view path) override {
+    asked.emplace_back(path);
+    return administratorsOnly;
+  }
+  std::vector<std::string> held;
+  std::vector<std::string> asked;
+  bool administratorsOnly = false;
+};
+
+// The batch deletes by name, at the next logon, with the user's own rights: a file of a
+// folder other users may write (its permission bits on the host), or one only an
+// administrator could delete, is not queued but reported; so is every file when others may
+// write the folder of the batch itself.
+TEST_F(JunkDeleteTest, OnlyFilesNobodyElseCanRedirectAreQueuedForTheNextLogon) {
+  auto held = std::make_unique<HeldFiles>(host_.files());
+  HeldFiles& files = *held;
+  auto real = std::move(host_.platform().files);
+  host_.platform().files = std::move(held);
+  files.held = {R"(C:\a\one.tmp)", R"(C:\b\50%.tmp)"};
+  const auto run = [&] {
+    list_.clear();
+    sink_.questions.clear();
+    for (const char* path : {R"(C:\a\one.tmp)", R"(C:\b\50%.tmp)"}) {
+      list_.push_back(Listed(path));
+    }
+    return Delete(false);
+  };
+
+  host_.system().SetAdmin(false);
+  FileDeleteOutcome outcome = run();
+  EXPECT_EQ(outcome.queued, 2);
+  EXPECT_TRUE(files.asked.empty()) << "a standard user's batch can delete what the user could";
+  EXPECT_EQ(BatchLines()[10], R"(@del "C:\a\one.tmp)");
+
+  fs::permissions(host_.Host(R"(C:\b)"), fs::perms::others_write, fs::perm_options::add);
+  outcome = run();
+  EXPECT_EQ(outcome.queued, 1);
+  EXPECT_EQ(outcome.notQueuedShared, 1);
+  EXPECT_TRUE(Told("other users may write their folders")) << sink_.questions.back().text;
+  EXPECT_TRUE(Told(R"(C:\b\50%.tmp)"));
+  EXPECT_EQ(BatchLines().size(), 13U);  // the header, one file's two lines and the end
+
+  host_.system().SetAdmin(true);
+  files.administratorsOnly = true;
+  outcome = run();
+  EXPECT_EQ(outcome.queued, 0);
+  EXPECT_EQ(outcome.notQueuedAdmin, 1);
+  EXPECT_EQ(files.asked, std::vector<std::string>{R"(C:\a\one.tmp)"});
+  EXPECT_TRUE(Told("only an administrator could delete them"));
+  ASSERT_EQ(list_.size(), 2U);  // both rows stay, checked
+  EXPECT_TRUE(list_[0].checked && list_[1].checked);
+
+  files.administratorsOnly = false;
+  fs::remove(host_.Host(R"(C:\Program\clean.bat)"));
+  (void)reg::RegDeleteValueAt(host_.registry(), RootKey::CurrentUser, kRunOnceValue);
+  fs::permissions(host_.Host(R"(C:\Program)"), fs::perms::group_write, fs::perm_options::add);
+  outcome = run();
+  EXPECT_EQ(outcome.queued, 0);
+  EXPECT_EQ(outcome.notQueuedShared, 2);
+  EXPECT_TRUE(Told(R"(the folder of the batch (C:\Program))"));
+  EXPECT_FALSE(Exists(R"(C:\Program\clean.bat)"));
+  EXPECT_FALSE(reg::RegValueExists(host_.registry(), RootKey::CurrentUser, kRunOnceValue));
+  host_.platform().files = std::move(real);
 }
 
 TEST(CleanBatch, LinesNameExactlyOneFile) {
@@ -167,15 +365,19 @@ TEST(CleanBatch, LinesNameExactlyOneFile) {
   EXPECT_FALSE(batch.Queue("C:\\\xD0\x96.tmp"));    // not, and no short name to use
   EXPECT_EQ(batch.queued(), 2);
   const auto lines = SplitLines(batch.Text());
-  ASSERT_EQ(lines.size(), 16U);
-  EXPECT_EQ(lines[9], R"(@"C:\Program Files\Sweep 100%%\deletebat.exe")");
-  EXPECT_EQ(lines[10], R"(@echo  C:\a b\50%% ^& more.tmp)");
-  EXPECT_EQ(lines[11], R"(@del "C:\a b\50%% & more.tmp)");
-  EXPECT_EQ(lines[13], "@del \"C:\\caf\xE9.tmp");
-  EXPECT_EQ(lines[14], R"(@del "C:\Program Files\Sweep 100%%\clean.bat" >nul)");
+  ASSERT_EQ(lines.size(), 15U);
+  EXPECT_EQ(lines[9], R"(@echo  C:\a b\50%% ^& more.tmp)");
+  EXPECT_EQ(lines[10], R"(@del "C:\a b\50%% & more.tmp)");
+  EXPECT_EQ(lines[12], "@del \"C:\\caf\xE9.tmp");
+  EXPECT_EQ(lines[13], R"(@del "C:\Program Files\Sweep 100%%\clean.bat" >nul)");
   EXPECT_EQ(lines[6],
             "@echo * The last message \"Batch file missing, File not found\" is not an error message. It is generated "
             "when the batch deletes itself.");
+  // Every line but the deletions and the end echoes, clears or deletes: no program is started.
+  for (const std::string& line : lines) {
+    EXPECT_TRUE(line == "cls" || line.starts_with("@echo ") || line.starts_with("@del \"") || line == "@CLS >nul")
+        << line;
+  }
 }
 
 }  // namespace

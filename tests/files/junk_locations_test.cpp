@@ -95,9 +95,11 @@ TEST_F(Windows10Layout, EveryPlantedJunkFileIsListedWithItsCategoryAndNothingTha
   junk(local + R"(Microsoft\Windows\WER\ReportArchive\AppCrash_x\Report.wer)", "Error report");
   junk(R"(C:\ProgramData\Microsoft\Windows\WER\ReportQueue\Kernel_y\Report.wer)", "Error report");
   junk(local + R"(Microsoft\Windows\Explorer\thumbcache_256.db)", "Thumbnail cache");
-  junk(bin + "$IAB12CD.docx", "Recycle Bin");
+  // A Recycle Bin item is one row: a file's two halves, and a folder with all it holds.
+  Plant(bin + "$IAB12CD.docx");
   junk(bin + "$RAB12CD.docx", "Recycle Bin");
-  junk(bin + R"($RFOLDER\inside\page.txt)", "Recycle Bin");
+  Plant(bin + R"($RFOLDER\inside\page.txt)");
+  expected.push_back(bin + "$RFOLDER|Recycle Bin");
   // On a drive after the gap at D:, spelt as other drives may spell it; the row shows the
   // name as the location table has it.
   Plant(std::string(R"(E:\$RECYCLE.BIN\)") + kSid + R"(\$R0001.txt)");
@@ -148,6 +150,74 @@ TEST_F(Windows10Layout, EveryPlantedJunkFileIsListedWithItsCategoryAndNothingTha
   }
   EXPECT_TRUE(std::filesystem::exists(host_.Host(bin)));  // the folders stay
   EXPECT_TRUE(std::filesystem::exists(host_.Host(temp)));
+  EXPECT_FALSE(std::filesystem::exists(host_.Host(bin + "$IAB12CD.docx")));  // with its partner
+  EXPECT_FALSE(std::filesystem::exists(host_.Host(bin + "$RFOLDER")));       // with what it held
+}
+
+// Each deleted item of the Recycle Bin is one row: its "$I" and "$R" halves, and everything a
+// "$R" folder holds, are backed up and deleted together, or kept together.
+TEST_F(Windows10Layout, ARecycleBinItemIsOneRowAndGoesWhole) {
+  const std::string bin = std::string(R"(C:\$Recycle.Bin\)") + kSid + "\\";
+  Plant(bin + "$I7Q2K1P.jpg");
+  Plant(bin + "$R7Q2K1P.jpg");
+  Plant(bin + "$IFOLDER1");
+  Plant(bin + R"($RFOLDER1\a.txt)");
+  Plant(bin + R"($RFOLDER1\deeper\b.txt)");
+  Plant(bin + "$IORPHAN.txt");  // its file is gone already
+  options_.categories = CategorySet::None();
+  options_.categories.Set(JunkCategory::kRecycleBin, true);
+  EXPECT_EQ(Find(), (std::vector<std::string>{bin + "$IORPHAN.txt|Recycle Bin", bin + "$R7Q2K1P.jpg|Recycle Bin",
+                                              bin + "$RFOLDER1|Recycle Bin"}));
+  // The folder's row shows the size of all it holds and of its "$I" file.
+  const auto folderRow = std::find_if(sink_.rows.begin(), sink_.rows.end(),
+                                      [](const ResultRow& row) { return row.columns[0] == "$RFOLDER1"; });
+  ASSERT_NE(folderRow, sink_.rows.end());
+  const std::uint64_t held = ("junk of " + bin + R"($RFOLDER1\a.txt)").size() +
+                             ("junk of " + bin + R"($RFOLDER1\deeper\b.txt)").size() +
+                             ("junk of " + bin + "$IFOLDER1").size();
+  EXPECT_EQ(folderRow->columns[2], std::to_string(held));
+
+  // The picture's "$I" half changes after the Find: its item stays whole.
+  std::vector<ResultRow> list = sink_.rows;
+  host_.MakeFile(bin + "$I7Q2K1P.jpg", "rewritten, another size");
+  int counter = 1;
+  const FileDeleteOutcome outcome = DeleteFiles(list, true, counter, host_.platform(), sink_);
+  EXPECT_EQ(outcome.deleted, 2);
+  EXPECT_EQ(outcome.keptChanged, 1);
+  EXPECT_TRUE(std::filesystem::exists(host_.Host(bin + "$R7Q2K1P.jpg")));
+  EXPECT_TRUE(std::filesystem::exists(host_.Host(bin + "$I7Q2K1P.jpg")));
+  EXPECT_FALSE(std::filesystem::exists(host_.Host(bin + "$RFOLDER1")));
+  EXPECT_FALSE(std::filesystem::exists(host_.Host(bin + "$IFOLDER1")));
+  EXPECT_FALSE(std::filesystem::exists(host_.Host(bin + "$IORPHAN.txt")));
+  // The archive holds every file of the items that went, and nothing of the one that stayed.
+  const backup::ArchiveListing archive = backup::ListArchive(host_.files(), host_.system(), outcome.archive);
+  std::vector<std::string> stored;
+  for (const auto& entry : archive.entries) {
+    stored.push_back(entry.name.substr(entry.name.rfind("$")));
+  }
+  std::sort(stored.begin(), stored.end());
+  EXPECT_EQ(stored, (std::vector<std::string>{"$ifolder1", "$iorphan.txt", "$rfolder1\\a.txt",
+                                              "$rfolder1\\deeper\\b.txt"}));
+}
+
+// A browser started between the Find and the Delete writes its cache again: those rows stay.
+TEST_F(Windows10Layout, ABrowserStartedAfterTheFindKeepsItsCache) {
+  const std::string chromeCache = Plant(std::string(kChrome) + R"(Default\Cache\Cache_Data\f_1)");
+  const std::string edgeCache = Plant(std::string(kEdge) + R"(Default\GPUCache\data_0)");
+  ASSERT_EQ(Find().size(), 2U);
+  std::vector<ResultRow> list = sink_.rows;
+  host_.processes().SetRunningPrograms({"explorer.exe", "Chrome.exe"});
+  int counter = 1;
+  const FileDeleteOutcome outcome = DeleteFiles(list, false, counter, host_.platform(), sink_);
+  EXPECT_EQ(outcome.deleted, 1);
+  EXPECT_EQ(outcome.keptBrowser, 1);
+  EXPECT_EQ(outcome.browsersStarted, std::vector<std::string>{"Chrome"});
+  EXPECT_TRUE(std::filesystem::exists(host_.Host(chromeCache)));
+  EXPECT_FALSE(std::filesystem::exists(host_.Host(edgeCache)));
+  ASSERT_EQ(list.size(), 1U);
+  EXPECT_EQ(FullPathOfRow(list[0]), chromeCache);
+  EXPECT_NE(sink_.questions.back().text.find("Chrome was started since the Find"), std::string::npos)
+      << sink_.questions.back().text;
 }
 
 TEST_F(Windows10Layout, ARunningBrowserKeepsItsCacheAndTheStatusSaysWhichToClose) {
@@ -192,15 +262,26 @@ TEST_F(Windows10Layout, CloudFilesAreNeverListedNorEntered) {
   EXPECT_EQ(Find(), std::vector<std::string>{local + "|Temporary folder"});
 }
 
+// The recycle bins of old systems only on those systems: on Windows 10 a folder named
+// Recycled or RECYCLER is the user's own (a holiday picture there stays), and the walk of a
+// whole drive enters none of the folders an upgrade or the system keeps.
 TEST_F(Windows10Layout, EachGenerationSearchesItsOwnRows) {
-  Plant(std::string(R"(C:\$Recycle.Bin\)") + kSid + R"(\$R1.txt)");
+  const std::string bin = Plant(std::string(R"(C:\$Recycle.Bin\)") + kSid + R"(\$R1.txt)");
   const std::string recycler = Plant(std::string(R"(C:\RECYCLER\)") + kSid + R"(\Dc1.txt)");
   Plant(std::string(R"(C:\RECYCLER\)") + kSid + R"(\desktop.ini)");
+  const std::string holiday = Plant(R"(E:\Recycled\holiday.jpg)");
   Plant(R"(C:\Users\ann\AppData\Local\Temp\old.txt)");
+  for (const char* kept : {R"(C:\Windows.old\Temp\a.tmp)", R"(C:\$Windows.~BT\b.tmp)", R"(C:\$Windows.~WS\c.tmp)",
+                           R"(C:\$WinREAgent\d.tmp)", R"(C:\System Volume Information\e.tmp)",
+                           R"(E:\Windows.old\f.tmp)"}) {
+    Plant(kept);
+  }
+  options_.categories.Set(JunkCategory::kTemporaryFolders, false);
+  EXPECT_EQ(Find(), std::vector<std::string>{bin + "|Recycle Bin"});  // Windows 10
   host_.system().SetVersion({platform::kPlatformNt, 5, 1, 2600});  // XP
-  EXPECT_EQ(Find(), std::vector<std::string>{recycler + "|Recycle Bin"});
+  EXPECT_EQ(Find(), (std::vector<std::string>{recycler + "|Recycle Bin", "e" + holiday.substr(1) + "|Recycle Bin"}));
   host_.system().SetVersion({platform::kPlatformWindows, 4, 10, 2222});  // 98
-  EXPECT_TRUE(Find().empty());
+  EXPECT_EQ(Find(), std::vector<std::string>{"e" + holiday.substr(1) + "|Recycle Bin"});
   EXPECT_EQ(sink_.progressMax, 11U + 7 * 2);  // as the drive walk alone counts it
 }
 

@@ -52,6 +52,7 @@ class JunkSearchTest : public ::testing::Test {
 };
 
 TEST_F(JunkSearchTest, CategoriesAndRowsInTheOrderOfSeparateWalks) {
+  host_.system().SetVersion({platform::kPlatformNt, 5, 1, 2600});  // XP, which has a Recycled folder
   host_.MakeFile(R"(C:\a\1.tmp)");
   host_.MakeFile(R"(C:\a\3.gid)");
   host_.MakeFile(R"(C:\a\x.~1)");

@@ -16,6 +16,7 @@
 #include "gui/main_window_fixture.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
+#include "support/listed_row.h"
 #include "support/shell_link.h"
 
 namespace sw::test {
@@ -417,8 +418,7 @@ TEST_F(ResultListWindowTest, AfterADeletionThatQueuedFilesThePageChangeDropsTheR
       CreateFileW(Wide(held).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(handle);
   MainWindow& window = StartAndAnswer();
-  const std::filesystem::path folder = junk_;
-  window.resultList().Add(Row("held.tmp", Utf8Of(folder) + "\\", "4"));
+  window.resultList().Add(ListedRow(*gui_.platform.files, *gui_.platform.system, held));
   window.RunCommand(app::kCmdSil);
   ASSERT_EQ(window.rows().size(), 1U) << "a file in use stays listed";
   ASSERT_EQ(ShownMessages().size(), 2U);  // the confirmation and the restart notice
@@ -429,6 +429,40 @@ TEST_F(ResultListWindowTest, AfterADeletionThatQueuedFilesThePageChangeDropsTheR
   EXPECT_TRUE(window.rows().empty());
   EXPECT_TRUE(window.IsToolbarButtonPressed(app::kCmdSistemKayit));
   std::filesystem::remove(temp_.path() / "clean.bat");
+}
+
+// A file that is no longer the one the Find listed stays, checked, and the window says which
+// and why: here a file deleted and made again with the same name, contents and time, which
+// only its identity tells apart (the same check catches a folder swapped for a link).
+TEST_F(ResultListWindowTest, AFileReplacedSinceTheFindIsKeptAndNamed) {
+  const std::string replaced = PlantJunk("replaced.tmp", "same contents");
+  const std::string other = PlantJunk("deeper\\other.tmp", "other junk");
+  MainWindow& window = StartAndAnswer();
+  window.RunCommand(app::kCmdBul);
+  ASSERT_TRUE(Listed(window, replaced) && Listed(window, other));
+  const auto written = std::filesystem::last_write_time(junk_ / "replaced.tmp");
+  std::filesystem::remove(junk_ / "replaced.tmp");
+  WriteFileBytes(junk_ / "replaced.tmp", "same contents");
+  std::filesystem::last_write_time(junk_ / "replaced.tmp", written);
+  ShownMessages().clear();
+  window.RunCommand(app::kCmdSil);
+
+  EXPECT_TRUE(std::filesystem::exists(junk_ / "replaced.tmp"));
+  EXPECT_FALSE(std::filesystem::exists(junk_ / "deeper" / "other.tmp"));
+  EXPECT_TRUE(Listed(window, replaced));
+  const auto row = std::find_if(window.rows().begin(), window.rows().end(), [&](const ResultRow& r) {
+    return CompareNoCase(r.columns[1] + r.columns[0], replaced) == 0;
+  });
+  ASSERT_NE(row, window.rows().end());
+  EXPECT_TRUE(row->checked);
+  const auto told = std::find_if(ShownMessages().begin(), ShownMessages().end(), [&](const auto& message) {
+    return message.text.find("no longer the files it listed") != std::string::npos;
+  });
+  ASSERT_NE(told, ShownMessages().end());
+  EXPECT_NE(ToLowerText(told->text).find(ToLowerText(replaced)), std::string::npos) << told->text;
+  // The deletion is in the history, made by the Files Cleaning page.
+  const std::string log = ProgramFile("history.log");
+  EXPECT_NE(log.find("\"origin\":\"Files Cleaning page\""), std::string::npos) << log;
 }
 
 TEST_F(ResultListWindowTest, ColumnClicksSortAndEnterTogglesTheSelectedRows) {

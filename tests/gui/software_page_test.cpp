@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <sstream>
 #include <thread>
 
 #include "app/command_ids.h"
@@ -271,6 +272,86 @@ TEST_F(SoftwarePageTest, UninstallWaitsForASelfCopyingUninstallerWhileTheWindowA
   EXPECT_TRUE(OurRows(window).empty());
   window.RunCommand(app::kCmdSoftware);
   EXPECT_TRUE(GetWindowLongW(window.Control("btnBul"), GWL_STYLE) & WS_VISIBLE);
+}
+
+// An uninstaller whose copy runs on (a minute here): the status bar says what the page waits
+// for, and Stop, captioned "Stop waiting" meanwhile, ends the wait. Nothing is removed, the
+// user is told so, and the button is the page's Stop again.
+TEST_F(SoftwarePageTest, StopWaitingEndsTheWaitForAnUninstallerThatRunsOnAndRemovesNothing) {
+  const Entry slow{L"{5A1E0D6C-0000-4000-8000-00000000000D}", "Sweepwise Window Test Slow", ""};
+  Entry registered = slow;
+  registered.command = "\"C:\\sweepwise\\bin\\sweepwise-test-uninstaller-window.exe\" \"" + Utf8Of(log_) +
+                       "\" W --copy-to-temp --sleep 60000";
+  Register(registered);
+  MainWindow& window = Start();
+  window.RunCommand(app::kCmdSoftware);
+  window.RunCommand(app::kCmdBul);
+  const std::vector<std::size_t> ours = OurRows(window);
+  ASSERT_EQ(ours.size(), 1U);
+  window.resultList().rows()[ours[0]].checked = true;
+  window.resultList().Refill();
+  ShownMessages().clear();
+
+  std::string caption;
+  std::string status;
+  std::thread user([&] {
+    HWND stop = window.Control("btnStop");
+    HWND bar = window.Control("StatusBar1");
+    for (int i = 0; i < 1500; ++i) {
+      wchar_t text[64] = {};
+      DWORD_PTR ignored = 0;
+      SendMessageTimeoutW(stop, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 1000, &ignored);
+      if ((GetWindowLongW(stop, GWL_STYLE) & WS_VISIBLE) != 0 && std::wstring_view(text) == L"Stop waiting" &&
+          Log().find("W-copy start") != std::string::npos) {
+        caption = app::win32::Utf8(text);
+        wchar_t shown[256] = {};
+        SendMessageTimeoutW(bar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(shown), SMTO_ABORTIFHUNG, 1000, &ignored);
+        status = app::win32::Utf8(shown);
+        PostMessageW(window.hwnd(), WM_COMMAND, MAKEWPARAM(app::kCmdStop, BN_CLICKED), reinterpret_cast<LPARAM>(stop));
+        return;
+      }
+      Sleep(20);
+    }
+  });
+  window.RunCommand(app::kCmdSil);
+  user.join();
+
+  EXPECT_EQ(caption, "Stop waiting");
+  EXPECT_TRUE(status.starts_with("Waiting for the uninstaller of Sweepwise Window Test Slow and the programs it "
+                                 "started: "))
+      << status;
+  EXPECT_TRUE(status.ends_with(" s of at most 1800 s")) << status;
+  EXPECT_TRUE(KeyExists(slow)) << "a stopped wait removes nothing";
+  ASSERT_FALSE(ShownMessages().empty());
+  EXPECT_TRUE(ShownMessages().back().text.starts_with(
+      "Sweepwise stopped waiting for the uninstaller of Sweepwise Window Test Slow and the programs it started"))
+      << ShownMessages().back().text;
+  EXPECT_NE(ShownMessages().back().text.find("Nothing was removed"), std::string::npos);
+  EXPECT_FALSE(Shown("btnStop"));
+  EXPECT_EQ(TextOf("btnStop"), "Stop");
+  EXPECT_EQ(OurRows(window).size(), 1U);
+  EXPECT_FALSE(window.running());
+
+  // The copy runs on: the test ends it.
+  std::istringstream lines(Log());
+  std::string name;
+  std::string what;
+  long long number = 0;
+  while (lines >> name >> what >> number) {
+    if (name == "W-copy" && what == "pid") {
+      HANDLE copy = OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(number));
+      ASSERT_NE(copy, nullptr);
+      TerminateProcess(copy, 1);
+      CloseHandle(copy);
+    }
+  }
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  for (int i = 0; i < 100 && std::filesystem::exists(std::filesystem::path(folder) / "W-copy.exe"); ++i) {
+    std::error_code ignored;
+    std::filesystem::remove(std::filesystem::path(folder) / "W-copy.exe", ignored);
+    Sleep(50);
+  }
 }
 
 }  // namespace

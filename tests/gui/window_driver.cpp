@@ -13,6 +13,9 @@
 //     language NAME  turkish or english, through the Language menu
 //     find           Find of the current page; returns when it has ended
 //     delete         Delete of the current page, without waiting (it asks first)
+//     check-first    checks the first row of the result list, as Home and the space bar do
+//     stop           presses Stop ("Stop waiting" while an uninstall waits), without waiting
+//     wait-stop      waits (up to 60 s) until the Stop button is on show
 //     answer BUTTON  presses yes, no or ok in the message box Sweepwise shows (waits for it)
 //     secure         presses the secure (backup) toolbar button
 //     sleep MS
@@ -446,6 +449,44 @@ const std::map<std::wstring, unsigned> kPages{
 };
 const std::map<std::wstring, unsigned> kLanguages{{L"turkish", LanguageCommand(0)}, {L"english", LanguageCommand(1)}};
 
+// The first row of the result list selected and its check turned over, as the keyboard does.
+bool CheckFirstRow() {
+  HWND list = ChildOfClass(L"SysListView32");
+  if (list == nullptr || SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 0) {
+    return false;
+  }
+  SendMessageW(list, WM_KEYDOWN, VK_HOME, 0);
+  SendMessageW(list, WM_KEYUP, VK_HOME, 0);
+  SendMessageW(list, WM_CHAR, L' ', 0);
+  return true;
+}
+
+bool WaitForStopButton() {
+  for (int i = 0; i < 600; ++i) {
+    struct Search {
+      HWND found = nullptr;
+    } search;
+    EnumChildWindows(
+        MainWindow(),
+        [](HWND window, LPARAM data) -> BOOL {
+          wchar_t text[32] = {};
+          GetWindowTextW(window, text, 32);
+          if (IsWindowVisible(window) && std::wstring_view(text).starts_with(L"Stop")) {
+            reinterpret_cast<Search*>(data)->found = window;
+            return FALSE;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) {
+      Sleep(300);  // the status bar says what is waited for
+      return true;
+    }
+    Sleep(100);
+  }
+  return false;
+}
+
 bool RunStep(const std::wstring& step, const wchar_t* argument) {
   if (step == L"wait")
     return WaitForWindow();
@@ -465,6 +506,12 @@ bool RunStep(const std::wstring& step, const wchar_t* argument) {
     return FindAndWait();
   if (step == L"delete")
     return PostMessageW(MainWindow(), WM_COMMAND, kCmdSil, 0) != FALSE;
+  if (step == L"check-first")
+    return CheckFirstRow();
+  if (step == L"stop")
+    return PostMessageW(MainWindow(), WM_COMMAND, kCmdStop, 0) != FALSE;
+  if (step == L"wait-stop")
+    return WaitForStopButton();
   if (step == L"secure")
     return PressSecureButton();
   if (step == L"windows")

@@ -6,10 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "online/loopback_fixture.h"
+#include "online/queue_dispatcher.h"
+#include "support/file_fixture.h"
 
 namespace sw::online {
 namespace {
@@ -320,6 +326,116 @@ TEST_F(LoopbackHttpGet, DestroyingTheComponentEndsItsWorker) {
   ui_.ProcessPending(false);
   EXPECT_EQ(events_.progress.size(), 2U);
   EXPECT_EQ(events_.errors, 0);
+}
+
+// Wine's WinINet, made here: a request that waits for a server's head, and that closing its
+// handle (Cancel) does not end. Send returns only when the test lets it, then the head comes
+// and the body would follow.
+class HeldHttp final : public platform::Http {
+ public:
+  struct Gate {
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool open = false;
+    bool cancelled = false;
+    bool released = false;  // the worker has let go of its exchange: it is ending
+    int reads = 0;
+  };
+
+  Result<std::uint32_t> ConnectionFlags() override { return platform::kConnectionLan; }
+  std::unique_ptr<platform::HttpExchange> NewExchange() override { return std::make_unique<Exchange>(gate_); }
+
+  void Open() {
+    {
+      const std::lock_guard lock(gate_->mutex);
+      gate_->open = true;
+    }
+    gate_->opened.notify_all();
+  }
+  [[nodiscard]] std::shared_ptr<Gate> gate() const { return gate_; }
+
+ private:
+  class Exchange final : public platform::HttpExchange {
+   public:
+    explicit Exchange(std::shared_ptr<Gate> gate) : gate_(std::move(gate)) {}
+    ~Exchange() override {
+      const std::lock_guard lock(gate_->mutex);
+      gate_->released = true;
+    }
+    Status Send(const platform::HttpRequest&) override {
+      std::unique_lock lock(gate_->mutex);
+      gate_->opened.wait(lock, [this] { return gate_->open; });
+      return {};
+    }
+    std::uint32_t StatusCode() override { return 200; }
+    std::optional<std::string> ContentLength() override { return "4"; }
+    Result<std::size_t> Read(std::span<std::uint8_t> buffer) override {
+      const std::lock_guard lock(gate_->mutex);
+      if (gate_->reads++ > 0) {
+        return std::size_t{0};
+      }
+      std::fill_n(buffer.begin(), 4, std::uint8_t{'x'});
+      return std::size_t{4};
+    }
+    void Cancel() override {
+      const std::lock_guard lock(gate_->mutex);
+      gate_->cancelled = true;  // and nothing else: the pending Send goes on waiting
+    }
+
+   private:
+    std::shared_ptr<Gate> gate_;
+  };
+
+  std::shared_ptr<Gate> gate_ = std::make_shared<Gate>();
+};
+
+// The download fails at its deadline although its worker cannot be woken; the worker, let go
+// when its request returns at last, writes nothing and calls nobody, and the component is
+// gone long before.
+class HttpGetDeadline : public test::FileFixture {};
+
+TEST_F(HttpGetDeadline, ARequestTheSystemCannotEndStillEndsAtTheDeadline) {
+  HeldHttp http;
+  QueueDispatcher ui;
+  const std::filesystem::path target = Host("held.bin");
+  int errors = 0;
+  int other = 0;
+  std::string error;
+  {
+    THTTPGet get(http, files(), ui);
+    get.URL = "http://127.0.0.1:9/held";
+    get.FileName = At("held.bin");
+    get.Deadline = 300;
+    get.OnError = [&](THTTPGet& sender) {
+      ++errors;
+      error = sender.ErrorText();
+    };
+    get.OnDoneFile = [&](THTTPGet&, const std::string&, std::uint64_t) { ++other; };
+    get.OnProgress = [&](THTTPGet&, std::uint64_t, std::uint64_t) { ++other; };
+    ASSERT_TRUE(get.GetFile());
+    while (get.Running()) {
+      ui.ProcessPending(true);
+    }
+    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(error, "the server did not send it all within 0.3 s");
+    const std::lock_guard lock(http.gate()->mutex);
+    EXPECT_TRUE(http.gate()->cancelled) << "the system was asked to end the request first";
+  }  // destroyed while its worker still waits
+
+  const auto released = [&] {
+    const std::lock_guard lock(http.gate()->mutex);
+    return http.gate()->released;
+  };
+  EXPECT_FALSE(released()) << "the worker still waits on its request";
+  http.Open();  // the head comes at last, and the worker ends on its own
+  while (!released()) {
+    std::this_thread::yield();
+  }
+  ui.ProcessPending(false);
+  EXPECT_EQ(other, 0) << "no event of the component ran after it let go";
+  EXPECT_EQ(errors, 1);
+  EXPECT_EQ(http.gate()->reads, 0) << "nothing more was read";
+  EXPECT_FALSE(std::filesystem::exists(target)) << "nothing was written after the deadline";
 }
 
 }  // namespace

@@ -70,14 +70,14 @@ TEST_F(UpdateFiles, ReleaseThatCannotBeTrustedIsDeletedAndNothingInstalled) {
        {std::pair<std::string, std::string>{"", std::string(kAbcDigest)}, {"abc", "not a digest"}, {"abc", ""},
         {"abc", std::string(64, '0')}}) {
     host_.MakeFile("C:\\Program\\sweepwisepro21.exe.part", contents);
-    const UpdateInstall install = InstallDownloadedUpdate(host_.platform(), Offer(digest));
+    const UpdateInstall install = InstallDownloadedUpdate(host_.platform(), Offer(digest), "test");
     EXPECT_FALSE(install.installed);
     EXPECT_TRUE(install.error.ends_with("The download has been deleted; nothing was installed.")) << install.error;
     EXPECT_FALSE(Exists("C:\\Program\\sweepwisepro21.exe.part"));
     EXPECT_FALSE(Exists("C:\\Program\\sweepwisepro21.exe"));
     EXPECT_FALSE(Exists("C:\\Program\\update.bat"));
   }
-  const UpdateInstall missing = InstallDownloadedUpdate(host_.platform(), Offer(std::string(kAbcDigest)));
+  const UpdateInstall missing = InstallDownloadedUpdate(host_.platform(), Offer(std::string(kAbcDigest)), "test");
   EXPECT_FALSE(missing.installed);
 }
 
@@ -85,7 +85,7 @@ TEST_F(UpdateFiles, FolderWithoutAnExactBatchFormInstallsNothing) {
   host_.MakeFile("C:\\\xE4\xB8\xAD\\sweepwisepro21.exe.part", "abc");
   UpdateOffer offer = Offer(std::string(kAbcDigest));
   offer.dataFolder = "C:\\\xE4\xB8\xAD";
-  const UpdateInstall install = InstallDownloadedUpdate(host_.platform(), offer);
+  const UpdateInstall install = InstallDownloadedUpdate(host_.platform(), offer, "test");
   EXPECT_FALSE(install.installed);
   EXPECT_FALSE(RunOnceSet());
   EXPECT_FALSE(Exists("C:\\\xE4\xB8\xAD\\sweepwisepro21.exe"));
@@ -97,7 +97,7 @@ TEST_F(UpdateFiles, FailureAtTheLastStepPutsEverythingBack) {
   ASSERT_TRUE(reg::RegWriteString(host_.registry(), platform::RootKey::CurrentUser, kRunOnce, "earlier value"));
   std::filesystem::create_directories(host_.Host("C:\\Program\\version.txt"));
   host_.MakeFile("C:\\Program\\sweepwisepro21.exe.part", "abc");
-  const UpdateInstall install = InstallDownloadedUpdate(host_.platform(), Offer(std::string(kAbcDigest)));
+  const UpdateInstall install = InstallDownloadedUpdate(host_.platform(), Offer(std::string(kAbcDigest)), "test");
   EXPECT_FALSE(install.installed);
   EXPECT_NE(install.error.find("Cannot write C:\\Program\\version.txt"), std::string::npos) << install.error;
   EXPECT_EQ(reg::RegReadString(host_.registry(), platform::RootKey::CurrentUser, kRunOnce), "earlier value");

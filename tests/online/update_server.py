@@ -12,10 +12,12 @@ that go wrong in the ways a download component must survive:
 
 The hostile scenarios: "unsigned" (no sixth line), "otherkey" (signed with --other-key),
 "changed" (line 1 changed after signing), "baddigest" (a signed digest that is not the
-release's), "huge" (a version file of 100 MB, with its length) and "hugestream" (the same
-without one), "trickle" (one byte every five seconds), "redirect" (to the same path on the
-other port), "httpsite" (an http:// release address). "samehost" redirects to /newer on the
-same scheme, host and port.
+release's), "bigrelease" (a release 64 KB larger than the size its signed version file gives,
+with its digest signed), "huge" (a version file of 100 MB, with its length) and "hugestream"
+(the same without one), "trickle" (the version file's body one byte every five seconds),
+"tricklehead" (its status line and headers one byte every five seconds), "redirect" (to the
+same path on the other port), "httpsite" (an http:// release address). "samehost" redirects
+to /newer on the same scheme, host and port.
   /<scenario>/qz/untpostnews.php3               POST: the sign-up; the body is recorded
   /recorded/<scenario>                          the last sign-up body of the scenario
 
@@ -69,6 +71,7 @@ class Scenarios:
 
     def __init__(self, release, key, other_key, tool):
         self.release = release
+        self.big_release = release + pattern(64 * 1024)
         digest = hashlib.sha256(release).hexdigest()
         wrong = hashlib.sha256(release + b"tampered").hexdigest()
         size_kb = str(len(release) // 1024)
@@ -86,6 +89,8 @@ class Scenarios:
             "httpsite": newer,
             "shortrelease": newer,
             "signup": ["3.5", product, size_kb, about, digest],
+            # The size of the usual release, the digest of the larger one it serves.
+            "bigrelease": ["3.6", product, size_kb, about, hashlib.sha256(self.big_release).hexdigest()],
         }
         self.files = {name: signed(lines, key, tool) for name, lines in versions.items()}
         self.files["unsigned"] = "".join(line + "\r\n" for line in newer).encode()
@@ -176,6 +181,20 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.flush()
             time.sleep(5)
 
+    def trickle_head(self, body):
+        """The status line and headers one byte every five seconds, then `body`; gives up after
+        two minutes."""
+        head = (f"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: {len(body)}\r\n\r\n").encode()
+        self.close_connection = True
+        ends = time.monotonic() + 120
+        for byte in head:
+            if time.monotonic() > ends:
+                return
+            self.wfile.write(bytes([byte]))
+            self.wfile.flush()
+            time.sleep(5)
+        self.wfile.write(body)
+
     def test_reply(self, name, query):
         size = int(query.get("size", "0"))
         if name == "file":
@@ -220,6 +239,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.stream(100 * 1024 * 1024, with_length=scenario == "huge")
         elif rest == "updates/sweepwise/versiyon.txt" and scenario == "trickle":
             self.trickle(scenarios.version_file("newer"))
+        elif rest == "updates/sweepwise/versiyon.txt" and scenario == "tricklehead":
+            self.trickle_head(scenarios.version_file("newer"))
         elif rest == "updates/sweepwise/versiyon.txt" and scenario == "redirect":
             other = self.server.ports["http" if self.server.secure else "https"]
             scheme = "https" if self.server.secure else "http"
@@ -237,7 +258,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.reply(f"{site}\r\n".encode())
         elif rest == f"release/{RELEASE_STEM}.exe":
             release = scenarios.release
-            if scenario == "shortrelease":
+            if scenario == "bigrelease":
+                self.reply(scenarios.big_release)
+            elif scenario == "shortrelease":
                 self.send_response(200)
                 self.send_header("Content-Length", str(len(release)))
                 self.end_headers()

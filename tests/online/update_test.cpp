@@ -5,15 +5,19 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <utility>
 
 #include "core/text.h"
+#include "history/history_log.h"
 #include "online/loopback_fixture.h"
 #include "online/update_check.h"
 #include "online/update_window_model.h"
 #include "platform/host/host_system.h"
 #include "registry/registry_paths.h"
 #include "support/recording_sink.h"
+#include "support/sharing_file_system.h"
 
 namespace sw::online {
 namespace {
@@ -155,6 +159,20 @@ TEST_F(LoopbackUpdate, TricklingServerEndsAtTheDeadline) {
   EXPECT_FALSE(Exists("versiyonyeni.txt"));
 }
 
+// The status line and headers one byte every five seconds: WinINet's request waits for them,
+// and under Wine closing its handle does not end that wait. The check still ends at its
+// deadline; the worker is left to end on its own. (The bound is loose: it tells a deadline
+// that was kept from one that was not, which the server would hold for two minutes.)
+TEST_F(LoopbackUpdate, ServerTricklingItsHeadDoesNotHoldTheCheckPastItsDeadline) {
+  const auto started = std::chrono::steady_clock::now();
+  const UpdateCheck check = Check("tricklehead");
+  const auto took = std::chrono::steady_clock::now() - started;
+  EXPECT_FALSE(check.reached);
+  EXPECT_EQ(Contains(check.error, "did not send it all within 4 s"), "");
+  EXPECT_LT(took, std::chrono::seconds(30));
+  EXPECT_FALSE(Exists("versiyonyeni.txt"));
+}
+
 TEST_F(LoopbackUpdate, RedirectsOnlyToHttpsOnTheSameHostAndPort) {
   EXPECT_TRUE(Check("samehost").Offered()) << "a redirect on the same server is followed";
   const UpdateCheck check = Check("redirect");
@@ -210,6 +228,7 @@ class LoopbackUpdateWindow : public LoopbackUpdate {
     const UpdateCheck check = Check(scenario);
     EXPECT_TRUE(check.Offered()) << check.error;
     model_ = std::make_unique<UpdateWindowModel>(context_, window_, sink_);
+    sink_.SetOrigin("Update window test");
     model_->Offer(check.offer);
     return *model_;
   }
@@ -281,9 +300,22 @@ TEST_F(LoopbackUpdateWindow, NextDownloadsChecksAndInstallsForTheNextLogOn) {
       "\\sweepwisepro21.exe\" \"" + d + "\\sweepwisepro2.exe\" >nul\r\n\"" + d +
       "\\sweepwisepro2.exe\"\r\ncls\r\n@echo Update done. Please close this window.\r\n";
   EXPECT_EQ(ReadFileBytes(HostProgramFile("update.bat")), batch);
-  EXPECT_EQ(RunOnce(), ProgramFile("update.bat"));
+  // Quoted: the folder may hold blanks. Under HKEY_CURRENT_USER: it runs as this user.
+  EXPECT_EQ(RunOnce(), "\"" + ProgramFile("update.bat") + "\"");
   EXPECT_TRUE(ReadFileBytes(HostProgramFile("version.txt")).starts_with("3.6\r\nQZ Sweepwise Pro\r\n"));
   EXPECT_FALSE(Exists("versiyonyeni.txt"));
+
+  // The history names the update, its maker, and that it cannot be undone.
+  const auto history = history::HistoryLog(platform_).Read();
+  ASSERT_TRUE(history);
+  ASSERT_EQ(history->size(), 1U);
+  const history::Entry& entry = history->front();
+  EXPECT_EQ(entry.action, history::Action::UpdateInstalled);
+  EXPECT_EQ(entry.state, history::EntryState::Done);
+  EXPECT_EQ(entry.origin, "Update window test");
+  EXPECT_EQ(entry.names, std::vector<std::string>{"QZ Sweepwise Pro 3.6"});
+  EXPECT_FALSE(entry.Undoable());
+  EXPECT_EQ(Contains(entry.summary, "update.bat"), "");
 
   model.BitBtn1Click();  // "Close"
   EXPECT_EQ(window_.closed, std::vector<bool>{true});
@@ -303,6 +335,18 @@ TEST_F(LoopbackUpdateWindow, WrongDigestDeletesTheDownloadAndInstallsNothing) {
   EXPECT_EQ(Contains(sink_.questions[0].text, "does not match its published SHA-256 digest"), "");
   EXPECT_EQ(Contains(sink_.questions[0].text, "The download has been deleted; nothing was installed."), "");
   EXPECT_EQ(model_->lastError(), sink_.questions[0].text);
+}
+
+// The signed version file says how large the release is: a reply that announces more is
+// refused before a byte of it is read or written.
+TEST_F(LoopbackUpdateWindow, ReleaseLargerThanItsSignedSizeIsRefusedBeforeAnythingIsWritten) {
+  bool blockArrived = false;
+  window_.onRefresh = [&](const UpdateWindowTexts& texts) { blockArrived = blockArrived || texts.progressPosition > 0; };
+  Offered("bigrelease").BitBtn1Click();
+  ExpectNothingInstalled();
+  EXPECT_FALSE(blockArrived);
+  ASSERT_EQ(sink_.questions.size(), 1U);
+  EXPECT_EQ(Contains(sink_.questions[0].text, "larger than the 167 KB allowed"), "");  // 150 KB + 1 + 16
 }
 
 TEST_F(LoopbackUpdateWindow, ShortDownloadIsDeletedAndNextCanTryAgain) {
@@ -352,7 +396,7 @@ TEST_F(LoopbackUpdateWindow, SecondDownloadWhileAReleaseWaitsLeavesItUntouched) 
   EXPECT_EQ(ReadFileBytes(HostProgramFile("sweepwisepro21.exe")), release);
   EXPECT_EQ(ReadFileBytes(HostProgramFile("update.bat")), batch);
   EXPECT_EQ(ReadFileBytes(HostProgramFile("version.txt")), installed);
-  EXPECT_EQ(RunOnce(), ProgramFile("update.bat"));
+  EXPECT_EQ(RunOnce(), "\"" + ProgramFile("update.bat") + "\"");
   EXPECT_FALSE(Exists("sweepwisepro21.exe.part"));
 }
 
@@ -377,9 +421,26 @@ TEST_F(LoopbackUpdateWindow, ProgramFolderNotWritableStartsTheInstallerWithConse
   EXPECT_FALSE(std::filesystem::exists(dataFile("sweepwisepro21.exe")));
   EXPECT_FALSE(std::filesystem::exists(dataFile("sweepwisepro21.exe.part")));
 
-  starts.OnStart({});
+  // Between the digest check and the start, nobody may change, rename or delete the release:
+  // the handle it was checked on is still open (Windows' sharing rule; on the host, its
+  // stand-in).
+  auto sharing = std::make_unique<test::SharingFileSystem>(*platform_.files);
+  std::unique_ptr<platform::FileSystem> real = std::exchange(platform_.files, std::move(sharing));
+  const std::string release = data + "\\sweepwisepro21.exe";
+  std::string startedWith;
+  starts.OnStart([&](const platform::host::RecordingProcesses::Start&) {
+    platform::FileSystem& files = *platform_.files;
+    EXPECT_FALSE(files.OpenForWriting(release, platform::CreateMode::CreateAlways)) << "overwritten";
+    EXPECT_FALSE(files.OpenForWriting(release, platform::CreateMode::Append)) << "appended to";
+    EXPECT_FALSE(files.RenameFile(release, release + ".old")) << "renamed away";
+    EXPECT_FALSE(files.RemoveFile(release)) << "deleted";
+    startedWith = ReadFileBytes(dataFile("sweepwisepro21.exe"));
+    return true;
+  });
   Offered("newer").BitBtn1Click();
   ASSERT_EQ(model_->state(), UpdateWindowState::Completed) << model_->lastError();
+  EXPECT_EQ(startedWith, test::ServerPattern(kReleaseSize));
+  ASSERT_TRUE(platform_.files->OpenForWriting(release, platform::CreateMode::Append)) << "let go after the start";
   ASSERT_EQ(starts.starts().size(), 2U);
   EXPECT_TRUE(starts.starts()[1].elevated);
   EXPECT_EQ(starts.starts()[1].commandLine, data + "\\sweepwisepro21.exe /ALLUSERS");
@@ -391,6 +452,23 @@ TEST_F(LoopbackUpdateWindow, ProgramFolderNotWritableStartsTheInstallerWithConse
   EXPECT_FALSE(RunOnce().has_value());
   EXPECT_EQ(ReadFileBytes(HostProgramFile("version.txt")), "3.5\r\n") << "the installer replaces it";
   EXPECT_FALSE(std::filesystem::exists(dataFile("version.txt")));
+  platform_.files = std::move(real);
+}
+
+// Installed for everyone, and run with administrator rights, so that the program folder could
+// be written: still the installer, with consent, never a log-on batch beside the program.
+TEST_F(LoopbackUpdateWindow, AnInstallForEveryoneIsAlwaysUpdatedByItsInstaller) {
+  auto processes = std::make_unique<platform::host::RecordingProcesses>();
+  platform::host::RecordingProcesses& starts = *processes;
+  platform_.processes = std::move(processes);
+  platform_.folders.mode = platform::InstallMode::Everyone;  // data and program folder alike
+  Offered("newer").BitBtn1Click();
+  ASSERT_EQ(model_->state(), UpdateWindowState::Completed) << model_->lastError();
+  ASSERT_EQ(starts.starts().size(), 1U);
+  EXPECT_TRUE(starts.starts()[0].elevated);
+  EXPECT_FALSE(Exists("update.bat"));
+  EXPECT_FALSE(RunOnce().has_value());
+  EXPECT_EQ(ReadFileBytes(HostProgramFile("version.txt")), "3.5\r\n");
 }
 
 }  // namespace

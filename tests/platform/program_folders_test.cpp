@@ -24,6 +24,8 @@ class FolderFacts final : public System {
   FileTime LocalTimeOf(FileTime utc) override { return utc; }
   FileTime UtcTimeOf(FileTime local) override { return local; }
   Result<std::string> ProgramFolder() override { return program; }
+  std::string SystemFolder() override { return "C:\\Windows\\System32"; }
+  std::string WindowsFolder() override { return "C:\\Windows"; }
   std::string ExpandEnvironment(std::string_view text) override {
     return text == "%LOCALAPPDATA%" ? localAppData : std::string(text);
   }
@@ -92,6 +94,49 @@ TEST_F(ProgramFoldersTest, AShippedFileWrittenAgainInTheDataFolderIsTakenFromThe
   MakeFile("local\\Sweepwise\\version.txt", "3.6\r\n");
   EXPECT_EQ(ShippedFile(folders, files(), "version.txt"), At("local\\Sweepwise\\version.txt"));
   EXPECT_EQ(ShippedFile(folders, files(), "sweepwise.ico"), At("Program Files\\Sweepwise\\sweepwise.ico"));
+}
+
+// The installer's record decides, not whether the program folder can be written: an install
+// for everyone keeps every user's files in that user's own folder even when the program runs
+// with administrator rights and could write its own folder (here it can: the folder exists).
+TEST_F(ProgramFoldersTest, AnInstallForEveryoneKeepsItsFilesInTheUsersFolderWhateverItsRights) {
+  facts_.program = At("Program Files\\Sweepwise");
+  facts_.localAppData = At("Users\\me\\AppData\\Local");
+  MakeFile("Program Files\\Sweepwise\\install-mode.txt", "everyone\r\n");
+  const ProgramFolders folders = DecideProgramFolders(files(), facts_);
+  EXPECT_EQ(folders.mode, InstallMode::Everyone);
+  EXPECT_EQ(folders.data, At("Users\\me\\AppData\\Local\\Sweepwise"));
+  EXPECT_TRUE(folders.writable);
+  EXPECT_NE(folders.why.find("installed for everyone"), std::string::npos) << folders.why;
+  EXPECT_EQ(InstallModeName(folders.mode), "everyone");
+  EXPECT_EQ(std::filesystem::directory_iterator(Host("Program Files/Sweepwise"))->path().filename(),
+            "install-mode.txt")
+      << "nothing is written beside the program";
+}
+
+TEST_F(ProgramFoldersTest, AnInstallForTheCurrentUserAndAPortableCopyKeepTheirFilesBesideThemselves) {
+  facts_.localAppData = At("local");
+  for (const auto& [record, mode] : std::vector<std::pair<std::string, InstallMode>>{
+           {"current user\r\n", InstallMode::CurrentUser},
+           {"", InstallMode::Portable},  // no record
+           {"Everyone-ish\r\n", InstallMode::Portable},  // a record that names no mode
+           {std::string(100, 'x'), InstallMode::Portable},
+       }) {
+    facts_.program = At("copy");
+    std::filesystem::remove_all(Host("copy"));
+    std::filesystem::create_directories(Host("copy"));
+    if (!record.empty()) {
+      MakeFile("copy\\install-mode.txt", record);
+    }
+    const ProgramFolders folders = DecideProgramFolders(files(), facts_);
+    EXPECT_EQ(folders.mode, mode) << record;
+    EXPECT_EQ(folders.data, At("copy")) << record;
+  }
+  // A record in the data folder is nobody's: only the program folder's counts.
+  std::filesystem::remove_all(Host("copy"));
+  std::filesystem::create_directories(Host("copy"));
+  MakeFile("local\\Sweepwise\\install-mode.txt", "everyone\r\n");
+  EXPECT_EQ(DecideProgramFolders(files(), facts_).mode, InstallMode::Portable);
 }
 
 }  // namespace

@@ -44,6 +44,11 @@ class ForwardingFileSystem : public platform::FileSystem {
   Status ReplaceWhole(std::string_view p, std::span<const std::uint8_t> c) override { return real_.ReplaceWhole(p, c); }
   using FileSystem::ReplaceWhole;
   Status RenameFile(std::string_view f, std::string_view t) override { return real_.RenameFile(f, t); }
+  Result<std::unique_ptr<platform::ListedFile>> OpenListedFile(std::string_view p, platform::ListedAccess a) override {
+    return real_.OpenListedFile(p, a);
+  }
+  Result<bool> OthersMayWrite(std::string_view f) override { return real_.OthersMayWrite(f); }
+  Result<bool> OnlyAdministratorsMayDelete(std::string_view p) override { return real_.OnlyAdministratorsMayDelete(p); }
 
  protected:
   platform::FileSystem& real_;

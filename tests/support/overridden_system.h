@@ -19,6 +19,8 @@ class OverriddenSystem final : public platform::System {
   FileTime LocalTimeOf(FileTime utc) override { return real_.LocalTimeOf(utc); }
   FileTime UtcTimeOf(FileTime local) override { return real_.UtcTimeOf(local); }
   Result<std::string> ProgramFolder() override { return programFolder; }
+  std::string SystemFolder() override { return real_.SystemFolder(); }
+  std::string WindowsFolder() override { return real_.WindowsFolder(); }
   std::string ExpandEnvironment(std::string_view text) override { return real_.ExpandEnvironment(text); }
   platform::DateTimeSeparators Separators() override { return real_.Separators(); }
   std::string ShortDateText(const CalendarTime& time) override { return real_.ShortDateText(time); }

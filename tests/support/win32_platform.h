@@ -31,11 +31,11 @@ inline platform::Platform Win32TestPlatform(const std::string& programFolder, bo
 }
 
 // A deletion's RunOnce entry would run the test's batch at the prefix's next start: it goes
-// when it names the batch of `programFolder`.
+// when it names the batch of `programFolder` (its path quoted).
 inline void RemoveTestRunOnce(platform::Registry& registry, const std::string& programFolder) {
   constexpr const char* kRunOnce = R"(Software\Microsoft\Windows\CurrentVersion\RunOnce\Sweepwise)";
   const auto batch = reg::RegReadString(registry, platform::RootKey::CurrentUser, kRunOnce);
-  if (batch && EqualsNoCase(*batch, programFolder + "\\clean.bat")) {
+  if (batch && EqualsNoCase(*batch, "\"" + programFolder + "\\clean.bat\"")) {
     (void)reg::RegDeleteValueAt(registry, platform::RootKey::CurrentUser, kRunOnce);
   }
 }

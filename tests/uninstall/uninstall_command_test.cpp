@@ -13,7 +13,8 @@ namespace sw::uninstall {
 namespace {
 
 TEST(SplitCommandLine, FindsTheProgramAsTheSystemReadsTheLine) {
-  const std::set<std::string> files{"C:\\Program Files\\App Tool\\uninst.exe", "C:\\Tools\\remove.exe"};
+  const std::set<std::string> files{"C:\\Program Files\\App Tool\\uninst.exe", "C:\\Tools\\remove.exe",
+                                    "C:\\Users\\me\\My.exe", "C:\\Users\\me\\My App\\un.exe"};
   const auto isFile = [&](std::string_view path) { return files.count(std::string(path)) > 0; };
   const std::vector<std::pair<std::string, CommandParts>> cases = {
       {"\"C:\\Program Files\\App Tool\\uninst.exe\" /S /x", {"C:\\Program Files\\App Tool\\uninst.exe", "/S /x"}},
@@ -23,6 +24,8 @@ TEST(SplitCommandLine, FindsTheProgramAsTheSystemReadsTheLine) {
       {"C:\\Tools\\remove /all", {"C:\\Tools\\remove", "/all"}},  // the system adds ".exe"
       {"MsiExec.exe /X{1}", {"MsiExec.exe", "/X{1}"}},
       {"C:\\Gone Folder\\un.exe /q", {"C:\\Gone", "Folder\\un.exe /q"}},  // nothing there: up to the blank
+      // The longest file the line names, not a shorter one planted beside its folder.
+      {"C:\\Users\\me\\My App\\un.exe /S", {"C:\\Users\\me\\My App\\un.exe", "/S"}},
       {"\"C:\\Unclosed\\un.exe /q", {"C:\\Unclosed\\un.exe /q", ""}},
   };
   for (const auto& [line, parts] : cases) {
@@ -37,8 +40,10 @@ TEST(UninstallCommand, OnlyAGuidSubkeyWithWindowsInstallerIsAProduct) {
   entry.source.subkey = "{6f2c1d3a-5b4e-4f60-9a7b-8c9d0e1f2a3b}";
   EXPECT_FALSE(ProductCode(entry)) << "WindowsInstaller is not 1";
   entry.windowsInstaller = true;
-  EXPECT_EQ(InteractiveCommand(entry, system), "MsiExec.exe /X{6f2c1d3a-5b4e-4f60-9a7b-8c9d0e1f2a3b}");
-  EXPECT_EQ(QuietCommand(entry, system), "MsiExec.exe /X{6f2c1d3a-5b4e-4f60-9a7b-8c9d0e1f2a3b} /qn");
+  // Windows Installer by the folder the system names, never by the environment's %SystemRoot%.
+  system.SetEnvironment("SystemRoot", "C:\\Users\\me\\fake");
+  EXPECT_EQ(InteractiveCommand(entry, system), "C:\\Windows\\System32\\MsiExec.exe /X{6f2c1d3a-5b4e-4f60-9a7b-8c9d0e1f2a3b}");
+  EXPECT_EQ(QuietCommand(entry, system), "C:\\Windows\\System32\\MsiExec.exe /X{6f2c1d3a-5b4e-4f60-9a7b-8c9d0e1f2a3b} /qn");
   entry.quietUninstallString = {"  own-quiet.exe /S ", false};
   EXPECT_EQ(QuietCommand(entry, system), "own-quiet.exe /S") << "the product's own quiet command comes first";
   for (const char* odd : {"{6F2C1D3A-5B4E-4F60-9A7B-8C9D0E1F2A3}", "6F2C1D3A-5B4E-4F60-9A7B-8C9D0E1F2A3B",

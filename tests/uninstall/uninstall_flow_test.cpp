@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 #include "core/language.h"
+#include "history/history_log.h"
 #include "platform/host/memory_registry.h"
 #include "registry/reg_file.h"
 #include "registry/registry_data.h"
@@ -12,11 +17,15 @@
 #include "support/host_platform.h"
 #include "support/registry_spy.h"
 #include "uninstall/software_list.h"
+#include "uninstall/uninstall_flow.h"
 
 namespace sw::uninstall {
 namespace {
 
+using platform::ProgramEnd;
 using platform::ProgramWait;
+using platform::StartAs;
+using platform::WaitHooks;
 using platform::RegView;
 using platform::RootKey;
 using platform::host::RecordingProcesses;
@@ -41,7 +50,7 @@ class EventSink final : public EngineSink {
   }
   void ProcessMessagesNow() override { events.emplace_back("pump"); }
   void RowsChanged() override { events.emplace_back("rows changed"); }
-  bool ShouldStop() override { return false; }
+  bool ShouldStop() override { return stop; }
   void Forget() {
     events.clear();
     messages.clear();
@@ -53,14 +62,20 @@ class EventSink final : public EngineSink {
   std::vector<std::string> statuses;
   std::vector<ResultRow> rows;
   Answer answer = Answer::No;
+  bool stop = false;
 };
 
 class UninstallFlowTest : public ::testing::Test {
  protected:
+  // An entry whose uninstaller is the program file the command names (made here when the
+  // command names one by a full path).
   void Register(std::string_view subKey, std::string_view name, std::string_view command,
                 RootKey root = RootKey::LocalMachine, RegView view = RegView::Own) {
     Set(subKey, "DisplayName", name, root, view);
     Set(subKey, "UninstallString", command, root, view);
+    if (command.size() > 3 && command[1] == ':') {
+      host_.MakeFile(command.substr(0, command.find(".exe") + 4));
+    }
   }
   void Set(std::string_view subKey, std::string_view name, std::string_view text, RootKey root = RootKey::LocalMachine,
            RegView view = RegView::Own, std::uint32_t type = platform::kRegSz) {
@@ -265,24 +280,44 @@ TEST_F(UninstallFlowTest, CommandsAreExpandedAndWindowsInstallerProductsRemovedB
   Set("{E1}", "UninstallString", "%SystemDrive%\\Tools\\un.exe /x", RootKey::LocalMachine, RegView::Own,
       platform::kRegExpandSz);
   Register("{E2}", "Plain With Variable", "\"%ProgramFiles%\\P\\un.exe\"");
+  host_.MakeFile("C:\\Tools\\un.exe");
+  host_.MakeFile("C:\\Program Files\\P\\un.exe");
   const std::string code = "{6F2C1D3A-5B4E-4F60-9A7B-8C9D0E1F2A3B}";
   Register(code, "Installer Product", "MsiExec.exe /I" + code);
   SetDword(code, "WindowsInstaller", 1);
+  // Windows' own programs are started from System32 by their full path, whatever the
+  // command says: the program's own folder and the current folder, which the system would
+  // search first, may hold a program of the same name.
+  host_.MakeFile("C:\\Windows\\System32\\MsiExec.exe");
+  host_.MakeFile("C:\\Windows\\System32\\rundll32.exe");
+  Register("{RUNDLL}", "Shell Extension", "rundll32 shext.dll,Remove");
+  host_.MakeFile("C:\\Program\\setup.exe");  // beside Sweepwise, where a bare name would be found first
   Register("{NOT-A-GUID}", "Not A Product", "setup.exe /remove");
   SetDword("{NOT-A-GUID}", "WindowsInstaller", 1);
-  UninstallAll();
-  EXPECT_EQ(Started(), (std::vector<std::string>{"MsiExec.exe /X" + code, "C:\\Tools\\un.exe /x",
-                                                 "\"C:\\Program Files\\P\\un.exe\"", "setup.exe /remove"}));
+  Register("{RELATIVE}", "Relative", "bin\\remove.exe");
+  const UninstallOutcome outcome = UninstallAll();
+  EXPECT_EQ(Started(), (std::vector<std::string>{"C:\\Windows\\System32\\MsiExec.exe /X" + code,
+                                                 "C:\\Tools\\un.exe /x", "C:\\Program Files\\P\\un.exe",
+                                                 "C:\\Windows\\System32\\rundll32.exe shext.dll,Remove"}));
+  ASSERT_EQ(outcome.entries.size(), 6U);
+  for (const UninstalledEntry& entry : outcome.entries) {
+    if (entry.title == "Not A Product" || entry.title == "Relative") {
+      EXPECT_EQ(entry.result, UninstallResult::NotStarted) << entry.title;
+      EXPECT_NE(entry.problem.find(entry.title == "Relative" ? "not a full one" : "none of Windows' own programs"),
+                std::string::npos)
+          << entry.problem;
+    }
+  }
 }
 
 TEST_F(UninstallFlowTest, AnUninstallerThatNeedsAdministratorRightsIsStartedWithConsent) {
   Register("{ADMIN}", "Needs Rights", "C:\\Program Files\\Admin Tool\\uninst.exe /remove /log");
   host_.MakeFile("C:\\Program Files\\Admin Tool\\uninst.exe");
-  processes().OnRun([](const RecordingProcesses::Start& start) -> Result<ProgramWait> {
+  processes().OnRun([](const RecordingProcesses::Start& start, const WaitHooks&) -> Result<ProgramEnd> {
     if (!start.elevated) {
       return Error(Errc::ElevationRequired);
     }
-    return ProgramWait::ProgramOnly;  // what a program of higher rights starts cannot be followed
+    return ProgramEnd{ProgramWait::ProgramOnly, 0, false};  // what a program of higher rights starts is not followed
   });
   UninstallOutcome outcome = UninstallAll();
   EXPECT_EQ(Started(), (std::vector<std::string>{"C:\\Program Files\\Admin Tool\\uninst.exe /remove /log",
@@ -296,8 +331,8 @@ TEST_F(UninstallFlowTest, AnUninstallerThatNeedsAdministratorRightsIsStartedWith
 
   // Consent refused: nothing ran, nothing is asked, the entry stays.
   sink_.Forget();
-  processes().OnRun([](const RecordingProcesses::Start& start) -> Result<ProgramWait> {
-    return start.elevated ? Result<ProgramWait>(Error(Errc::Cancelled)) : Error(Errc::ElevationRequired);
+  processes().OnRun([](const RecordingProcesses::Start& start, const WaitHooks&) -> Result<ProgramEnd> {
+    return start.elevated ? Result<ProgramEnd>(Error(Errc::Cancelled)) : Error(Errc::ElevationRequired);
   });
   outcome = UninstallAll();
   EXPECT_FALSE(outcome.entries[0].started);
@@ -335,7 +370,7 @@ TEST_F(UninstallFlowTest, ALeftoverTheUserMayNotRemoveIsReportedWithTheSystemsRe
 }
 
 TEST_F(UninstallFlowTest, NothingIsRemovedWithoutABackupInTheDataFolder) {
-  Register("{KEPT}", "Kept", "k.exe");
+  Register("{KEPT}", "Kept", "C:\\k\\k.exe");
   host_.platform().folders.writable = Error(Errc::AccessDenied);
   host_.platform().folders.problem = "C:\\Program cannot be written: Access is denied.";
   sink_.answer = Answer::Yes;
@@ -347,14 +382,16 @@ TEST_F(UninstallFlowTest, NothingIsRemovedWithoutABackupInTheDataFolder) {
 }
 
 TEST_F(UninstallFlowTest, QuietUninstallsTakeTheQuietCommandAndNeverGuessOne) {
-  Register("{Q}", "Has Quiet", "q.exe");
-  Set("{Q}", "QuietUninstallString", "q.exe /S");
+  Register("{Q}", "Has Quiet", "C:\\q\\q.exe");
+  Set("{Q}", "QuietUninstallString", "C:\\q\\q.exe /S");
   const std::string code = "{0A1B2C3D-0000-4000-8000-00000000AB12}";
   Register(code, "Installer Product", "MsiExec.exe /I" + code);
   SetDword(code, "WindowsInstaller", 1);
-  Register("{N}", "No Quiet", "n.exe");
+  host_.MakeFile("C:\\Windows\\System32\\MsiExec.exe");
+  Register("{N}", "No Quiet", "C:\\n\\n.exe");
   const UninstallOutcome outcome = UninstallAll(UninstallOptions{true});
-  EXPECT_EQ(Started(), (std::vector<std::string>{"MsiExec.exe /X" + code + " /qn", "q.exe /S"}));
+  EXPECT_EQ(Started(), (std::vector<std::string>{"C:\\Windows\\System32\\MsiExec.exe /X" + code + " /qn",
+                                                 "C:\\q\\q.exe /S"}));
   ASSERT_EQ(outcome.entries.size(), 3U);
   EXPECT_FALSE(outcome.entries[1].started);
   EXPECT_EQ(outcome.entries[1].problem.find("No Quiet has no quiet uninstall command"), 0U) << outcome.entries[1].problem;
@@ -388,6 +425,249 @@ TEST_F(UninstallFlowTest, ARowThatNamesNoEntryKeyNeverRunsOrDeletesAnything) {
   EXPECT_FALSE(outcome.entries[0].started);
   EXPECT_FALSE(outcome.entries[1].Removed());
   EXPECT_TRUE(Has("{1}\\Inner"));
+}
+
+// A program that runs until the wait is ended: it asks the hooks as a real wait does, and
+// each "tick" lets the test move time on. (The wait's own clock is the real one; the limits
+// here are a few tenths of a second.)
+Result<ProgramEnd> NeverEnds(const WaitHooks& hooks) {
+  while (hooks.keepWaiting()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return ProgramEnd{ProgramWait::WholeTree, std::nullopt, true};
+}
+
+std::vector<history::Entry> History(platform::Platform& platform) {
+  auto entries = history::HistoryLog(platform).Read();
+  return entries ? *entries : std::vector<history::Entry>{};
+}
+
+// The exit code decides: 0, 3010 and 1641 are success; anything else keeps the entry, even
+// with every question answered Yes, and is named with its meaning.
+TEST_F(UninstallFlowTest, AnUninstallerThatFailsKeepsItsEntryWhateverTheAnswer) {
+  Register("{BUSY}", "Busy Installer", "C:\\busy\\un.exe");
+  Register("{RESTART}", "Needs Restart", "C:\\restart\\un.exe");
+  Register("{ODD}", "Odd Code", "C:\\odd\\un.exe");
+  processes().OnRun([&](const RecordingProcesses::Start& start, const WaitHooks&) -> Result<ProgramEnd> {
+    if (start.program == "C:\\restart\\un.exe") {
+      Remove("{RESTART}");
+      return ProgramEnd{ProgramWait::WholeTree, 3010, false};
+    }
+    return ProgramEnd{ProgramWait::WholeTree, start.program == "C:\\busy\\un.exe" ? 1618U : 7U, false};
+  });
+  sink_.answer = Answer::Yes;
+  sink_.SetOrigin("Software page test");
+  const UninstallOutcome outcome = UninstallAll();  // in the order of their keys
+  ASSERT_EQ(outcome.entries.size(), 3U);
+  const UninstalledEntry& busy = outcome.entries[0];
+  const UninstalledEntry& odd = outcome.entries[1];
+  const UninstalledEntry& restart = outcome.entries[2];
+  EXPECT_EQ(busy.result, UninstallResult::Failed);
+  EXPECT_EQ(busy.exitCode, 1618U);
+  EXPECT_FALSE(busy.Removed());
+  EXPECT_TRUE(Has("{BUSY}"));
+  EXPECT_EQ(busy.problem,
+            "The uninstaller of Busy Installer ended with exit code 1618 (another installation is already in "
+            "progress): Busy Installer was not removed, and its entry stays.");
+  EXPECT_EQ(odd.result, UninstallResult::Failed);
+  EXPECT_NE(odd.problem.find("ended with exit code 7:"), std::string::npos) << odd.problem;
+  EXPECT_TRUE(Has("{ODD}"));
+  for (const Message& message : sink_.messages) {
+    EXPECT_NE(message.buttons, MessageButtons::YesNo) << "no question after a failure: " << message.text;
+  }
+  EXPECT_EQ(restart.result, UninstallResult::ProgramGone);
+  EXPECT_TRUE(restart.restartNeeded);
+  EXPECT_TRUE(restart.ProgramWent());
+  EXPECT_NE(std::find(sink_.statuses.begin(), sink_.statuses.end(),
+                      "Needs Restart was removed by its uninstaller. A restart of the computer is needed to finish."),
+            sink_.statuses.end());
+  ASSERT_EQ(list_.size(), 2U);  // the failed programs keep their rows
+
+  // Each run is in the history: begun before, completed after, never undoable.
+  const std::vector<history::Entry> history = History(host_.platform());
+  ASSERT_EQ(history.size(), 3U);
+  for (const history::Entry& entry : history) {
+    EXPECT_EQ(entry.action, history::Action::Uninstalled);
+    EXPECT_EQ(entry.origin, "Software page test");
+    EXPECT_EQ(entry.notUndoable, "An uninstaller cannot be undone.");
+  }
+  EXPECT_EQ(history[2].names, std::vector<std::string>{"Busy Installer"});
+  EXPECT_EQ(history[2].state, history::EntryState::Failed);
+  EXPECT_EQ(history[2].problem, busy.problem);
+  EXPECT_NE(history[2].summary.find("\"C:\\busy\\un.exe\") ended with exit code 1618"), std::string::npos)
+      << history[2].summary;
+  EXPECT_EQ(history[0].state, history::EntryState::Done);  // newest first
+  EXPECT_NE(history[0].summary.find("its entry went"), std::string::npos) << history[0].summary;
+}
+
+// An uninstaller whose program was deleted by hand: nothing is started, the entry is
+// orphaned, and the question decides it; Yes saves it first and the history names the .reg.
+TEST_F(UninstallFlowTest, AnEntryWhoseUninstallerIsGoneIsOrphanedAndGoesOnYes) {
+  Register("{GONE}", "Deleted By Hand", "\"C:\\Program Files\\Deleted\\uninst.exe\" /S");
+  std::filesystem::remove_all(host_.Host("C:\\Program Files\\Deleted"));
+  UninstallOutcome outcome = UninstallAll();  // No
+  ASSERT_EQ(outcome.entries.size(), 1U);
+  EXPECT_EQ(outcome.entries[0].result, UninstallResult::Orphaned);
+  EXPECT_TRUE(outcome.entries[0].ProgramWent());
+  EXPECT_FALSE(outcome.entries[0].started);
+  EXPECT_TRUE(processes().starts().empty());
+  ASSERT_EQ(sink_.messages.size(), 1U) << "no notice: nothing is launched";
+  EXPECT_TRUE(sink_.messages[0].defaultNo);
+  EXPECT_EQ(sink_.messages[0].text.find("The uninstaller of Deleted By Hand, C:\\Program Files\\Deleted\\uninst.exe, "
+                                        "no longer exists."),
+            0U)
+      << sink_.messages[0].text;
+  EXPECT_TRUE(Has("{GONE}"));
+
+  sink_.Forget();
+  sink_.answer = Answer::Yes;
+  sink_.SetOrigin("sweepwise-cli uninstall");
+  outcome = UninstallAll();
+  EXPECT_EQ(outcome.entries[0].result, UninstallResult::Orphaned);
+  EXPECT_TRUE(outcome.entries[0].leftoverRemoved);
+  EXPECT_FALSE(Has("{GONE}"));
+  EXPECT_TRUE(list_.empty());
+  EXPECT_NE(Backup("regbackup000.reg").find("Deleted By Hand"), std::string::npos);
+  const std::vector<history::Entry> history = History(host_.platform());
+  ASSERT_EQ(history.size(), 1U) << "no uninstaller ran";
+  EXPECT_EQ(history[0].action, history::Action::EntryRemoved);
+  EXPECT_EQ(history[0].state, history::EntryState::Done);
+  EXPECT_EQ(history[0].origin, "sweepwise-cli uninstall");
+  EXPECT_EQ(history[0].backups, std::vector<std::string>{"C:\\Program\\regbackup000.reg"});
+  EXPECT_EQ(history[0].names, (std::vector<std::string>{"Deleted By Hand", "HKLM64\\{GONE}"}));
+  EXPECT_TRUE(history[0].Undoable());
+}
+
+// A program that never ends: the wait ends at its limit (or at Stop), nothing is removed
+// whatever the answers, and no further uninstaller starts beside the one that still runs.
+TEST_F(UninstallFlowTest, AWaitThatIsNotAnsweredEndsAtItsLimitOrAtStopAndRemovesNothing) {
+  Register("{HANGS}", "Hangs", "C:\\hangs\\un.exe");
+  Register("{NEXT}", "Next In Line", "C:\\next\\un.exe");
+  processes().OnRun([](const RecordingProcesses::Start&, const WaitHooks& hooks) { return NeverEnds(hooks); });
+  sink_.answer = Answer::Yes;
+  std::vector<Waiting> reports;
+  UninstallOptions options;
+  options.timeout = std::chrono::milliseconds(300);
+  options.onWaiting = [&](const Waiting& waiting) { reports.push_back(waiting); };
+  UninstallOutcome outcome = UninstallAll(options);
+  ASSERT_EQ(outcome.entries.size(), 1U);
+  EXPECT_TRUE(outcome.interrupted);
+  EXPECT_EQ(outcome.entries[0].result, UninstallResult::TimedOut);
+  EXPECT_FALSE(outcome.entries[0].exitCode);
+  EXPECT_TRUE(Has("{HANGS}"));
+  EXPECT_TRUE(Has("{NEXT}"));
+  EXPECT_EQ(Started(), std::vector<std::string>{"C:\\hangs\\un.exe"});
+  EXPECT_NE(outcome.entries[0].problem.find("for the uninstaller of Hangs and the programs it started"),
+            std::string::npos)
+      << outcome.entries[0].problem;
+  EXPECT_NE(outcome.entries[0].problem.find("Nothing was removed"), std::string::npos);
+  ASSERT_GE(reports.size(), 2U);
+  EXPECT_EQ(reports.front().what, "the uninstaller of Hangs and the programs it started");
+  EXPECT_FALSE(reports.front().done);
+  EXPECT_TRUE(reports.back().done);
+  ASSERT_EQ(list_.size(), 2U);
+  EXPECT_TRUE(list_[1].checked) << "the row not run stays checked";
+
+  sink_.Forget();
+  sink_.stop = true;  // Stop waiting
+  options.timeout = std::chrono::hours(1);
+  outcome = UninstallAll(options);
+  EXPECT_EQ(outcome.entries[0].result, UninstallResult::Stopped);
+  EXPECT_NE(outcome.entries[0].problem.find("Sweepwise stopped waiting for"), std::string::npos);
+  EXPECT_TRUE(Has("{HANGS}"));
+  const std::vector<history::Entry> history = History(host_.platform());
+  ASSERT_EQ(history.size(), 2U);
+  EXPECT_EQ(history[0].state, history::EntryState::Failed);
+  EXPECT_EQ(history[0].problem, outcome.entries[0].problem);
+}
+
+// Windows Installer may still be removing the program when the uninstaller's programs have
+// ended: the entry is looked at only once it is done.
+TEST_F(UninstallFlowTest, TheEntryIsLookedAtOnlyOnceWindowsInstallerIsDone) {
+  Register("{MSI}", "Installer Finishes Late", "C:\\late\\un.exe");
+  int polls = 0;
+  processes().OnInstallerBusy([&] {
+    if (++polls == 3) {
+      Remove("{MSI}");  // the installer's last step, just before it lets go of its mutex
+      return false;
+    }
+    return true;
+  });
+  sink_.answer = Answer::No;
+  std::vector<std::string> waitedFor;
+  UninstallOptions options;
+  options.onWaiting = [&](const Waiting& waiting) {
+    if (!waiting.done) {
+      waitedFor.push_back(waiting.what);
+    }
+  };
+  UninstallOutcome outcome = UninstallAll(options);
+  EXPECT_EQ(outcome.entries[0].result, UninstallResult::ProgramGone);
+  EXPECT_TRUE(outcome.entries[0].entryGone);
+  EXPECT_EQ(polls, 3);
+  EXPECT_NE(std::find(waitedFor.begin(), waitedFor.end(), "Windows Installer, which is busy with an installation"),
+            waitedFor.end());
+
+  // Busy for good: the same limit as any wait.
+  Register("{MSI2}", "Installer Never Done", "C:\\never\\un.exe");
+  processes().OnInstallerBusy([] { return true; });
+  options.timeout = std::chrono::milliseconds(300);
+  outcome = UninstallAll(options);
+  EXPECT_EQ(outcome.entries[0].result, UninstallResult::TimedOut);
+  EXPECT_TRUE(Has("{MSI2}"));
+}
+
+// While Sweepwise runs elevated, a current user's entry (any program of that user may
+// rewrite its command) is started as the desktop starts programs, or refused; never with
+// administrator rights, and never elevated with consent instead.
+TEST_F(UninstallFlowTest, ACurrentUsersCommandIsNeverStartedWithAdministratorRights) {
+  Register("{MINE}", "Per User", "C:\\Users\\me\\AppData\\Local\\App\\un.exe", RootKey::CurrentUser);
+  Register("{MACHINE}", "For Everyone", "C:\\Program Files\\App\\un.exe");
+  std::vector<std::pair<std::string, StartAs>> started;
+  processes().OnRun([&](const RecordingProcesses::Start& start, const WaitHooks&) -> Result<ProgramEnd> {
+    started.emplace_back(start.program, start.as);
+    return ProgramEnd{ProgramWait::WholeTree, 0, false};
+  });
+  host_.system().SetAdmin(true);
+  UninstallOutcome outcome = UninstallAll();
+  ASSERT_EQ(started.size(), 2U);
+  EXPECT_EQ(started[0], std::make_pair(std::string("C:\\Program Files\\App\\un.exe"), StartAs::Self));
+  EXPECT_EQ(started[1], std::make_pair(std::string("C:\\Users\\me\\AppData\\Local\\App\\un.exe"),
+                                       StartAs::DesktopUser));
+  EXPECT_TRUE(outcome.entries[1].asDesktopUser);
+
+  // Without administrator rights there is nothing to withhold.
+  started.clear();
+  host_.system().SetAdmin(false);
+  (void)UninstallAll();
+  EXPECT_EQ(started[1].second, StartAs::Self);
+
+  // No unelevated shell to start it as, or an uninstaller that asks for administrator rights
+  // itself: refused, with why and how to run it.
+  host_.system().SetAdmin(true);
+  for (const Errc refusal : {Errc::InvalidWindowHandle, Errc::AccessDenied, Errc::ElevationRequired}) {
+    sink_.Forget();
+    processes().OnRun([&](const RecordingProcesses::Start& start, const WaitHooks&) -> Result<ProgramEnd> {
+      if (start.as == StartAs::DesktopUser || start.elevated) {
+        return Error(refusal);
+      }
+      return ProgramEnd{ProgramWait::WholeTree, 0, false};
+    });
+    const std::size_t before = processes().starts().size();
+    outcome = UninstallAll();
+    ASSERT_EQ(outcome.entries.size(), 2U);
+    const UninstalledEntry& mine = outcome.entries[1];
+    EXPECT_EQ(mine.result, UninstallResult::NotStarted);
+    EXPECT_FALSE(mine.elevated);
+    EXPECT_EQ(mine.problem.find("Sweepwise runs with administrator rights, and the uninstall command of Per User is "
+                                "in the current user's own entry"),
+              0U)
+        << mine.problem;
+    EXPECT_NE(mine.problem.find("Uninstall Per User from Sweepwise started without administrator rights"),
+              std::string::npos);
+    EXPECT_EQ(processes().starts().size(), before + 2) << "no second start, with consent or otherwise";
+    EXPECT_TRUE(Has("{MINE}", RootKey::CurrentUser));
+  }
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 set -euo pipefail
 objdump=$1
 shift
-system_dlls='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|shlwapi|wininet|bcrypt|crypt32|msvcrt|ws2_32|version|uxtheme|dwmapi|psapi|winmm|imm32|msimg32|api-ms-win-.*)\.dll$'
+system_dlls='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|shlwapi|wininet|bcrypt|crypt32|msvcrt|ws2_32|version|uxtheme|dwmapi|psapi|winmm|imm32|msimg32|userenv|api-ms-win-.*)\.dll$'
 status=0
 for exe in "$@"; do
   while read -r dll; do

@@ -4,7 +4,9 @@
 #include <windows.h>
 // windows.h first: the shell headers build on it.
 #include <gtest/gtest.h>
+#include <aclapi.h>
 #include <objidl.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -24,6 +26,8 @@
 #include "support/overridden_system.h"
 #include "support/recording_sink.h"
 #include "support/shell_link.h"
+#include "support/forwarding_file_system.h"
+#include "support/listed_row.h"
 #include "support/temp_folder.h"
 #include "support/win32_platform.h"
 
@@ -51,10 +55,9 @@ class JunkFilesOnWine : public ::testing::Test {
   bool Exists(std::string_view name) {
     return std::filesystem::exists(temp_.path() / test::PathOfUtf8(std::string(name)));
   }
+  // The row of a file as a Find lists it: its identity read through its handle.
   ResultRow Row(std::string_view name) {
-    ResultRow row;
-    row.columns = {std::string(name), base_, "4", "-"};
-    return row;
+    return test::ListedRow(*platform_.files, *platform_.system, base_ + std::string(name));
   }
   // A handle that lets others read the file but not delete it, or (exclusive) not even read.
   platform::win32::UniqueFileHandle Hold(std::string_view name, bool exclusive) {
@@ -107,6 +110,10 @@ TEST_F(JunkFilesOnWine, FileInUseIsQueuedAndTheBatchDeletesExactlyIt) {
   EXPECT_TRUE(list[0].checked);
   EXPECT_FALSE(Exists("free.tmp"));
 
+  // The batch runs at the user's next logon, from the user's own RunOnce value, quoted.
+  constexpr const char* kRunOnce = R"(Software\Microsoft\Windows\CurrentVersion\RunOnce\Sweepwise)";
+  EXPECT_EQ(reg::RegReadString(*platform_.registry, platform::RootKey::CurrentUser, kRunOnce),
+            "\"" + base_ + "program\\clean.bat\"");
   held.reset();
   held2.reset();
   const std::string batch = base_ + "program\\clean.bat";
@@ -139,6 +146,59 @@ TEST_F(JunkFilesOnWine, WithBackupAFileThatCannotBeReadIsKeptAndNotQueued) {
   const std::string batch = test::ReadFileBytes(temp_.path() / "program" / "clean.bat");
   EXPECT_EQ(batch.find("locked.tmp"), std::string::npos);
   EXPECT_NE(batch.find("readable in use.tmp"), std::string::npos);
+}
+
+// The batch deletes by name at the next logon, with the user's own rights: a file in use in a
+// folder other users may write (its list set through the API, which Wine keeps as the
+// folder's permission bits) is not queued; nor, for a program run as administrator, one only
+// an administrator could delete. Wine has no User Account Control, so that last answer comes
+// from a file system of the test's own.
+TEST_F(JunkFilesOnWine, AFileInUseIsQueuedOnlyWhereNobodyElseCanRedirectTheBatch) {
+  std::filesystem::create_directories(temp_.path() / "shared");
+  Make("shared\\held.tmp");
+  Make("own.tmp");
+  auto heldShared = Hold("shared\\held.tmp", false);
+  auto heldOwn = Hold("own.tmp", false);
+  ASSERT_TRUE(heldShared && heldOwn);
+  PSECURITY_DESCRIPTOR open = nullptr;
+  const auto user = platform_.system->CurrentUserSid();
+  ASSERT_TRUE(user);
+  const std::wstring text = L"D:(A;OICI;FA;;;" + ToWide(*user) + L")(A;OICI;0x1301bf;;;WD)";
+  ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(text.c_str(), SDDL_REVISION_1, &open, nullptr));
+  BOOL present = FALSE;
+  BOOL defaulted = FALSE;
+  PACL list = nullptr;
+  ASSERT_TRUE(::GetSecurityDescriptorDacl(open, &present, &list, &defaulted));
+  std::wstring shared = ToWide(base_ + "shared");
+  ASSERT_EQ(::SetNamedSecurityInfoW(shared.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, list,
+                                    nullptr),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  ::LocalFree(open);
+
+  std::vector<ResultRow> list2 = {Row("shared\\held.tmp"), Row("own.tmp")};
+  int counter = 1;
+  FileDeleteOutcome outcome = DeleteFiles(list2, false, counter, platform_, sink_);
+  EXPECT_EQ(outcome.queued, 1);
+  EXPECT_EQ(outcome.notQueuedShared, 1);
+  const std::string batch = test::ReadFileBytes(temp_.path() / "program" / "clean.bat");
+  EXPECT_EQ(batch.find("shared"), std::string::npos) << batch;
+  EXPECT_NE(batch.find("own.tmp"), std::string::npos) << batch;
+
+  class AdministratorsOnly final : public test::ForwardingFileSystem {
+   public:
+    using ForwardingFileSystem::ForwardingFileSystem;
+    Result<bool> OnlyAdministratorsMayDelete(std::string_view) override { return true; }
+  };
+  auto real = std::move(platform_.files);
+  platform_.files = std::make_unique<AdministratorsOnly>(*real);
+  static_cast<test::OverriddenSystem&>(*platform_.system).admin = true;
+  list2 = {Row("own.tmp")};
+  outcome = DeleteFiles(list2, false, counter, platform_, sink_);
+  EXPECT_EQ(outcome.queued, 0);
+  EXPECT_EQ(outcome.notQueuedAdmin, 1);
+  EXPECT_NE(sink_.questions.back().text.find("only an administrator could delete them"), std::string::npos)
+      << sink_.questions.back().text;
+  platform_.files = std::move(real);
 }
 
 // A file as a listing shows it, by its exact name, without opening it: what Delete compares

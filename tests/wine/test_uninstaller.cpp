@@ -1,9 +1,10 @@
 // Helper program of the Wine tests: an uninstaller as the Software page starts one.
 //   sweepwise-test-uninstaller[-window].exe LOG NAME [--sleep MS] [--remove-key KEY]
-//                                                   [--copy-to-temp]
+//                                                   [--copy-to-temp] [--exit CODE]
 // Appends "NAME start T" (T a QueryPerformanceCounter reading, the same clock in every
-// process), "NAME show S" (the show state it was given), then "NAME end T" to LOG, one line
-// each. Between start and end it runs MS milliseconds (the window build shows a window and
+// process), "NAME pid P", "NAME elevated E" (1 when its token is an elevated one, 0 when
+// not), "NAME show S" (the show state it was given), then "NAME end T" to LOG, one line
+// each, and ends with CODE (0 unless given), as a failing uninstaller does. Between start and end it runs MS milliseconds (the window build shows a window and
 // reads its messages meanwhile) and may delete its own uninstall key, as a well-behaved
 // uninstaller does: KEY is a subkey of the uninstall key of the user's root, or an entry's
 // source ("HKLM32\{...}"); "NAME found 1" (or 0) says whether the key was still there
@@ -33,6 +34,7 @@ struct Request {
   unsigned sleepMs = 0;
   std::string removeKey;
   bool copyToTemp = false;
+  int exitCode = 0;
 };
 
 std::string Narrow(const std::wstring& text) {
@@ -54,6 +56,8 @@ bool Parse(const std::vector<std::wstring>& args, Request& request) {
       request.sleepMs = static_cast<unsigned>(std::wcstoul(args[++i].c_str(), nullptr, 10));
     } else if (args[i] == L"--remove-key") {
       request.removeKey = Narrow(args[++i]);
+    } else if (args[i] == L"--exit") {
+      request.exitCode = static_cast<int>(std::wcstol(args[++i].c_str(), nullptr, 10));
     } else {
       return false;
     }
@@ -155,9 +159,23 @@ bool RemoveKey(const std::string& name, bool& found) {
   return found && sw::reg::DeleteKeyTree(**parent, source.subkey);
 }
 
+// 1 when this process's token is an elevated one, 0 when not, -1 when it cannot be read.
+int Elevated() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    return -1;
+  }
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  const BOOL read = ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
+  ::CloseHandle(token);
+  return read ? (elevation.TokenIsElevated != 0 ? 1 : 0) : -1;
+}
+
 int Run(const std::vector<std::wstring>& args) {
   Request request;
-  if (!Parse(args, request) || !Append(request, "start", Now())) {
+  if (!Parse(args, request) || !Append(request, "start", Now()) ||
+      !Append(request, "pid", ::GetCurrentProcessId()) || !Append(request, "elevated", Elevated())) {
     return 2;
   }
   if (request.copyToTemp) {
@@ -181,7 +199,7 @@ int Run(const std::vector<std::wstring>& args) {
       return 3;
     }
   }
-  return Append(request, "end", Now()) ? 0 : 1;
+  return Append(request, "end", Now()) ? request.exitCode : 1;
 }
 
 }  // namespace

@@ -26,9 +26,12 @@
 #include "platform/win32/system.h"
 #include "registry/registry_data.h"
 #include "registry/registry_paths.h"
+#include "support/overridden_system.h"
 #include "support/recording_sink.h"
 #include "support/temp_folder.h"
 #include "uninstall/software_list.h"
+#include "uninstall/uninstall_flow.h"
+#include "uninstall/uninstaller_exit.h"
 
 namespace sw::uninstall {
 namespace {
@@ -71,7 +74,13 @@ class UninstallOnWine : public ::testing::Test {
   void SetUp() override {
     platform_.registry = std::make_unique<platform::win32::Win32Registry>();
     platform_.files = std::make_unique<platform::win32::Win32FileSystem>();
-    platform_.system = std::make_unique<platform::win32::Win32System>();
+    // A standard user's Sweepwise unless a test says otherwise: Wine runs every program
+    // elevated, and an elevated Sweepwise starts a current user's command only as the
+    // desktop's shell would (see ACurrentUsersCommandIsRefusedWithoutAnUnelevatedShell).
+    auto system = std::make_unique<test::OverriddenSystem>(test::Utf8Of(temp_.path()));
+    system->admin = false;
+    system_ = system.get();
+    platform_.system = std::move(system);
     platform_.processes = std::make_unique<platform::win32::Win32Processes>();
     platform_.shell = std::make_unique<platform::win32::Win32Shell>();
     platform_.folders = platform::PortableFolders(test::Utf8Of(temp_.path()));
@@ -181,6 +190,7 @@ class UninstallOnWine : public ::testing::Test {
   }
 
   platform::Platform platform_;
+  test::OverriddenSystem* system_ = nullptr;
   test::TempFolder temp_;
   test::RecordingSink sink_;
   std::filesystem::path bin_;
@@ -373,8 +383,10 @@ TEST_F(UninstallOnWine, UninstallersRunInTurnAndOnlyLeftoversTheUserConfirmsAreR
   EXPECT_TRUE(outcome.entries[0].started);
   EXPECT_TRUE(outcome.entries[1].started);
   EXPECT_FALSE(outcome.entries[2].started);
+  EXPECT_EQ(outcome.entries[2].result, UninstallResult::Orphaned);
   const auto log = ReadLog(log_);
-  ASSERT_EQ(log.size(), 7U) << test::ReadFileBytes(log_);
+  ASSERT_EQ(log.size(), 11U) << test::ReadFileBytes(log_);
+  EXPECT_EQ(log.at("window elevated"), 1) << "Wine's every program";
   EXPECT_LE(log.at("window start"), log.at("window end"));
   EXPECT_LE(log.at("window end"), log.at("console start"));  // the second only after the first ended
   EXPECT_EQ(log.at("window show"), SW_SHOWNORMAL);
@@ -382,14 +394,13 @@ TEST_F(UninstallOnWine, UninstallersRunInTurnAndOnlyLeftoversTheUserConfirmsAreR
 
   EXPECT_FALSE(Has(window));   // left behind, removed on Yes
   EXPECT_FALSE(Has(console));  // removed by its uninstaller
-  EXPECT_TRUE(Has(missing));   // its uninstaller never ran: the program may well be there
+  EXPECT_FALSE(Has(missing));  // its uninstaller is gone: orphaned, removed on Yes
   EXPECT_TRUE(Has(wrongType));
-  ASSERT_EQ(list.size(), 1U);
-  EXPECT_EQ(list[0].columns[0], "Sweepwise Missing Test " + pid);
+  EXPECT_TRUE(list.empty());
   const std::string notice = UninstallNotice("").substr(0, 40);
   const std::vector<std::string> expected = {notice, "The uninstaller of Sweepwise Window Test",
                                              "88",   notice,
-                                             notice, "The uninstaller of Sweepwise Missing Tes"};
+                                             "The uninstaller of Sweepwise Missing Tes", "88"};
   EXPECT_EQ(Texts(), expected);
 }
 
@@ -409,17 +420,20 @@ TEST_F(UninstallOnWine, TheWaitForAWholeTreeLetsMessagesThroughUntilTheLastProgr
   });
   long long handledAt = 0;
   const auto run = platform_.processes->RunToEnd(
-      Helper("sweepwise-test-uninstaller-window.exe", "tree", "--copy-to-temp --sleep 800"), [&] {
+      test::Utf8Of(bin_ / "sweepwise-test-uninstaller-window.exe"), Quoted(log_) + " tree --copy-to-temp --sleep 800",
+      platform::StartAs::Self, platform::WaitHooks{[&] {
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
           if (message.message == WM_APP) {
             handledAt = Now();
           }
         }
-      });
+      }});
   done = true;
   poster.join();
   ASSERT_TRUE(run);
-  EXPECT_EQ(*run, platform::ProgramWait::WholeTree);
+  EXPECT_EQ(run->followed, platform::ProgramWait::WholeTree);
+  EXPECT_EQ(run->exitCode, 0U) << "the started program's own exit code";
+  EXPECT_FALSE(run->abandoned);
   const auto log = ReadLog(log_);
   ASSERT_EQ(log.count("tree-copy end"), 1U) << "returned before the copy ended";
   ASSERT_GT(handledAt, 0);
@@ -427,7 +441,8 @@ TEST_F(UninstallOnWine, TheWaitForAWholeTreeLetsMessagesThroughUntilTheLastProgr
   EXPECT_LT(handledAt, log.at("tree-copy end"));
 
   // A program that does not start is not waited for: the system's reason comes back.
-  const auto none = platform_.processes->RunToEnd(Quoted(temp_.path() / "none.exe"), [] {});
+  const auto none = platform_.processes->RunToEnd(test::Utf8Of(temp_.path() / "none.exe"), "",
+                                                  platform::StartAs::Self, platform::WaitHooks{[] {}});
   ASSERT_FALSE(none);
   EXPECT_TRUE(none.error().Is(Errc::FileNotFound)) << none.error().code();
 }
@@ -465,6 +480,149 @@ TEST_F(UninstallOnWine, TheWaitLetsMessagesThroughWhileTheProgramRuns) {
 
   // A program that does not start is not waited for, hook or not.
   EXPECT_FALSE(platform_.processes->ExecuteProgram(Quoted(temp_.path() / "none.exe"), false, true, [] {}));
+}
+
+// The exit codes the uninstall reads are the system's own, as its headers name them.
+TEST(UninstallerExitCodes, AreWindowsInstallersOwn) {
+  for (const DWORD success : {ERROR_SUCCESS_REBOOT_REQUIRED, ERROR_SUCCESS_REBOOT_INITIATED}) {
+    EXPECT_TRUE(ClassifyExitCode(success).succeeded) << success;
+    EXPECT_TRUE(ClassifyExitCode(success).restartNeeded) << success;
+  }
+  EXPECT_TRUE(ClassifyExitCode(ERROR_SUCCESS).succeeded);
+  EXPECT_FALSE(ClassifyExitCode(ERROR_SUCCESS).restartNeeded);
+  const std::pair<DWORD, std::string_view> failures[] = {
+      {ERROR_INSTALL_USEREXIT, "the uninstall was cancelled"},
+      {ERROR_INSTALL_FAILURE, "the uninstall failed with a fatal error"},
+      {ERROR_INSTALL_ALREADY_RUNNING, "another installation is already in progress"},
+      {ERROR_UNKNOWN_PRODUCT, "this product is not installed"}};
+  for (const auto& [code, meaning] : failures) {
+    EXPECT_FALSE(ClassifyExitCode(code).succeeded) << code;
+    EXPECT_EQ(ClassifyExitCode(code).meaning, meaning) << code;
+  }
+  EXPECT_EQ(kUnknownProduct, static_cast<std::uint32_t>(ERROR_UNKNOWN_PRODUCT));
+  EXPECT_FALSE(ClassifyExitCode(ERROR_ACCESS_DENIED).succeeded);
+  EXPECT_TRUE(ClassifyExitCode(ERROR_ACCESS_DENIED).meaning.empty());
+}
+
+// A real uninstaller's real exit code: 1618 keeps the entry even when every question would
+// be answered Yes; 3010 is success, with a restart to come.
+TEST_F(UninstallOnWine, TheUninstallersExitCodeDecides) {
+  const EntrySource busy = Entry(1, kMachine32);
+  const EntrySource restart = Entry(2, kMachine64);
+  Register(busy, "Sweepwise Busy Test", Helper("sweepwise-test-uninstaller.exe", "busy", "--exit 1618"));
+  Register(restart, "Sweepwise Restart Test",
+           Helper("sweepwise-test-uninstaller.exe", "restart", "--exit 3010 --remove-key " + SourceId(restart)));
+  std::vector<ResultRow> list = OurRows();
+  sink_.answer = Answer::Yes;
+  const UninstallOutcome outcome = UninstallSoftware(list, platform_, sink_);
+  ASSERT_EQ(outcome.entries.size(), 2U);
+  const UninstalledEntry& failed = outcome.entries[0].title == "Sweepwise Busy Test" ? outcome.entries[0] : outcome.entries[1];
+  const UninstalledEntry& done = &failed == &outcome.entries[0] ? outcome.entries[1] : outcome.entries[0];
+  EXPECT_EQ(failed.exitCode, 1618U);
+  EXPECT_EQ(failed.result, UninstallResult::Failed);
+  EXPECT_TRUE(Has(busy));
+  EXPECT_NE(failed.problem.find("exit code 1618 (another installation is already in progress)"), std::string::npos)
+      << failed.problem;
+  EXPECT_EQ(done.exitCode, 3010U);
+  EXPECT_EQ(done.result, UninstallResult::ProgramGone);
+  EXPECT_TRUE(done.restartNeeded);
+  EXPECT_FALSE(Has(restart));
+}
+
+// An uninstaller whose copy never ends (here: ten minutes) is left at the limit; nothing is
+// removed, and the copy is still running when the call returns.
+TEST_F(UninstallOnWine, AChildThatNeverEndsIsLeftAtTheLimitWithTheEntryKept) {
+  const EntrySource entry = Entry(1, kMachine32);
+  copies_.push_back("never");
+  Register(entry, "Sweepwise Never Ending Test",
+           Helper("sweepwise-test-uninstaller.exe", "never", "--copy-to-temp --sleep 600000"));
+  std::vector<ResultRow> list = OurRows();
+  sink_.answer = Answer::Yes;
+  UninstallOptions options;
+  options.timeout = std::chrono::seconds(2);
+  const UninstallOutcome outcome = UninstallSoftware(list, platform_, sink_, options);
+  ASSERT_EQ(outcome.entries.size(), 1U);
+  EXPECT_EQ(outcome.entries[0].result, UninstallResult::TimedOut);
+  EXPECT_TRUE(Has(entry));
+  const auto log = ReadLog(log_);
+  ASSERT_EQ(log.count("never-copy pid"), 1U) << test::ReadFileBytes(log_);
+  EXPECT_EQ(log.count("never-copy end"), 0U);
+  // The copy runs on; the test ends it.
+  const DWORD pid = static_cast<DWORD>(log.at("never-copy pid"));
+  HANDLE copy = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+  ASSERT_NE(copy, nullptr) << "the copy was not left running";
+  EXPECT_EQ(::WaitForSingleObject(copy, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  ::TerminateProcess(copy, 1);
+  ::WaitForSingleObject(copy, 5000);
+  ::CloseHandle(copy);
+}
+
+// Windows Installer's mutex, held by another thread as msiexec's service holds it while it
+// removes a product: the entry is looked at only once the mutex is free, and by then the
+// installer has removed it.
+TEST_F(UninstallOnWine, TheEntryIsLookedAtOnlyOnceWindowsInstallerLetsGoOfItsMutex) {
+  const EntrySource entry = Entry(1, kMachine64);
+  Register(entry, "Sweepwise Installer Test", Helper("sweepwise-test-uninstaller.exe", "msi", ""));
+  EXPECT_FALSE(platform_.processes->InstallerBusy());
+  std::atomic<bool> held{false};
+  std::atomic<bool> release{false};
+  std::thread installer([&] {
+    HANDLE mutex = ::CreateMutexW(nullptr, TRUE, L"Global\\_MSIExecute");
+    held = mutex != nullptr;
+    while (!release) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (auto root = platform_.registry->OpenRootView(entry.source.root, entry.source.view)) {
+      if (auto parent = (*root)->Open(kUninstallKey, platform::RegAccess::ReadWrite)) {
+        (void)reg::DeleteKeyTree(**parent, entry.subkey);
+      }
+    }
+    ::ReleaseMutex(mutex);
+    ::CloseHandle(mutex);
+  });
+  while (!held) {
+    std::this_thread::yield();
+  }
+  EXPECT_TRUE(platform_.processes->InstallerBusy());
+  std::vector<ResultRow> list = OurRows();
+  UninstallOptions options;
+  options.onWaiting = [&](const Waiting& waiting) {
+    if (waiting.what.starts_with("Windows Installer")) {
+      release = true;  // seen waiting for it: now the installer finishes
+    }
+  };
+  sink_.answer = Answer::Yes;
+  const UninstallOutcome outcome = UninstallSoftware(list, platform_, sink_, options);
+  release = true;
+  installer.join();
+  ASSERT_EQ(outcome.entries.size(), 1U);
+  EXPECT_EQ(outcome.entries[0].result, UninstallResult::ProgramGone);
+  EXPECT_TRUE(outcome.entries[0].entryGone) << "looked at before the installer was done";
+  for (const auto& question : sink_.questions) {
+    EXPECT_NE(question.buttons, MessageButtons::YesNo) << question.text;
+  }
+  EXPECT_FALSE(platform_.processes->InstallerBusy());
+}
+
+// Elevated (as Wine runs every program), a current user's command is started only with the
+// token of the desktop's shell. The tests' prefix has no display, so no shell window: the
+// command is refused, says why and how to run it, and never runs, with or without consent.
+// (tests/cli/elevation_round_trip.sh gives it a shell that runs as a standard user.)
+TEST_F(UninstallOnWine, ACurrentUsersCommandIsRefusedWithoutAnUnelevatedShell) {
+  system_->admin = true;
+  const EntrySource mine = Entry(1, kUser);
+  Register(mine, "Sweepwise Per User Test", Helper("sweepwise-test-uninstaller.exe", "mine", ""));
+  ASSERT_EQ(::GetShellWindow(), nullptr) << "this test needs a prefix without a desktop shell";
+  std::vector<ResultRow> list = OurRows();
+  sink_.answer = Answer::Yes;
+  const UninstallOutcome outcome = UninstallSoftware(list, platform_, sink_);
+  ASSERT_EQ(outcome.entries.size(), 1U);
+  EXPECT_EQ(outcome.entries[0].result, UninstallResult::NotStarted);
+  EXPECT_TRUE(outcome.entries[0].asDesktopUser);
+  EXPECT_NE(outcome.entries[0].problem.find("(no desktop shell is running to start it as)"), std::string::npos)
+      << outcome.entries[0].problem;
+  EXPECT_TRUE(ReadLog(log_).empty()) << test::ReadFileBytes(log_);
+  EXPECT_TRUE(Has(mine));
 }
 
 }  // namespace

@@ -295,6 +295,7 @@ void MainWindow::btnSilClick() {
 }
 
 void MainWindow::DeleteFilesBranch(RunSink& sink) {
+  sink.SetOrigin("Files Cleaning page");  // the maker the history names
   const bool backup = IsToolbarButtonPressed(kCmdBackup);
   const files::FileDeleteOutcome outcome =
       files::DeleteFiles(list_.rows(), backup, settings_.backupCounter, *env_.platform, sink);

@@ -10,6 +10,7 @@
 #include "app/win32/main_window.h"
 #include "core/language.h"
 #include "uninstall/software_list.h"
+#include "uninstall/uninstall_flow.h"
 
 namespace sw::app::win32 {
 
@@ -58,8 +59,34 @@ void MainWindow::FindSoftwareBranch(EngineSink& sink) {
 // Each checked program in list order: its notice, its uninstaller with everything it starts
 // (the window repaints and the tray answers meanwhile; the toolbar stays disabled), then what
 // became of its entry. The rows of programs still installed stay.
+//
+// While an uninstall waits (for the uninstaller with what it started, then for Windows
+// Installer), the status bar says for what and how long, and the Stop button, captioned
+// "Stop waiting", ends the wait: nothing is removed then, and no further uninstaller starts.
+// A failure, or a wait that was stopped, is told in a message box of its own.
 void MainWindow::UninstallBranch(EngineSink& sink) {
-  (void)uninstall::UninstallSoftware(list_.rows(), *env_.platform, sink);
+  sink.SetOrigin("Software page");
+  HWND stop = Control("btnStop");
+  bool stopShown = false;
+  const auto showStop = [&](bool show) {
+    if (show == stopShown) {
+      return;
+    }
+    SetWindowTextW(stop, show ? L"Stop waiting" : L"Stop");
+    ShowWindow(stop, show ? SW_SHOW : SW_HIDE);
+    LayoutCommandButtons();
+    stopShown = show;
+  };
+  uninstall::UninstallOptions options;
+  options.onWaiting = [&](const uninstall::Waiting& waiting) {
+    if (!waiting.done) {
+      SetStatusText("Waiting for " + waiting.what + ": " + std::to_string(waiting.elapsed.count()) +
+                    " s of at most " + std::to_string(waiting.limit.count()) + " s");
+    }
+    showStop(!waiting.done);
+  };
+  (void)uninstall::UninstallSoftware(list_.rows(), *env_.platform, sink, options);
+  showStop(false);
   list_.Refill();
 }
 

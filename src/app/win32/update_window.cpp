@@ -43,7 +43,9 @@ constexpr std::array kControls{
 
 }  // namespace
 
-UpdateWindow::UpdateWindow(const online::OnlineContext& context) : model_(context, *this, sink_) {}
+UpdateWindow::UpdateWindow(const online::OnlineContext& context) : model_(context, *this, sink_) {
+  sink_.SetOrigin("Update window");
+}
 
 bool UpdateWindow::Create() {
   RegisterClassOnce(kUpdateWindowClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));

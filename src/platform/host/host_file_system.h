@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,15 @@ class HostFileSystem final : public FileSystem {
   using FileSystem::ReplaceWhole;
   Status RenameFile(std::string_view from, std::string_view to) override;
 
+  // host_listed_file.cpp: the nearest Linux has to acting through a handle (see there).
+  Result<std::unique_ptr<ListedFile>> OpenListedFile(std::string_view path, ListedAccess access) override;
+  // A folder others may write: writable by its group or by everyone, or owned by another
+  // user (who may change that).
+  Result<bool> OthersMayWrite(std::string_view folder) override;
+  // Linux has no administrators as Windows has them: false; tests that need another answer
+  // give it through a file system of their own.
+  Result<bool> OnlyAdministratorsMayDelete(std::string_view) override { return false; }
+
   // A test hook: gives an entry attribute bits that no program can set through
   // SetAttributes, such as those of a cloud file whose data is not on the disk (offline,
   // recall on open, recall on data access), which Linux file systems cannot show.
@@ -58,10 +68,16 @@ class HostFileSystem final : public FileSystem {
   // case, "." and ".." resolved (never above the drive's root).
   Result<std::filesystem::path> ToHostPath(std::string_view path) const;
 
+  // The Windows path of a Linux path below one of the drives' folders (links in either
+  // resolved); nullopt for a path on no drive.
+  std::optional<std::string> WindowsPathOf(const std::filesystem::path& hostPath) const;
+
   // The attributes of the entry `name` of the Linux folder `hostFolder` (not a link).
   std::uint32_t StoredAttributes(const std::filesystem::path& hostFolder, std::string_view name, bool isFolder) const;
 
  private:
+  friend class HostListedFile;  // clears the attributes of the file it deletes
+
   struct HostEntry {
     std::filesystem::path path;
     struct stat status;  // of the entry itself, not of a link's target

@@ -6,6 +6,7 @@
 #include "core/win_path.h"
 #include "platform/win32/file_find.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/listed_file.h"
 #include "platform/win32/wide.h"
 
 namespace sw::platform::win32 {
@@ -304,6 +305,18 @@ Status Win32FileSystem::ReplaceWhole(std::string_view path, std::span<const std:
 // Without MOVEFILE_REPLACE_EXISTING an existing target makes the move fail.
 Status Win32FileSystem::RenameFile(std::string_view from, std::string_view to) {
   return StatusOf(::MoveFileExW(ToFilePath(from).c_str(), ToFilePath(to).c_str(), MOVEFILE_WRITE_THROUGH));
+}
+
+Result<std::unique_ptr<ListedFile>> Win32FileSystem::OpenListedFile(std::string_view path, ListedAccess access) {
+  return win32::OpenListedFile(path, access);
+}
+
+Result<bool> Win32FileSystem::OthersMayWrite(std::string_view folder) {
+  return win32::OthersMayWrite(folder);
+}
+
+Result<bool> Win32FileSystem::OnlyAdministratorsMayDelete(std::string_view path) {
+  return win32::OnlyAdministratorsMayDelete(path);
 }
 
 }  // namespace sw::platform::win32

@@ -29,6 +29,11 @@ class Win32FileSystem final : public FileSystem {
   Status ReplaceWhole(std::string_view path, std::span<const std::uint8_t> contents) override;
   using FileSystem::ReplaceWhole;
   Status RenameFile(std::string_view from, std::string_view to) override;
+
+  // listed_file.h
+  Result<std::unique_ptr<ListedFile>> OpenListedFile(std::string_view path, ListedAccess access) override;
+  Result<bool> OthersMayWrite(std::string_view folder) override;
+  Result<bool> OnlyAdministratorsMayDelete(std::string_view path) override;
 };
 
 }  // namespace sw::platform::win32

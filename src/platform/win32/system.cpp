@@ -1,16 +1,15 @@
 #include "platform/win32/system.h"
 
 #include <windows.h>
-// windows.h first: sddl.h and shellapi.h build on it.
+// windows.h first: sddl.h builds on it.
 #include <sddl.h>
-#include <shellapi.h>
-#include <tlhelp32.h>
 
 #include <vector>
 
 #include "core/unique_handle.h"
 #include "core/win_path.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/tokens.h"
 #include "platform/win32/wide.h"
 
 namespace sw::platform::win32 {
@@ -45,10 +44,7 @@ bool ProcessIsElevated() {
     return false;
   }
   const UniqueKernelHandle owned(token);
-  TOKEN_ELEVATION elevation{};
-  DWORD size = 0;
-  return ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
-         elevation.TokenIsElevated != 0;
+  return TokenIsElevated(token).value_or(false);
 }
 
 }  // namespace
@@ -128,6 +124,31 @@ Result<std::string> Win32System::ProgramFolder() {
     folder.pop_back();  // a program at a drive's root: "C:"
   }
   return folder;
+}
+
+namespace {
+
+// A folder name from one of the system's folder functions (GetSystemDirectoryW and kin).
+template <class Query>
+std::string FolderFrom(Query query) {
+  std::wstring folder(MAX_PATH, L'\0');
+  UINT length = query(folder.data(), static_cast<UINT>(folder.size()));
+  if (length >= folder.size()) {
+    folder.resize(length);
+    length = query(folder.data(), static_cast<UINT>(folder.size()));
+  }
+  folder.resize(length < folder.size() ? length : 0);
+  return FromWide(folder);
+}
+
+}  // namespace
+
+std::string Win32System::SystemFolder() {
+  return FolderFrom(::GetSystemDirectoryW);
+}
+
+std::string Win32System::WindowsFolder() {
+  return FolderFrom(::GetSystemWindowsDirectoryW);
 }
 
 std::string Win32System::ExpandEnvironment(std::string_view text) {
@@ -212,203 +233,6 @@ std::string Win32System::FromAnsi(std::string_view ansi) {
   std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
   ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), length);
   return FromWide(wide);
-}
-
-namespace {
-
-// How often a program that has not become idle for input yet is asked again, while the
-// messages of this thread are let through.
-constexpr DWORD kIdleSliceMs = 50;
-
-// Waits for the end of `process` while `whileWaiting` handles this thread's messages. The
-// idle wait comes first, as in the plain wait, but in short slices: WaitForInputIdle cannot
-// watch the message queue itself. A console program, or one that never reads input, ends
-// the idle phase at once or when it ends.
-void WaitLettingMessagesThrough(HANDLE process, const std::function<void()>& whileWaiting) {
-  bool idle = false;
-  for (;;) {
-    if (!idle) {
-      idle = ::WaitForInputIdle(process, 0) != WAIT_TIMEOUT;
-    }
-    // Without MWMO_INPUTAVAILABLE: only input that arrived since the queue was last looked
-    // at wakes us, so a hook that leaves something behind cannot make this loop spin.
-    const DWORD woken = ::MsgWaitForMultipleObjects(1, &process, FALSE, idle ? INFINITE : kIdleSliceMs, QS_ALLINPUT);
-    if (woken == WAIT_OBJECT_0 + 1) {
-      whileWaiting();
-    } else if (woken != WAIT_TIMEOUT) {
-      return;  // the program ended, or the wait failed
-    }
-  }
-}
-
-// How often a job is asked whether any of its programs still runs.
-constexpr DWORD kJobPollMs = 100;
-
-// A program started with the window shown and the feedback cursor, as the user would start it.
-STARTUPINFOW ShownStartup() {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_FORCEONFEEDBACK;
-  startup.wShowWindow = SW_SHOWNORMAL;
-  return startup;
-}
-
-void WaitForProcess(HANDLE process, const std::function<void()>& whileWaiting) {
-  if (whileWaiting) {
-    WaitLettingMessagesThrough(process, whileWaiting);
-  } else {
-    ::WaitForInputIdle(process, INFINITE);
-    ::WaitForSingleObject(process, INFINITE);
-  }
-}
-
-// The programs of the job that still run; 0 when the job cannot be asked (nothing is left to
-// wait for then).
-DWORD ActiveProcesses(HANDLE job) {
-  JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
-  if (!::QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting, sizeof accounting,
-                                   nullptr)) {
-    return 0;
-  }
-  return accounting.ActiveProcesses;
-}
-
-// Polls the job until its last program has ended. A job is never signalled by that, and
-// its notifications are not guaranteed to arrive: the count is what tells.
-void WaitForJob(HANDLE job, const std::function<void()>& whileWaiting) {
-  while (ActiveProcesses(job) > 0) {
-    if (!whileWaiting) {
-      ::Sleep(kJobPollMs);
-      continue;
-    }
-    const DWORD woken = ::MsgWaitForMultipleObjects(0, nullptr, FALSE, kJobPollMs, QS_ALLINPUT);
-    if (woken == WAIT_OBJECT_0) {
-      whileWaiting();
-    } else if (woken == WAIT_FAILED) {
-      ::Sleep(kJobPollMs);
-    }
-  }
-}
-
-// A job for the programs of one run. Without breakaway, whatever they start is in it too;
-// without kill-on-close, closing Sweepwise never ends an uninstaller halfway.
-UniqueKernelHandle MakeJob() {
-  return UniqueKernelHandle(::CreateJobObjectW(nullptr, nullptr));
-}
-
-}  // namespace
-
-Result<ProgramWait> Win32Processes::RunToEnd(std::string_view commandLine,
-                                             const std::function<void()>& whileWaiting) {
-  // Wine starts its desktop process from the first program of a session that needs one; were
-  // that a program of the job, the job would never empty. Ours is there before the job is.
-  (void)::GetDesktopWindow();
-  const UniqueKernelHandle job = MakeJob();
-  STARTUPINFOW startup = ShownStartup();
-  PROCESS_INFORMATION process{};
-  std::wstring line = ToWide(commandLine);  // CreateProcessW may write into the command line
-  line.push_back(L'\0');
-  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED,
-                        nullptr, nullptr, &startup, &process)) {
-    return LastError();
-  }
-  const UniqueKernelHandle processHandle(process.hProcess);
-  const UniqueKernelHandle threadHandle(process.hThread);
-  // Assigned while suspended: nothing it starts can escape the job. A program that is in a
-  // job of its own already (ours, on systems before Windows 8) cannot join this one.
-  const bool inJob = job && ::AssignProcessToJobObject(job.get(), process.hProcess);
-  ::ResumeThread(process.hThread);
-  if (!inJob) {
-    WaitForProcess(process.hProcess, whileWaiting);
-    return ProgramWait::ProgramOnly;
-  }
-  WaitForJob(job.get(), whileWaiting);
-  return ProgramWait::WholeTree;
-}
-
-Result<ProgramWait> Win32Processes::RunElevatedToEnd(std::string_view program, std::string_view parameters,
-                                                     const std::function<void()>& whileWaiting) {
-  (void)::GetDesktopWindow();
-  const std::wstring file = ToWide(program);
-  const std::wstring arguments = ToWide(parameters);
-  SHELLEXECUTEINFOW info{};
-  info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-  info.lpVerb = L"runas";
-  info.lpFile = file.c_str();
-  info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
-  info.nShow = SW_SHOWNORMAL;
-  if (!::ShellExecuteExW(&info)) {
-    return LastError();
-  }
-  if (info.hProcess == nullptr) {
-    return ProgramWait::NotAtAll;  // the shell handed the start to a program already running
-  }
-  const UniqueKernelHandle processHandle(info.hProcess);
-  // A program of higher rights usually refuses to join our job; where it does join, it has
-  // run for a moment outside it already, so only what it starts from now on is followed.
-  const UniqueKernelHandle job = MakeJob();
-  if (job && ::AssignProcessToJobObject(job.get(), info.hProcess)) {
-    WaitForJob(job.get(), whileWaiting);
-    return ProgramWait::WholeTree;
-  }
-  WaitForProcess(info.hProcess, whileWaiting);
-  return ProgramWait::ProgramOnly;
-}
-
-Status Win32Processes::StartElevated(std::string_view program, std::string_view parameters) {
-  const std::wstring file = ToWide(program);
-  const std::wstring arguments = ToWide(parameters);
-  SHELLEXECUTEINFOW info{};
-  info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-  info.lpVerb = L"runas";
-  info.lpFile = file.c_str();
-  info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
-  info.nShow = SW_SHOWNORMAL;
-  if (!::ShellExecuteExW(&info)) {
-    return LastError();
-  }
-  return Status();
-}
-
-bool Win32Processes::ExecuteProgram(std::string_view commandLine, bool hidden, bool wait,
-                                    const std::function<void()>& whileWaiting) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_FORCEONFEEDBACK;
-  startup.wShowWindow = hidden ? SW_HIDE : SW_SHOWNORMAL;
-  PROCESS_INFORMATION process{};
-  std::wstring line = ToWide(commandLine);  // CreateProcessW may write into the command line
-  line.push_back(L'\0');
-  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
-                        &startup, &process)) {
-    return false;
-  }
-  const UniqueKernelHandle processHandle(process.hProcess);
-  const UniqueKernelHandle threadHandle(process.hThread);
-  if (wait && whileWaiting) {
-    WaitLettingMessagesThrough(process.hProcess, whileWaiting);
-  } else if (wait) {
-    ::WaitForInputIdle(process.hProcess, INFINITE);
-    ::WaitForSingleObject(process.hProcess, INFINITE);
-  }
-  return true;
-}
-
-std::vector<std::string> Win32Processes::RunningProgramNames() {
-  std::vector<std::string> names;
-  // A snapshot fails as a file does, with INVALID_HANDLE_VALUE.
-  const UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot) {
-    return names;
-  }
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
-    names.push_back(FromWide(entry.szExeFile));
-  }
-  return names;
 }
 
 }  // namespace sw::platform::win32
