@@ -1,7 +1,7 @@
 // Undo of history entries on real files and a registry: the host stand-ins natively, kernel32
-// and Wine's registry under Wine. The entries of Files Delete and of the Software page are
-// written here as those engines write them (an archive packed by the archive component, a list
-// of the files deleted, a saved .reg), since this is where undo reads them.
+// and Wine's registry under Wine. A Files Delete's entry is written by its own record (the
+// archive packed by the archive component); the Software page's removed entry is saved here
+// as that engine saves it, since its key must be a test key of its own.
 
 #include "undo/undo.h"
 
@@ -13,6 +13,7 @@
 #include "cli/cli_app.h"
 #include "core/text.h"
 #include "core/win_path.h"
+#include "files/delete_record.h"
 #include "registry/reg_export.h"
 #include "registry/registry_clean.h"
 #include "registry/registry_paths.h"
@@ -94,32 +95,24 @@ class UndoTest : public ::testing::Test, protected test::CliRunner {
   // the deletion was interrupted.
   void DeleteWithBackup(const std::vector<DeletedFile>& files, int deleted = -1, bool interrupted = false) {
     std::vector<std::string> names;
-    Lines items;
+    std::vector<files::RecordedFile> stored;
     std::uint64_t bytes = 0;
     for (const auto& file : files) {
       names.push_back(file.path);
-      items.push_back(DeletedFileLine(file));
+      stored.push_back({file.path, file.lastWrite, file.size});
       bytes += file.size;
     }
     const std::string archive = At("data\\zq1.bck");
     backup::TBackupFile packer(*platform_.files, *platform_.system);
     ASSERT_TRUE(packer.Backup(names, archive));
-    history::Entry start;
-    start.action = history::Action::FilesDeleted;
-    start.origin = "Files Cleaning page";
-    start.summary = "Deleting " + std::to_string(files.size()) + " files";
-    start.count = files.size();
-    start.bytes = bytes;
-    start.names = names;
-    start.backups = {archive};
-    history::Recording recording(Log(), start);
-    ASSERT_TRUE(recording.WriteItems(items));
+    // The Files Delete's own record, so that what it writes is what the undo reads.
+    files::DeleteRecord record{history::HistoryLog(platform_)};
+    ASSERT_TRUE(record.Begin("Files Cleaning page", files.size(), bytes, names, archive, stored));
     for (std::size_t i = 0; i < files.size() && (deleted < 0 || static_cast<int>(i) < deleted); ++i) {
       ASSERT_TRUE(platform_.files->RemoveFile(files[i].path));
     }
     if (!interrupted) {
-      recording.entry().summary = "Deleted " + std::to_string(files.size()) + " files";
-      ASSERT_TRUE(recording.Complete(history::EntryState::Done));
+      record.Complete(files.size(), bytes, names, 0, "");
     }
   }
 
