@@ -4,7 +4,8 @@
 # English and in Turkish, each page and the Software page after a Find over prepared junk
 # files, registry values and uninstall entries (as Windows XP and, later, as a current system
 # with every uninstall source), each of the five tabs of the Advanced page (on Windows XP, and
-# with the settings of Windows 10 and of Windows 11),
+# with the settings of Windows 10 and of Windows 11), its History tab after a Registry Delete
+# with its backup and a tweak applied and restored through the console program,
 # the busy note above the taskbar while a deletion backs its files up, the CPU, Drive and
 # Memory pages and the Folder Usage chart, the update window offered and downloading (from
 # the tests' own web server, which the script starts on 127.0.0.1 and stops) and its message
@@ -111,6 +112,16 @@ for name in optimization cleaning internet miscellaneous applied; do
   shoot advanced-$name
   tab=$((tab + 1))
 done
+# The History tab, after changes made through the console program (shown Windows XP too),
+# which shares the data folder with the window.
+cli() { tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise-cli.exe "$@" >/dev/null 2>&1 || true; }
+(SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh &&
+  wine reg add 'HKCU\Software\Wine\AppDefaults\sweepwise-cli.exe' /v Version /t REG_SZ /d winxp /f >/dev/null)
+cli delete registry --backup --yes
+cli tweaks apply "Speed up menu display" "Enable Font Smoothing" --yes
+cli restore tweaks --yes
+driver page tweaks tab 5
+shoot history
 driver ask-page files answer yes find secure delete answer yes
 import -window root "$out/busy-note.png"
 echo "$out/busy-note.png"

@@ -13,9 +13,28 @@
 
 namespace sw::cli {
 
+// What the console program does on this thread: the command that runs (what the history names
+// as the maker of a change) and the information notices of its engines, held back until the
+// command prints its result, so that a notice that says what the final status line says is
+// said once (on stdout, where scripts read it). RunCli starts each command line afresh.
+struct ConsoleCommand {
+  struct Notice {
+    std::ostream* stream = nullptr;
+    std::string text;
+  };
+  std::string origin;           // "sweepwise-cli delete registry"
+  std::vector<Notice> notices;  // held back, in the order they came
+};
+ConsoleCommand& CurrentConsoleCommand();
+
+// Prints the notices held back, but one whose text is `status` (empty: every one).
+void FlushNotices(std::string_view status);
+
 class ConsoleSink final : public EngineSink {
  public:
-  ConsoleSink(std::ostream& err, bool assumeYes, bool console) : err_(err), assumeYes_(assumeYes), console_(console) {}
+  ConsoleSink(std::ostream& err, bool assumeYes, bool console) : err_(err), assumeYes_(assumeYes), console_(console) {
+    SetOrigin(CurrentConsoleCommand().origin);
+  }
 
   void ShowStatus(std::string_view text) override { status_ = text; }
   void SetProgressMax(std::uint64_t maximum) override { maximum_ = maximum; }

@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "cli/console_sink.h"
+
 namespace sw::cli {
 namespace {
 
@@ -63,6 +65,7 @@ void PrintFields(std::ostream& out, const nlohmann::json& object, std::string_vi
 // The same bytes as dumping the whole object at once, without building it: a field at a time,
 // the rows one by one.
 void PrintResult(CliContext& context, bool json, const CommandResult& result) {
+  FlushNotices(result.status);
   std::ostream& out = context.out;
   if (!json) {
     for (const auto& row : result.rows) {
@@ -105,6 +108,7 @@ void RowPrinter::Print(const ResultRow& row) {
 }
 
 void RowPrinter::Finish(const std::string& status, const nlohmann::json& extra) {
+  FlushNotices(status);
   if (!json_) {
     if (!status.empty()) {
       context_.out << status << "\n";
@@ -121,6 +125,7 @@ void RowPrinter::Finish(const std::string& status, const nlohmann::json& extra) 
 }
 
 int PrintFailure(CliContext& context, bool json, const std::string& message, CommandResult result) {
+  FlushNotices({});
   context.err << "sweepwise-cli: " << message << "\n";
   if (json) {
     result.extra["error"] = message;
