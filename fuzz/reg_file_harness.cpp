@@ -10,6 +10,7 @@
 #include "platform/host/memory_registry.h"
 #include "registry/reg_export.h"
 #include "registry/reg_file.h"
+#include "registry/reg_import.h"
 #include "registry/registry_paths.h"
 
 namespace sw::fuzz {
@@ -48,6 +49,8 @@ void RunRegFileCase(std::span<const std::uint8_t> bytes, const fs::path& root) {
   platform.shell = std::make_unique<platform::host::HostShell>();
   (void)reg::RegWriteString(*platform.registry, RootKey::CurrentUser, "Software\\A\\Start Page", "caf\xC3\xA9");
   (void)reg::RegWriteString(*platform.registry, RootKey::CurrentUser, "Software\\A\\Zhe", "\xD0\x96");
+  // The import of whatever a file says, as Restore and Undo import it.
+  (void)reg::ImportRegEntries(*platform.registry, reg::ReadRegFileEntries(file, system), reg::ImportMode::AsTheEditor);
   (void)reg::ExportRegistryKey(platform, RootKey::CurrentUser, "Software\\A", "C:\\default.reg");
   (void)reg::ExportValueDeletion(platform, RootKey::CurrentUser, "Software\\B", "new", "C:\\default.reg");
   fs::remove_all(driveC);

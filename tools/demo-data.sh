@@ -3,7 +3,8 @@
 # C:\junk-demo (temporary files, backup copies, a help index, a broken shortcut beside a
 # working one), a file in the recycle bin, registry values naming files that are gone, and
 # entries in the list of installed software of each kind (the machine's 64-bit and 32-bit
-# programs, and the user's own). Both the headless demo and the screenshots show these rows.
+# programs, and the user's own); the console program is shown Windows 10. Both the headless
+# demo and the screenshots show these rows.
 #
 #   tools/demo-data.sh PREFIX DRIVER.exe [--again]
 #     DRIVER: the build's sweepwise-window-driver.exe; --again plants it anew even when it was
@@ -49,6 +50,9 @@ uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
  demo_entry "$uninstall\DemoNotes" /reg:64 'Demo Notes 2.4' 'Notes Collective' 2.4 1830 20240302
  demo_entry "$uninstall\{7D3C2A10-5E1B-4C8A-9F00-0000DE0000B2}" /reg:32 'Demo Scanner (32-bit)' 'Demo Devices' 1.9.7 9216 20211120
  demo_entry "${uninstall/HKLM/HKCU}\DemoSync" '' 'Demo Sync (this user)' 'Demo Cloud' 0.8.12 73400 20261201
+ # The console program is shown Windows 10 (Wine shows Windows 7 by default), so that the
+ # README's tweak examples find the settings of a current system.
+ wine reg add 'HKCU\Software\Wine\AppDefaults\sweepwise-cli.exe' /v Version /d win10 /f
  wine reg add 'HKCU\Software\SweepwiseDemo\Recent' /v Document /d 'C:\Gone\report.doc' /f
  wine reg add 'HKCU\Software\SweepwiseDemo\Plugins' /v 'C:\Old Tools\plugin.dll' /d enabled /f
  wine reg add 'HKCU\Software\SweepwiseDemo\Plugins' /v Viewer /d 'C:\Removed\viewer.exe' /f) >/dev/null 2>&1

@@ -4,7 +4,8 @@
 # English and in Turkish, each page and the Software page after a Find over prepared junk
 # files, registry values and uninstall entries (as Windows XP and, later, as a current system
 # with every uninstall source), each of the five tabs of the Advanced page (on Windows XP, and
-# with the settings of Windows 10 and of Windows 11),
+# with the settings of Windows 10 and of Windows 11), its History tab after a Registry Delete
+# with its backup and a tweak applied and restored through the console program,
 # the busy note above the taskbar while a deletion backs its files up, the CPU, Drive and
 # Memory pages and the Folder Usage chart, the update window offered and downloading (from
 # the tests' own web server, which the script starts on 127.0.0.1 and stops) and its message
@@ -14,7 +15,10 @@
 # in the status bar and the tray menu's "Restart as administrator"; the Software page of a
 # current system and its leftovers of an uninstalled program; the Files page after a Find over a Windows 10 user's junk
 # (tools/windows10-layout.sh), as Windows 10 shows the program, and its Delete after a folder
-# of that junk was replaced by a link; and the Advanced page's tabs on Windows 10 and 11.
+# of that junk was replaced by a link; the Advanced page's tabs on Windows 10 and 11; and the
+# Files page after a Find with the system's own cleanup handlers (handlers of the tests
+# registered for the while: one counts 3 GB, one fails, one never answers and is given up
+# after 3 s), scrolled to their rows.
 #
 #   tools/screenshot.sh [OUTPUT-DIR]     (default build/screenshots)
 #
@@ -30,7 +34,7 @@ if [[ -z "${SWEEPWISE_SCREENSHOT_DISPLAY:-}" ]]; then
   tools/install-deps.sh
   cmake --preset mingw >/dev/null
   cmake --build --preset mingw --target sweepwise sweepwise-window-driver sweepwise-standard-user \
-    sweepwise-trust-certificate sweepwise-leftover-fixture >&2
+    sweepwise-trust-certificate sweepwise-test-cleanup-handlers sweepwise-leftover-fixture >&2
   exec env SWEEPWISE_SCREENSHOT_DISPLAY=1 xvfb-run -a -s "-screen 0 ${screen}x24" "$0" "$@"
 fi
 
@@ -108,6 +112,16 @@ for name in optimization cleaning internet miscellaneous applied; do
   shoot advanced-$name
   tab=$((tab + 1))
 done
+# The History tab, after changes made through the console program (shown Windows XP too),
+# which shares the data folder with the window.
+cli() { tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise-cli.exe "$@" >/dev/null 2>&1 || true; }
+(SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh &&
+  wine reg add 'HKCU\Software\Wine\AppDefaults\sweepwise-cli.exe' /v Version /t REG_SZ /d winxp /f >/dev/null)
+cli delete registry --backup --yes
+cli tweaks apply "Speed up menu display" "Enable Font Smoothing" --yes
+cli restore tweaks --yes
+driver page tweaks tab 5
+shoot history
 driver ask-page files answer yes find secure delete answer yes
 import -window root "$out/busy-note.png"
 echo "$out/busy-note.png"
@@ -244,6 +258,32 @@ for system in 10 11; do
 done
 wine_reg add "$current" /v CurrentBuildNumber /t REG_SZ /d "${build:-7601}" /f
 wine_reg add 'HKCU\Software\Wine\AppDefaults\sweepwise.exe' /v Version /t REG_SZ /d winxp /f
+
+# The system's own cleanup handlers: those of the tests, registered for this picture only.
+handlers="$prefix/drive_c/cleanup-demo"
+(
+  SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh &&
+    source tests/wine/test_cleanup_handlers.sh && register_test_cleanup_handlers 'C:\cleanup-demo'
+)
+mkdir -p "$handlers"/{Sized,Administrators,Settings,"Not Unattended"}
+cp build/mingw/src/sweepwise-test-cleanup-handlers.dll "$handlers/handlers.dll"
+truncate -s 3G "$handlers/Sized/superseded.cab"
+truncate -s 50M "$handlers/Administrators/system.log"
+truncate -s 1M "$handlers/Settings/settings.dat"
+truncate -s 200M "$handlers/Not Unattended/asked.dat"
+# The copy Wine shows Windows 10: these handlers are for Vista and later.
+(SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh && cd "$bin" &&
+  SWEEPWISE_CLEANUP_CALL_LIMIT_MS=3000 exec wine 'C:\sweepwise\bin\sweepwise-win10.exe' -splash) &
+program=$!
+driver wait show page files find last-row
+shoot files-windows-cleanup
+driver exit
+wait "$program"
+(
+  SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh &&
+    source tests/wine/test_cleanup_handlers.sh && unregister_test_cleanup_handlers
+)
+rm -rf "$handlers"
 trap - EXIT
 stop
 end_wine

@@ -53,9 +53,10 @@ enum CommandId : unsigned {
   // The update check now, as the memory timer starts it once online (for the programs that
   // drive the window from outside).
   kCmdUpdateCheck,
+  kCmdUndo,  // btnUndo, the History tab of the Advanced page
 
   // The drive selectors of the system tabs.
-  kCmdCmbDrive = 500,   // cmbDrive, the Drive page
+  kCmdCmbDrive = 500,  // cmbDrive, the Drive page
   kCmdDriveComboBox1,  // DriveComboBox1, the Folder Usage page
 };
 

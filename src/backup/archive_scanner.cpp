@@ -28,6 +28,7 @@ ArchiveScanner::~ArchiveScanner() = default;
 
 std::size_t ArchiveScanner::Fill() {
   if (begin_ == end_) {
+    bufferOffset_ += end_;
     begin_ = end_ = 0;
     const auto read = source_->Read(buffer_);
     if (!read) {
@@ -48,6 +49,21 @@ void ArchiveScanner::ReadExactly(std::span<std::uint8_t> out) {
     std::memcpy(out.data(), buffer_.data() + begin_, take);
     begin_ += take;
     out = out.subspan(take);
+  }
+}
+
+void ArchiveScanner::ReadAppending(ChunkBytes& out, std::size_t count) {
+  while (count > 0) {
+    const std::size_t available = Fill();
+    if (available == 0) {
+      CannotRead();
+    }
+    const std::size_t take = std::min(available, count);
+    const std::size_t at = out.size();
+    out.resize(at + take);  // not cleared: copied over at once
+    std::memcpy(out.data() + at, buffer_.data() + begin_, take);
+    begin_ += take;
+    count -= take;
   }
 }
 
@@ -127,13 +143,16 @@ std::int32_t ArchiveScanner::ReadChunkLength() {
   return length;
 }
 
-std::optional<RawChunk> ArchiveScanner::ReadRawChunk() {
+std::optional<RawChunk> ArchiveScanner::ReadRawChunk(ChunkBytes buffer) {
   const std::int32_t length = ReadChunkLength();
   if (length == 0) {
     return std::nullopt;
   }
-  RawChunk chunk{length, Bytes(static_cast<std::size_t>(length < 0 ? -length : length))};
-  ReadExactly(chunk.data);
+  const auto size = static_cast<std::size_t>(length < 0 ? -length : length);
+  RawChunk chunk{length, std::move(buffer)};
+  chunk.data.clear();
+  chunk.data.reserve(size);  // filled from the buffer as it comes, not cleared first
+  ReadAppending(chunk.data, size);
   return chunk;
 }
 
@@ -164,10 +183,18 @@ bool ArchiveScanner::AtEnd() {
   return Fill() == 0;
 }
 
+void ArchiveScanner::SkipTo(std::uint64_t offset) {
+  if (offset < Offset()) {
+    CannotRead();
+  }
+  Skip(static_cast<std::size_t>(offset - Offset()));
+}
+
 void ArchiveScanner::SwitchVolume(std::unique_ptr<platform::FileReader> volume) {
   owned_ = std::move(volume);
   source_ = owned_.get();
   begin_ = end_ = 0;
+  bufferOffset_ = 0;
 }
 
 }  // namespace sw::backup

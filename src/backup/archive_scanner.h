@@ -60,7 +60,8 @@ class ArchiveScanner {
   // The pieces of a data block: its marker ("Invalid archive type" when wrong), then its
   // chunks until the end word (nullopt, or false for SkipChunk).
   void ReadBlockMarker();
-  std::optional<RawChunk> ReadRawChunk();
+  // The next chunk (read into `buffer`, an empty one with room for a chunk, when given).
+  std::optional<RawChunk> ReadRawChunk(ChunkBytes buffer = {});
   bool SkipChunk();
 
   // Decodes the data block that follows; `onChunk` gets each chunk's file bytes and returns
@@ -70,6 +71,11 @@ class ArchiveScanner {
   // Whether the current volume has no byte left (after the end marker: nothing follows it).
   [[nodiscard]] bool AtEnd();
 
+  // Where the next byte comes from, counted from the start of the current volume.
+  [[nodiscard]] std::uint64_t Offset() const { return bufferOffset_ + begin_; }
+  // Reads on from `offset` of the current volume, which must not lie behind Offset().
+  void SkipTo(std::uint64_t offset);
+
   // Goes on reading from the next volume.
   void SwitchVolume(std::unique_ptr<platform::FileReader> volume);
 
@@ -78,6 +84,8 @@ class ArchiveScanner {
   // The next chunk's length, checked against what a chunk can hold; 0 at the end word.
   std::int32_t ReadChunkLength();
   void ReadExactly(std::span<std::uint8_t> out);
+  // Appends the next `count` bytes to `out`, which has room reserved for them.
+  void ReadAppending(ChunkBytes& out, std::size_t count);
   std::string ReadText(std::int32_t length, std::size_t maximum);
   void Skip(std::size_t count);
   std::size_t Fill();
@@ -87,6 +95,7 @@ class ArchiveScanner {
   Bytes buffer_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
+  std::uint64_t bufferOffset_ = 0;  // the volume's offset of buffer_[0]
   ChunkInflater inflater_;
 };
 

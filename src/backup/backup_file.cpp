@@ -16,6 +16,10 @@
 namespace sw::backup {
 namespace {
 
+// Chunks read ahead of the archive writer: enough that no compressing thread waits for the
+// reader between two of them.
+constexpr std::size_t kCompressWindow = 32;
+
 std::int32_t Saturated(std::int64_t value) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, 0, std::numeric_limits<std::int32_t>::max()));
 }
@@ -34,7 +38,12 @@ class TBackupFile::Writer {
       : owner_(owner),
         archiveName_(archiveName),
         streamMode_(archiveName == kStreamArchive),
-        pipeline_(owner.Threads, [level = owner.ZlibLevel()] { return std::make_unique<ChunkCompressor>(level); }) {}
+        pipeline_(
+            owner.Threads,
+            [level = owner.ZlibLevel(), buffers = &buffers_] {
+              return std::make_unique<ChunkCompressor>(level, buffers);
+            },
+            kCompressWindow) {}
 
   bool Run(const std::vector<std::string>& fileList);
 
@@ -57,7 +66,8 @@ class TBackupFile::Writer {
   std::unique_ptr<platform::FileWriter> volume_;
   std::unique_ptr<ArchiveOutput> out_;
   std::uint16_t volumeNumber_ = 1;
-  OrderedPipeline<Bytes, std::optional<StoredChunk>, ChunkCompressor> pipeline_;
+  ChunkBuffers buffers_;  // before the pipeline, whose threads use it
+  OrderedPipeline<ChunkBytes, std::optional<StoredChunk>, ChunkCompressor> pipeline_;
 
   // The file whose chunks are being read ahead.
   platform::FileReader* source_ = nullptr;
@@ -302,7 +312,8 @@ bool TBackupFile::Writer::StoreData(platform::FileReader& source, std::uint64_t 
 // takes them.
 void TBackupFile::Writer::ReadAhead() {
   while (unread_ > 0 && !pipeline_.Full()) {
-    Bytes chunk(static_cast<std::size_t>(std::min<std::uint64_t>(unread_, kChunkSize)));
+    ChunkBytes chunk = buffers_.Take();
+    chunk.resize(static_cast<std::size_t>(std::min<std::uint64_t>(unread_, kChunkSize)));
     std::size_t filled = 0;
     while (filled < chunk.size()) {
       const auto got = source_->Read(std::span(chunk).subspan(filled));
@@ -337,7 +348,7 @@ bool TBackupFile::Writer::WriteBlock() {
     if (o.MaxSize != 0 && out_->Position() >= static_cast<std::int64_t>(o.MaxSize) - kVolumeReserve) {
       break;  // the volume is full
     }
-    const auto chunk = pipeline_.Take();
+    auto chunk = pipeline_.Take();
     if (!chunk) {
       o.Fail(kErrorZlib);
       break;
@@ -347,6 +358,7 @@ bool TBackupFile::Writer::WriteBlock() {
       o.Fail(kErrorFile);
       return false;
     }
+    buffers_.Give(std::move(chunk->data));
     o.ProcessMessages();
     o.ReportChunkProgress();
   }

@@ -8,7 +8,7 @@
 #include "backup/archive_scanner.h"
 #include "backup/backup_file.h"
 #include "backup/chunk_codec.h"
-#include "backup/chunk_pipeline.h"
+#include "backup/restore_read_ahead.h"
 #include "backup/restore_target.h"
 #include "core/dos_time.h"
 #include "core/text.h"
@@ -24,6 +24,40 @@ struct EntryState {
   bool restore = false;
 };
 
+// Writes go to the disk a mebibyte at a time, not a chunk at a time.
+constexpr std::size_t kWriteSize = 1 << 20;
+
+// A file being restored, its data gathered into large writes in a buffer that serves every
+// file of the restore.
+class RestoredFile {
+ public:
+  RestoredFile(std::unique_ptr<platform::FileWriter> writer, Bytes& buffer)
+      : writer_(std::move(writer)), buffer_(buffer) {
+    buffer_.clear();
+  }
+
+  platform::FileWriter& writer() { return *writer_; }
+  // False once the disk refused data (full, for example); what follows is dropped.
+  [[nodiscard]] bool writable() const { return writable_; }
+
+  void Append(std::span<const std::uint8_t> bytes) {
+    if (buffer_.size() + bytes.size() > kWriteSize) {
+      Flush();
+    }
+    buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+  }
+
+  void Flush() {
+    writable_ = writable_ && (buffer_.empty() || writer_->Write(buffer_).has_value());
+    buffer_.clear();
+  }
+
+ private:
+  std::unique_ptr<platform::FileWriter> writer_;
+  Bytes& buffer_;
+  bool writable_ = true;
+};
+
 }  // namespace
 
 class TBackupFile::Reader {
@@ -32,8 +66,7 @@ class TBackupFile::Reader {
       : owner_(owner),
         archiveName_(archiveName),
         streamMode_(archiveName == kStreamArchive),
-        targetDir_(targetDir.empty() ? std::string() : AddTrailingBackslash(targetDir)),
-        decoder_(owner.Threads, [] { return std::make_unique<ChunkInflater>(); }) {}
+        targetDir_(targetDir.empty() ? std::string() : AddTrailingBackslash(targetDir)) {}
 
   RestoreOutcome Run();
 
@@ -41,9 +74,10 @@ class TBackupFile::Reader {
   void RestoreEntry(const ArchiveRecord& record);
   bool Wanted(const std::string& target, std::int32_t storedDate);
   bool FreeOfLinks(const std::string& target);
-  void ReadBlockInto(std::unique_ptr<platform::FileWriter> out);
-  void DecodeChunksIntoOpenFile();
-  void FinishFile(platform::FileWriter& out, bool withEvent);
+  void ReadBlockInto(std::unique_ptr<platform::FileWriter> out, bool continued);
+  void DecodeChunksIntoOpenFile(bool continued);
+  void FinishFile(bool withEvent);
+  BlockSizeScout* Scout();
   void SwitchVolume(const std::string& digits);
   void CheckEnd(const ArchiveHeader& header);
 
@@ -52,15 +86,21 @@ class TBackupFile::Reader {
   bool streamMode_;
   std::string targetDir_;
   std::unique_ptr<ArchiveScanner> scanner_;
+  std::unique_ptr<RestoreReadAhead> ahead_;
+  // Reads the current volume a second time to size a large file before writing it.
+  std::unique_ptr<BlockSizeScout> scout_;
+  std::string volume_;  // the current volume's name; empty in stream mode
   EntryState entry_;
-  std::unique_ptr<platform::FileWriter> open_;  // the target being written, while it is
+  std::unique_ptr<RestoredFile> open_;  // the target being written, while it is
+  Bytes writeBuffer_;
   std::unordered_set<std::string> linkFreeFolders_;
+  // Folders this restore made or found in place, free of links: not asked for again.
+  std::unordered_set<std::string> readyFolders_;
   // The volumes read so far (upper-cased): a chain that names one again is damaged, and
   // following it would write without end.
   std::unordered_set<std::string> volumesRead_;
   std::int32_t entriesRead_ = 0;  // not counting the identification list
   RestoreOutcome outcome_;
-  OrderedPipeline<RawChunk, DecodedChunk, ChunkInflater> decoder_;
 };
 
 std::string RestoreProblemText(const TBackupFile& backup, const RestoreOutcome& outcome) {
@@ -106,14 +146,18 @@ RestoreOutcome TBackupFile::Reader::Run() {
     }
     scanner_ = std::make_unique<ArchiveScanner>(std::move(*volume));
     volumesRead_.insert(ToUpperText(archiveName_));
+    volume_ = archiveName_;
   }
+  // Every entry is wanted in rmAll (the window's mode), so its chunks are decoded ahead of
+  // the decision; in the other modes the decision often passes an entry over unread.
+  ahead_ = std::make_unique<RestoreReadAhead>(*scanner_, o.Threads, o.RestoreMode == rmAll);
   try {
     const ArchiveHeader header = scanner_->ReadHeader();  // the title is read and discarded
     o.totalBytes_ = header.totalBytes;
     o.fileCount_ = header.fileCount;
     o.bytesDone_ = 0;
     while (o.continue_) {
-      const ArchiveRecord record = scanner_->ReadRecord();
+      const ArchiveRecord record = ahead_->NextRecord();
       if (record.kind == ArchiveRecord::Kind::End) {
         CheckEnd(header);
         break;
@@ -128,12 +172,13 @@ RestoreOutcome TBackupFile::Reader::Run() {
     // A damaged or truncated archive: what was restored stays, the partly written file is
     // closed with its date, and the error goes to the caller.
     if (open_) {
-      FinishFile(*open_, /*withEvent=*/false);
+      FinishFile(/*withEvent=*/false);
     }
     outcome.raisedError = fault.what();
     return outcome;
   }
 
+  ahead_.reset();
   scanner_.reset();
   outcome.succeeded = o.errorCode_ == 0 && o.continue_;
   o.ReportProgress("", 100);
@@ -170,8 +215,10 @@ void TBackupFile::Reader::RestoreEntry(const ArchiveRecord& record) {
   if (entry_.restore) {
     const std::string folder(ParentPathOf(entry_.target));
     const bool safe = FreeOfLinks(entry_.target);
-    entry_.restore = safe && o.files_.CreateFolders(folder) && o.files_.FolderExists(folder);
+    entry_.restore = safe && (readyFolders_.contains(folder) ||
+                              (o.files_.CreateFolders(folder) && o.files_.FolderExists(folder)));
     if (entry_.restore) {
+      readyFolders_.insert(folder);
       auto created = o.files_.OpenForWriting(entry_.target, platform::CreateMode::CreateAlways);
       out = created ? std::move(*created) : nullptr;
     }
@@ -183,7 +230,8 @@ void TBackupFile::Reader::RestoreEntry(const ArchiveRecord& record) {
   if (out) {
     ++o.filesDone_;
   }
-  ReadBlockInto(std::move(out));
+  ahead_->BeginBlock(out != nullptr);
+  ReadBlockInto(std::move(out), /*continued=*/false);
 }
 
 // Whether the restore mode wants the entry, by the target's existence and date.
@@ -237,73 +285,78 @@ bool TBackupFile::Reader::FreeOfLinks(const std::string& target) {
 }
 
 // Decodes the data block that follows into `out`, or steps over it when `out` is null.
-void TBackupFile::Reader::ReadBlockInto(std::unique_ptr<platform::FileWriter> out) {
+// `continued`: the block goes on with a file begun in an earlier volume.
+void TBackupFile::Reader::ReadBlockInto(std::unique_ptr<platform::FileWriter> out, bool continued) {
   TBackupFile& o = owner_;
-  open_ = std::move(out);
-  scanner_->ReadBlockMarker();
-  if (!open_) {
-    while (o.continue_ && scanner_->SkipChunk()) {
+  if (!out) {
+    DecodedChunk unused;
+    while (o.continue_ && ahead_->NextChunk(unused) != ChunkStep::BlockEnd) {
       o.ProcessMessages();
     }
     return;
   }
-  DecodeChunksIntoOpenFile();
-  FinishFile(*open_, /*withEvent=*/true);
+  writeBuffer_.reserve(kWriteSize);
+  open_ = std::make_unique<RestoredFile>(std::move(out), writeBuffer_);
+  DecodeChunksIntoOpenFile(continued);
+  FinishFile(/*withEvent=*/true);
 }
 
-// Reads the block's chunks ahead and decompresses them on the pipeline's threads, writing
-// them in order. A damaged spot found while reading ahead is raised only once every chunk
-// before it is written, as a reader without read-ahead would.
-void TBackupFile::Reader::DecodeChunksIntoOpenFile() {
+// Writes the block's chunks, decompressed ahead on the read-ahead's threads, in large
+// writes to a file that has its final size from the start (a file continued from an
+// earlier volume grows at its end instead).
+void TBackupFile::Reader::DecodeChunksIntoOpenFile(bool continued) {
   TBackupFile& o = owner_;
-  bool endOfBlock = false;
-  std::optional<ArchiveFault> fault;
-  bool writable = true;
-  while (o.continue_) {
-    while (!endOfBlock && !fault && !decoder_.Full()) {
-      try {
-        auto chunk = scanner_->ReadRawChunk();
-        endOfBlock = !chunk;
-        if (chunk) {
-          decoder_.Submit(std::move(*chunk));
-        }
-      } catch (const ArchiveFault& found) {
-        fault = found;
-      }
+  if (!continued) {
+    if (const auto size = ahead_->BlockSize([this] { return Scout(); })) {
+      (void)open_->writer().Reserve(*size);  // only a hint: the file ends where writing stops
     }
-    if (decoder_.Empty()) {
-      if (fault) {
-        throw *fault;
-      }
+  }
+  DecodedChunk chunk;
+  while (o.continue_) {
+    const ChunkStep step = ahead_->NextChunk(chunk);
+    if (step == ChunkStep::BlockEnd) {
       break;
     }
-    DecodedChunk chunk = decoder_.Take();
     if (!chunk.ok) {
       o.Fail(kErrorZlib);
       break;
     }
     o.ProcessMessages();
     o.bytesDone_ += static_cast<std::int64_t>(chunk.data.size());
-    writable = writable && open_->Write(chunk.data).has_value();
+    open_->Append(chunk.data);
     o.ReportChunkProgress();
-  }
-  decoder_.Clear();
-  if (!writable) {
-    ++o.filesRefused_;  // the disk refused the data (full, for example)
   }
 }
 
-// Hands the file to OnFileRestored, closes it and gives it the stored date.
-void TBackupFile::Reader::FinishFile(platform::FileWriter& out, bool withEvent) {
+// Hands the file to OnFileRestored, gives it the stored date and closes it, without
+// waiting for the disk.
+void TBackupFile::Reader::FinishFile(bool withEvent) {
   TBackupFile& o = owner_;
+  open_->Flush();
+  if (!open_->writable()) {
+    ++o.filesRefused_;  // the disk refused the data (full, for example)
+  }
+  platform::FileWriter& out = open_->writer();
   if (withEvent && o.OnFileRestored) {
     o.OnFileRestored(o, o.currentFile_, out);
   }
-  (void)out.Commit();
+  const auto local = CalendarOfDosDateTime(entry_.date);
+  const platform::FileTimes times{{}, {}, local ? o.system_.UtcTimeOf(FromCalendar(*local)) : FileTime{}};
+  const bool dated = !local || out.SetTimes(times).has_value();
+  (void)out.Close();
   open_.reset();
-  if (const auto local = CalendarOfDosDateTime(entry_.date)) {
-    (void)o.files_.SetTimes(entry_.target, platform::FileTimes{{}, {}, o.system_.UtcTimeOf(FromCalendar(*local))});
+  if (!dated) {
+    (void)o.files_.SetTimes(entry_.target, times);  // a writer that cannot date its file
   }
+}
+
+BlockSizeScout* TBackupFile::Reader::Scout() {
+  if (!scout_ && !volume_.empty()) {
+    if (auto again = owner_.files_.OpenForReading(volume_, platform::ReadSharing::AllowWriters)) {
+      scout_ = std::make_unique<BlockSizeScout>(std::move(*again));
+    }
+  }
+  return scout_.get();
 }
 
 void TBackupFile::Reader::SwitchVolume(const std::string& digits) {
@@ -331,12 +384,15 @@ void TBackupFile::Reader::SwitchVolume(const std::string& digits) {
     throw ArchiveFault(kCannotReadArchive);
   }
   scanner_->SwitchVolume(std::move(*volume));
+  volume_ = name;
+  scout_.reset();
   std::unique_ptr<platform::FileWriter> out;
   if (entry_.restore) {
     auto appended = o.files_.OpenForWriting(entry_.target, platform::CreateMode::Append);
     out = appended ? std::move(*appended) : nullptr;
   }
-  ReadBlockInto(std::move(out));
+  ahead_->BeginBlock(out != nullptr);
+  ReadBlockInto(std::move(out), /*continued=*/true);
 }
 
 }  // namespace sw::backup

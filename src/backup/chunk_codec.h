@@ -5,31 +5,66 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
+#include <utility>
+#include <vector>
 
 #include "backup/archive_format.h"
 #include "core/bytes.h"
 
 namespace sw::backup {
 
+// Leaves new bytes as they are: a chunk's buffer is filled by a read or by zlib at once, and
+// clearing 16 KiB first for every chunk costs as much as filling it.
+template <class T>
+struct UninitializedAllocator : std::allocator<T> {
+  using std::allocator<T>::allocator;
+  template <class U, class... Args>
+  void construct(U* at, Args&&... args) {
+    if constexpr (sizeof...(Args) == 0) {
+      ::new (static_cast<void*>(at)) U;
+    } else {
+      ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
+    }
+  }
+};
+using ChunkBytes = std::vector<std::uint8_t, UninitializedAllocator<std::uint8_t>>;
+
+// Chunk buffers handed round instead of made anew: an archive goes through hundreds of
+// thousands of chunks, and memory given back to the system and taken again costs a page
+// fault per page. Shared by the thread that reads and those that compress or decompress.
+class ChunkBuffers {
+ public:
+  // An empty buffer with room for a chunk.
+  ChunkBytes Take();
+  // Keeps `buffer` for a later Take (up to a few hundred of them).
+  void Give(ChunkBytes&& buffer);
+
+ private:
+  std::mutex mutex_;
+  std::vector<ChunkBytes> free_;
+};
+
 struct StoredChunk {
   std::int32_t length = 0;  // > 0: zlib stream of that many bytes; < 0: that many raw bytes
-  Bytes data;               // what follows the length in the archive
+  ChunkBytes data;          // what follows the length in the archive
   std::size_t rawSize = 0;  // bytes of the file the chunk holds
 };
 
 class ChunkCompressor {
  public:
-  // zlib level 0 to 9 (or -1, the library default).
-  explicit ChunkCompressor(int level);
+  // zlib level 0 to 9 (or -1, the library default); the chunks' buffers come from `buffers`
+  // (may be null) and go back there.
+  explicit ChunkCompressor(int level, ChunkBuffers* buffers = nullptr);
   ~ChunkCompressor();
   ChunkCompressor(const ChunkCompressor&) = delete;
   ChunkCompressor& operator=(const ChunkCompressor&) = delete;
 
-  // nullopt when zlib fails (to initialise or to compress).
-  std::optional<StoredChunk> Compress(std::span<const std::uint8_t> raw);
-  std::optional<StoredChunk> operator()(const Bytes& raw) { return Compress(raw); }
+  // The chunk of up to 16 KiB of `raw`: its zlib stream, or `raw` itself when the stream does
+  // not fit. Nullopt when zlib fails (to initialise or to compress).
+  std::optional<StoredChunk> operator()(ChunkBytes&& raw);
 
  private:
   struct State;
@@ -39,18 +74,20 @@ class ChunkCompressor {
 // A chunk as the archive holds it: its length word and the bytes after it.
 struct RawChunk {
   std::int32_t length = 0;
-  Bytes data;
+  ChunkBytes data;
 };
 
 // A chunk's file bytes; `ok` false when its zlib stream is damaged.
 struct DecodedChunk {
   bool ok = false;
-  Bytes data;
+  ChunkBytes data;
 };
 
 class ChunkInflater {
  public:
-  ChunkInflater();
+  // The decoded chunks' buffers come from `buffers` (may be null), and the compressed ones go
+  // back there.
+  explicit ChunkInflater(ChunkBuffers* buffers = nullptr);
   ~ChunkInflater();
   ChunkInflater(const ChunkInflater&) = delete;
   ChunkInflater& operator=(const ChunkInflater&) = delete;
@@ -61,7 +98,8 @@ class ChunkInflater {
 
   // The file bytes of a raw or compressed chunk.
   DecodedChunk Decode(const RawChunk& chunk);
-  DecodedChunk operator()(const RawChunk& chunk) { return Decode(chunk); }
+  // The same, taking over a raw chunk's bytes instead of copying them.
+  DecodedChunk operator()(RawChunk&& chunk);
 
  private:
   struct State;

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "cli/commands.h"
+#include "cli/console_sink.h"
 #include "cli/output.h"
 #include "sweepwise_version.h"
 
@@ -30,6 +31,17 @@ std::string MessageOf(const CLI::App& app, const CLI::ParseError& error, const s
     message.pop_back();
   }
   return message;
+}
+
+// Every command takes --json and --yes before or after its own arguments, and names itself as
+// the maker of the changes it makes ("sweepwise-cli delete registry") once it is parsed.
+void PrepareCommands(CLI::App& app, const std::string& path) {
+  for (CLI::App* command : app.get_subcommands([](const CLI::App*) { return true; })) {
+    const std::string name = path + " " + command->get_name();
+    command->fallthrough();
+    command->preparse_callback([name](std::size_t) { CurrentConsoleCommand().origin = name; });
+    PrepareCommands(*command, name);
+  }
 }
 
 }  // namespace
@@ -64,9 +76,16 @@ int RunCli(const std::vector<std::string>& args, CliContext& context) {
   AddSysinfoCommands(app, context, options, status);
   AddUpdateCommands(app, context, options, status);
   AddPathsCommand(app, context, options, status);
+  AddHistoryCommands(app, context, options, status);
+  PrepareCommands(app, kProgramName);
+  CurrentConsoleCommand() = ConsoleCommand{kProgramName, {}};
 
   // CLI11 takes the arguments in reverse order.
   std::vector<std::string> reversed(args.rbegin(), args.rend());
+  // A command that prints no result of its own still says what its engines told it.
+  struct Flush {
+    ~Flush() { FlushNotices({}); }
+  } flush;
   try {
     app.parse(reversed);
   } catch (const CLI::CallForHelp&) {

@@ -30,5 +30,6 @@ void AddRestoreCommands(CLI::App& app, CliContext& context, const GlobalOptions&
 void AddSysinfoCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 void AddPathsCommand(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 void AddUpdateCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
+void AddHistoryCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 
 }  // namespace sw::cli

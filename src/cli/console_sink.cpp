@@ -15,6 +15,11 @@
 
 namespace sw::cli {
 
+ConsoleCommand& CurrentConsoleCommand() {
+  thread_local ConsoleCommand command;
+  return command;
+}
+
 bool IsTerminal(std::FILE* stream) {
 #ifdef _WIN32
   return _isatty(_fileno(stream)) != 0;
@@ -59,11 +64,25 @@ std::string ConsoleLines(std::string_view text) {
 
 }  // namespace
 
+void FlushNotices(std::string_view status) {
+  auto& notices = CurrentConsoleCommand().notices;
+  for (const auto& notice : notices) {
+    if (notice.text != status) {
+      *notice.stream << ConsoleLines(notice.text) << "\n";
+    }
+  }
+  notices.clear();
+}
+
 Answer ConsoleSink::Ask(const Message& message) {
   const bool okCancel = message.buttons == MessageButtons::OkCancel;
   if (message.buttons == MessageButtons::Ok) {
     EndProgress();
-    err_ << ConsoleLines(message.text) << "\n";
+    if (message.kind == MessageKind::Information) {
+      CurrentConsoleCommand().notices.push_back(ConsoleCommand::Notice{&err_, message.text});
+    } else {
+      err_ << ConsoleLines(message.text) << "\n";
+    }
     return Answer::Ok;
   }
   if (assumeYes_) {

@@ -4,6 +4,7 @@
 // console, answered by --yes, or refused when there is no console to ask.
 
 #include <cstdio>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -12,14 +13,39 @@
 
 namespace sw::cli {
 
+// What the console program does on this thread: the command that runs (what the history names
+// as the maker of a change) and the information notices of its engines, held back until the
+// command prints its result, so that a notice that says what the final status line says is
+// said once (on stdout, where scripts read it). RunCli starts each command line afresh.
+struct ConsoleCommand {
+  struct Notice {
+    std::ostream* stream = nullptr;
+    std::string text;
+  };
+  std::string origin;           // "sweepwise-cli delete registry"
+  std::vector<Notice> notices;  // held back, in the order they came
+};
+ConsoleCommand& CurrentConsoleCommand();
+
+// Prints the notices held back, but one whose text is `status` (empty: every one).
+void FlushNotices(std::string_view status);
+
 class ConsoleSink final : public EngineSink {
  public:
-  ConsoleSink(std::ostream& err, bool assumeYes, bool console) : err_(err), assumeYes_(assumeYes), console_(console) {}
+  ConsoleSink(std::ostream& err, bool assumeYes, bool console) : err_(err), assumeYes_(assumeYes), console_(console) {
+    SetOrigin(CurrentConsoleCommand().origin);
+  }
 
   void ShowStatus(std::string_view text) override { status_ = text; }
   void SetProgressMax(std::uint64_t maximum) override { maximum_ = maximum; }
   void SetProgress(std::uint64_t position) override;
-  void AddRow(const ResultRow& row) override { rows_.push_back(row); }
+  void AddRow(const ResultRow& row) override {
+    if (onRow) {
+      onRow(row);
+    } else {
+      rows_.push_back(row);
+    }
+  }
   Answer Ask(const Message& message) override;
   bool ShouldStop() override { return false; }
 
@@ -30,6 +56,12 @@ class ConsoleSink final : public EngineSink {
   [[nodiscard]] const std::vector<ResultRow>& rows() const { return rows_; }
   // Whether a question was refused for want of a console.
   [[nodiscard]] bool refused() const { return refused_; }
+  // Takes the rows collected so far.
+  [[nodiscard]] std::vector<ResultRow> TakeRows() { return std::move(rows_); }
+
+  // When set, each row goes here as it comes instead of into rows(): a command that only
+  // prints its rows holds none of them.
+  std::function<void(const ResultRow&)> onRow;
 
  private:
   std::ostream& err_;

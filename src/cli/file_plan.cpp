@@ -95,6 +95,11 @@ std::optional<std::vector<ResultRow>> ReadFilePlan(std::string_view text, std::s
   }
   std::vector<ResultRow> rows;
   for (const json& item : plan["rows"]) {
+    // The system's own cleanup handlers are no files: a plan never runs them.
+    if (item.is_object() && item.contains("category") && item["category"].is_string() &&
+        item["category"].get<std::string>() == files::InfoOf(files::JunkCategory::kWindowsCleanup).name) {
+      continue;
+    }
     auto row = PlanRow(item, error);
     if (!row) {
       return std::nullopt;

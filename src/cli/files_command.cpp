@@ -7,9 +7,13 @@
 #include "cli/console_sink.h"
 #include "cli/file_plan.h"
 #include "cli/output.h"
+#include "cli/windows_cleanup_output.h"
+#include "core/text.h"
 #include "files/junk_delete.h"
 #include "files/junk_locations.h"
 #include "files/junk_search.h"
+#include "files/windows_cleanup_row.h"
+#include "files/windows_cleanup_run.h"
 #include "platform/error_message.h"
 
 namespace sw::cli {
@@ -23,17 +27,21 @@ struct FilesArguments {
   std::string plan;         // delete: the rows of an earlier find
 };
 
-void AddRows(CommandResult& result, const std::vector<ResultRow>& rows) {
-  result.rows = rows;
-  result.rowFields.clear();
-  for (const ResultRow& row : rows) {
-    result.rowFields.push_back(FileRowFields(row));
-  }
+// A row's fields as the console prints them: a handler of the system's own cleanup has fields
+// of its own.
+nlohmann::json RowFieldsOf(const ResultRow& row) {
+  return files::IsWindowsCleanupRow(row) ? WindowsCleanupRowFields(row) : FileRowFields(row);
 }
 
+void AddRows(CommandResult& result, std::vector<ResultRow> rows) {
+  result.rows = std::move(rows);
+  result.rowFields.clear();
+  result.fieldsOf = RowFieldsOf;
+}
+
+// The Find's status and fields; its rows are added by the caller.
 CommandResult Found(const ConsoleSink& sink, const files::JunkSearchOutcome& search) {
   CommandResult result;
-  AddRows(result, sink.rows());
   result.status = sink.status();
   result.extra = {
       {"total_kb", search.totalBytes / 1024}, {"total_bytes", search.totalBytes}, {"found_files", search.foundFiles}};
@@ -43,6 +51,7 @@ CommandResult Found(const ConsoleSink& sink, const files::JunkSearchOutcome& sea
     elevation.push_back(files::InfoOf(category).name);
   }
   result.extra["need_administrator"] = std::move(elevation);
+  result.extra["windows_cleanup"] = WindowsCleanupFoundFields(search.windowsCleanup);
   nlohmann::json refused = nlohmann::json::array();
   for (const files::RefusedHandler& handler : search.refusedHandlers) {
     refused.push_back({{"name", handler.name}, {"folder", handler.folder}, {"reason", handler.reason}});
@@ -60,7 +69,7 @@ bool SearchedHere(const files::CategoryInfo& info, const platform::SystemProfile
       info.category == JunkCategory::kTemporaryFolders) {
     return true;
   }
-  if (info.category == JunkCategory::kCleanupHandlers) {
+  if (info.category == JunkCategory::kCleanupHandlers || info.category == JunkCategory::kWindowsCleanup) {
     return profile.Modern();
   }
   const std::uint8_t generation = files::GenerationBit(profile.generation);
@@ -110,11 +119,30 @@ int FindFiles(CliContext& context, const GlobalOptions& options, const FilesArgu
     return status;
   }
   search.categories = *categories;
+  search.windowsCleanup = files::WindowsCleanupOptions::FromEnvironment(*context.platform.system);
   ConsoleSink sink(context.err, options.yes, context.console);
+  // The rows are printed as the Find makes them: a million of them need no memory here.
+  RowPrinter printer(context, options.json, RowFieldsOf);
+  sink.onRow = [&printer](const ResultRow& row) { printer.Print(row); };
   const auto outcome = files::FindFiles(context.platform, sink, search);
   sink.EndProgress();
-  PrintResult(context, options.json, Found(sink, outcome));
+  const CommandResult found = Found(sink, outcome);
+  printer.Finish(found.status, found.extra);
   return kExitSuccess;
+}
+
+bool HandlersNamed(std::string_view only) {
+  std::string unknown;
+  const auto named = files::CategorySet::Parse(only, "", unknown);
+  return !TrimBlanks(only).empty() && named && named->Has(files::JunkCategory::kWindowsCleanup);
+}
+
+// Runs the handler rows as the console may: unattended, each only with the rights it needs.
+files::WindowsCleanupRun RunHandlers(CliContext& context, std::vector<ResultRow>& rows, ConsoleSink& sink) {
+  files::WindowsCleanupRunOptions options;
+  options.callLimit = files::WindowsCleanupOptions::FromEnvironment(*context.platform.system).callLimit;
+  options.unattended = true;
+  return files::RunWindowsCleanup(rows, context.platform, sink, options);
 }
 
 // The rows to delete: those a Find lists now, or, with a plan, those of them the plan's
@@ -131,6 +159,9 @@ std::optional<std::vector<ResultRow>> RowsToDelete(CliContext& context, const Gl
       return std::nullopt;
     }
     search.categories = *categories;
+    // The system's own cleanup handlers run only when named: a scheduled "delete files --yes"
+    // goes on deleting files alone.
+    search.categories.Set(files::JunkCategory::kWindowsCleanup, HandlersNamed(arguments.only));
   } else {
     const auto text = context.platform.files->ReadWhole(arguments.plan);
     if (!text) {
@@ -147,13 +178,15 @@ std::optional<std::vector<ResultRow>> RowsToDelete(CliContext& context, const Gl
     }
     plan = std::move(*rows);
     search.categories = PlanCategories(plan);
+    search.categories.Set(files::JunkCategory::kWindowsCleanup, false);  // a plan never runs them
   }
   if (search.categories.Empty()) {
     return std::vector<ResultRow>{};  // a plan without a checked row
   }
+  search.windowsCleanup = files::WindowsCleanupOptions::FromEnvironment(*context.platform.system);
   result = Found(sink, files::FindFiles(context.platform, sink, search));
   if (arguments.plan.empty()) {
-    return sink.rows();
+    return sink.TakeRows();
   }
   PlanMatch match = MatchPlan(plan, sink.rows());
   notFound = std::move(match.notFound);
@@ -210,6 +243,27 @@ void DescribeDeletion(const files::FileDeleteOutcome& outcome, const std::vector
   }
 }
 
+// Whether a handler that was to run did not: it failed, was declined or needs the rights the
+// program lacks.
+bool HandlersFailed(const files::WindowsCleanupRun& cleanup) {
+  return cleanup.declined || cleanup.AnyFailed() || !cleanup.needAdministrator.empty();
+}
+
+// The result of a Delete that had no file to delete, only handlers.
+int HandlersOnly(CliContext& context, const GlobalOptions& options, const files::WindowsCleanupRun& cleanup,
+                 CommandResult& result) {
+  if (cleanup.declined) {
+    return PrintFailure(context, options.json, "nothing run", result);
+  }
+  result.status = cleanup.Summary();
+  if (!cleanup.needAdministrator.empty()) {
+    result.status += " From a console started with Run as administrator, 'sweepwise-cli delete files --only "
+                     "windows-cleanup' runs it too.";
+  }
+  PrintResult(context, options.json, result);
+  return HandlersFailed(cleanup) ? kExitFailure : kExitSuccess;
+}
+
 int DeleteFiles(CliContext& context, const GlobalOptions& options, const FilesArguments& arguments) {
   ConsoleSink sink(context.err, options.yes, context.console);
   sink.SetOrigin("sweepwise-cli delete files");
@@ -225,8 +279,12 @@ int DeleteFiles(CliContext& context, const GlobalOptions& options, const FilesAr
   const std::string& dataFolder = context.platform.folders.data;
   app::Settings settings = app::LoadSettings(*context.platform.files, dataFolder);
   const int firstCounter = settings.backupCounter;
-  const files::FileDeleteOutcome outcome =
-      files::DeleteFiles(*list, arguments.backup, settings.backupCounter, context.platform, sink);
+  // The system's own cleanup handlers run beside the file deletion, never inside it.
+  const files::FileDeleteOutcome outcome = [&] {
+    const files::HandlerChecksAside aside(*list);
+    return files::DeleteFiles(*list, arguments.backup, settings.backupCounter, context.platform, sink);
+  }();
+  const files::WindowsCleanupRun cleanup = RunHandlers(context, *list, sink);
   sink.EndProgress();
   if (settings.backupCounter != firstCounter) {
     if (const Status saved = app::SaveSettings(*context.platform.files, dataFolder, settings); !saved) {
@@ -237,18 +295,27 @@ int DeleteFiles(CliContext& context, const GlobalOptions& options, const FilesAr
   DescribeDeletion(outcome, notFound, result);
   // What is left of the rows it was to delete: files waiting for the batch or kept; and the
   // plan's rows that name nothing listed now. A row the plan leaves unchecked was never one.
-  std::vector<ResultRow> left = *list;
+  std::vector<ResultRow> left = std::move(*list);
   left.insert(left.end(), notFound.begin(), notFound.end());
-  AddRows(result, left);
+  AddRows(result, std::move(left));
+  if (cleanup.asked || !cleanup.Summary().empty()) {
+    result.extra["windows_cleanup"] = WindowsCleanupRunFields(cleanup);
+    if (!outcome.asked) {
+      return HandlersOnly(context, options, cleanup, result);
+    }
+  }
   if (outcome.declined) {
     return PrintFailure(context, options.json, "nothing deleted", result);
   }
   if (!outcome.error.empty()) {
     return PrintFailure(context, options.json, outcome.error, result);
   }
+  if (!cleanup.Summary().empty()) {
+    result.status += ". " + cleanup.Summary();
+  }
   const int kept = outcome.keptChanged + outcome.keptBrowser + outcome.keptUnreadable + outcome.keptNotStored +
                    outcome.notQueued + outcome.notQueuedShared + outcome.notQueuedAdmin + outcome.leftInUse;
-  if (kept > 0 || !notFound.empty()) {
+  if (kept > 0 || !notFound.empty() || HandlersFailed(cleanup)) {
     PrintResult(context, options.json, result);
     return kExitFailure;
   }

@@ -3,6 +3,7 @@
 // object {"rows":[{"columns":[...],"image":0,"checked":true}],"status":"..."} plus the
 // command's own fields.
 
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -12,15 +13,37 @@
 
 namespace sw::cli {
 
+// Fields a command adds to a row's JSON object.
+using RowFields = std::function<nlohmann::json(const ResultRow&)>;
+
 struct CommandResult {
   std::vector<ResultRow> rows;
   std::string status;
   nlohmann::json extra = nlohmann::json::object();  // command-specific fields
   // Per row, fields a command adds to that row's JSON object (none when shorter).
   std::vector<nlohmann::json> rowFields;
+  // Or the same made for each row as it is printed, so that a long list needs no second copy.
+  RowFields fieldsOf;
 };
 
+// Prints the result; JSON is written row by row, never held whole in memory.
 void PrintResult(CliContext& context, bool json, const CommandResult& result);
+
+// Prints rows as a command finds them, for a list too long to hold (a Find over a million
+// files), then its status and fields. The text is PrintResult's; the JSON object has the same
+// fields, "rows" first.
+class RowPrinter {
+ public:
+  RowPrinter(CliContext& context, bool json, RowFields fieldsOf = nullptr);
+  void Print(const ResultRow& row);
+  void Finish(const std::string& status, const nlohmann::json& extra);
+
+ private:
+  CliContext& context_;
+  bool json_;
+  RowFields fieldsOf_;
+  bool first_ = true;
+};
 
 // A failure that ends a command: one line on stderr (with --json also the object on stdout,
 // with an "error" field); returns kExitFailure.

@@ -49,8 +49,8 @@ int DeleteRegistry(CliContext& context, const GlobalOptions& options, bool backu
                         std::to_string(outcome.notBackedUp.size()) + " values could not be backed up and stay", result);
   }
   if (!outcome.notRemoved.empty()) {
-    std::string message = std::to_string(outcome.notRemoved.size()) + " values could not be removed (" +
-                          outcome.notRemoved.front() + ")";
+    std::string message =
+        std::to_string(outcome.notRemoved.size()) + " values could not be removed (" + outcome.notRemoved.front() + ")";
     return PrintFailure(context, options.json, message + "." + ElevationHint(context.platform, "delete registry"),
                         result);
   }

@@ -40,14 +40,16 @@ int RestoreTweaks(CliContext& context, const GlobalOptions& options) {
     case tweaks::TweakRestore::Restored: result.status = "All tasks were restored to their original states."; break;
     case tweaks::TweakRestore::NothingToRestore: result.status = "All restorations were already done."; break;
     case tweaks::TweakRestore::Incomplete:
-      result.extra["not_back"] = restored.notBack;
+      result.extra["restored"] = restored.restored;
+      result.extra["not_written"] = restored.notWritten;
+      result.extra["changed_since"] = restored.changedSince;
       return PrintFailure(context, options.json,
-                          restored.notBack.empty()
-                              ? "parts of " + restoreFile + " are damaged"
-                              : std::to_string(restored.notBack.size()) + " recorded values did not come back",
+                          std::to_string(restored.notWritten.size() + restored.changedSince.size()) +
+                              " recorded values were not restored",
                           result);
     case tweaks::TweakRestore::Failed: return PrintFailure(context, options.json, "nothing restored", result);
   }
+  result.extra["restored"] = restored.restored;
   PrintResult(context, options.json, result);
   return kExitSuccess;
 }
@@ -60,10 +62,26 @@ int RestoreRegistry(CliContext& context, const GlobalOptions& options, const std
   if (!Confirm(sink, "Import " + file + " into the registry?", "Restore")) {
     return PrintFailure(context, options.json, "nothing restored", result);
   }
-  if (!tweaks::ImportRegistryBackup(context.platform, file, sink)) {
+  const auto imported = tweaks::ImportRegistryBackup(context.platform, file, sink,
+                                                     AdviceOf(ElevationHint(context.platform, "restore registry")));
+  if (!imported) {
     return PrintFailure(context, options.json, "nothing restored from " + file, result);
   }
-  result.status = "Imported " + file;
+  result.extra["written"] = imported->written;
+  result.extra["unchanged"] = imported->unchanged;
+  nlohmann::json notWritten = nlohmann::json::array();
+  for (const auto& note : imported->notWritten) {
+    notWritten.push_back({{"target", note.target}, {"reason", note.reason}, {"needs_administrator", note.needsRights}});
+  }
+  result.extra["not_written"] = std::move(notWritten);
+  if (!imported->Complete()) {
+    return PrintFailure(context, options.json,
+                        imported->readable ? std::to_string(imported->notWritten.size()) + " values or lines of " +
+                                                 file + " could not be written"
+                                           : file + " is no registry file",
+                        result);
+  }
+  result.status = file + " was imported into the registry.";  // as the engine says it, so said once
   PrintResult(context, options.json, result);
   return kExitSuccess;
 }
@@ -119,12 +137,13 @@ void AddRestoreCommands(CLI::App& app, CliContext& context, const GlobalOptions&
                                        "unpack a backup archive");
   group->require_subcommand(1);
 
-  CLI::App* tweaksCommand =
-      group->add_subcommand("tweaks", "Import default.reg: every applied tweak back to its recorded state");
+  CLI::App* tweaksCommand = group->add_subcommand(
+      "tweaks", "Every value default.reg records back as it was, unless it was changed since it was applied");
   tweaksCommand->callback([&context, &options, &status] { status = RestoreTweaks(context, options); });
 
   auto file = std::make_shared<std::string>();
-  CLI::App* registry = group->add_subcommand("registry", "Import a registry backup file with the registry editor");
+  CLI::App* registry =
+      group->add_subcommand("registry", "Import a registry backup file, as the registry editor would, value by value");
   registry->add_option("FILE", *file, "A .reg file, such as regbackupNNN.reg of the program folder")->required();
   registry->callback([&context, &options, &status, file] { status = RestoreRegistry(context, options, *file); });
 

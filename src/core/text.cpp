@@ -152,6 +152,28 @@ std::string JoinLinesCrlf(const std::vector<std::string>& lines) {
   return out;
 }
 
+std::optional<std::uint64_t> ParseUint64(std::string_view text) {
+  std::uint64_t value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc{} || end != text.data() + text.size() || text.empty()) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') {
+    return c - '0';
+  }
+  if (c >= 'a' && c <= 'f') {
+    return c - 'a' + 10;
+  }
+  if (c >= 'A' && c <= 'F') {
+    return c - 'A' + 10;
+  }
+  return -1;
+}
+
 std::optional<std::int32_t> ParseInt32(std::string_view text) {
   if (text.starts_with('+')) {
     text.remove_prefix(1);

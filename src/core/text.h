@@ -32,6 +32,12 @@ std::string JoinLinesCrlf(const std::vector<std::string>& lines);
 // A signed 32-bit decimal number: an optional sign and digits only, nothing around them.
 std::optional<std::int32_t> ParseInt32(std::string_view text);
 
+// An unsigned 64-bit decimal number: digits only, nothing around them.
+std::optional<std::uint64_t> ParseUint64(std::string_view text);
+
+// The value of a hexadecimal digit (either case); -1 for any other character.
+[[nodiscard]] int HexDigitValue(char c);
+
 // `text` without the blanks and tabs at its ends.
 [[nodiscard]] std::string_view TrimBlanks(std::string_view text);
 

@@ -24,12 +24,13 @@
 #include <vector>
 
 #include "files/junk_locations.h"
+#include "platform/disk_cleanup.h"
 #include "platform/registry.h"
 
 namespace sw::files {
 
-inline constexpr std::string_view kVolumeCachesKey = R"(SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\VolumeCaches)";
-inline constexpr std::string_view kDataDrivenCleaner = "{C0E13E61-0CC6-11d1-BBB6-0060978B2AE6}";
+inline constexpr std::string_view kVolumeCachesKey = platform::kVolumeCachesKey;
+inline constexpr std::string_view kDataDrivenCleaner = platform::kDataDrivenCleanerClass;
 
 // The special folders a handler's CSIDL may name, by the environment variable that holds
 // the same folder; nullopt for any other number (such a handler is left out).

@@ -44,6 +44,10 @@ constexpr std::array<CategoryInfo, kJunkCategoryCount> kCategories{{
      O::kMorePlaces, /*queueInUse=*/false},
     {C::kCleanupHandlers, "cleanup-handlers", "Cleanup handler", "Programs' cleanup lists",
      "the folders and patterns programs register for the system's Disk Cleanup (VolumeCaches)", O::kMorePlaces},
+    {C::kWindowsCleanup, "windows-cleanup", "Windows cleanup (cannot be undone)", "Windows' own cleanup",
+     "the system's own Disk Cleanup handlers (update files, Delivery Optimization, previous installations), with "
+     "what each can free; listed unchecked, run only when checked, and what they remove cannot be restored",
+     O::kMorePlaces},
 }};
 
 }  // namespace

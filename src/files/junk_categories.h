@@ -30,8 +30,10 @@ enum class JunkCategory {
   kThumbnails,
   kWindowsUpdate,
   kCleanupHandlers,
+  // Not files: the system's own Disk Cleanup handlers (windows_cleanup.h).
+  kWindowsCleanup,
 };
-inline constexpr std::size_t kJunkCategoryCount = 16;
+inline constexpr std::size_t kJunkCategoryCount = 17;
 
 // Where the window offers a category.
 enum class CategoryOption {

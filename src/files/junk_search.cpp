@@ -9,6 +9,7 @@
 #include "core/text.h"
 #include "core/win_path.h"
 #include "files/cleanup_handlers.h"
+#include "files/file_row.h"
 #include "files/handler_folders.h"
 #include "files/junk_walk.h"
 #include "files/listed_object.h"
@@ -57,6 +58,19 @@ constexpr std::array<DriveFolder, 1> kDriveFolders{{
 constexpr int kProgressBase = 11;
 constexpr int kProgressPerDrive = 7;
 
+// A matched file, as its row will show it: what its own handle showed, and its picture.
+struct ListedFile {
+  ObjectFacts object;
+  int image = kImageFile;
+};
+
+// A row a drive walk found for a later pattern, as little as makes the row when its turn comes.
+struct PendingRow {
+  std::size_t folder;  // in the walk's list of folders
+  std::string name;
+  ListedFile file;
+};
+
 // One row of the location table as it applies here, with the folders it names.
 struct PlannedWalk {
   const JunkLocation* row;
@@ -95,28 +109,37 @@ class JunkSearch {
   // Walks `folder` for the patterns; the rows of each pattern follow those of the one before.
   void FindJunkFiles(std::string_view folder, std::span<const JunkPattern> patterns,
                      std::span<const JunkCategory> categories);
-  // The row of a matched file, unless it is a working shortcut (where shortcuts are judged)
-  // or listed already, or it cannot be opened as the very file the walk saw. `process` is the
-  // program whose file it is.
-  std::optional<ResultRow> InsertFileToList(const std::string& folder, const platform::FolderEntry& entry,
-                                            JunkCategory category, bool judgeShortcuts,
-                                            const std::string& process = {});
+  // What a matched file's row shows, read from the file's own handle, unless it is a working
+  // shortcut (where shortcuts are judged) or listed already, or it cannot be opened as the
+  // very file the walk saw; it counts as listed from here on.
+  std::optional<ListedFile> InsertFileToList(const std::string& folder, const platform::FolderEntry& entry,
+                                             bool judgeShortcuts);
   // A row for facts complete but for the object's own, which is observed here.
   std::optional<ResultRow> InsertObjectRow(const std::string& folder, const std::string& name, FileFacts facts,
                                            int image);
+  // The object `name` of `folder` as its own handle shows it, listed under `key` and counted
+  // into the total; nullopt (and passed over) when it cannot be opened as what the walk saw.
+  std::optional<ObjectFacts> ListObject(const std::string& folder, const std::string& name, std::string key);
+  [[nodiscard]] ResultRow RowOf(const std::string& folder, const std::string& name, JunkCategory category,
+                                const std::string& process, const ListedFile& file) const;
   [[nodiscard]] bool IsBrokenShortcut(const std::string& path) const;
   bool Visit(const platform::FolderEntry& entry);
   std::string ReadString(RootKey root, std::string_view key, std::string_view value) const;
   void Step(int steps = 1) { sink_.SetProgress(progress_ += static_cast<std::uint64_t>(steps)); }
+  // How many distinct paths matched.
+  [[nodiscard]] std::size_t FoundCount() const { return listed_.size() + passedOver_.size(); }
 
   platform::Platform& platform_;
   EngineSink& sink_;
   const JunkSearchOptions& options_;
   Pacer pacer_;
-  std::vector<JunkLocation> handlers_;      // the programs' cleanup handlers, read for this Find
-  std::optional<HandlerBounds> bounds_;     // where they may not reach, read once they are there
-  std::unordered_set<std::string> found_;   // upper-cased paths whose names matched
-  std::unordered_set<std::string> listed_;  // upper-cased paths of the rows
+  std::vector<JunkLocation> handlers_;  // the programs' cleanup handlers, read for this Find
+  std::optional<HandlerBounds> bounds_;  // where they may not reach, read once they are there
+  // Upper-cased paths whose names matched: those listed, and the others (working shortcuts,
+  // files that could not be observed), apart, so that a million rows keep one copy of their
+  // paths.
+  std::unordered_set<std::string> listed_;
+  std::unordered_set<std::string> passedOver_;
   std::uint64_t total_ = 0;
   std::uint64_t progress_ = 0;
   bool stopped_ = false;
@@ -134,8 +157,10 @@ JunkSearchOutcome JunkSearch::Run() {
   for (std::size_t i = 0; i < walks.size(); ++i) {
     locationSteps += i == 0 || walks[i].row->category != walks[i - 1].row->category ? 1 : 0;
   }
-  const std::uint64_t progressMax =
-      kProgressBase + kProgressPerDrive * static_cast<std::uint64_t>(drives.size()) + locationSteps;
+  const bool handlers = Wanted(JunkCategory::kWindowsCleanup) && platform::Describe(platform_).Modern() &&
+                        AnyWindowsCleanupHandlers(platform_);
+  const std::uint64_t progressMax = kProgressBase + kProgressPerDrive * static_cast<std::uint64_t>(drives.size()) +
+                                    locationSteps + (handlers ? 1 : 0);
   sink_.SetProgressMax(progressMax);
   progress_ = 0;
   Step();
@@ -154,8 +179,14 @@ JunkSearchOutcome JunkSearch::Run() {
   SearchShellFolder(options_.internetHistory, JunkCategory::kHistory, 112, "History");
   SearchShellFolder(options_.recentDocuments, JunkCategory::kRecentDocuments, 113, "Recent");
   SearchLocations(walks);
+  // Last, since a handler may take its time: the file rows are all in the list by then.
+  if (handlers && !stopped_) {
+    outcome_.windowsCleanup = FindWindowsCleanup(platform_, sink_, options_.windowsCleanup);
+    stopped_ = outcome_.windowsCleanup.stopped;
+    Step();
+  }
   sink_.ProcessMessages();
-  sink_.ShowStatus(std::string(Text(123)) + " " + std::to_string(found_.size()) + " " + std::string(Text(124)));
+  sink_.ShowStatus(std::string(Text(123)) + " " + std::to_string(FoundCount()) + " " + std::string(Text(124)));
   std::string selected = std::to_string(total_ / 1024) + "KBytes " + std::string(Text(72));
   if (!outcome_.browsersToClose.empty()) {
     selected += ". " + CloseBrowsersText(outcome_.browsersToClose);
@@ -166,10 +197,13 @@ JunkSearchOutcome JunkSearch::Run() {
   if (!outcome_.refusedHandlers.empty()) {
     selected += ". " + RefusedHandlersText(outcome_.refusedHandlers);
   }
+  if (const std::string handlerText = outcome_.windowsCleanup.StatusText(); !handlerText.empty()) {
+    selected += ". " + handlerText;
+  }
   sink_.ShowStatus(selected);
   sink_.SetProgress(progressMax);
   outcome_.totalBytes = total_;
-  outcome_.foundFiles = found_.size();
+  outcome_.foundFiles = FoundCount();
   outcome_.stopped = stopped_;
   return outcome_;
 }
@@ -333,8 +367,8 @@ void JunkSearch::SearchLocations(const std::vector<PlannedWalk>& walks) {
       WalkLocation(
           *platform_.files, row, folder, now,
           [&](const std::string& where, const platform::FolderEntry& entry) {
-            if (auto added = InsertFileToList(where, entry, row.category, false, row.process)) {
-              sink_.AddRow(*added);
+            if (const auto file = InsertFileToList(where, entry, false)) {
+              sink_.AddRow(RowOf(where, entry.name, row.category, row.process, *file));
             }
           },
           [&](const platform::FolderEntry& entry) { return Visit(entry); });
@@ -365,9 +399,12 @@ void JunkSearch::SearchBinItems(const JunkLocation& row, const std::string& fold
       }
       facts.partners.push_back({partner.name, *seen, partner.inside});
     }
-    const std::string key = ToUpperText(folder + item.entry.name);
-    found_.insert(key);
-    if (!whole || listed_.contains(key)) {
+    std::string key = ToUpperText(folder + item.entry.name);
+    if (listed_.contains(key)) {
+      continue;
+    }
+    if (!whole) {
+      passedOver_.insert(std::move(key));
       continue;
     }
     if (auto added = InsertObjectRow(folder, item.entry.name, std::move(facts), kImageFile)) {
@@ -403,60 +440,88 @@ void JunkSearch::FindJunkFiles(std::string_view folder, std::span<const JunkPatt
   if (stopped_ || (stopped_ = sink_.ShouldStop())) {
     return;
   }
-  std::vector<std::vector<ResultRow>> rows(patterns.size());
+  // The rows of the later patterns wait for the walk's end, kept small meanwhile: a tree of a
+  // million matching files would otherwise hold a million full rows.
+  std::vector<std::string> folders;  // the walk reports a folder's matches together
+  std::vector<std::vector<PendingRow>> pending(patterns.size());
   WalkJunk(
       *platform_.files, folder, patterns,
       [&](const std::string& where, const platform::FolderEntry& entry, std::size_t pattern) {
-        if (auto row = InsertFileToList(where, entry, categories[pattern], true)) {
-          if (pattern == 0) {
-            sink_.AddRow(*row);  // the first category's rows come in as they are found
-          } else {
-            rows[pattern].push_back(std::move(*row));
-          }
+        const auto file = InsertFileToList(where, entry, true);
+        if (!file) {
+          return;
         }
+        if (pattern == 0) {
+          sink_.AddRow(RowOf(where, entry.name, categories[0], {}, *file));  // at once
+          return;
+        }
+        if (folders.empty() || folders.back() != where) {
+          folders.push_back(where);
+        }
+        pending[pattern].push_back(PendingRow{folders.size() - 1, entry.name, *file});
       },
       [&](const platform::FolderEntry& entry) { return Visit(entry); });
-  for (std::size_t pattern = 1; pattern < rows.size(); ++pattern) {
-    for (const auto& row : rows[pattern]) {
-      sink_.AddRow(row);
+  for (std::size_t pattern = 1; pattern < pending.size(); ++pattern) {
+    for (const PendingRow& row : pending[pattern]) {
+      sink_.AddRow(RowOf(folders[row.folder], row.name, categories[pattern], {}, row.file));
     }
+    pending[pattern] = {};
   }
 }
 
-std::optional<ResultRow> JunkSearch::InsertFileToList(const std::string& folder, const platform::FolderEntry& entry,
-                                                      JunkCategory category, bool judgeShortcuts,
-                                                      const std::string& process) {
+std::optional<ListedFile> JunkSearch::InsertFileToList(const std::string& folder, const platform::FolderEntry& entry,
+                                                       bool judgeShortcuts) {
   const std::string path = folder + entry.name;
-  const std::string key = ToUpperText(path);
-  found_.insert(key);
+  std::string key = ToUpperText(path);
   if (listed_.contains(key)) {
     return std::nullopt;
   }
   const bool shortcut = judgeShortcuts && key.ends_with(".LNK");
   if (shortcut && !IsBrokenShortcut(path)) {
+    passedOver_.insert(std::move(key));
     return std::nullopt;
   }
-  FileFacts facts;
-  facts.category = category;
-  facts.process = process;
-  return InsertObjectRow(folder, entry.name, std::move(facts), shortcut ? kImageBrokenShortcut : kImageFile);
+  const auto seen = ListObject(folder, entry.name, std::move(key));
+  if (!seen) {
+    return std::nullopt;
+  }
+  return ListedFile{*seen, shortcut ? kImageBrokenShortcut : kImageFile};
+}
+
+std::optional<ObjectFacts> JunkSearch::ListObject(const std::string& folder, const std::string& name, std::string key) {
+  // Size, time and identity as the file's own handle gives them, the very source Delete
+  // compares them with; a file reached through a link swapped in meanwhile is not listed.
+  auto seen = ObserveObject(*platform_.files, folder + name);
+  if (!seen) {
+    passedOver_.insert(std::move(key));
+    return std::nullopt;
+  }
+  passedOver_.erase(key);
+  listed_.insert(std::move(key));
+  total_ += seen->size;
+  return seen;
 }
 
 std::optional<ResultRow> JunkSearch::InsertObjectRow(const std::string& folder, const std::string& name,
                                                      FileFacts facts, int image) {
-  // Size, time and identity as the file's own handle gives them, the very source Delete
-  // compares them with; a file reached through a link swapped in meanwhile is not listed.
-  const auto seen = ObserveObject(*platform_.files, folder + name);
+  const auto seen = ListObject(folder, name, ToUpperText(folder + name));
   if (!seen) {
     return std::nullopt;
   }
   facts.object = *seen;
-  listed_.insert(ToUpperText(folder + name));
-  total_ += facts.object.size;
   for (const PartnerFacts& partner : facts.partners) {
     total_ += partner.object.size;
   }
   return MakeFileRow(folder, name, facts, image, *platform_.system);
+}
+
+ResultRow JunkSearch::RowOf(const std::string& folder, const std::string& name, JunkCategory category,
+                            const std::string& process, const ListedFile& file) const {
+  FileFacts facts;
+  facts.category = category;
+  facts.process = process;
+  facts.object = file.object;
+  return MakeFileRow(folder, name, facts, file.image, *platform_.system);
 }
 
 bool JunkSearch::IsBrokenShortcut(const std::string& path) const {

@@ -24,6 +24,7 @@
 #include "core/result_row.h"
 #include "files/file_row.h"
 #include "files/junk_categories.h"
+#include "files/windows_cleanup.h"
 #include "platform/platform.h"
 
 namespace sw::files {
@@ -38,6 +39,8 @@ struct JunkSearchOptions {
   // How often the walk shows the entry it is at and asks whether to stop.
   std::chrono::milliseconds statusInterval{30};
   CategorySet categories = CategorySet::All();
+  // The system's own cleanup handlers, asked last (windows_cleanup.h).
+  WindowsCleanupOptions windowsCleanup{};
 };
 
 // A program's cleanup handler whose folder the Find would not take (handler_folders.h).
@@ -55,6 +58,7 @@ struct JunkSearchOutcome {
   std::vector<std::string> browsersToClose;
   // Categories left out for want of administrator rights.
   std::vector<JunkCategory> needElevation;
+  WindowsCleanupFound windowsCleanup{};
   std::vector<RefusedHandler> refusedHandlers;
 };
 

@@ -31,6 +31,11 @@ struct WorkerLink {
   bool abandoned = false;  // the deadline's completion was posted for a worker that did not return
   bool workerDone = false; // the worker's thread is about to end
   std::shared_ptr<platform::HttpExchange> exchange;
+  // The download's target, open while the worker writes it. The link holds it, not the
+  // worker: the worker writes only under the lock and while no stop was asked, so whoever
+  // lets go of the worker closes the file at once, and a worker still waiting on the network
+  // keeps no file of the component's from the next download.
+  std::unique_ptr<platform::FileWriter> file;
 
   // The owner's thread alone reads and writes these.
   THTTPGet* owner = nullptr;
@@ -40,11 +45,15 @@ struct WorkerLink {
   // Stops the worker at its next check, and ends a wait on the network where the system can.
   void Stop(bool close) {
     std::shared_ptr<platform::HttpExchange> running;
+    std::unique_ptr<platform::FileWriter> target;
     {
       const std::lock_guard lock(mutex);
       stop = true;
       closed = closed || close;
       running = exchange;
+      if (close) {
+        target = std::move(file);
+      }
     }
     answered.notify_all();
     if (running) {
@@ -161,6 +170,7 @@ class Transfer {
       outcome_.error = DeadlineError(job_.deadlineMs);
     }
     link_->exchange.reset();
+    link_->file.reset();
     return outcome_;
   }
 
@@ -193,7 +203,7 @@ class Transfer {
   bool Request();
   bool ReadBody();
   [[nodiscard]] std::string TooLarge() const;
-  bool Receive(platform::FileWriter* file);
+  bool Receive(bool toFile);
 
   const DownloadJob& job_;
   const std::shared_ptr<WorkerLink>& link_;
@@ -257,19 +267,19 @@ std::string Transfer::TooLarge() const {
 
 bool Transfer::ReadBody() {
   if (!job_.toFile) {
-    return Receive(nullptr) && (!outcome_.text.empty() || Fail("the server sent nothing"));
+    return Receive(false) && (!outcome_.text.empty() || Fail("the server sent nothing"));
   }
-  std::unique_ptr<platform::FileWriter> file;
   const bool opened = WhileWanted([&] {
     auto opening = job_.files.OpenForWriting(job_.fileName, platform::CreateMode::CreateAlways);
     if (!opening) {
       return Fail("cannot write " + job_.fileName + ": " + platform::ErrorMessage(opening.error()));
     }
-    file = std::move(*opening);
+    link_->file = std::move(*opening);
     return true;
   });
-  if (!opened || !Receive(file.get())) {
-    return false;  // what came stays in the file
+  // What came stays in the file; the link closes it when the worker ends.
+  if (!opened || !Receive(true)) {
+    return false;
   }
   if (readTotal_ != outcome_.fileSize) {
     return Fail(knownLength_ ? "the reply ended after " + std::to_string(readTotal_) + " of " +
@@ -277,7 +287,7 @@ bool Transfer::ReadBody() {
                              : "the server did not say how long its reply is");
   }
   return WhileWanted([&] {
-    if (const Status committed = file->Commit(); !committed) {
+    if (const Status committed = link_->file->Commit(); !committed) {
       return Fail("cannot write " + job_.fileName + ": " + platform::ErrorMessage(committed.error()));
     }
     return true;
@@ -285,7 +295,7 @@ bool Transfer::ReadBody() {
 }
 
 // The block loop: stops at the reply's end or at the first failed read.
-bool Transfer::Receive(platform::FileWriter* file) {
+bool Transfer::Receive(bool toFile) {
   std::array<std::uint8_t, kDownloadBlockSize> block{};
   for (;;) {
     if (Stopped()) {
@@ -299,9 +309,9 @@ bool Transfer::Receive(platform::FileWriter* file) {
       return Fail(TooLarge());
     }
     const std::span<const std::uint8_t> bytes(block.data(), *read);
-    if (file != nullptr) {
+    if (toFile) {
       const bool written = WhileWanted([&] {
-        if (const Status status = file->Write(bytes); !status) {
+        if (const Status status = link_->file->Write(bytes); !status) {
           return Fail("cannot write " + job_.fileName + ": " + platform::ErrorMessage(status.error()));
         }
         return true;

@@ -137,6 +137,27 @@ class FileWriter {
   virtual Status Write(std::span<const std::uint8_t> data) = 0;
   // Flushes to the disk and closes; the file is complete only when this succeeds.
   virtual Status Commit() = 0;
+
+  // Writing many files at the speed of a copy. A restore knows each file's size before its
+  // first byte and needs no flush per file; what a copy program does, these do.
+  //
+  // Gives a file opened by CreateAlways or CreateNew its final size at once, so that the file
+  // system lays it out in one piece instead of growing it write by write; writing goes on
+  // where it stood. A writer opened by Append ignores it (its writes go to the end). Close
+  // ends the file where writing stopped, should the size given here prove wrong.
+  virtual Status Reserve(std::uint64_t finalSize) {
+    (void)finalSize;
+    return {};
+  }
+  // Sets the times of the open file (a time of zero ticks is left unchanged), sparing a
+  // second open by name; a write after it may change the last-write time again.
+  virtual Status SetTimes(const FileTimes& times) {
+    (void)times;
+    return Error(Errc::NotSupported);
+  }
+  // Closes without waiting for the disk: the system writes the data back in its own time,
+  // as after a copy. Data that cannot be written (a full disk) fails here or in Write.
+  virtual Status Close() { return Commit(); }
 };
 
 enum class CreateMode {

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "platform/disk_cleanup.h"
 #include "platform/file_system.h"
 #include "platform/http.h"
 #include "platform/processes.h"
@@ -26,6 +27,8 @@ struct Platform {
   std::unique_ptr<SystemFigures> figures;
   std::unique_ptr<Http> http;
   std::unique_ptr<ScheduledTasks> tasks;
+  // The system's own Disk Cleanup handlers; none where a test gives none.
+  std::unique_ptr<DiskCleanupHandlers> cleanupHandlers;
   // Decided once at start (DecideProgramFolders); tests set it to folders of their own.
   ProgramFolders folders;
 };

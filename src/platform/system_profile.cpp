@@ -58,8 +58,9 @@ SystemProfile DescribeSystem(System& system, Registry& registry) {
   if (profile.Modern()) {
     profile.build = std::max(profile.build, RegistryBuild(registry));
   }
-  if (profile.Windows10OrLater()) {
+  if (profile.Modern()) {
     profile.edition = CurrentVersionText(registry, "EditionID");
+    profile.server = profile.edition.starts_with("Server");
   }
   profile.elevated = system.IsAdmin();
   return profile;

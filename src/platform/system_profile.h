@@ -27,10 +27,13 @@ struct SystemProfile {
   // IsAdmin: whether machine-wide writes (HKEY_LOCAL_MACHINE, the program folder of an
   // install for everyone) can succeed.
   bool elevated = false;
-  // EditionID of the system's CurrentVersion key from Windows 10 on ("Core" for Home,
-  // "Professional", "Enterprise", "Education", ...): some policies are honoured only by
-  // some editions. Empty when the system does not say.
+  // EditionID of the system's CurrentVersion key from Vista on ("Core" for Home,
+  // "Professional", "Enterprise", "Education", "ServerStandard", ...): some policies are
+  // honoured only by some editions. Empty when the system does not say.
   std::string edition{};
+  // A server edition (EditionID "Server..."): Windows Server 2016 to 2025 report the version
+  // numbers of Windows 10 and 11, and are neither.
+  bool server = false;
 
   [[nodiscard]] bool Modern() const { return generation == WindowsGeneration::Modern; }
   [[nodiscard]] bool Windows10OrLater() const { return Modern() && build >= kFirstWindows10Build; }

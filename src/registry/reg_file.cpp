@@ -1,6 +1,5 @@
 #include "registry/reg_file.h"
 
-#include <charconv>
 #include <cstdio>
 
 #include "core/text.h"
@@ -102,119 +101,148 @@ std::size_t NameEnd(std::string_view line) {
   return std::string_view::npos;
 }
 
-std::optional<std::uint8_t> ParseHexByte(std::string_view text) {
-  const auto digit = [](char c) -> int {
-    if (c >= '0' && c <= '9')
-      return c - '0';
-    if (c >= 'a' && c <= 'f')
-      return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-      return c - 'A' + 10;
-    return -1;
-  };
-  if (text.size() != 2 || digit(text[0]) < 0 || digit(text[1]) < 0) {
-    return std::nullopt;
+std::string_view SkipBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+    text.remove_prefix(1);
   }
-  return static_cast<std::uint8_t>(digit(text[0]) * 16 + digit(text[1]));
+  return text;
 }
 
-// The bytes of a dump's "XX,XX,..." text (continuations already joined); nullopt when a
-// piece is no byte.
+std::string_view TrimTrailingBlanks(std::string_view text) {
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+// A hexadecimal number of `text`'s leading digits, at most `maxDigits` of them; how many
+// digits it took. nullopt without a digit or with more than `maxDigits`.
+std::optional<std::pair<std::uint32_t, std::size_t>> LeadingHex(std::string_view text, std::size_t maxDigits) {
+  std::uint32_t number = 0;
+  std::size_t digits = 0;
+  while (digits < text.size() && HexDigitValue(text[digits]) >= 0) {
+    if (++digits > maxDigits) {
+      return std::nullopt;
+    }
+    number = number * 16 + static_cast<std::uint32_t>(HexDigitValue(text[digits - 1]));
+  }
+  if (digits == 0) {
+    return std::nullopt;
+  }
+  return std::pair{number, digits};
+}
+
+// Whether what follows a datum is what the registry editor allows there: blanks, then the
+// line's end or a comment.
+bool OnlyComment(std::string_view rest) {
+  rest = SkipBlanks(rest);
+  return rest.empty() || rest.front() == ';';
+}
+
+// The bytes of a dump's "XX,XX,..." text (continuations already joined, a comment after it
+// allowed, a final comma too); nullopt when a piece is no byte.
 std::optional<Bytes> ParseDump(std::string_view text) {
+  text = TrimTrailingBlanks(text.substr(0, text.find(';')));
   Bytes bytes;
   while (!text.empty()) {
     const auto comma = text.find(',');
-    std::string_view piece = text.substr(0, comma);
-    while (!piece.empty() && (piece.front() == ' ' || piece.front() == '\t')) {
-      piece.remove_prefix(1);
-    }
-    while (!piece.empty() && (piece.back() == ' ' || piece.back() == '\t')) {
-      piece.remove_suffix(1);
-    }
-    const auto byte = ParseHexByte(piece);
-    if (!byte) {
+    const std::string_view piece = SkipBlanks(text.substr(0, comma));
+    const auto byte = LeadingHex(piece, 2);
+    if (!byte || byte->second != piece.size()) {
       return std::nullopt;
     }
-    bytes.push_back(*byte);
+    bytes.push_back(static_cast<std::uint8_t>(byte->first));
     text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
   }
   return bytes;
 }
 
-// The text between the quotes of a quoted name or string, its escapes undone; nullopt when
-// `quoted` is not one quoted text (an unescaped quote inside, no closing quote).
-std::optional<std::string> Unquoted(std::string_view quoted) {
-  if (quoted.size() < 2 || !quoted.starts_with('"') || !quoted.ends_with('"')) {
-    return std::nullopt;
-  }
+// A quoted name or string as the registry editor reads it from just after its opening quote:
+// "\\" and "\"" stand for the character, "\n" and "\r" for a line feed and a carriage return,
+// a backslash before any other character for that character. The text and what follows the
+// closing quote; nullopt without a closing quote, and for "\0", with which the registry editor
+// cannot go on (Wine's ends the whole import there).
+struct QuotedText {
   std::string text;
-  for (std::size_t i = 1; i + 1 < quoted.size(); ++i) {
-    if (quoted[i] == '"') {
+  std::string_view rest;
+};
+std::optional<QuotedText> ReadQuoted(std::string_view text) {
+  QuotedText quoted;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '"') {
+      quoted.rest = text.substr(i + 1);
+      return quoted;
+    }
+    if (c != '\\') {
+      quoted.text += c;
+      continue;
+    }
+    if (++i == text.size() || text[i] == '0') {
       return std::nullopt;
     }
-    if (quoted[i] == '\\' && i + 2 < quoted.size()) {
-      ++i;
+    quoted.text += text[i] == 'n' ? '\n' : text[i] == 'r' ? '\r' : text[i];
+  }
+  return std::nullopt;
+}
+
+// The root of a key name ("HKEY_CURRENT_USER\Software\Foo", the root's name in any case)
+// and its path without backslashes around it; nullopt for an unknown root or an empty name
+// between two backslashes, which names no key.
+std::optional<std::pair<platform::RootKey, std::string>> ParseKeyName(std::string_view name) {
+  const auto slash = name.find('\\');
+  const std::string_view rootName = name.substr(0, slash);
+  std::optional<platform::RootKey> root;
+  for (int i = 0; i < platform::kRootKeyCount && !root; ++i) {
+    if (EqualsNoCase(rootName, RootKeyName(static_cast<platform::RootKey>(i)))) {
+      root = static_cast<platform::RootKey>(i);
     }
-    text += quoted[i];
   }
-  return text;
-}
-
-// "[HKEY_CURRENT_USER\Software\Foo]": the root and the path.
-std::optional<std::pair<platform::RootKey, std::string>> ParseKeyLine(std::string_view line) {
-  if (!line.starts_with('[') || !line.ends_with(']') || line.starts_with("[-")) {
+  std::string_view path = slash == std::string_view::npos ? std::string_view() : name.substr(slash + 1);
+  while (path.ends_with('\\')) {
+    path.remove_suffix(1);
+  }
+  if (!root || path.starts_with('\\') || path.find("\\\\") != std::string_view::npos) {
     return std::nullopt;
   }
-  line = line.substr(1, line.size() - 2);
-  const auto slash = line.find('\\');
-  const auto root = RootKeyFromName(line.substr(0, slash));
-  if (!root) {
-    return std::nullopt;
-  }
-  return std::pair{*root, std::string(slash == std::string_view::npos ? "" : line.substr(slash + 1))};
+  return std::pair{*root, std::string(path)};
 }
 
-// A number of up to eight hexadecimal digits, all of `text`.
-std::optional<std::uint32_t> HexNumber(std::string_view text) {
-  std::uint32_t number = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number, 16);
-  if (text.empty() || text.size() > 8 || error != std::errc() || end != text.data() + text.size()) {
-    return std::nullopt;
-  }
-  return number;
-}
-
-// The value a value line's data stands for ("-" is no value: a deletion), or nothing when
-// the data is none of the editor's forms.
+// The data part of a value line after its "=" (trimmed): "-" deletes the value; a quoted
+// string, "dword:", "hex:" and "hex(N):" give the data the editor stores; nothing for any
+// other text. In an 8-bit file the bytes of hex(1), hex(2) and hex(7) are code-page text.
 std::optional<std::optional<platform::RegValue>> ParseValueData(std::string_view data, RegFileEncoding encoding,
                                                                 platform::System& system) {
   using Parsed = std::optional<std::optional<platform::RegValue>>;
-  if (data == "-") {
-    return Parsed(std::in_place, std::nullopt);
+  if (data.starts_with('-')) {
+    return OnlyComment(data.substr(1)) ? Parsed(std::in_place, std::nullopt) : std::nullopt;
   }
   if (data.starts_with('"')) {
-    const auto text = Unquoted(data);
-    return text ? Parsed(platform::RegValue{kRegSz, EncodeRegText(*text, true)}) : std::nullopt;
-  }
-  if (data.starts_with("dword:")) {
-    const auto number = HexNumber(data.substr(6));
-    if (!number || data.size() != 14) {
+    const auto quoted = ReadQuoted(data.substr(1));
+    if (!quoted || !OnlyComment(quoted->rest)) {
       return std::nullopt;
     }
-    const auto n = *number;
+    return Parsed(platform::RegValue{kRegSz, EncodeRegText(quoted->text, true)});
+  }
+  if (data.starts_with("dword:")) {
+    const std::string_view digits = SkipBlanks(data.substr(6));
+    const auto number = LeadingHex(digits, 8);
+    if (!number || !OnlyComment(digits.substr(number->second))) {
+      return std::nullopt;
+    }
+    const auto n = number->first;
     return Parsed(
         platform::RegValue{kRegDword, Bytes{static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8U),
                                             static_cast<std::uint8_t>(n >> 16U), static_cast<std::uint8_t>(n >> 24U)}});
   }
   std::uint32_t type = kRegBinary;
   if (data.starts_with("hex(")) {
-    const auto close = data.find("):");
-    const auto number = close == std::string_view::npos ? std::nullopt : HexNumber(data.substr(4, close - 4));
-    if (!number) {
+    const auto number = LeadingHex(data.substr(4), 8);
+    if (!number || data.substr(4 + number->second, 2) != "):") {
       return std::nullopt;
     }
-    type = *number;
-    data.remove_prefix(close + 2);
+    type = number->first;
+    data.remove_prefix(4 + number->second + 2);
   } else if (data.starts_with("hex:")) {
     data.remove_prefix(4);
   } else {
@@ -410,49 +438,89 @@ Status SaveRegFile(platform::FileSystem& files, platform::System& system, std::s
 
 namespace sw::reg {
 
+std::optional<ValueLine> ParseValueLine(std::string_view line, RegFileEncoding encoding, platform::System& system) {
+  line = SkipBlanks(line);
+  ValueLine value;
+  std::string_view rest;
+  if (line.starts_with('@')) {
+    rest = line.substr(1);
+  } else if (line.starts_with('"')) {
+    auto name = ReadQuoted(line.substr(1));
+    if (!name) {
+      return std::nullopt;
+    }
+    value.name = std::move(name->text);
+    rest = name->rest;
+  } else {
+    return std::nullopt;
+  }
+  rest = SkipBlanks(rest);
+  if (!rest.starts_with('=')) {
+    return std::nullopt;
+  }
+  auto data = ParseValueData(TrimTrailingBlanks(SkipBlanks(rest.substr(1))), encoding, system);
+  if (!data) {
+    return std::nullopt;
+  }
+  value.value = std::move(*data);
+  return value;
+}
+
+bool IsRegFileHeader(std::string_view line) {
+  line = SkipBlanks(line);
+  return line == kRegedit4Header || line == kRegedit5Header;
+}
+
+// The registry editor's reading, with one difference: a value line under a key line it cannot
+// use (damaged, naming no root it knows, or deleting a key) is never written anywhere. The
+// editor writes such a value into the key opened last, a key the file does not name there.
 RegFileEntries ReadRegFileEntries(const RegFileText& file, platform::System& system) {
   RegFileEntries read;
   const auto& lines = file.lines;
-  read.header = !lines.empty() && (lines[0] == kRegedit4Header || lines[0] == kRegedit5Header);
+  read.header = !lines.empty() && IsRegFileHeader(lines[0]);
   std::optional<std::pair<platform::RootKey, std::string>> key;
   for (std::size_t i = read.header ? 1 : 0; i < lines.size(); ++i) {
-    const std::string_view line = lines[i];
-    if (line.empty() || line.starts_with(';')) {
+    // A line ending in a backslash goes on on the next one, that one's leading blanks left out.
+    const std::size_t first = i;
+    std::string joined(lines[i]);
+    while (joined.ends_with('\\') && i + 1 < lines.size()) {
+      joined.pop_back();
+      joined += SkipBlanks(lines[++i]);
+    }
+    if (joined.starts_with(';') || joined.starts_with('#') || SkipBlanks(joined).empty()) {
       continue;
     }
+    const std::string_view line = SkipBlanks(joined);
     if (line.starts_with('[')) {
-      key = ParseKeyLine(line);
-      if (!key) {
-        read.unreadable.push_back(i);
+      key.reset();
+      const std::string_view inside = line.substr(1);
+      const auto close = inside.rfind(']');
+      const bool damaged =
+          inside.empty() || inside.front() == ' ' || inside.front() == '\t' || close == std::string_view::npos;
+      const bool deletion = !damaged && inside.starts_with('-');
+      const auto name =
+          damaged ? std::nullopt : ParseKeyName(inside.substr(deletion ? 1 : 0, close - (deletion ? 1 : 0)));
+      if (!name || (deletion && name->second.empty())) {
+        read.unreadable.push_back(first);  // a root itself is never deleted
         continue;
       }
-      read.entries.push_back(RegFileEntry{key->first, key->second, std::nullopt, std::nullopt, i});
-      continue;
-    }
-    // The value line with the lines its dump continues on.
-    const std::size_t first = i;
-    std::string joined(line);
-    while (joined.ends_with('\\') && joined.find("=hex") != std::string::npos && i + 1 < lines.size()) {
-      joined.pop_back();
-      std::string_view next = lines[++i];
-      while (next.starts_with(' ') || next.starts_with('\t')) {
-        next.remove_prefix(1);
+      RegFileEntry entry{name->first, name->second, std::nullopt, std::nullopt, first};
+      entry.deletesKey = deletion;
+      entry.lastLine = i;
+      read.entries.push_back(std::move(entry));
+      if (!deletion) {
+        key = name;
       }
-      joined += next;
+      continue;
     }
-    const std::size_t nameEnd = NameEnd(joined);
-    if (!key || nameEnd == std::string::npos || nameEnd >= joined.size() || joined[nameEnd] != '=') {
+    auto value = ParseValueLine(line, file.encoding, system);
+    if (!key || !value) {
       read.unreadable.push_back(first);
       continue;
     }
-    const auto name = nameEnd == 1 && joined[0] == '@' ? std::optional<std::string>("")
-                                                       : Unquoted(std::string_view(joined).substr(0, nameEnd));
-    const auto value = ParseValueData(std::string_view(joined).substr(nameEnd + 1), file.encoding, system);
-    if (!name || !value) {
-      read.unreadable.push_back(first);
-      continue;
-    }
-    read.entries.push_back(RegFileEntry{key->first, key->second, *name, *value, first});
+    RegFileEntry entry{key->first, key->second, std::move(value->name), std::move(value->value), first};
+    entry.lastLine = i;
+    read.entries.push_back(std::move(entry));
   }
   return read;
 }

@@ -77,13 +77,16 @@ RegFileText ParseRegFile(std::string_view bytes, platform::System& system);
 std::string RegFileBytes(const RegFileText& file, platform::System& system);
 
 // What one line of a .reg file does when the registry editor imports it: a key line names
-// (and creates) a key; a value line sets a value to the data the editor stores, or deletes it.
+// (and creates) a key, or deletes it with everything below it ("[-...]"); a value line sets a
+// value to the data the editor stores, or deletes it.
 struct RegFileEntry {
   platform::RootKey root = platform::RootKey::CurrentUser;
   std::string keyPath;                      // without brackets and root
   std::optional<std::string> valueName;     // none: the key line itself
   std::optional<platform::RegValue> value;  // for a value line; none: "=-", the value deleted
   std::size_t line = 0;                     // index of its (first) line
+  bool deletesKey = false;                  // a key line "[-...]"
+  std::size_t lastLine = 0;                 // index of its last line (a dump goes on over several)
 };
 
 struct RegFileEntries {
@@ -92,13 +95,27 @@ struct RegFileEntries {
   std::vector<std::size_t> unreadable;  // lines that are none of the forms above
 };
 
-// Reads the lines as the registry editor imports them: blank and ";" comment lines are
-// skipped, dumps continue over lines that end in a backslash, and quoted names and strings
-// lose their escapes. The data is what the editor stores: a quoted string as UTF-16 with
-// one terminating zero; in an 8-bit file the bytes of hex(1), hex(2) and hex(7) as code-page
-// text. A value line without a readable key line above it is unreadable, as are key
-// deletions ("[-...]"), which the program never writes.
+// Whether a line is one of the two headers the registry editor imports (blanks before it allowed).
+[[nodiscard]] bool IsRegFileHeader(std::string_view line);
+
+// Reads the lines as the registry editor imports them: blank lines and lines that begin with
+// ";" or "#" are skipped, a line ending in a backslash goes on on the next, root names are
+// known in any case, quoted names and strings lose their escapes (\\, \", \n, \r), a datum
+// may be followed by a comment. The data is what the editor stores: a quoted string as
+// UTF-16 with one terminating zero; in an 8-bit file the bytes of hex(1), hex(2) and hex(7)
+// as code-page text. Unreadable: a value line without a usable key line above it (none, a
+// damaged one, one with an unknown root, a key deletion), which the editor would write into
+// the key it opened last; "[-ROOT]"; and \0 in a string, after which Wine's editor imports
+// nothing more.
 RegFileEntries ReadRegFileEntries(const RegFileText& file, platform::System& system);
+
+// One value line ("name"=data, or @=data) read as ReadRegFileEntries reads it; nullopt when
+// it is none.
+struct ValueLine {
+  std::string name;
+  std::optional<platform::RegValue> value;  // none: "=-"
+};
+std::optional<ValueLine> ParseValueLine(std::string_view line, RegFileEncoding encoding, platform::System& system);
 
 // Writes the file whole (a temporary file renamed over the old one).
 Status SaveRegFile(platform::FileSystem& files, platform::System& system, std::string_view path,

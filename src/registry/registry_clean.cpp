@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "core/language.h"
+#include "history/history_log.h"
 #include "platform/error_message.h"
+#include "registry/reg_import.h"
 #include "registry/registry_names.h"
 
 namespace sw::reg {
@@ -49,6 +52,24 @@ void ReportKeysNotOpened(EngineSink& sink, const std::vector<std::string>& keys)
     text += (text.empty() ? "" : "\r\n") + std::string(Text(90)) + " " + key;
   }
   sink.Ask(Message{text, "Error", MessageKind::Error, MessageButtons::Ok});
+}
+
+// The history entry of a removal, begun once its backup is on disk and before the first
+// value goes: it names the backup that brings the values back, or why nothing can.
+history::Entry RemovalEntry(const EngineSink& sink, const std::vector<std::string>& values,
+                            const std::string& backupFile) {
+  history::Entry entry;
+  entry.action = history::Action::RegistryRemoved;
+  entry.origin = sink.Origin().empty() ? "Registry Cleaning page" : sink.Origin();
+  entry.summary = "Removing " + std::to_string(values.size()) + " registry values";
+  entry.count = values.size();
+  entry.names = values;
+  if (backupFile.empty()) {
+    entry.notUndoable = "No backup was asked for.";
+  } else {
+    entry.backups = {backupFile};
+  }
+  return entry;
 }
 
 }  // namespace
@@ -165,9 +186,8 @@ RegistryCleanOutcome CleanRegistry(const std::vector<ResultRow>& rows, bool back
 
   // Only a backup that is complete on disk allows the first deletion.
   if (backup) {
-    auto saved =
-        SaveNumberedRegFile(*platform.files, *platform.system, platform.folders.data, backupFile.Render(*platform.system),
-                            "regbackup");
+    auto saved = SaveNumberedRegFile(*platform.files, *platform.system, platform.folders.data,
+                                     backupFile.Render(*platform.system), "regbackup");
     if (!saved) {
       outcome.backupError = platform::ErrorMessage(saved.error());
       sink.Ask(Message{"The registry backup could not be written (" + outcome.backupError + "). Nothing was deleted.",
@@ -175,6 +195,16 @@ RegistryCleanOutcome CleanRegistry(const std::vector<ResultRow>& rows, bool back
       return outcome;
     }
     outcome.backupFile = std::move(*saved);
+  }
+  std::vector<std::string> targets;
+  for (const auto& removal : removals) {
+    targets.push_back(ValueTarget(removal.root, std::string_view(removal.keyPath).substr(1), removal.valueName));
+  }
+  history::HistoryLog log(platform);
+  std::optional<history::Recording> recording;
+  if (!removals.empty()) {
+    recording.emplace(log, RemovalEntry(sink, targets, outcome.backupFile));
+    (void)recording->WriteItems(targets);
   }
   for (const auto& removal : removals) {
     object.SetRoot(removal.root);
@@ -187,6 +217,15 @@ RegistryCleanOutcome CleanRegistry(const std::vector<ResultRow>& rows, bool back
     }
   }
   object.CloseKey();
+  if (recording) {
+    history::Entry& entry = recording->entry();
+    entry.summary = "Removed " + std::to_string(outcome.removed) + " registry values";
+    entry.count = static_cast<std::uint64_t>(outcome.removed);
+    for (const auto& value : outcome.notRemoved) {
+      entry.problem += (entry.problem.empty() ? "Not removed: " : "; ") + value;
+    }
+    (void)recording->Complete(outcome.notRemoved.empty() ? history::EntryState::Done : history::EntryState::Failed);
+  }
   ReportNotRemoved(sink, outcome.notRemoved);
   return outcome;
 }
@@ -200,8 +239,8 @@ RegistryCleanOutcome DeleteRegistry(std::vector<ResultRow>& list, bool backup, p
     } else if (backup && !platform.folders.writable) {
       // Only a backup complete on disk allows a deletion; its folder cannot take one.
       outcome.backupError = platform.folders.problem;
-      sink.Ask(Message{platform.folders.problem + " Nothing was deleted.", "Error", MessageKind::Error,
-                       MessageButtons::Ok});
+      sink.Ask(
+          Message{platform.folders.problem + " Nothing was deleted.", "Error", MessageKind::Error, MessageButtons::Ok});
     } else {
       outcome = CleanRegistry(list, backup, platform, object, sink);
     }

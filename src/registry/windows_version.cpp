@@ -75,6 +75,15 @@ std::string NameFromRegistry(platform::Registry& registry, std::uint32_t platfor
 
 }  // namespace
 
+std::string_view FixedVersionName(const platform::VersionRecord& version) {
+  for (const auto& row : kNames) {
+    if (row.range.Contains(version)) {
+      return row.name;
+    }
+  }
+  return {};
+}
+
 std::string WindowsVersionName(const platform::VersionRecord& version, platform::Registry& registry) {
   for (const auto& row : kNames) {
     if (row.range.Contains(version)) {
@@ -96,7 +105,7 @@ std::string WindowsVersionName(platform::Platform& platform) {
       return name.replace(at, named.size(), generation);
     }
   }
-  return name.find("Server") != std::string::npos ? name : std::string(generation);
+  return profile.server ? name : std::string(generation);
 }
 
 int WindowsVersionCode(const platform::VersionRecord& version) {

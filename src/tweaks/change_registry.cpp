@@ -82,12 +82,13 @@ bool InEffect(platform::Registry& registry, const RegistryChange& change) {
   return false;
 }
 
-// Writes the state before the change into the restore file.
-Status Record(platform::Platform& platform, std::string_view restoreFile, const RegistryChange& change) {
+// Writes the state before the change, and what the change writes, into the restore file.
+Status Record(platform::Platform& platform, std::string_view restoreFile, const RegistryChange& change, ApplyLog& log) {
   if (IsKeyDeletion(change)) {
-    return RecordKeyTree(platform, restoreFile, change.root, KeyOf(change));
+    return RecordKeyTree(platform, restoreFile, change.root, KeyOf(change), &log.values, &log.deletedKeys);
   }
-  return RecordValue(platform, restoreFile, change.root, KeyOf(change), change.valueName);
+  return RecordValue(platform, restoreFile, change.root, KeyOf(change), change.valueName, WrittenValue(change),
+                     &log.values);
 }
 
 // Deletes the subkey `name` of `parent` with everything below it, deepest first; the
@@ -148,26 +149,15 @@ Status Write(platform::Registry& registry, const RegistryChange& change) {
     }
     return (*opened)->DeleteValue(change.valueName);
   }
+  const auto data = WrittenValue(change);
+  if (!data) {
+    return {};
+  }
   auto opened = (*root)->Create(key);
   if (!opened) {
     return opened.error();
   }
-  platform::RegKey& target = **opened;
-  switch (change.type) {
-    case ChangeType::String:
-      return target.Set(change.valueName, platform::kRegSz, reg::EncodeRegText(change.value, /*terminate=*/true));
-    case ChangeType::Dword:
-      return target.Set(change.valueName, platform::kRegDword,
-                        DwordBytes(static_cast<std::uint32_t>(ParseInt32(change.value).value_or(0))));
-    case ChangeType::MultiString:
-      // A multi-string ends with an empty string: the zero after the last string's own.
-      return target.Set(change.valueName, platform::kRegMultiSz,
-                        reg::EncodeRegText(change.value + std::string(1, '\0'), /*terminate=*/false));
-    case ChangeType::Binary: return target.Set(change.valueName, platform::kRegBinary, change.binary);
-    case ChangeType::None:
-    case ChangeType::Delete: break;
-  }
-  return {};
+  return (*opened)->Set(change.valueName, data->type, data->data);
 }
 
 // "HKEY_LOCAL_MACHINE\SYSTEM\...\LongPathsEnabled", or the key of a key deletion.
@@ -191,8 +181,26 @@ std::string RestoreFilePath(const platform::ProgramFolders& folders) {
   return folders.DataFile("default.reg");
 }
 
+std::optional<platform::RegValue> WrittenValue(const RegistryChange& change) {
+  switch (change.type) {
+    case ChangeType::String:
+      return platform::RegValue{platform::kRegSz, reg::EncodeRegText(change.value, /*terminate=*/true)};
+    case ChangeType::Dword:
+      return platform::RegValue{platform::kRegDword,
+                                DwordBytes(static_cast<std::uint32_t>(ParseInt32(change.value).value_or(0)))};
+    case ChangeType::MultiString:
+      // A multi-string ends with an empty string: the zero after the last string's own.
+      return platform::RegValue{platform::kRegMultiSz,
+                                reg::EncodeRegText(change.value + std::string(1, '\0'), /*terminate=*/false)};
+    case ChangeType::Binary: return platform::RegValue{platform::kRegBinary, change.binary};
+    case ChangeType::None:
+    case ChangeType::Delete: break;
+  }
+  return std::nullopt;
+}
+
 Result<bool> ChangeRegistry(platform::Platform& platform, std::string_view restoreFile, ChangeMode mode,
-                            const RegistryChange& change, std::vector<WriteFailure>* failures) {
+                            const RegistryChange& change, ApplyLog* log, const std::function<void()>& recorded) {
   platform::Registry& registry = *platform.registry;
   if (mode == ChangeMode::Check) {
     return InEffect(registry, change);
@@ -207,11 +215,16 @@ Result<bool> ChangeRegistry(platform::Platform& platform, std::string_view resto
   if (change.type == ChangeType::Delete && !exists) {
     return true;  // already gone: nothing to record, and no key to create only to delete it
   }
-  if (auto recorded = Record(platform, restoreFile, change); !recorded) {
-    return recorded.error();
+  ApplyLog own;
+  ApplyLog& kept = log != nullptr ? *log : own;
+  if (auto written = Record(platform, restoreFile, change, kept); !written) {
+    return written.error();
   }
-  if (auto written = Write(registry, change); !written && failures != nullptr) {
-    failures->push_back(WriteFailure{TargetName(change), written.error()});
+  if (recorded) {
+    recorded();
+  }
+  if (auto written = Write(registry, change); !written) {
+    kept.failures.push_back(WriteFailure{TargetName(change), written.error()});
   }
   return true;
 }

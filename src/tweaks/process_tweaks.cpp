@@ -45,6 +45,9 @@ Status TweakPage::ProcessTweaks(bool checkOnly, EngineSink& sink) {
   sink.SetProgress(0);
   lvAppliedTasks_.clear();
   TweakPass pass(platform_, sink, std::move(restoreFile), checkOnly);
+  if (!checkOnly) {
+    pass.onRecorded = onRecorded_;
+  }
   Status status;
   for (std::size_t index = 0; index < records_.size(); ++index) {
     sink.ProcessMessages();
@@ -56,6 +59,7 @@ Status TweakPage::ProcessTweaks(bool checkOnly, EngineSink& sink) {
     sink.SetProgress((index + 1) * 100 / records_.size());
   }
   if (!checkOnly) {
+    applyLog_ = pass.log();
     notDone_ = pass.notDone();
     notWritten_.clear();
     for (const auto& [title, failure] : pass.notWritten()) {

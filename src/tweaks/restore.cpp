@@ -1,6 +1,9 @@
 #include "tweaks/restore.h"
 
+#include <optional>
+
 #include "core/language.h"
+#include "history/history_log.h"
 #include "platform/error_message.h"
 #include "tweaks/change_registry.h"
 #include "tweaks/notice.h"
@@ -8,6 +11,8 @@
 
 namespace sw::tweaks {
 namespace {
+
+constexpr std::string_view kChangedSince = "changed since Sweepwise applied it; left as it is";
 
 // Language text 96 names the default folder; another target takes its place.
 std::string RestoredFilesText(std::string_view target) {
@@ -18,37 +23,44 @@ std::string RestoredFilesText(std::string_view target) {
   return text;
 }
 
-// The values that did not come back, at most a screenful of them, and the lines of the file
-// that no registry editor reads.
-std::string NotRestoredText(const RestoreExpectation& check, std::string_view restoreFile, platform::Platform& platform,
+// What did not come back, value by value, the damaged lines, and the way to the rights.
+std::string NotRestoredText(const TweakRestoreOutcome& outcome, const RecordsRestored& restored,
+                            std::size_t damagedLines, std::string_view restoreFile, platform::Platform& platform,
                             std::string_view elevationAdvice) {
-  constexpr std::size_t kNamed = 20;
   std::string text;
-  if (!check.notBack.empty()) {
-    text = "These values did not come back from " + std::string(restoreFile) + ":";
-    for (std::size_t i = 0; i < check.notBack.size() && i < kNamed; ++i) {
-      text += "\n" + check.notBack[i];
-    }
-    if (check.notBack.size() > kNamed) {
-      text += "\n... and " + std::to_string(check.notBack.size() - kNamed) + " more.";
-    }
+  std::vector<std::string> names;
+  for (const auto& value : outcome.changedSince) {
+    names.push_back(value + ": " + std::string(kChangedSince));
   }
-  if (check.unreadableLines > 0) {
-    text += (text.empty() ? "" : "\n\n") + std::to_string(check.unreadableLines) + " lines of " +
-            std::string(restoreFile) + " are damaged: what they held could not be restored.";
+  names.insert(names.end(), outcome.notWritten.begin(), outcome.notWritten.end());
+  if (!names.empty()) {
+    text = "These values were not restored:";
+    reg::AppendNames(text, names);
+  }
+  if (damagedLines > 0) {
+    text += (text.empty() ? "" : "\n\n") + std::to_string(damagedLines) + " lines of " + std::string(restoreFile) +
+            " are damaged: what they held could not be restored.";
   }
   const platform::SystemProfile profile = platform::Describe(platform);
-  if (check.notBackNeedsRights && profile.Modern() && !profile.elevated && !elevationAdvice.empty()) {
+  if (restored.writes.NeedsRights() && profile.Modern() && !profile.elevated && !elevationAdvice.empty()) {
     text += "\n\nSome of them need administrator rights. " + std::string(elevationAdvice);
   }
   return text;
 }
 
-}  // namespace
-
-std::string RegistryImportCommand(std::string_view regFile) {
-  return "REGEDIT.EXE /s \"" + std::string(regFile) + "\"";
+history::Entry RestoreEntry(const EngineSink& sink, const std::vector<RecordedValue>& planned) {
+  history::Entry entry;
+  entry.action = history::Action::TweaksRestored;
+  entry.origin = sink.Origin().empty() ? "Advanced page" : sink.Origin();
+  entry.summary = "Restoring " + std::to_string(planned.size()) + " values the tweaks changed";
+  entry.count = planned.size();
+  for (const auto& value : planned) {
+    entry.names.push_back(Described(value));
+  }
+  return entry;
 }
+
+}  // namespace
 
 TweakRestoreOutcome RestoreTweaks(platform::Platform& platform, EngineSink& sink, std::string_view elevationAdvice) {
   TweakRestoreOutcome outcome;
@@ -62,60 +74,94 @@ TweakRestoreOutcome RestoreTweaks(platform::Platform& platform, EngineSink& sink
   if (!platform.files->FileExists(restoreFile)) {
     return finish(TweakRestore::NothingToRestore, "All restorations were already done.", MessageKind::Information);
   }
-  const auto before = ReadRestoreFile(platform, restoreFile);
-  if (!before) {
+  auto records = LoadTweakRecords(platform, restoreFile);
+  if (!records) {
+    if (records.error().Is(Errc::InvalidData)) {
+      return finish(TweakRestore::Failed,
+                    restoreFile +
+                        " is damaged: it does not begin as a registry file does, so nothing of it can be "
+                        "restored. Nothing was restored.",
+                    MessageKind::Error);
+    }
     return finish(
         TweakRestore::Failed,
-        restoreFile + " could not be read: " + platform::ErrorMessage(before.error()) + " Nothing was restored.",
+        restoreFile + " could not be read: " + platform::ErrorMessage(records.error()) + " Nothing was restored.",
         MessageKind::Error);
   }
-  if (!before->readable) {
-    return finish(TweakRestore::Failed,
-                  restoreFile +
-                      " is damaged: it does not begin as a registry file does, so the registry editor "
-                      "cannot import it. Nothing was restored.",
-                  MessageKind::Error);
+  const std::size_t damaged = records->unreadable.size();
+  if (records->values.empty() && records->keys.empty() && damaged == 0) {
+    return finish(TweakRestore::NothingToRestore, "All restorations were already done.", MessageKind::Information);
   }
-  if (!platform.processes->ExecuteProgram(RegistryImportCommand(restoreFile), /*hidden=*/true, /*wait=*/true)) {
-    return finish(TweakRestore::Failed, "The registry editor could not be started, so nothing was restored.",
-                  MessageKind::Error);
+
+  // The history entry names what is about to be written before the first write.
+  history::HistoryLog log(platform);
+  std::optional<history::Recording> recording;
+  const RecordsRestored restored = RestoreRecords(*platform.registry, *records, [&](const auto& planned) {
+    if (!planned.empty()) {
+      recording.emplace(log, RestoreEntry(sink, planned));
+      (void)recording->WriteItems(RecordLines(planned, {}, *platform.system));
+    }
+  });
+  outcome.restored = restored.restored;
+  outcome.changedSince = restored.changedSince;
+  for (const reg::ImportNote& note : restored.writes.notWritten) {
+    outcome.notWritten.push_back(note.target + ": " + note.reason);
   }
-  const auto after = CheckRestored(platform, restoreFile);
-  if (!after) {
-    return finish(TweakRestore::Failed,
-                  restoreFile + " could not be read back: " + platform::ErrorMessage(after.error()),
-                  MessageKind::Error);
+  TweakRecords remaining = std::move(*records);
+  DropRestored(remaining, restored);
+  const Status saved = SaveTweakRecords(platform, restoreFile, remaining);
+
+  std::string message = NotRestoredText(outcome, restored, damaged, restoreFile, platform, elevationAdvice);
+  if (!saved) {
+    // Harmless: what came back is found back again next time, and dropped then.
+    message += (message.empty() ? "" : "\n\n") + restoreFile +
+               " could not be updated: " + platform::ErrorMessage(saved.error());
   }
-  outcome.notBack = after->notBack;
-  if (after->notBack.empty() && after->unreadableLines == 0) {
+  if (recording) {
+    history::Entry& entry = recording->entry();
+    entry.summary = "Restored " + std::to_string(restored.undoing.size()) + " values the tweaks changed";
+    entry.count = restored.undoing.size();
+    entry.names.clear();
+    for (const auto& value : restored.undoing) {
+      entry.names.push_back(Described(value));
+    }
+    entry.problem = outcome.notWritten.empty() ? std::string() : message;
+    (void)recording->WriteItems(RecordLines(restored.undoing, {}, *platform.system));
+    (void)recording->Complete(outcome.notWritten.empty() ? history::EntryState::Done : history::EntryState::Failed);
+  }
+  if (message.empty()) {
     sink.ShowStatus("Restored.");
     return finish(TweakRestore::Restored, "All tasks were restored to their original states.",
                   MessageKind::Information);
   }
   sink.ShowStatus("Not everything was restored.");
-  return finish(TweakRestore::Incomplete, NotRestoredText(*after, restoreFile, platform, elevationAdvice),
-                MessageKind::Warning);
+  return finish(TweakRestore::Incomplete, message, MessageKind::Warning);
 }
 
-Status OpenRegistryBackup(platform::Platform& platform, std::string_view regFile, EngineSink& sink) {
-  if (!platform.shell->OpenDocument(regFile)) {
-    Notify(sink, "No program could open " + std::string(regFile) + ".", MessageKind::Error);
-    return Error(Errc::FileNotFound);
-  }
-  return {};
-}
-
-Status ImportRegistryBackup(platform::Platform& platform, std::string_view regFile, EngineSink& sink) {
+Result<reg::ImportOutcome> ImportRegistryBackup(platform::Platform& platform, std::string_view regFile,
+                                                EngineSink& sink, std::string_view elevationAdvice) {
   if (!platform.files->FileExists(regFile)) {
     Notify(sink, "There is no registry backup " + std::string(regFile) + ".", MessageKind::Error);
     return Error(Errc::FileNotFound);
   }
-  if (!platform.processes->ExecuteProgram(RegistryImportCommand(regFile), /*hidden=*/true, /*wait=*/true)) {
-    Notify(sink, "The registry editor could not be started, so nothing was restored.", MessageKind::Error);
-    return Error(Errc::FileNotFound);
+  auto imported = reg::ImportRegFile(platform, regFile, reg::ImportMode::AsTheEditor);
+  if (!imported) {
+    Notify(sink,
+           std::string(regFile) + " could not be read: " + platform::ErrorMessage(imported.error()) +
+               " Nothing was restored.",
+           MessageKind::Error);
+    return imported.error();
   }
-  sink.ShowStatus("Restored.");
-  return {};
+  if (imported->Complete()) {
+    sink.ShowStatus("Restored.");
+    Notify(sink, std::string(regFile) + " was imported into the registry.", MessageKind::Information);
+    return imported;
+  }
+  const platform::SystemProfile profile = platform::Describe(platform);
+  sink.ShowStatus("Not everything was restored.");
+  Notify(sink, reg::ImportProblemText(*imported, regFile, !profile.Modern() || profile.elevated, elevationAdvice),
+         imported->readable ? MessageKind::Warning : MessageKind::Error);
+  return imported;
 }
 
 FileRestoreOutcome RestoreFiles(platform::FileSystem& files, backup::TBackupFile& backupFile, std::string_view archive,

@@ -1,9 +1,10 @@
 #pragma once
-// The Restore command (the toolbar's Restore button): on the Advanced page it imports the
-// restore file default.reg; on the Registry Cleaning page it hands a picked registry backup
-// to the system; on the Files Cleaning page it unpacks a picked backup archive below
-// "C:\restored_files". Each says what happened: a registry editor that does not start, an
-// archive that cannot be read and a restore that writes nothing are reported, not passed over.
+// The Restore command (the toolbar's Restore button): on the Advanced page it puts back what
+// the restore file default.reg records; on the Registry Cleaning page it imports a picked
+// registry backup; on the Files Cleaning page it unpacks a picked backup archive below
+// "C:\restored_files". The program imports registry files itself: the registry editor is
+// never started. Each says what happened: a value that could not be written, an archive that
+// cannot be read and a restore that writes nothing are reported, not passed over.
 
 #include <cstdint>
 #include <string>
@@ -14,6 +15,7 @@
 #include "core/engine_sink.h"
 #include "core/result.h"
 #include "platform/platform.h"
+#include "registry/reg_import.h"
 #include "tweaks/tweak_page_texts.h"
 
 namespace sw::tweaks {
@@ -29,39 +31,42 @@ struct FilePicker {
 inline constexpr FilePicker kRegistryBackupPicker{"Registry|*.reg", "reg", "*.reg"};  // dlgOpenReg
 inline constexpr FilePicker kArchivePicker{"Backup|*.bck", "bck", "*.bck"};           // dlgOpenBck
 
-// "REGEDIT.EXE /s" and the file, quoted: the program folder may hold blanks.
-std::string RegistryImportCommand(std::string_view regFile);
-
 enum class TweakRestore {
-  Restored,          // default.reg was imported and all it records came back; refresh the page (select tab 0)
-  NothingToRestore,  // no tweak was ever applied: "All restorations were already done."
-  Incomplete,        // imported, but not all came back; a warning named what; refresh the page
-  Failed,            // the registry editor did not start, or default.reg is no registry file; an error was shown
+  Restored,          // every recorded value is back as it was found; refresh the page (select tab 0)
+  NothingToRestore,  // nothing is recorded (no tweak was applied, or all came back): "All restorations were already
+                     // done."
+  Incomplete,        // not all came back; a warning named what and why; refresh the page
+  Failed,            // default.reg could not be read or is no registry file; an error was shown
 };
 
 struct TweakRestoreOutcome {
   TweakRestore result = TweakRestore::Failed;
-  std::vector<std::string> notBack;  // what did not come back, as the message names it
-  std::string message;               // the message shown
+  std::vector<std::string> restored;      // values and keys put back
+  std::vector<std::string> notWritten;    // "target: reason", what the registry refused
+  std::vector<std::string> changedSince;  // values left as they are: changed since the tweak wrote them
+  std::string message;                    // the message shown
 };
 
-// The Advanced page's Restore: imports default.reg of the data folder with the registry
-// editor, hidden, waits for it, and reads back every key and value the file records: only
-// when all came back, "Restored." and "All tasks were restored to their original states.";
-// otherwise a warning names what did not, adding `elevationAdvice` when that is where only
-// an administrator may write and this program runs without the rights. A file that is no
-// registry file is not handed to the editor. The file stays, so a second restore imports it
-// again.
+// The Advanced page's Restore: puts back, through the registry API, each value default.reg of
+// the data folder records while it still holds what the tweak wrote, makes each key a tweak
+// deleted, and drops from the file what came back, so that a second restore has nothing
+// stale to apply. Only when everything is back: "Restored." and "All tasks were restored to
+// their original states."; otherwise a warning names each value changed since ("changed
+// since Sweepwise applied it; left as it is"), each value the registry refused with its
+// reason (adding `elevationAdvice` when only an administrator may write it and this program
+// runs without the rights) and the damaged lines. What it writes is a history entry, begun
+// before the first write, that undoes it.
 TweakRestoreOutcome RestoreTweaks(platform::Platform& platform, EngineSink& sink,
                                   std::string_view elevationAdvice = kRestartAsAdministratorAdvice);
 
-// The Registry Cleaning page's Restore: opens the picked backup file with the shell's "open"
-// verb, which normally has the registry editor ask and import it.
-Status OpenRegistryBackup(platform::Platform& platform, std::string_view regFile, EngineSink& sink);
-
-// Imports a registry export file with the registry editor, hidden, and waits for it (the
-// command line's "restore registry").
-Status ImportRegistryBackup(platform::Platform& platform, std::string_view regFile, EngineSink& sink);
+// Imports a registry export file through the registry API as the registry editor would (the
+// Registry Cleaning page's Restore, the command line's "restore registry") and says what came
+// of it: each value it could not write, with the reason and `elevationAdvice` where rights
+// are missing, and each damaged line. An error when the file is missing or unreadable, or when
+// not everything came in.
+Result<reg::ImportOutcome> ImportRegistryBackup(platform::Platform& platform, std::string_view regFile,
+                                                EngineSink& sink,
+                                                std::string_view elevationAdvice = kRestartAsAdministratorAdvice);
 
 struct FileRestoreOutcome {
   bool restored = false;  // at least one file was written and the archive read to its end

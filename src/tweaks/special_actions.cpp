@@ -88,6 +88,10 @@ RegistryChange StringChange(std::string keyPath, std::string name, std::string v
 
 }  // namespace
 
+std::string IdleTasksCommand(platform::System& system) {
+  return "\"" + system.ExpandEnvironment(R"(%SystemRoot%\System32\rundll32.exe)") + "\" advapi32.dll,ProcessIdleTasks";
+}
+
 std::string OptimizedPagingFiles(std::string_view pagingFiles) {
   std::string optimized;
   for (const auto& entry : StringsOf(pagingFiles)) {
@@ -126,8 +130,9 @@ Result<bool> TerminateIdleTasks(TweakPass& pass) {
   sink.ProcessMessages();
   sink.ShowStatus("Terminating all idle tasks...");
   // The run may take many minutes: the window goes on repainting and answering meanwhile.
-  const bool started = pass.platform().processes->ExecuteProgram(kIdleTasksCommand, /*hidden=*/true, /*wait=*/true,
-                                                                 [&sink] { sink.ProcessMessagesNow(); });
+  const bool started =
+      pass.platform().processes->ExecuteProgram(IdleTasksCommand(*pass.platform().system), /*hidden=*/true,
+                                                /*wait=*/true, [&sink] { sink.ProcessMessagesNow(); });
   sink.ShowStatus("Done.");
   sink.EndBusy();
   if (!started) {

@@ -6,8 +6,10 @@
 
 namespace sw::tweaks {
 
-// The command line that makes the system run its pending idle tasks now.
-inline constexpr std::string_view kIdleTasksCommand = "Rundll32.exe advapi32.dll,ProcessIdleTasks";
+// The command line that makes the system run its pending idle tasks now: the system's own
+// rundll32.exe by its full path, so that no program of the same name in the current folder or
+// the program's folder runs in its place (with the rights of an elevated Sweepwise).
+std::string IdleTasksCommand(platform::System& system);
 
 // Every paging file of the system keeps its place and gets 382 MB as initial and maximum size.
 Result<bool> OptimizePagingFile(TweakPass& pass);

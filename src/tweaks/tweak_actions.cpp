@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/text.h"
+#include "registry/reg_import.h"
 #include "tweaks/special_actions.h"
 
 namespace sw::tweaks {
@@ -224,16 +224,7 @@ const TweakAction* FindTweakAction(std::string_view title) {
 }
 
 bool NeedsAdministrator(const RegistryChange& change) {
-  if (change.root != RootKey::CurrentUser) {
-    return true;
-  }
-  std::string_view key = change.keyPath;
-  if (key.starts_with('\\')) {
-    key.remove_prefix(1);
-  }
-  constexpr std::string_view kPolicies = "Software\\Policies";
-  return key.size() >= kPolicies.size() && EqualsNoCase(key.substr(0, kPolicies.size()), kPolicies) &&
-         (key.size() == kPolicies.size() || key[kPolicies.size()] == '\\');
+  return reg::IsMachineWide(change.root, change.keyPath);
 }
 
 bool NeedsAdministrator(const TweakAction& action) {

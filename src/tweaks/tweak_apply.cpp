@@ -1,7 +1,9 @@
 // The Apply command of the Advanced page.
 
 #include <algorithm>
+#include <optional>
 
+#include "history/history_log.h"
 #include "platform/error_message.h"
 #include "tweaks/change_registry.h"
 #include "tweaks/notice.h"
@@ -41,6 +43,40 @@ bool Contains(const std::vector<std::string>& list, std::string_view item) {
   return std::find(list.begin(), list.end(), item) != list.end();
 }
 
+history::Entry ApplyEntry(const EngineSink& sink, const std::vector<std::string>& titles) {
+  history::Entry entry;
+  entry.action = history::Action::TweaksApplied;
+  entry.origin = sink.Origin().empty() ? "Advanced page" : sink.Origin();
+  entry.summary = "Applying " + std::to_string(titles.size()) + " tweaks";
+  entry.count = titles.size();
+  entry.names = titles;
+  return entry;
+}
+
+// The end of the Apply's history entry: what it changed, and whether it did all it set out to.
+void CompleteEntry(history::Recording& recording, const ApplyOutcome& outcome, const ApplyLog& log,
+                   platform::System& system) {
+  history::Entry& entry = recording.entry();
+  entry.summary = "Applied " + std::to_string(outcome.applied.size()) + " tweaks, changing " +
+                  std::to_string(log.values.size() + log.deletedKeys.size()) + " registry values and keys";
+  if (log.values.empty() && log.deletedKeys.empty()) {
+    entry.notUndoable = "It changed no registry value, so there is nothing to put back.";
+  }
+  std::vector<std::string> problems = outcome.notWritten;
+  if (!outcome.error.empty()) {
+    problems.insert(problems.begin(), outcome.error);
+  }
+  for (const auto& title : outcome.notInEffect) {
+    problems.push_back(title + ": still not in effect");
+  }
+  for (const auto& problem : problems) {
+    entry.problem += (entry.problem.empty() ? "" : "\n") + problem;
+  }
+  (void)recording.WriteItems(RecordLines(log.values, log.deletedKeys, system));
+  (void)recording.Complete(outcome.error.empty() && outcome.notWritten.empty() ? history::EntryState::Done
+                                                                               : history::EntryState::Failed);
+}
+
 }  // namespace
 
 ApplyOutcome TweakPage::Apply(EngineSink& sink) {
@@ -60,9 +96,24 @@ ApplyOutcome TweakPage::Apply(EngineSink& sink) {
     }
   }
   outcome.restoreFile = RestoreFilePath(platform_.folders);
-  if (Status applied = ProcessTweaks(/*checkOnly=*/false, sink); !applied) {
+  // The history entry begins before the first change; each change is in its items before it
+  // is written, so an Apply cut short still says what it changed.
+  history::HistoryLog log(platform_);
+  std::optional<history::Recording> recording;
+  if (!outcome.applied.empty()) {
+    recording.emplace(log, ApplyEntry(sink, outcome.applied));
+    onRecorded_ = [&recording, this](const ApplyLog& changes) {
+      (void)recording->WriteItems(RecordLines(changes.values, changes.deletedKeys, *platform_.system));
+    };
+  }
+  const Status applied = ProcessTweaks(/*checkOnly=*/false, sink);
+  onRecorded_ = nullptr;
+  if (!applied) {
     outcome.error = "The previous state could not be recorded in " + outcome.restoreFile + ": " +
                     platform::ErrorMessage(applied.error()) + " Nothing more was changed.";
+    if (recording) {
+      CompleteEntry(*recording, outcome, applyLog_, *platform_.system);
+    }
     Notify(sink, outcome.error, MessageKind::Error);
     return outcome;
   }
@@ -84,6 +135,9 @@ ApplyOutcome TweakPage::Apply(EngineSink& sink) {
     if (!Contains(outcome.notInEffect, title)) {
       outcome.notInEffect.push_back(title);
     }
+  }
+  if (recording) {
+    CompleteEntry(*recording, outcome, applyLog_, *platform_.system);
   }
   if (!outcome.applied.empty() || !outcome.leftOut.empty()) {
     const bool clean = outcome.notInEffect.empty() && outcome.notWritten.empty() && outcome.leftOut.empty();

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "registry/windows_version.h"
+
 namespace sw::tweaks {
 namespace {
 
@@ -111,12 +113,6 @@ constexpr std::array<NamedCode, 6> kSystems = {{
     {"Windows XP", kWinXp},
 }};
 
-// Named alone or followed by the edition ("Windows 10 Enterprise").
-constexpr std::array<NamedCode, 2> kCurrentSystems = {{
-    {"Windows 10", kWin10},
-    {"Windows 11", kWin11},
-}};
-
 // EditionID values by their beginning: "Enterprise", "EnterpriseS" (the long-term
 // servicing channel), "IoTEnterprise"; "Education". Home ("Core...") and Pro
 // ("Professional...", Pro Education included) have no flag of their own.
@@ -152,23 +148,21 @@ std::string_view CategoryName(int category) {
   return {};
 }
 
-unsigned SystemFlagOf(std::string_view windowsVersionName) {
-  for (const auto& row : kSystems) {
-    if (row.name == windowsVersionName) {
-      return row.code;
-    }
+unsigned SystemFlagOf(const platform::VersionRecord& version, const platform::SystemProfile& profile) {
+  if (profile.Windows10OrLater()) {
+    return profile.server ? 0 : profile.Windows11() ? kWin11 : kWin10;
   }
-  for (const auto& row : kCurrentSystems) {
-    if (windowsVersionName.starts_with(row.name) &&
-        (windowsVersionName.size() == row.name.size() || windowsVersionName[row.name.size()] == ' ')) {
+  const std::string_view name = reg::FixedVersionName(version);
+  for (const auto& row : kSystems) {
+    if (!name.empty() && row.name == name) {
       return row.code;
     }
   }
   return 0;
 }
 
-OfferedOn OfferedOnSystem(std::string_view windowsVersionName, const platform::SystemProfile& profile) {
-  OfferedOn system{SystemFlagOf(windowsVersionName), profile.build};
+OfferedOn OfferedOnSystem(const platform::VersionRecord& version, const platform::SystemProfile& profile) {
+  OfferedOn system{SystemFlagOf(version, profile), profile.build};
   for (const auto& row : kEditionIds) {
     if (std::string_view(profile.edition).starts_with(row.name)) {
       system.flags |= row.code;

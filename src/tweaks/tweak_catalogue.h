@@ -62,17 +62,18 @@ const CatalogueEntry* FindCatalogueEntry(std::string_view title);
 // "Optimization", "Cleaning", "Internet Accelerator", "Miscellaneous"; empty for another code.
 std::string_view CategoryName(int category);
 
-// The flag of the system `WindowsVersionName` names ("Windows 98", ...; "Windows 10" and
-// "Windows 11" followed by their edition, "Windows 11 Pro"); 0 for any other name, which no
-// tweak is offered on.
-unsigned SystemFlagOf(std::string_view windowsVersionName);
+// The flag of the system the version numbers name: Windows 95 to XP by the numbers of their
+// version record, Windows 10 and 11 by the build (a server edition is neither); 0 for any
+// other system, which no tweak is offered on. The words of the registry's ProductName play
+// no part: they differ between builds and languages.
+unsigned SystemFlagOf(const platform::VersionRecord& version, const platform::SystemProfile& profile);
 
 // What decides which rows are offered here: the system's flag with its edition's, and its build.
 struct OfferedOn {
   unsigned flags = 0;
   std::uint32_t build = 0;
 };
-[[nodiscard]] OfferedOn OfferedOnSystem(std::string_view windowsVersionName, const platform::SystemProfile& profile);
+[[nodiscard]] OfferedOn OfferedOnSystem(const platform::VersionRecord& version, const platform::SystemProfile& profile);
 
 // Whether a row for `systems` (and from `minimumBuild` on) is offered on `system`.
 [[nodiscard]] bool IsOffered(unsigned systems, std::uint32_t minimumBuild, const OfferedOn& system);

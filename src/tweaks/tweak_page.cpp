@@ -29,7 +29,7 @@ TweakPage::TweakPage(platform::Platform& platform, std::string windowsVersionNam
 // The rights may change between two fills (a test's, or the system's): each fill asks anew.
 void TweakPage::DescribeSystem() {
   profile_ = platform::Describe(platform_);
-  offeredOn_ = OfferedOnSystem(windowsVersionName_, profile_);
+  offeredOn_ = OfferedOnSystem(platform_.system->Version(), profile_);
 }
 
 bool TweakPage::Offers(std::string_view title) const {

@@ -5,10 +5,12 @@
 // these rows and forwards clicks; everything it shows comes from here.
 //
 // A category tab lists the tweaks of that category that are offered on this system and not
-// yet in effect, green first; "Applied Tasks" lists every offered tweak outside the Cleaning
-// category that is in effect. Check marks live until the next fill (a tab change, Apply).
+// yet in effect, green first; "Applied Tasks" lists every offered tweak in effect, but the
+// one-time actions (the clean-ups of history lists of Windows 95 to XP, the idle-task run),
+// which leave nothing in effect to list. Check marks live until the next fill (a tab change, Apply).
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +20,7 @@
 #include "core/result.h"
 #include "core/result_row.h"
 #include "platform/platform.h"
+#include "tweaks/change_registry.h"
 #include "tweaks/tweak_catalogue.h"
 #include "tweaks/tweak_page_texts.h"
 
@@ -55,7 +58,8 @@ struct ApplyOutcome {
 
 class TweakPage {
  public:
-  // The page of the system `platform` runs on (its WindowsVersionName, Windows 11 told by its build).
+  // The page of the system `platform` runs on, as its version numbers tell it; the title
+  // shows its WindowsVersionName (or `windowsVersionName`).
   explicit TweakPage(platform::Platform& platform);
   TweakPage(platform::Platform& platform, std::string windowsVersionName);
 
@@ -72,7 +76,8 @@ class TweakPage {
   void Find(EngineSink& sink);
 
   // The Apply command: applies the checked tweaks of the current tab (recording their
-  // previous state in default.reg), refills, checks, "Done."; when a tweak was checked, the
+  // previous state and what they write in default.reg, and in a history entry that undoes
+  // exactly this apply), refills, checks, "Done."; when a tweak was checked, the
   // final message, naming what the check still finds not in effect and each write the
   // registry refused, with its reason. Without administrator rights (Vista and later) the
   // checked tweaks that need them are left out and named in the same message, with
@@ -134,6 +139,9 @@ class TweakPage {
   int nextItem_ = 0;
   std::vector<std::string> notDone_;     // of the last apply pass
   std::vector<std::string> notWritten_;  // of the last apply pass
+  // Told of each change the apply pass records, before it writes it; the last pass's log.
+  std::function<void(const ApplyLog&)> onRecorded_;
+  ApplyLog applyLog_;
 };
 
 }  // namespace sw::tweaks

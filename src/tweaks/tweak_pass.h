@@ -2,6 +2,7 @@
 // One pass over the listed tweaks, as the tweak actions see it: which tweak runs, whether the
 // pass checks or applies it, and the services it may use.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,15 +33,24 @@ class TweakPass {
   platform::Platform& platform() { return platform_; }
   EngineSink& sink() { return sink_; }
 
-  // ChangeRegistry for the current tweak; a write the registry refuses is noted.
+  // ChangeRegistry for the current tweak; what it records goes to the pass's log (and to
+  // `onRecorded`, before the write), a write the registry refuses is noted.
   Result<bool> Change(const RegistryChange& change) {
-    std::vector<WriteFailure> failures;
-    auto result = ChangeRegistry(platform_, restoreFile_, mode_, change, &failures);
-    for (const auto& failure : failures) {
-      notWritten_.push_back(NotWritten{title_, failure});
+    const std::size_t failed = log_.failures.size();
+    auto result = ChangeRegistry(platform_, restoreFile_, mode_, change, &log_, [this] {
+      if (onRecorded) {
+        onRecorded(log_);
+      }
+    });
+    for (std::size_t i = failed; i < log_.failures.size(); ++i) {
+      notWritten_.push_back(NotWritten{title_, log_.failures[i]});
     }
     return result;
   }
+
+  // Called each time the pass has recorded a change in the restore file, before it writes it.
+  std::function<void(const ApplyLog&)> onRecorded;
+  [[nodiscard]] const ApplyLog& log() const { return log_; }
 
   // A warning with an OK button.
   void Warn(std::string text) { Notify(sink_, std::move(text), MessageKind::Warning); }
@@ -65,6 +75,7 @@ class TweakPass {
   ChangeMode mode_ = ChangeMode::Check;
   std::vector<std::string> notDone_;
   std::vector<NotWritten> notWritten_;
+  ApplyLog log_;
 };
 
 }  // namespace sw::tweaks

@@ -338,7 +338,9 @@ std::span<const TweakAction> Windows10Actions() {
       action.title = setting.entry.title;
       action.changes = setting.writes;
       action.stopAtFalse = true;  // in effect only while every value is
-      action.listed = setting.entry.category != kCleaning;
+      // A setting stays in effect, whatever its tab: Applied Tasks lists it, as it lists the
+      // older tweaks of every tab but the one-time clean-ups.
+      action.listed = true;
       list.push_back(std::move(action));
     }
     return list;

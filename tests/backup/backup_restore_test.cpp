@@ -18,11 +18,6 @@ namespace fs = std::filesystem;
 
 class RestoreTest : public BackupTest {
  protected:
-  std::string WriteArchive(std::string_view sub, const Bytes& bytes) {
-    test::WriteFileBytes(Host(sub), std::string(bytes.begin(), bytes.end()));
-    return At(sub);
-  }
-
   // Every file below the test folder, as paths relative to it.
   std::set<std::string> AllFiles() { return test::FilesBelow(temp_.path()); }
 };

@@ -32,12 +32,16 @@ class ArchiveBytes {
   ArchiveBytes& Text(std::string_view text) { return Int(static_cast<std::int32_t>(text.size())).Raw(text); }
   ArchiveBytes& Header(std::int32_t fileCount = 1) { return Text("").Int(0).Int(fileCount); }
   // A data block of one zlib chunk of `data`, ended by its end word.
-  ArchiveBytes& Block(std::string_view data) {
+  ArchiveBytes& Block(std::string_view data) { return Block(std::vector<std::string_view>{data}); }
+  // A data block of one zlib chunk per piece, however small the pieces.
+  ArchiveBytes& Block(const std::vector<std::string_view>& pieces) {
     Raw(std::string_view("EC2\0", 4));
-    Bytes stream(compressBound(static_cast<uLong>(data.size())));
-    uLongf size = stream.size();
-    compress(stream.data(), &size, reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size()));
-    Int(static_cast<std::int32_t>(size)).Raw(std::string_view(reinterpret_cast<char*>(stream.data()), size));
+    for (const std::string_view data : pieces) {
+      Bytes stream(compressBound(static_cast<uLong>(data.size())));
+      uLongf size = stream.size();
+      compress(stream.data(), &size, reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size()));
+      Int(static_cast<std::int32_t>(size)).Raw(std::string_view(reinterpret_cast<char*>(stream.data()), size));
+    }
     return Int(0);
   }
   // An entry whose data is one zlib chunk of `data`.
@@ -72,6 +76,12 @@ class BackupTest : public test::FileFixture {
     }
     out.resize(size);
     return out;
+  }
+
+  // Puts `bytes` on disk as the archive `sub`; its path for the backup.
+  std::string WriteArchive(std::string_view sub, const Bytes& bytes) {
+    test::WriteFileBytes(Host(sub), std::string(bytes.begin(), bytes.end()));
+    return At(sub);
   }
 
   // The archive `sub` and its further volumes (.002, ...), as they are on disk.

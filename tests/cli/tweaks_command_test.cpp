@@ -10,7 +10,6 @@
 #include "platform/host/host_system.h"
 #include "registry/registry_paths.h"
 #include "support/cli_runner.h"
-#include "support/editor_stand_in.h"
 #include "support/host_platform.h"
 
 namespace sw::cli {
@@ -26,7 +25,6 @@ class TweaksCommand : public ::testing::Test, protected test::CliRunner {
   TweaksCommand() {
     host_.system().SetVersion(platform::VersionRecord{platform::kPlatformNt, 5, 1, 2600});  // XP
     EXPECT_TRUE(reg::RegWriteString(host_.registry(), RootKey::CurrentUser, kMenuShowDelay, "400"));
-    test::UseEditorStandIn(host_.platform(), host_.processes());
   }
 
   int Run(const std::vector<std::string>& args) { return RunOn(host_.platform(), args); }
@@ -90,11 +88,17 @@ TEST_F(TweaksCommand, ApplyChecksTheRowsOnTheirTabsAndRestoreUndoesThem) {
   EXPECT_EQ(nlohmann::json::parse(out_)["already_in_effect"], nlohmann::json::array({"Speed up menu display"}));
 
   EXPECT_EQ(Run({"restore", "tweaks"}), kExitFailure);  // no console, no --yes
-  EXPECT_TRUE(starts().empty());
+  EXPECT_EQ(reg::RegReadString(host_.registry(), RootKey::CurrentUser, kMenuShowDelay), "0");
+  ASSERT_EQ(Run({"restore", "--yes", "tweaks"}), kExitSuccess) << err_;
+  EXPECT_EQ(reg::RegReadString(host_.registry(), RootKey::CurrentUser, kMenuShowDelay), "400");
+  EXPECT_FALSE(reg::RegValueExists(host_.registry(), RootKey::CurrentUser, kNoCdBurning));
+  EXPECT_TRUE(starts().empty()) << "no registry editor";
+  // Said once: as the status, where scripts read it, and not again on stderr.
+  const std::string restored = "All tasks were restored to their original states.";
+  EXPECT_EQ(out_, restored + "\n");
+  EXPECT_EQ(err_.find(restored), std::string::npos) << err_;
   ASSERT_EQ(Run({"restore", "tweaks", "--yes"}), kExitSuccess) << err_;
-  ASSERT_EQ(starts().size(), 1U);
-  EXPECT_EQ(starts()[0].commandLine, R"(REGEDIT.EXE /s "C:\Program\default.reg")");
-  EXPECT_NE(out_.find("All tasks were restored to their original states."), std::string::npos);
+  EXPECT_EQ(out_, "All restorations were already done.\n") << "nothing stale was left";
 }
 
 TEST_F(TweaksCommand, RestoreCommandsReportWhatFails) {
@@ -102,10 +106,17 @@ TEST_F(TweaksCommand, RestoreCommandsReportWhatFails) {
   EXPECT_EQ(nlohmann::json::parse(out_)["status"], "All restorations were already done.");
 
   EXPECT_EQ(Run({"restore", "registry", "C:\\Program\\regbackup000.reg", "--yes"}), kExitFailure);
-  host_.MakeFile("C:\\Program\\regbackup000.reg", "REGEDIT4\r\n");
-  EXPECT_EQ(Run({"restore", "registry", "C:\\Program\\regbackup000.reg", "--yes"}), kExitSuccess) << err_;
-  ASSERT_EQ(starts().size(), 1U);
-  EXPECT_EQ(starts()[0].commandLine, R"(REGEDIT.EXE /s "C:\Program\regbackup000.reg")");
+  host_.MakeFile("C:\\Program\\regbackup000.reg",
+                 "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\Restored]\r\n\"v\"=\"back\"\r\n\"bad\"=hex:zz\r\n");
+  EXPECT_EQ(Run({"restore", "registry", "C:\\Program\\regbackup000.reg", "--yes", "--json"}), kExitFailure);
+  EXPECT_EQ(reg::RegReadString(host_.registry(), RootKey::CurrentUser, "Software\\Restored\\v"), "back");
+  const auto damaged = nlohmann::json::parse(out_);
+  ASSERT_EQ(damaged["not_written"].size(), 1U);
+  EXPECT_EQ(damaged["not_written"][0]["target"], "line 4");
+  host_.MakeFile("C:\\Program\\regbackup001.reg",
+                 "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\Restored]\r\n\"w\"=dword:1\r\n");
+  EXPECT_EQ(Run({"restore", "registry", "--yes", "C:\\Program\\regbackup001.reg"}), kExitSuccess) << err_;
+  EXPECT_TRUE(starts().empty()) << "no registry editor";
 
   host_.MakeFile("C:\\Data\\a.txt", "alpha");
   backup::TBackupFile packer(host_.files(), host_.system());
@@ -168,16 +179,28 @@ TEST_F(TweaksCommandOnWindows10, ApplyThenRestoreBringsBackExactlyTheStateBefore
   const auto titles = RowTitles();
   EXPECT_NE(std::find(titles.begin(), titles.end(), "Allow paths longer than 260 characters"), titles.end());
 
-  // An import that brings nothing back is named and fails.
+  // A value changed since it was applied is named, stays, and the command fails.
   ASSERT_EQ(Run({"tweaks", "apply", "Websites cannot read the language list", "--yes"}), kExitSuccess) << err_;
-  host_.processes().OnStart([](const auto&) { return true; });
+  ASSERT_TRUE(reg::RegWriteDword(host_.registry(), RootKey::CurrentUser, kLanguageOptOut, 5));
   EXPECT_EQ(Run({"restore", "tweaks", "--yes", "--json"}), kExitFailure);
-  EXPECT_NE(
-      err_.find(
-          "HKEY_CURRENT_USER\\Control Panel\\International\\User Profile\\HttpAcceptLanguageOptOut (still there)"),
-      std::string::npos)
+  EXPECT_NE(err_.find("HKEY_CURRENT_USER\\Control Panel\\International\\User Profile\\HttpAcceptLanguageOptOut: "
+                      "changed since Sweepwise applied it; left as it is"),
+            std::string::npos)
       << err_;
-  EXPECT_EQ(nlohmann::json::parse(out_)["not_back"].size(), 1U);
+  EXPECT_EQ(nlohmann::json::parse(out_)["changed_since"].size(), 1U);
+}
+
+// A setting in effect is listed under Applied Tasks whatever its tab and whatever the value
+// was before.
+TEST_F(TweaksCommandOnWindows10, AnAppliedSettingIsListedUnderAppliedTasks) {
+  ASSERT_TRUE(reg::RegWriteDword(host_.registry(), RootKey::CurrentUser, kTrackProgs, 12345));
+  ASSERT_EQ(Run({"tweaks", "apply", "Do not track program launches", "--yes"}), kExitSuccess) << err_;
+  ASSERT_EQ(Run({"tweaks", "list", "--applied", "--json"}), kExitSuccess) << err_;
+  const auto titles = RowTitles();
+  EXPECT_NE(std::find(titles.begin(), titles.end(), "Do not track program launches"), titles.end());
+  ASSERT_EQ(Run({"tweaks", "list", "--tab", "1", "--json"}), kExitSuccess);
+  const auto cleaning = RowTitles();
+  EXPECT_EQ(std::find(cleaning.begin(), cleaning.end(), "Do not track program launches"), cleaning.end());
 }
 
 TEST_F(TweaksCommandOnWindows10, AStandardUserIsToldWhichSettingsWereLeftOutAndHowToApplyThem) {

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The real sweepwise-cli under Wine, shown Windows XP: "tweaks list --tab 0 --json" lists the
 # Optimization tweaks not yet in effect, green first; "tweaks apply" changes two values and
-# records their previous state in default.reg; "restore tweaks" imports that file with the
-# registry editor and brings both back exactly.
+# records their previous state (and what it wrote) in default.reg; "restore tweaks" puts back
+# what that file records, through the registry API, and brings both back exactly.
 # Then a copy shown Windows 10: "tweaks list --tab 2 --json" lists the settings of Windows 10;
 # three of them applied (a value that held other data, one that did not exist, one of the
 # machine's), an unrelated change in each of their keys, and "restore tweaks" brings back
@@ -149,7 +149,8 @@ cli10 tweaks apply "${three[@]}" --yes >apply10.out 2>apply10.err || fail "Windo
 [[ "$(value_of "$profile" HttpAcceptLanguageOptOut)" == "REG_DWORD 0x1" ]] || fail "HttpAcceptLanguageOptOut was not set"
 [[ "$(value_of "$filesystem" LongPathsEnabled)" == "REG_DWORD 0x1" ]] || fail "LongPathsEnabled was not set"
 tr -d '\r' <"$folder10/default.reg" >default10.txt
-[[ "$(grep -c '^\[' default10.txt)" == 3 && "$(grep -c '=' default10.txt)" == 3 ]] ||
+[[ "$(grep -c '^\[' default10.txt)" == 3 && "$(grep -c '^"' default10.txt)" == 3 &&
+   "$(grep -c '^; Sweepwise wrote "' default10.txt)" == 3 ]] ||
   fail "default.reg records more than the three values:"$'\n'"$(cat default10.txt)"
 
 # Later, unrelated changes in the same keys.

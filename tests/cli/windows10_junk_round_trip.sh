@@ -12,7 +12,9 @@
 #   4. "delete files --backup --yes" deletes the rest into an archive, and "restore files"
 #      of both archives gives every deleted file back byte for byte;
 #   5. what must stay is there, the folder link in the Recycle Bin and its documents too, and
-#      the cleanup handler's command never ran.
+#      the cleanup handler's command never ran;
+#   6. "tweaks list" offers the same settings of Windows 10 on every tab whether the product
+#      name is Wine's own or "Windows 10 Pro".
 #   windows10_junk_round_trip.sh PREFIX BIN-DIR TEST-BIN-DIR
 # (BIN-DIR holds sweepwise-cli.exe, TEST-BIN-DIR sweepwise-test-uninstaller.exe.)
 set -uo pipefail
@@ -199,3 +201,26 @@ compgen -G "$c/\$Recycle.Bin/S-1-5-21-*" >/dev/null || fail "the Recycle Bin's f
 [[ -e "$prefix/drive-d/on-cd.tmp" ]] || fail "a file on the CD-ROM drive was deleted"
 [[ ! -e "$c/cleanup-string-ran.txt" ]] || fail "the cleanup handler's command was run"
 echo "windows 10 junk round trip: ok ($(wc -l <"$prefix/windows10-junk.txt") junk files; $plan_archive, $rest_archive)"
+
+# 6. The settings of Windows 10 as Wine's own Windows 10 names itself, and as Windows 10 and
+#    11 name themselves ("Windows 10 Pro"): the version numbers decide, the name is shown.
+current='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+stock=$(in_c reg query "$current" /v ProductName | sed -nE 's/^ +ProductName +REG_SZ +(.*)$/\1/p')
+[[ -n "$stock" ]] || fail "the prefix has no ProductName"
+# Each tab's titles, a line each; a tab that offers nothing fails.
+offered() {
+  local tab out
+  for tab in 0 1 2 3; do
+    out=$(cli tweaks list --tab "$tab" --json) || fail "tweaks list --tab $tab exited $?"
+    python3 -c 'import json, sys
+listed = json.loads(sys.argv[1])
+if listed["windows"] != sys.argv[2] or not listed["rows"]:
+    sys.exit("tab %s as %s: %s" % (sys.argv[3], listed["windows"], listed))
+print("\n".join(r["columns"][0] for r in listed["rows"]))' "$out" "$1" "$tab" || fail "see above"
+  done
+}
+as_stock=$(offered "$stock") || exit 1
+in_c reg add "$current" /v ProductName /t REG_SZ /d 'Windows 10 Pro' /f >/dev/null
+as_pro=$(offered 'Windows 10 Pro') || exit 1
+[[ "$as_stock" == "$as_pro" ]] || fail "the settings differ by the product name:"$'\n'"$as_stock"$'\n---\n'"$as_pro"
+echo "tweaks as \"$stock\" and as \"Windows 10 Pro\": $(wc -l <<<"$as_stock") settings offered, the same"

@@ -1,6 +1,6 @@
 // The Advanced page in the window on Wine's real registry, with the system reported as
 // Windows XP so that the XP rows of the catalogue are offered: the five tabs and their rows,
-// a check and Apply with the restore file, Restore with the real registry editor, the
+// a check and Apply with the restore file, Restore of what it recorded, the
 // description beside the pointer, the page staying shut while a pass lets messages through,
 // and Restore on the Files and Registry pages through their (answered) open-file dialogs.
 
@@ -295,7 +295,7 @@ TEST_F(AdvancedPageTest, BeforeAnyApplyNeitherApplyNorRestoreChangesAnything) {
   EXPECT_TRUE(PickerRequests().empty()) << "the Advanced page's Restore asks for no file";
 }
 
-TEST_F(AdvancedPageTest, ApplyChangesTheCheckedValueAndRestoreBringsItBackWithTheRegistryEditor) {
+TEST_F(AdvancedPageTest, ApplyChangesTheCheckedValueAndRestoreBringsItBack) {
   const SavedValue delay(kDesktop, L"MenuShowDelay");
   delay.Set(L"345");
   MainWindow& window = OpenPage();
@@ -308,7 +308,9 @@ TEST_F(AdvancedPageTest, ApplyChangesTheCheckedValueAndRestoreBringsItBackWithTh
   const std::string restoreFile = ProgramFile("default.reg");
   EXPECT_EQ(restoreFile.rfind("Windows Registry Editor Version 5.00\r\n", 0), 0U) << restoreFile;
   EXPECT_NE(restoreFile.find("[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"), std::string::npos);
-  EXPECT_NE(restoreFile.find("\"MenuShowDelay\"=\"345\"\r\n"), std::string::npos) << "the value before the change";
+  EXPECT_NE(restoreFile.find("\"MenuShowDelay\"=\"345\"\r\n; Sweepwise wrote \"MenuShowDelay\"=\"0\"\r\n"),
+            std::string::npos)
+      << "the value before the change, and what was written";
   ASSERT_EQ(ShownMessages().size(), 1U);
   EXPECT_EQ(ShownMessages()[0].text, "Selected tasks were applied. Some of them needs rebooting to take effect.");
   EXPECT_EQ(ShownMessages()[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONINFORMATION));
@@ -328,7 +330,8 @@ TEST_F(AdvancedPageTest, ApplyChangesTheCheckedValueAndRestoreBringsItBackWithTh
   EXPECT_EQ(TabCtrl_GetCurSel(Tabs()), 0) << "the restore shows the first tab again";
   EXPECT_GE(RowOf(List(), "Speed up menu display"), 0) << "offered again";
   EXPECT_TRUE(window.IsToolbarButtonPressed(app::kCmdAdvanced)) << "Restore leaves the page button down";
-  EXPECT_NE(ProgramFile("default.reg"), "<missing>") << "the restore file stays for a later restore";
+  EXPECT_EQ(ProgramFile("default.reg"), "Windows Registry Editor Version 5.00\r\n")
+      << "what came back is no longer recorded";
 }
 
 // While a check pass runs it lets messages through: a page change, Apply, another tab and
@@ -432,7 +435,7 @@ TEST_F(AdvancedPageOnWindows10Test, EachTabListsTheSettingsOfWindows10And11NotIn
     EXPECT_EQ(RowOf(List(), "Enable Automatic Boot Disk Optimization"), -1) << "nothing of Windows XP";
   }
 
-  // Apply and Restore of one of them, through the real registry editor.
+  // Apply and Restore of one of them, on the real registry.
   ClickTab(Tabs(), 2);
   gui_.system->version = platform::VersionRecord{platform::kPlatformNt, 10, 0, 19045};
   window_.reset();
@@ -551,23 +554,36 @@ TEST_F(RestorePagesTest, ACancelledArchivePickerDoesNothing) {
   EXPECT_FALSE(std::filesystem::exists(target)) << "not even the folder";
 }
 
-TEST_F(RestorePagesTest, TheRegistryPageOpensThePickedBackupWithTheShell) {
-  WriteProgramFile("regbackup3.reg", "REGEDIT4\r\n\r\n");
+// The picked backup is imported by the program itself once the user agrees, as the
+// registry editor asked before it imported.
+TEST_F(RestorePagesTest, TheRegistryPageImportsThePickedBackupOnceTheUserAgrees) {
+  WriteProgramFile("regbackup3.reg",
+                   "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\SweepwiseTests\\Picked]\r\n\"v\"=\"back\"\r\n");
   MainWindow& window = Start();
   window.RunCommand(app::kCmdSistemKayit);
   ShownMessages().clear();
   const std::string picked = programDir_ + "\\regbackup3.reg";
   AnswerFilePickers(picked);
+  SetYesNoAnswer(IDNO);
   window.RunCommand(app::kCmdRestore);
   ASSERT_EQ(PickerRequests().size(), 1U);
   EXPECT_EQ(PickerRequests()[0].filter, "Registry|*.reg");
   EXPECT_EQ(PickerRequests()[0].defaultExtension, "reg");
   EXPECT_EQ(PickerRequests()[0].initialFileName, "*.reg");
   EXPECT_EQ(PickerRequests()[0].folder, programDir_);
-  ASSERT_FALSE(gui_.shell->opened.empty());
-  EXPECT_EQ(gui_.shell->opened.back(), picked);
-  EXPECT_TRUE(ShownMessages().empty());
+  ASSERT_EQ(ShownMessages().size(), 1U);
+  EXPECT_EQ(ShownMessages()[0].text, "Are you sure you want to add the information in " + picked + " to the registry?");
+  EXPECT_EQ(RegistryString(HKEY_CURRENT_USER, L"Software\\SweepwiseTests\\Picked", L"v"), "");
+
+  SetYesNoAnswer(IDYES);
+  ShownMessages().clear();
+  window.RunCommand(app::kCmdRestore);
+  EXPECT_EQ(RegistryString(HKEY_CURRENT_USER, L"Software\\SweepwiseTests\\Picked", L"v"), "back");
+  ASSERT_EQ(ShownMessages().size(), 2U);
+  EXPECT_EQ(ShownMessages()[1].text, picked + " was imported into the registry.");
+  EXPECT_TRUE(gui_.shell->opened.empty()) << "nothing is handed to the shell";
   EXPECT_TRUE(window.IsToolbarButtonPressed(app::kCmdSistemKayit));
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\SweepwiseTests\\Picked");
 }
 
 TEST_F(RestorePagesTest, OnAnotherPageRestoreDoesNothing) {

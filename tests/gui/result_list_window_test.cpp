@@ -362,7 +362,7 @@ TEST_F(ResultListWindowTest, TheMorePlacesAndTheTypeOfEachRow) {
   }
   EXPECT_EQ(offered, (std::vector<std::string>{"Recycle Bin", "Temporary folders", "Browser caches", "Crash dumps",
                                                "Error reports", "Thumbnail cache", "Windows Update downloads",
-                                               "Programs' cleanup lists"}));
+                                               "Programs' cleanup lists", "Windows' own cleanup"}));
 
   window.RunCommand(app::kCmdBul);
   HWND list = window.Control("ListView1");

@@ -172,7 +172,7 @@ TEST_F(LoopbackUpdateWindowTest, NextDownloadsWithProgressAndInstallsForTheNextL
   EXPECT_EQ(DownloadSize(), kReleaseSize);
   EXPECT_TRUE(ProgramFile("update.bat").starts_with("cls\r\n@echo off\r\n")) << ProgramFile("update.bat");
   EXPECT_NE(ProgramFile("update.bat").find("@move \"" + programDir_ + "\\sweepwisepro21.exe\""), std::string::npos);
-  EXPECT_EQ(RunOnceValue(), programDir_ + "\\update.bat");
+  EXPECT_EQ(RunOnceValue(), "\"" + programDir_ + "\\update.bat\"");
   EXPECT_TRUE(ProgramFile("version.txt").starts_with("3.6\r\n"));
 
   Click(*update, kBitBtn1);  // "Close"
@@ -278,7 +278,7 @@ TEST_F(LoopbackUpdateWindowTest, FailuresAreToldAndNothingMoreIsInstalled) {
       << ShownMessages()[1].text;
   EXPECT_EQ(ProgramFile("sweepwisepro21.exe"), waiting);
   EXPECT_EQ(ProgramFile("sweepwisepro21.exe.part"), "<missing>");
-  EXPECT_EQ(RunOnceValue(), programDir_ + "\\update.bat");
+  EXPECT_EQ(RunOnceValue(), "\"" + programDir_ + "\\update.bat\"");
 }
 
 // The About page's Update runs the timer's check at once and says what came of it.

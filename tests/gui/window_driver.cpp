@@ -18,6 +18,7 @@
 //     wait-stop      waits (up to 60 s) until the Stop button is on show
 //     answer BUTTON  presses yes, no or ok in the message box Sweepwise shows (waits for it)
 //     secure         presses the secure (backup) toolbar button
+//     last-row       scrolls the result list to its last row
 //     sleep MS
 //     memory         print the process's private bytes
 //     gone           fail unless no main window exists
@@ -150,22 +151,45 @@ bool FindAndWait() {
   return SendMessageTimeoutW(MainWindow(), WM_COMMAND, kCmdBul, 0, SMTO_NORMAL, 600000, &answer) != 0;
 }
 
+// The first child of the main window that `wanted` takes; null when none.
+HWND ChildWhere(bool (*wanted)(HWND)) {
+  struct Search {
+    bool (*wanted)(HWND);
+    HWND found;
+  } search{wanted, nullptr};
+  EnumChildWindows(
+      MainWindow(),
+      [](HWND child, LPARAM data) -> BOOL {
+        auto& state = *reinterpret_cast<Search*>(data);
+        if (!state.wanted(child)) {
+          return TRUE;
+        }
+        state.found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool HasClass(HWND window, const wchar_t* className) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return std::wcscmp(name, className) == 0;
+}
+
+// The result list: the window's one list view that asks for its rows (LVS_OWNERDATA).
+bool ShowLastRow() {
+  HWND list = ChildWhere([](HWND child) {
+    return HasClass(child, WC_LISTVIEWW) && (GetWindowLongW(child, GWL_STYLE) & LVS_OWNERDATA) != 0;
+  });
+  const auto rows = list == nullptr ? 0 : SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+  return rows > 0 && SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(rows - 1), FALSE) != 0;
+}
+
 // The focus message selects a tab the way a click does, with its change notifications, and
 // carries no pointer, so it works from another process.
 bool SelectTab(const wchar_t* number) {
-  HWND tabs = nullptr;
-  EnumChildWindows(
-      MainWindow(),
-      [](HWND child, LPARAM found) -> BOOL {
-        wchar_t name[64] = {};
-        GetClassNameW(child, name, 64);
-        if (std::wcscmp(name, WC_TABCONTROLW) != 0 || !IsWindowVisible(child)) {
-          return TRUE;
-        }
-        *reinterpret_cast<HWND*>(found) = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&tabs));
+  HWND tabs = ChildWhere([](HWND child) { return HasClass(child, WC_TABCONTROLW) && IsWindowVisible(child) != FALSE; });
   const int tab = _wtoi(number);
   if (tabs == nullptr || tab < 0 || tab >= SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0)) {
     std::fwprintf(stderr, L"no tab %ls on screen\n", number);
@@ -514,6 +538,8 @@ bool RunStep(const std::wstring& step, const wchar_t* argument) {
     return WaitForStopButton();
   if (step == L"secure")
     return PressSecureButton();
+  if (step == L"last-row")
+    return ShowLastRow();
   if (step == L"windows")
     return EnumWindows(&PrintTitle, 0) != FALSE;
   if (step == L"version" && argument != nullptr)

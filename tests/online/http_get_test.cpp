@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "online/loopback_fixture.h"
 #include "online/queue_dispatcher.h"
 #include "support/file_fixture.h"
+#include "support/forwarding_file_system.h"
 
 namespace sw::online {
 namespace {
@@ -29,6 +31,7 @@ struct Events {
   int doneFile = 0;
   int doneString = 0;
   int errors = 0;
+  std::string lastError;  // what the last failure said, for the message of a failed check
   std::string fileName;
   std::uint64_t fileSize = 0;
   std::string text;
@@ -56,7 +59,10 @@ class LoopbackHttpGet : public test::LoopbackFixture {
       ++events_.doneString;
       events_.text = text;
     };
-    get->OnError = [this](THTTPGet&) { ++events_.errors; };
+    get->OnError = [this](THTTPGet& sender) {
+      ++events_.errors;
+      events_.lastError = sender.ErrorText();
+    };
     return get;
   }
 
@@ -322,10 +328,10 @@ TEST_F(LoopbackHttpGet, DestroyingTheComponentEndsItsWorker) {
     self.reset();
   };
   self->GetFile();  // returns once the component is gone
-  EXPECT_EQ(self, nullptr);
+  EXPECT_EQ(self, nullptr) << events_.lastError;
   ui_.ProcessPending(false);
   EXPECT_EQ(events_.progress.size(), 2U);
-  EXPECT_EQ(events_.errors, 0);
+  EXPECT_EQ(events_.errors, 0) << events_.lastError;
 }
 
 // Wine's WinINet, made here: a request that waits for a server's head, and that closing its
@@ -339,6 +345,7 @@ class HeldHttp final : public platform::Http {
     bool open = false;
     bool cancelled = false;
     bool released = false;  // the worker has let go of its exchange: it is ending
+    bool holdBody = false;  // Send returns at once and the second block waits instead
     int reads = 0;
   };
 
@@ -364,14 +371,15 @@ class HeldHttp final : public platform::Http {
     }
     Status Send(const platform::HttpRequest&) override {
       std::unique_lock lock(gate_->mutex);
-      gate_->opened.wait(lock, [this] { return gate_->open; });
+      gate_->opened.wait(lock, [this] { return gate_->open || gate_->holdBody; });
       return {};
     }
     std::uint32_t StatusCode() override { return 200; }
     std::optional<std::string> ContentLength() override { return "4"; }
     Result<std::size_t> Read(std::span<std::uint8_t> buffer) override {
-      const std::lock_guard lock(gate_->mutex);
+      std::unique_lock lock(gate_->mutex);
       if (gate_->reads++ > 0) {
+        gate_->opened.wait(lock, [this] { return gate_->open; });
         return std::size_t{0};
       }
       std::fill_n(buffer.begin(), 4, std::uint8_t{'x'});
@@ -436,6 +444,82 @@ TEST_F(HttpGetDeadline, ARequestTheSystemCannotEndStillEndsAtTheDeadline) {
   EXPECT_EQ(errors, 1);
   EXPECT_EQ(http.gate()->reads, 0) << "nothing more was read";
   EXPECT_FALSE(std::filesystem::exists(target)) << "nothing was written after the deadline";
+}
+
+// Counts the files open for writing: a component that let go of its worker keeps none.
+class CountedWriters final : public test::ForwardingFileSystem {
+ public:
+  using ForwardingFileSystem::ForwardingFileSystem;
+  Result<std::unique_ptr<platform::FileWriter>> OpenForWriting(std::string_view p, platform::CreateMode m) override {
+    auto writer = real_.OpenForWriting(p, m);
+    if (!writer) {
+      return writer;
+    }
+    return std::unique_ptr<platform::FileWriter>(std::make_unique<Counted>(open_, std::move(*writer)));
+  }
+  [[nodiscard]] int open() const { return open_.load(); }
+
+ private:
+  class Counted final : public platform::FileWriter {
+   public:
+    Counted(std::atomic<int>& open, std::unique_ptr<platform::FileWriter> real) : open_(open), real_(std::move(real)) {
+      ++open_;
+    }
+    ~Counted() override { --open_; }
+    Status Write(std::span<const std::uint8_t> data) override { return real_->Write(data); }
+    Status Commit() override { return real_->Commit(); }
+
+   private:
+    std::atomic<int>& open_;
+    std::unique_ptr<platform::FileWriter> real_;
+  };
+
+  std::atomic<int> open_{0};
+};
+
+// Destroyed while its worker waits on a block the network does not deliver (and closing the
+// request does not end, as with Wine's WinINet), the component closes its target file at
+// once: the next download to that name must not find it held.
+TEST_F(HttpGetDeadline, LettingGoOfAWaitingWorkerClosesItsFile) {
+  HeldHttp http;
+  http.gate()->holdBody = true;
+  CountedWriters counted(files());
+  QueueDispatcher ui;
+  int events = 0;
+  {
+    THTTPGet get(http, counted, ui);
+    get.URL = "http://127.0.0.1:9/held";
+    get.FileName = At("held.bin");
+    get.OnProgress = [&](THTTPGet&, std::uint64_t, std::uint64_t) { ++events; };
+    get.OnError = [&](THTTPGet&) { ++events; };
+    ASSERT_TRUE(get.GetFile());
+    while (events == 0) {
+      ui.ProcessPending(true);
+    }
+    EXPECT_EQ(counted.open(), 1) << "the first block is being written";
+    const auto waiting = [&] {
+      const std::lock_guard lock(http.gate()->mutex);
+      return http.gate()->reads == 2;
+    };
+    while (!waiting()) {
+      std::this_thread::yield();
+    }
+  }  // destroyed while its worker waits for the second block
+  EXPECT_EQ(counted.open(), 0) << "the component's file was closed with it";
+  // Under Wine the real file system refuses a second writer while the first is open.
+  EXPECT_TRUE(files().OpenForWriting(At("held.bin"), platform::CreateMode::CreateAlways).has_value())
+      << "the next download may write the same file";
+
+  const auto released = [&] {
+    const std::lock_guard lock(http.gate()->mutex);
+    return http.gate()->released;
+  };
+  http.Open();
+  while (!released()) {
+    std::this_thread::yield();
+  }
+  ui.ProcessPending(false);
+  EXPECT_EQ(events, 1) << "no event ran after the component let go";
 }
 
 }  // namespace

@@ -156,6 +156,36 @@ TEST_F(FileSystemContract, AppendsToAnExistingFileOnly) {
   EXPECT_FALSE(files_->OpenForWriting(At("none.txt"), CreateMode::Append).has_value());
 }
 
+// A restore gives each file its size before writing it and closes it without a flush; the
+// size may prove wrong (an archive another writer made), and the file must still end where
+// its data ends.
+TEST_F(FileSystemContract, AFileSizedAheadEndsWhereWritingStopped) {
+  const FileTime stamp = FromCalendar(CalendarTime{2019, 6, 15, 10, 20, 30, 0});
+  const struct {
+    std::uint64_t reserved;
+    std::string data;
+  } cases[] = {{12, "twelve bytes"}, {100'000, "shorter than said"}, {3, "longer than said"}, {0, ""}};
+  for (const auto& c : cases) {
+    auto writer = files_->OpenForWriting(At("sized.bin"), CreateMode::CreateAlways);
+    ASSERT_TRUE(writer.has_value());
+    ASSERT_TRUE((*writer)->Reserve(c.reserved).has_value());
+    EXPECT_EQ(fs::file_size(Host("sized.bin")), c.reserved);  // laid out before any write
+    ASSERT_TRUE((*writer)->Write(AsBytes(c.data)).has_value());
+    ASSERT_TRUE((*writer)->SetTimes(FileTimes{{}, {}, stamp}).has_value());
+    ASSERT_TRUE((*writer)->Close().has_value());
+    EXPECT_EQ(ReadFileBytes(Host("sized.bin")), c.data) << c.reserved;
+    EXPECT_EQ(files_->TimesOf(At("sized.bin"))->lastWrite, stamp);
+  }
+  // An appending writer's data goes after what the file holds, whatever size it is given.
+  WriteFileBytes(Host("log.txt"), "abc");
+  auto appending = files_->OpenForWriting(At("log.txt"), CreateMode::Append);
+  ASSERT_TRUE(appending.has_value());
+  ASSERT_TRUE((*appending)->Reserve(50).has_value());
+  ASSERT_TRUE((*appending)->Write(AsBytes("def")).has_value());
+  ASSERT_TRUE((*appending)->Close().has_value());
+  EXPECT_EQ(ReadFileBytes(Host("log.txt")), "abcdef");
+}
+
 TEST_F(FileSystemContract, ReplacesWholeFilesWithoutLeftovers) {
   WriteFileBytes(Host("state.txt"), "old contents that are longer");
   ASSERT_TRUE(files_->ReplaceWholeText(At("state.txt"), "new").has_value());

@@ -66,14 +66,24 @@ TEST(SystemProfile, TheOldSystemsAreTheirOwnGenerationWhateverTheRegistrySays) {
   EXPECT_FALSE(vista.elevated);
 }
 
-TEST(SystemProfile, TheEditionIsReadFromWindows10On) {
+// The edition and whether the system is a server come from EditionID, which Vista and later
+// write in one spelling whatever the language; the product name is never looked at.
+TEST(SystemProfile, TheEditionAndAServerAreToldByTheEditionId) {
   test::HostPlatform host;
   const std::string edition = R"(SOFTWARE\Microsoft\Windows NT\CurrentVersion\EditionID)";
   ASSERT_TRUE(reg::RegWriteString(host.registry(), RootKey::LocalMachine, edition, "Enterprise"));
   host.system().SetVersion(VersionRecord{kPlatformNt, 10, 0, 19045});
   EXPECT_EQ(Describe(host.platform()).edition, "Enterprise");
+  EXPECT_FALSE(Describe(host.platform()).server);
+  ASSERT_TRUE(reg::RegWriteString(host.registry(), RootKey::LocalMachine,
+                                  std::string(kNtCurrentVersion) + "ProductName", "Windows Server 2019 Standard"));
+  EXPECT_FALSE(Describe(host.platform()).server) << "a name is no edition";
+  ASSERT_TRUE(reg::RegWriteString(host.registry(), RootKey::LocalMachine, edition, "ServerStandard"));
+  EXPECT_TRUE(Describe(host.platform()).server);
   host.system().SetVersion(VersionRecord{kPlatformNt, 6, 1, 7601});
-  EXPECT_EQ(Describe(host.platform()).edition, "") << "Windows 7's editions decide nothing here";
+  EXPECT_TRUE(Describe(host.platform()).server) << "Windows Server 2008 R2";
+  host.system().SetVersion(VersionRecord{kPlatformNt, 5, 1, 2600});
+  EXPECT_EQ(Describe(host.platform()).edition, "") << "XP writes no EditionID that decides anything";
 }
 
 // Windows 11 says "Windows 10" in ProductName: only the build tells it, the larger of the
@@ -100,6 +110,9 @@ TEST(WindowsVersionName, TellsWindows11FromWindows10ByTheBuild) {
   EXPECT_EQ(name(), "Windows 11");
   ASSERT_TRUE(reg::RegWriteString(host.registry(), RootKey::LocalMachine,
                                   std::string(kNtCurrentVersion) + "ProductName", "Windows Server 2022 Datacenter"));
+  EXPECT_EQ(name(), "Windows 11") << "a server is told by its edition, not by its name";
+  ASSERT_TRUE(reg::RegWriteString(host.registry(), RootKey::LocalMachine,
+                                  std::string(kNtCurrentVersion) + "EditionID", "ServerDatacenter"));
   EXPECT_EQ(name(), "Windows Server 2022 Datacenter");
   // Before Windows 10 the registry's name stands as it is; so do the old systems' names.
   host.system().SetVersion(VersionRecord{kPlatformNt, 6, 1, 7601});

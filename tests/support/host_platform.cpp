@@ -27,6 +27,9 @@ HostPlatform::HostPlatform(DriveType driveD) {
   auto tasks = std::make_unique<platform::host::MemoryScheduledTasks>();
   tasks_ = tasks.get();
   platform_.tasks = std::move(tasks);
+  auto cleanupHandlers = std::make_unique<platform::host::ScriptedDiskCleanupHandlers>();
+  cleanupHandlers_ = cleanupHandlers.get();
+  platform_.cleanupHandlers = std::move(cleanupHandlers);
   platform_.folders = platform::PortableFolders("C:\\Program");
 }
 

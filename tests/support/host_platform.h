@@ -2,8 +2,8 @@
 // The host stand-ins bundled as the engines receive them: an in-memory registry, drives C:,
 // D: and E: fresh folders (C: and E: fixed disks, D: a CD-ROM unless the test says otherwise),
 // shortcuts the test points somewhere, a system whose version, rights, code page and program
-// folder (C:\Program) the test controls, and system figures it may set. For engine tests of
-// the native build.
+// folder (C:\Program) the test controls, system figures it may set, and Disk Cleanup handler
+// classes it scripts. For engine tests of the native build.
 
 #include <filesystem>
 #include <string>
@@ -16,6 +16,7 @@
 #include "platform/host/host_system_figures.h"
 #include "platform/host/memory_registry.h"
 #include "platform/host/memory_scheduled_tasks.h"
+#include "platform/host/scripted_disk_cleanup.h"
 #include "platform/platform.h"
 #include "support/temp_folder.h"
 
@@ -35,6 +36,7 @@ class HostPlatform {
   platform::host::HostSystemFigures& figures() { return *figures_; }
   platform::host::HostHttp& http() { return *http_; }
   platform::host::MemoryScheduledTasks& tasks() { return *tasks_; }
+  platform::host::ScriptedDiskCleanupHandlers& cleanupHandlers() { return *cleanupHandlers_; }
   platform::host::RecordingProcesses& processes() {
     return static_cast<platform::host::RecordingProcesses&>(*platform_.processes);
   }
@@ -54,6 +56,7 @@ class HostPlatform {
   platform::host::HostSystemFigures* figures_ = nullptr;
   platform::host::HostHttp* http_ = nullptr;
   platform::host::MemoryScheduledTasks* tasks_ = nullptr;
+  platform::host::ScriptedDiskCleanupHandlers* cleanupHandlers_ = nullptr;
   platform::Platform platform_;
 };
 

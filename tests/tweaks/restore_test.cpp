@@ -1,9 +1,10 @@
-// The Restore command's three branches on the host stand-ins: the registry editor's start
-// is recorded, the archives are real files.
+// The Restore command's three branches on the host stand-ins: the registry is the in-memory
+// one, the archives are real files, and no program is ever started for a restore.
 
 #include "tweaks/restore.h"
 
 #include "backup/backup_file.h"
+#include "support/registry_state.h"
 #include "tweaks/tweak_test_support.h"
 
 namespace sw::tweaks {
@@ -32,46 +33,51 @@ class RestoreCommandTest : public TweakTest {
 TEST_F(RestoreCommandTest, TweaksComeBackFromTheRestoreFileOnlyWhenOneExists) {
   EXPECT_EQ(RestoreTweaks(host_.platform(), sink_).result, TweakRestore::NothingToRestore);
   EXPECT_EQ(Messages(), Lines{"All restorations were already done."});
-  EXPECT_TRUE(processes().starts().empty());
 
   SetString(RootKey::CurrentUser, R"(Control Panel\Desktop\MenuShowDelay)", "400");
   Apply(0, {"Speed up menu display"});
   sink_.messages.clear();
-  for (int time = 1; time <= 2; ++time) {  // the file stays: a second restore imports it again
-    EXPECT_EQ(RestoreTweaks(host_.platform(), sink_).result, TweakRestore::Restored);
-    ASSERT_EQ(processes().starts().size(), static_cast<std::size_t>(time));
-    const auto& start = processes().starts().back();
-    EXPECT_EQ(start.commandLine, R"(REGEDIT.EXE /s "C:\Program\default.reg")");
-    EXPECT_TRUE(start.hidden);
-    EXPECT_TRUE(start.wait);
-    EXPECT_EQ(sink_.statuses.back(), "Restored.");
-    EXPECT_EQ(sink_.messages.back().text, "All tasks were restored to their original states.");
-  }
-
-  processes().OnStart([](const auto&) { return false; });
-  sink_.statuses.clear();
-  EXPECT_EQ(RestoreTweaks(host_.platform(), sink_).result, TweakRestore::Failed);
-  EXPECT_EQ(sink_.messages.back().kind, MessageKind::Error);
-  EXPECT_TRUE(sink_.statuses.empty());  // nothing claims "Restored."
+  EXPECT_EQ(RestoreTweaks(host_.platform(), sink_).result, TweakRestore::Restored);
+  EXPECT_EQ(String(RootKey::CurrentUser, R"(Control Panel\Desktop\MenuShowDelay)"), "400");
+  EXPECT_EQ(sink_.statuses.back(), "Restored.");
+  EXPECT_EQ(sink_.messages.back().text, "All tasks were restored to their original states.");
+  // What came back is no longer recorded: the next restore finds nothing to do.
+  EXPECT_EQ(RestoreTweaks(host_.platform(), sink_).result, TweakRestore::NothingToRestore);
+  EXPECT_TRUE(processes().starts().empty()) << "the registry editor is never started";
 }
 
-TEST_F(RestoreCommandTest, RegistryBackupsGoToTheEditorOrTheShell) {
+// The Registry page's backups come in through the registry API, value by value; what the
+// registry refuses, and a damaged line, are named.
+TEST_F(RestoreCommandTest, RegistryBackupsAreImportedValueByValue) {
   const std::string backup = R"(C:\Program\regbackup007.reg)";
   EXPECT_FALSE(ImportRegistryBackup(host_.platform(), backup, sink_));
-  EXPECT_TRUE(processes().starts().empty());
   EXPECT_EQ(sink_.messages.back().kind, MessageKind::Error);
 
-  host_.MakeFile(backup, "REGEDIT4\r\n");
-  EXPECT_TRUE(ImportRegistryBackup(host_.platform(), backup, sink_));
-  ASSERT_EQ(processes().starts().size(), 1U);
-  EXPECT_EQ(processes().starts()[0].commandLine, R"(REGEDIT.EXE /s "C:\Program\regbackup007.reg")");
-  EXPECT_TRUE(processes().starts()[0].wait);
+  host_.MakeFile(backup,
+                 "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\T]\r\n\"old\"=\"C:\\\\Old\\\\app.exe\"\r\n"
+                 "[HKEY_LOCAL_MACHINE\\Software\\T]\r\n\"machine\"=dword:00000001\r\n");
+  auto imported = ImportRegistryBackup(host_.platform(), backup, sink_);
+  ASSERT_TRUE(imported);
+  EXPECT_TRUE(imported->Complete());
+  EXPECT_EQ(String(RootKey::CurrentUser, R"(Software\T\old)"), R"(C:\Old\app.exe)");
+  EXPECT_EQ(sink_.messages.back().text, backup + " was imported into the registry.");
+  EXPECT_EQ(sink_.statuses.back(), "Restored.");
 
-  processes().OnStart([](const auto&) { return false; });
-  EXPECT_FALSE(ImportRegistryBackup(host_.platform(), backup, sink_));
-
-  EXPECT_TRUE(OpenRegistryBackup(host_.platform(), backup, sink_));
-  EXPECT_EQ(host_.shell().opened(), Lines{backup});
+  // A user of Windows 10 without administrator rights (the machine's keys refuse writing).
+  UseSystem("Windows 10");
+  host_.system().SetAdmin(false);
+  ASSERT_TRUE(reg::RegDeleteKeyAt(registry(), RootKey::LocalMachine, R"(Software\T)", true));
+  auto real = std::move(host_.platform().registry);
+  host_.platform().registry = std::make_unique<test::StandardUserRegistry>(*real);
+  imported = ImportRegistryBackup(host_.platform(), backup, sink_);
+  host_.platform().registry = std::move(real);
+  ASSERT_TRUE(imported);
+  EXPECT_FALSE(imported->Complete());
+  EXPECT_EQ(sink_.messages.back().kind, MessageKind::Warning);
+  const std::string& text = sink_.messages.back().text;
+  EXPECT_NE(text.find("HKEY_LOCAL_MACHINE\\Software\\T\\machine: "), std::string::npos) << text;
+  EXPECT_TRUE(text.ends_with(std::string(kRestartAsAdministratorAdvice))) << text;
+  EXPECT_TRUE(processes().starts().empty()) << "the registry editor is never started";
 }
 
 TEST_F(RestoreCommandTest, ArchiveFilesComeBackBelowTheTarget) {

@@ -4,6 +4,7 @@
 #include "registry/registry_data.h"
 #include "registry/registry_object.h"
 #include "tweaks/change_registry.h"
+#include "tweaks/restore_file.h"
 #include "tweaks/special_actions.h"
 #include "tweaks/tweak_test_support.h"
 
@@ -55,31 +56,33 @@ TEST_F(TweakApplyTest, EachChangedValueIsRecordedAloneOnceAboveOlderBlocks) {
   EXPECT_EQ(sink_.statuses.back(), "Done.");
   ASSERT_TRUE(reg::RegKeyExists(registry(), RootKey::CurrentUser, kPolicies));
   const std::string policiesLine = R"([HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer])";
-  EXPECT_EQ(RestoreLines(), (Lines{"Windows Registry Editor Version 5.00", "", policiesLine, R"("NoCDBurning"=-)"}));
+  EXPECT_EQ(RestoreLines(), (Lines{"Windows Registry Editor Version 5.00", "", policiesLine, R"("NoCDBurning"=-)",
+                                   R"(; Sweepwise wrote "NoCDBurning"=dword:00000001)"}));
 
   // A value that existed: its data alone, not the wallpaper beside it, which the tweak leaves
-  // alone and a restore must leave alone too.
+  // alone and a restore must leave alone too; and what was written there.
   Apply(kOptimizationTab, {"Speed up menu display"});
   EXPECT_EQ(String(RootKey::CurrentUser, std::string(kDesktop) + "MenuShowDelay"), "0");
-  Lines recorded = {"Windows Registry Editor Version 5.00",
-                    "",
-                    R"([HKEY_CURRENT_USER\Control Panel\Desktop])",
-                    R"("MenuShowDelay"="400")",
-                    "",
-                    policiesLine,
-                    R"("NoCDBurning"=-)"};
+  const Lines policies{"", policiesLine, R"("NoCDBurning"=-)", R"(; Sweepwise wrote "NoCDBurning"=dword:00000001)"};
+  Lines recorded = {"Windows Registry Editor Version 5.00", "", R"([HKEY_CURRENT_USER\Control Panel\Desktop])",
+                    R"("MenuShowDelay"="400")", R"(; Sweepwise wrote "MenuShowDelay"="0")"};
+  recorded.insert(recorded.end(), policies.begin(), policies.end());
   EXPECT_EQ(RestoreLines(), recorded);
 
-  // Another value of the same key gets a record of its own, above the older ones.
+  // Another value of the same key gets a record of its own, newest first in its key's block.
   Apply(kMiscellaneousTab, {"Enable Font Smoothing"});
   EXPECT_EQ(String(RootKey::CurrentUser, std::string(kDesktop) + "FontSmoothing"), "2");
-  recorded.insert(recorded.begin() + 1, {"", R"([HKEY_CURRENT_USER\Control Panel\Desktop])", R"("FontSmoothing"="0")"});
+  recorded.insert(recorded.begin() + 3, {R"("FontSmoothing"="0")", R"(; Sweepwise wrote "FontSmoothing"="2")"});
   EXPECT_EQ(RestoreLines(), recorded);
 
-  // The first record holds the state before the first change: later applies add nothing.
+  // Applied again over a value set since: the record holds that value.
   SetString(RootKey::CurrentUser, std::string(kDesktop) + "MenuShowDelay", "250");
   Apply(kOptimizationTab, {"Speed up menu display"});
-  EXPECT_EQ(RestoreLines(), recorded);
+  EXPECT_EQ(RestoreLines(),
+            (Lines{"Windows Registry Editor Version 5.00", "", R"([HKEY_CURRENT_USER\Control Panel\Desktop])",
+                   R"("MenuShowDelay"="250")", R"(; Sweepwise wrote "MenuShowDelay"="0")", R"("FontSmoothing"="0")",
+                   R"(; Sweepwise wrote "FontSmoothing"="2")", "", policiesLine, R"("NoCDBurning"=-)",
+                   R"(; Sweepwise wrote "NoCDBurning"=dword:00000001)"}));
   EXPECT_FALSE(Offered(kMiscellaneousTab, "Disable CD Burning"));
   const auto applied = Titles(Page(kAppliedTasksTab).AppliedRows());
   EXPECT_NE(std::find(applied.begin(), applied.end(), "Disable CD Burning"), applied.end());
@@ -173,18 +176,39 @@ TEST_F(TweakApplyTest, KeyDeletionRecordsTheWholeTree) {
   Apply(kCleaningTab, {"Clear history of files in common dialog boxes"});
   EXPECT_FALSE(reg::RegKeyExists(registry(), RootKey::CurrentUser, mru));
   const std::string key = "[HKEY_CURRENT_USER\\" + mru;
-  EXPECT_EQ(RestoreLines(), (Lines{"Windows Registry Editor Version 5.00", "", key + "]", R"("MRUList"="ba")", "",
-                                   key + R"(\bmp])", R"("a"="C:\\a.bmp")", "", key + R"(\txt])",
-                                   R"("a"="C:\\notes.txt")", "", key + R"(\txt\deep])", R"("n"=dword:0000000A)"}));
+  const std::string deleted(kDeletedKeyMarker);
+  EXPECT_EQ(RestoreLines(), (Lines{"Windows Registry Editor Version 5.00",
+                                   "",
+                                   key + "]",
+                                   deleted,
+                                   R"("MRUList"="ba")",
+                                   R"(; Sweepwise wrote "MRUList"=-)",
+                                   "",
+                                   key + R"(\bmp])",
+                                   deleted,
+                                   R"("a"="C:\\a.bmp")",
+                                   R"(; Sweepwise wrote "a"=-)",
+                                   "",
+                                   key + R"(\txt])",
+                                   deleted,
+                                   R"("a"="C:\\notes.txt")",
+                                   R"(; Sweepwise wrote "a"=-)",
+                                   "",
+                                   key + R"(\txt\deep])",
+                                   deleted,
+                                   R"("n"=dword:0000000A)",
+                                   R"(; Sweepwise wrote "n"=-)"}));
 
-  // A second clearing records only the key that was not there the first time.
+  // A second clearing records the key that was not there the first time, and the value set
+  // again since (the first record's value came back by hand, so it holds no more).
   SetString(RootKey::CurrentUser, mru + R"(\txt\a)", R"(C:\later.txt)");
   SetString(RootKey::CurrentUser, mru + R"(\new\v)", "w");
-  const Lines first = RestoreLines();
   Apply(kCleaningTab, {"Clear history of files in common dialog boxes"});
-  Lines expected = first;
-  expected.insert(expected.begin() + 1, {"", key + R"(\new])", R"("v"="w")"});
-  EXPECT_EQ(RestoreLines(), expected);
+  const Lines lines = RestoreLines();
+  EXPECT_EQ((Lines{lines.begin(), lines.begin() + 12}),
+            (Lines{"Windows Registry Editor Version 5.00", "", key + R"(\new])", deleted, R"("v"="w")",
+                   R"(; Sweepwise wrote "v"=-)", "", key + R"(\txt])", deleted, R"("a"="C:\\later.txt")",
+                   R"(; Sweepwise wrote "a"=-)", ""}));
 
   // What is gone already is neither recorded nor created only to be deleted.
   const RegistryChange gone{RootKey::CurrentUser, "\\" + mru, "", ChangeType::Delete, "", {}, true};
@@ -237,8 +261,11 @@ TEST_F(TweakApplyTest, ExtraWritesAreRecordedBeforeTheyAreMade) {
     }
     return false;
   };
-  EXPECT_TRUE(follows("[HKEY_CURRENT_USER\\" + stuck2 + "]", R"("Settings"="y")"));
-  EXPECT_TRUE(follows("[HKEY_CURRENT_USER\\" + stuck + "]", R"("Settings"="x")"));
+  EXPECT_TRUE(follows("[HKEY_CURRENT_USER\\" + stuck2 + "]", kDeletedKeyMarker));
+  EXPECT_TRUE(follows(kDeletedKeyMarker, R"("Settings"="y")"));
+  EXPECT_TRUE(follows(R"("Settings"="y")", R"(; Sweepwise wrote "Settings"=-)"));
+  EXPECT_TRUE(follows("[HKEY_CURRENT_USER\\" + stuck + "]", kDeletedKeyMarker));
+  EXPECT_TRUE(follows(R"("Settings"="x")", R"(; Sweepwise wrote "Settings"=-)"));
   for (const char* handler : {"Copy To", "Move To", "Send To"}) {
     const std::string key =
         R"([HKEY_CLASSES_ROOT\AllFilesystemObjects\shellex\ContextMenuHandlers\)" + std::string(handler) + "]";
@@ -317,12 +344,14 @@ TEST_F(TweakApplyTest, AdapterTweaksFindTheirKeysOrSayWhy) {
 
 TEST_F(TweakApplyTest, IdleTasksRunThroughTheProgramStarterWhenApplied) {
   const std::string title = "Terminate Idle Tasks";
+  host_.system().SetEnvironment("SystemRoot", R"(C:\Windows)");
   (void)Page(kOptimizationTab);
   EXPECT_TRUE(processes().starts().empty());  // a check never runs it
 
   Apply(kOptimizationTab, {title});
   ASSERT_EQ(processes().starts().size(), 1U);
-  EXPECT_EQ(processes().starts()[0].commandLine, "Rundll32.exe advapi32.dll,ProcessIdleTasks");
+  // The system's own program, by its full path: no rundll32.exe of the current folder runs.
+  EXPECT_EQ(processes().starts()[0].commandLine, R"("C:\Windows\System32\rundll32.exe" advapi32.dll,ProcessIdleTasks)");
   EXPECT_TRUE(processes().starts()[0].hidden);
   EXPECT_TRUE(processes().starts()[0].wait);
   EXPECT_EQ(sink_.busy, (Lines{"Terminating all idle tasks.\rThis may take upto 15 minutes.", "(end)"}));

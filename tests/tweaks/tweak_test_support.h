@@ -1,7 +1,7 @@
 #pragma once
 // The Advanced page on the host stand-ins: the in-memory registry, a real program folder
 // (C:\Program) for default.reg, a version record the test chooses, and started programs
-// recorded instead of run (the registry editor's import done by a stand-in).
+// recorded instead of run.
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,6 @@
 #include "core/text.h"
 #include "platform/host/host_system.h"
 #include "registry/registry_paths.h"
-#include "support/editor_stand_in.h"
 #include "support/host_platform.h"
 #include "tweaks/tweak_page.h"
 
@@ -53,10 +52,7 @@ class TweakSink final : public EngineSink {
 
 class TweakTest : public ::testing::Test {
  protected:
-  TweakTest() {
-    UseSystem("Windows XP");
-    test::UseEditorStandIn(host_.platform(), processes());
-  }
+  TweakTest() { UseSystem("Windows XP"); }
 
   // Makes the host report the version that WindowsVersionName calls `name`.
   void UseSystem(std::string_view name) {

@@ -24,6 +24,7 @@ using platform::RegKey;
 
 constexpr int kOptimizationTab = 0;
 constexpr int kMiscellaneousTab = 3;
+constexpr const char* kCurrentVersionKey = R"(SOFTWARE\Microsoft\Windows NT\CurrentVersion)";
 constexpr const char* kEditionId = R"(SOFTWARE\Microsoft\Windows NT\CurrentVersion\EditionID)";
 constexpr const char* kLongPaths = R"(SYSTEM\CurrentControlSet\Control\FileSystem\LongPathsEnabled)";
 constexpr const char* kTrackProgs = R"(SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\Advanced\Start_TrackProgs)";
@@ -229,12 +230,13 @@ TEST_F(Windows10TweaksTest, EachTabOffersItsSettingsNotInEffectGreenFirstAndNone
   EXPECT_TRUE(seen.contains("No search highlights"));
   EXPECT_EQ(seen.size(), DocumentedWrites().size() - 5);
 
-  // A setting in effect leaves its tab for Applied Tasks; a Cleaning one is listed nowhere.
+  // A setting in effect leaves its tab for Applied Tasks, whatever its tab.
   ASSERT_TRUE(reg::RegWriteDword(registry(), RootKey::LocalMachine, kLongPaths, 1));
   ASSERT_TRUE(reg::RegWriteDword(registry(), RootKey::CurrentUser, kTrackProgs, 0));
   EXPECT_FALSE(IsOffered("Allow paths longer than 260 characters"));
   EXPECT_FALSE(IsOffered("Do not track program launches"));
-  EXPECT_EQ(Titles(Page(kAppliedTasksTab).AppliedRows()), Lines{"Allow paths longer than 260 characters"});
+  EXPECT_EQ(Titles(Page(kAppliedTasksTab).AppliedRows()),
+            (Lines{"Allow paths longer than 260 characters", "Do not track program launches"}));
   // A value of another type is no setting in effect.
   ASSERT_TRUE(reg::RegWriteString(registry(), RootKey::LocalMachine, kLongPaths, "1"));
   EXPECT_TRUE(IsOffered("Allow paths longer than 260 characters"));
@@ -273,6 +275,35 @@ TEST_F(Windows10TweaksTest, SystemEditionAndBuildDecideWhatIsOffered) {
   UseSystem("Windows 10");
   EXPECT_FALSE(IsOffered("Speed up menu display"));
   EXPECT_FALSE(IsOffered("Repair the Taskbar"));
+}
+
+// The product name's words vary by build, language and who wrote the registry (Wine writes
+// "Microsoft Windows 10"); they are shown in the title, and the version numbers and the
+// edition alone decide what is offered.
+TEST_F(Windows10TweaksTest, TheProductNameIsShownAndDecidesNothing) {
+  const std::string productName = std::string(kCurrentVersionKey) + "\\ProductName";
+  const Lines offered = Offered(3);
+  ASSERT_FALSE(offered.empty());
+  for (const char* name : {"Microsoft Windows 10", "Windows 10 Pro", "Windows 10 Famille", "Windows 10 Pro N",
+                           "Microsoft Windows 7", ""}) {
+    SetString(RootKey::LocalMachine, productName, name);
+    EXPECT_EQ(Offered(3), offered) << name;
+  }
+  SetString(RootKey::LocalMachine, productName, "Microsoft Windows 10");
+  EXPECT_EQ(Page(0).TitleText(), "Advanced settings for Microsoft Windows 10");
+  SetString(RootKey::LocalMachine, std::string(kCurrentVersionKey) + "\\CurrentBuildNumber", "22631");
+  EXPECT_EQ(Page(0).TitleText(), "Advanced settings for Microsoft Windows 11");
+  EXPECT_TRUE(IsOffered("Turn off Widgets"));
+
+  // A server reports the numbers of Windows 10 and 11 and is neither, whatever its name says.
+  UseEdition("ServerDatacenter");
+  SetString(RootKey::LocalMachine, productName, "Windows Server 2022 Datacenter");
+  EXPECT_EQ(Page(0).TitleText(), "Advanced settings for Windows Server 2022 Datacenter");
+  for (int tab = 0; tab < kAppliedTasksTab; ++tab) {
+    EXPECT_TRUE(Offered(tab).empty()) << TabCaption(tab);
+  }
+  UseEdition("Professional");
+  EXPECT_TRUE(IsOffered("Turn off Widgets"));
 }
 
 TEST_F(Windows10TweaksTest, EverySettingWritesWhatMicrosoftDocumentsAndRestoreTakesItBack) {

@@ -23,6 +23,7 @@
 #include "platform/win32/system.h"
 #include "platform/win32/wide.h"
 #include "registry/registry_paths.h"
+#include "support/listed_row.h"
 #include "support/overridden_system.h"
 #include "support/recording_sink.h"
 #include "support/temp_folder.h"
@@ -70,10 +71,9 @@ class ExactNamesOnWine : public ::testing::Test {
     contents.resize(read);
     return contents;
   }
+  // The row a Find lists for the file: its identity is what the deletion compares.
   ResultRow Row(const std::string& name) {
-    ResultRow row;
-    row.columns = {name, base_, "4", "-"};
-    return row;
+    return test::ListedRow(*platform_.files, *platform_.system, base_ + name);
   }
 
   test::TempFolder temp_;

@@ -1,14 +1,13 @@
-// Tweaks on the real registry: Apply records the previous state in default.reg, and the
-// Restore command's import with the system's registry editor ("regedit /s") brings back every
-// value, with its name, type and data, and every deleted key with its subkeys, and nothing
-// else. The version record says Windows XP, so the XP rows of the catalogue are offered, or
-// Windows 10, or with a build from 22000 on Windows 11 (the test's own version record: the
-// prefix stays as it is for the tests beside it). Every key a test touches is put back as the
-// prefix had it, whatever the test found.
+// Tweaks on the real registry: Apply records the previous state in default.reg with what it
+// wrote, and the Restore command (which writes through the registry API; no registry editor is
+// started) brings back every value, with its name, type and data, and every deleted key with
+// its subkeys, and nothing else; never a value changed since it was applied. The version record says Windows XP, so the
+// XP rows of the catalogue are offered, or Windows 10, or with a build from 22000 on Windows 11 (the test's own version
+// record: the prefix stays as it is for the tests beside it). Every key a test touches is put back as the prefix had
+// it, whatever the test found.
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <map>
 
 #include "core/text.h"
@@ -18,6 +17,7 @@
 #include "registry/registry_data.h"
 #include "registry/registry_paths.h"
 #include "support/overridden_system.h"
+#include "support/registry_state.h"
 #include "support/temp_folder.h"
 #include "tweaks/restore.h"
 #include "tweaks/tweak_page.h"
@@ -37,39 +37,8 @@ std::string Parent(const std::string& path) {
   return last == std::string::npos ? std::string() : path.substr(0, last);
 }
 
-// "path|name|type|hex bytes" for every value of a key (and with `recursive` of its subkeys),
-// sorted: two equal descriptions are two equal registry states.
 Lines Describe(platform::Registry& registry, RootKey root, const std::string& keyPath, bool recursive) {
-  Lines lines;
-  auto rootKey = registry.OpenRoot(root);
-  std::vector<std::string> pending{keyPath};
-  while (rootKey && !pending.empty()) {
-    const std::string path = pending.back();
-    pending.pop_back();
-    auto key = (*rootKey)->Open(path, platform::RegAccess::Read);
-    if (!key) {
-      continue;
-    }
-    lines.push_back(path + "|(key)");
-    for (std::uint32_t i = 0;; ++i) {
-      auto value = (*key)->ValueAt(i);
-      if (!value) {
-        break;
-      }
-      std::string hex;
-      for (const std::uint8_t byte : value->value.data) {
-        char digits[3];
-        std::snprintf(digits, sizeof digits, "%02X", byte);
-        hex += digits;
-      }
-      lines.push_back(path + "|" + value->name + "|" + std::to_string(value->value.type) + "|" + hex);
-    }
-    for (const auto& name : recursive ? reg::EnumerateNames(**key, reg::NameKind::SubKeys) : Lines{}) {
-      pending.push_back(path + "\\" + name);
-    }
-  }
-  std::sort(lines.begin(), lines.end());
-  return lines;
+  return test::DescribeKeyTree(registry, root, keyPath, recursive);
 }
 
 // Puts a key back as the prefix had it when the guard was made: when it did not exist, it is
@@ -253,8 +222,8 @@ TEST_F(TweaksRoundTrip, ValueThatExistedAndValueThatDidNotComeBack) {
   EXPECT_EQ(Describe(registry(), RootKey::CurrentUser, desktop, false), desktopBefore);
   const Lines policiesAfter = Describe(registry(), RootKey::CurrentUser, policies, false);
   if (policiesBefore.empty()) {
-    // The key the tweak had to create stays, empty: the import knows no "key did not exist".
-    EXPECT_EQ(policiesAfter, Lines{policies + "|(key)"});
+    // The key the tweak had to create stays, empty: the record knows no "key did not exist".
+    EXPECT_EQ(policiesAfter, Lines{"|(key)"});
   } else {
     EXPECT_EQ(policiesAfter, policiesBefore);
   }
@@ -336,7 +305,7 @@ RegValue Dword(std::uint32_t number) {
 // "type|hex" of a value, or "absent".
 std::string StateOf(platform::Registry& registry, RootKey root, const std::string& keyPath, const std::string& name) {
   for (const auto& line : Describe(registry, root, keyPath, false)) {
-    const std::string prefix = keyPath + "|" + name + "|";
+    const std::string prefix = "|" + name + "|";
     if (line.size() > prefix.size() && EqualsNoCase(line.substr(0, prefix.size()), prefix)) {
       return line.substr(prefix.size());
     }
@@ -391,12 +360,38 @@ TEST_F(TweaksRoundTrip, ABuildFrom22000OnIsWindows11) {
   EXPECT_FALSE(Offered(1, "Do not track program launches")) << "documented for Windows 10 alone";
 }
 
-TEST_F(TweaksRoundTrip, WhatTheRegistryEditorDidNotBringBackIsNamed) {
+// Apply, restore, a value set by hand, apply, restore: the value set by hand comes back, not
+// the one from before the first apply; a value changed after an apply stays and is named.
+TEST_F(TweaksRoundTrip, ARestoreNeverOverwritesALaterChange) {
   const std::string desktop = R"(Control Panel\Desktop)";
   KeyGuard desktopGuard(registry(), RootKey::CurrentUser, desktop, /*recursive=*/false);
   Set(RootKey::CurrentUser, desktop, {"MenuShowDelay", Sz("345")});
   EXPECT_EQ(Apply(0, {"Speed up menu display"}), kApplied);
-  // A line cut short, as a full disk leaves it: the editor passes over it.
+  Restore();
+  Set(RootKey::CurrentUser, desktop, {"MenuShowDelay", Sz("123")});
+  EXPECT_EQ(Apply(0, {"Speed up menu display"}), kApplied);
+  EXPECT_EQ(reg::RegReadString(registry(), RootKey::CurrentUser, desktop + "\\MenuShowDelay"), "0");
+  Restore();
+  EXPECT_EQ(reg::RegReadString(registry(), RootKey::CurrentUser, desktop + "\\MenuShowDelay"), "123");
+
+  EXPECT_EQ(Apply(0, {"Speed up menu display"}), kApplied);
+  Set(RootKey::CurrentUser, desktop, {"MenuShowDelay", Sz("77")});
+  sink_.messages.clear();
+  const TweakRestoreOutcome restored = RestoreTweaks(platform_, sink_);
+  EXPECT_EQ(restored.result, TweakRestore::Incomplete);
+  EXPECT_EQ(restored.changedSince, Lines{"HKEY_CURRENT_USER\\Control Panel\\Desktop\\MenuShowDelay"});
+  EXPECT_NE(restored.message.find("MenuShowDelay: changed since Sweepwise applied it; left as it is"),
+            std::string::npos)
+      << restored.message;
+  EXPECT_EQ(reg::RegReadString(registry(), RootKey::CurrentUser, desktop + "\\MenuShowDelay"), "77");
+}
+
+TEST_F(TweaksRoundTrip, WhatCouldNotBeRestoredIsNamed) {
+  const std::string desktop = R"(Control Panel\Desktop)";
+  KeyGuard desktopGuard(registry(), RootKey::CurrentUser, desktop, /*recursive=*/false);
+  Set(RootKey::CurrentUser, desktop, {"MenuShowDelay", Sz("345")});
+  EXPECT_EQ(Apply(0, {"Speed up menu display"}), kApplied);
+  // A line cut short, as a full disk leaves it: no registry editor reads it.
   const auto file = temp_.path() / "default.reg";
   std::string text = test::ReadFileBytes(file);
   test::WriteFileBytes(file, text + "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n\"SweepwiseLater\"=\"cut sh\r\n");
@@ -406,7 +401,7 @@ TEST_F(TweaksRoundTrip, WhatTheRegistryEditorDidNotBringBackIsNamed) {
   EXPECT_EQ(reg::RegReadString(registry(), RootKey::CurrentUser, desktop + "\\MenuShowDelay"), "345");
   EXPECT_NE(restored.message.find("1 lines of"), std::string::npos) << restored.message;
 
-  // No registry file at all: not handed to the editor, never reported as restored.
+  // No registry file at all: never reported as restored.
   test::WriteFileBytes(file, "\x1F\x8B this is no registry file\r\n");
   EXPECT_EQ(RestoreTweaks(platform_, sink_).result, TweakRestore::Failed);
   EXPECT_NE(sink_.messages.back().find("is damaged"), std::string::npos) << sink_.messages.back();

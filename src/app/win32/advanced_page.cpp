@@ -117,8 +117,8 @@ void AdvancedPage::Create(HWND parent) {
   model_.emplace(host_.platform());
   tabs_ = host_.AddControl("pcTweaks", WC_TABCONTROLW, "", WS_CLIPCHILDREN | WS_TABSTOP, parent, kCmdTweakTabs);
   ShowWindow(tabs_, SW_HIDE);
-  for (int tab = 0; tab < tweaks::kTabCount; ++tab) {
-    std::wstring caption = Wide(tweaks::TabCaption(tab));
+  for (int tab = 0; tab <= kHistoryTab; ++tab) {
+    std::wstring caption = Wide(tab == kHistoryTab ? std::string_view("History") : tweaks::TabCaption(tab));
     TCITEMW item{};
     item.mask = TCIF_TEXT;
     item.pszText = caption.data();
@@ -131,6 +131,7 @@ void AdvancedPage::Create(HWND parent) {
   progress_ = host_.AddControl("gpTweakProgress", PROGRESS_CLASSW, "", PBS_SMOOTH, sheet_);
   MakeGradientProgress(progress_);
   SendMessageW(progress_, PBM_SETRANGE32, 0, 100);
+  history_.Create(sheet_);
   MakePictures();
 }
 
@@ -202,6 +203,7 @@ void AdvancedPage::Layout(const RECT& area) {
     Place(host_.Control(kLegend[i].name), 0, legendTop + static_cast<int>(i) * lineHeight, width, lineHeight);
   }
   Place(progress_, 0, height - barHeight, width, barHeight);
+  history_.Layout(RECT{0, 0, width, height});
   // The title column takes the whole width; the two data columns stay out of sight.
   ListView_SetColumnWidth(list_.hwnd(), 0, std::max(0, width - GetSystemMetrics(SM_CXVSCROLL) - s(4)));
 }
@@ -239,6 +241,11 @@ void AdvancedPage::SelectTab(int tab) {
 }
 
 void AdvancedPage::pcTweaksTabChanged() {
+  if (TabCtrl_GetCurSel(tabs_) == kHistoryTab) {
+    ShowHistory(true);
+    return;
+  }
+  ShowHistory(false);
   const Busy busy(*this);
   const std::unique_ptr<EngineSink> window = host_.MakeSink();
   TweakBarSink sink(*this, *window);
@@ -262,6 +269,21 @@ void AdvancedPage::Apply(EngineSink& frame) {
   ShowWindow(applied_, SW_HIDE);
   (void)model_->Apply(sink);  // its messages say what happened
   ShowRows();
+}
+
+void AdvancedPage::ShowHistory(bool shown) {
+  if (shown == history_.shown()) {
+    return;
+  }
+  ShowWindow(list_.hwnd(), SW_HIDE);
+  ShowWindow(applied_, SW_HIDE);
+  for (const LegendLabel& label : kLegend) {
+    ShowWindow(host_.Control(label.name), shown ? SW_HIDE : SW_SHOW);
+  }
+  ShowWindow(progress_, shown ? SW_HIDE : SW_SHOW);
+  history_.Show(shown);
+  host_.view().deleteShown = !shown;  // nothing to apply on the history
+  host_.RenderPageView();
 }
 
 // The rows of the model: the visible list of a category tab, or "Applied Tasks".
@@ -326,10 +348,13 @@ bool AdvancedPage::OnCommand(unsigned id, unsigned code, HWND control) {
     btnRestoreClick();
     return true;
   }
-  return false;
+  return history_.OnCommand(id);
 }
 
 std::optional<LRESULT> AdvancedPage::OnNotify(const NMHDR& header) {
+  if (const auto handled = history_.OnNotify(header)) {
+    return handled;
+  }
   if (header.hwndFrom == tabs_) {
     if (header.code == TCN_SELCHANGING) {
       return busy_ ? TRUE : FALSE;  // a tab chosen during a pass would not get its rows

@@ -3,17 +3,20 @@
 // pcTweaks, the checkable list lvAdvanced1 and the "Applied Tasks" list, the title and the
 // colour legend, the tweak progress bar, Apply, and each tweak's description beside the
 // pointer. The page also carries the Restore button, which undoes what this page, the
-// Registry Cleaning page or the Files Cleaning page changed.
+// Registry Cleaning page or the Files Cleaning page changed, and, on a tab after the
+// catalogue's, the history of every change with Undo (history_panel.h).
 //
 // What the lists hold and what a check or Apply does to them is tweaks::TweakPage's; this
 // class shows its rows and hands it the user's clicks.
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "app/win32/gdi.h"
+#include "app/win32/history_panel.h"
 #include "app/win32/page_host.h"
 #include "app/win32/result_list_view.h"
 #include "tweaks/restore.h"
@@ -43,6 +46,9 @@ class AdvancedPage final : public WindowPage {
 
   // What the page shows, for the window tests.
   [[nodiscard]] const tweaks::TweakPage& model() const { return *model_; }
+  [[nodiscard]] HistoryPanel& history() { return history_; }
+  // The History tab, after the catalogue's five.
+  static constexpr int kHistoryTab = tweaks::kTabCount;
   // A pass or a restore is running and letting window messages through.
   [[nodiscard]] bool busy() const override { return busy_; }
   // Where the Files Cleaning page's Restore unpacks an archive.
@@ -70,6 +76,8 @@ class AdvancedPage final : public WindowPage {
   void MakePictures();
   void SelectTab(int tab);
   void pcTweaksTabChanged();
+  // The History tab in place of the lists, legend and bar, and Apply hidden while it shows.
+  void ShowHistory(bool shown);
   void ShowRows();
   void FillAppliedTasks();
   void MirrorChecks();
@@ -95,6 +103,10 @@ class AdvancedPage final : public WindowPage {
   UniqueImageList appliedImages_;  // ImageList2
   bool busy_ = false;
   bool exitAfterBusy_ = false;
+  HistoryPanel history_{host_, [this](const std::function<void()>& work) {
+                          const Busy busy(*this);
+                          work();
+                        }};
 };
 
 }  // namespace sw::app::win32

@@ -1,6 +1,7 @@
 // btnRestoreClick: the Restore button undoes what the current page changed. On the Advanced
-// page it imports the restore file of the applied tweaks; on the Registry Cleaning page it
-// hands a picked registry backup to the system; on the Files Cleaning page it unpacks a
+// page it puts back what the restore file of the applied tweaks records; on the Registry
+// Cleaning page it imports a picked registry backup, once the user agrees, as the registry
+// editor asked before (the program imports it itself); on the Files Cleaning page it unpacks a
 // picked backup archive. On every other page it does nothing. It is a plain toolbar button,
 // outside the page buttons' group, so the page stays the one pressed.
 
@@ -11,6 +12,7 @@
 #include "app/win32/file_picker.h"
 #include "app/win32/main_window.h"
 #include "backup/backup_file.h"
+#include "core/product.h"
 
 namespace sw::app::win32 {
 
@@ -20,15 +22,21 @@ void AdvancedPage::btnRestoreClick() {
   // The backups are where the program wrote them: the data folder.
   const std::string& dataFolder = host_.platform().folders.data;
   if (host_.IsToolbarButtonPressed(kCmdAdvanced)) {
+    sink->SetOrigin("Advanced page");
     const tweaks::TweakRestore restored = tweaks::RestoreTweaks(host_.platform(), *sink).result;
-    if (restored == tweaks::TweakRestore::Restored || restored == tweaks::TweakRestore::Incomplete) {
+    if (history_.shown()) {
+      history_.Refresh();  // the restore is its newest entry
+    } else if (restored == tweaks::TweakRestore::Restored || restored == tweaks::TweakRestore::Incomplete) {
       // Tweaks whose former state came back are offered again.
       host_.BringToFront(Area::kTweaks);
       SelectTab(0);
     }
   } else if (host_.IsToolbarButtonPressed(kCmdSistemKayit)) {
     if (const auto file = PickFile(host_.hwnd(), tweaks::kRegistryBackupPicker, dataFolder)) {
-      (void)tweaks::OpenRegistryBackup(host_.platform(), *file, *sink);
+      if (Confirm(*sink, "Are you sure you want to add the information in " + *file + " to the registry?",
+                  std::string(kProductName))) {
+        (void)tweaks::ImportRegistryBackup(host_.platform(), *file, *sink);  // its message says what came in
+      }
     }
   } else if (host_.IsToolbarButtonPressed(kCmdDosyalar)) {
     if (const auto archive = PickFile(host_.hwnd(), tweaks::kArchivePicker, dataFolder)) {

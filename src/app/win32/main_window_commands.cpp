@@ -19,6 +19,8 @@
 #include "core/product.h"
 #include "files/junk_delete.h"
 #include "files/junk_search.h"
+#include "files/windows_cleanup_row.h"
+#include "files/windows_cleanup_run.h"
 #include "registry/registry_clean.h"
 #include "registry/registry_scan.h"
 
@@ -250,6 +252,9 @@ void MainWindow::btnBulClick() {
   list_.ShowAdded();
   if (listPage) {
     list_.CheckAll();
+    // Except the system's own cleanup handlers: what they remove cannot be restored.
+    files::UncheckWindowsCleanupRows(list_.rows());
+    list_.Refill();
   }
 }
 
@@ -261,6 +266,7 @@ void MainWindow::FindFilesBranch(RunSink& sink) {
   options.internetHistory = Button_GetCheck(Control("chkIntHistory")) == BST_CHECKED;
   options.recentDocuments = Button_GetCheck(Control("chkRecent")) == BST_CHECKED;
   morePlaces_.ApplyTo(options.categories);
+  options.windowsCleanup = files::WindowsCleanupOptions::FromEnvironment(*env_.platform->system);
   (void)files::FindFiles(*env_.platform, sink, options);
 }
 
@@ -302,9 +308,16 @@ void MainWindow::btnSilClick() {
 void MainWindow::DeleteFilesBranch(RunSink& sink) {
   sink.SetOrigin("Files Cleaning page");  // the maker the history names
   const bool backup = IsToolbarButtonPressed(kCmdBackup);
-  const files::FileDeleteOutcome outcome =
-      files::DeleteFiles(list_.rows(), backup, settings_.backupCounter, *env_.platform, sink);
-  clearWithoutAsking_ = clearWithoutAsking_ || outcome.clearWithoutAsking;
+  {
+    const files::HandlerChecksAside aside(list_.rows());
+    const files::FileDeleteOutcome outcome =
+        files::DeleteFiles(list_.rows(), backup, settings_.backupCounter, *env_.platform, sink);
+    clearWithoutAsking_ = clearWithoutAsking_ || outcome.clearWithoutAsking;
+  }
+  // Beside the file deletion: the checked rows of the system's own cleanup handlers.
+  files::WindowsCleanupRunOptions options;
+  options.callLimit = files::WindowsCleanupOptions::FromEnvironment(*env_.platform->system).callLimit;
+  (void)files::RunWindowsCleanup(list_.rows(), *env_.platform, sink, options);
 }
 
 void MainWindow::DeleteRegistryBranch(RunSink& sink) {

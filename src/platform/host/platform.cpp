@@ -9,6 +9,7 @@
 #include "platform/host/host_system_figures.h"
 #include "platform/host/memory_registry.h"
 #include "platform/host/memory_scheduled_tasks.h"
+#include "platform/host/scripted_disk_cleanup.h"
 
 namespace sw::platform {
 
@@ -26,6 +27,7 @@ Platform CreateSystemPlatform() {
   platform.figures = std::make_unique<host::HostSystemFigures>(std::move(drives));
   platform.http = std::make_unique<host::HostHttp>();
   platform.tasks = std::make_unique<host::MemoryScheduledTasks>();
+  platform.cleanupHandlers = std::make_unique<host::ScriptedDiskCleanupHandlers>();
   platform.folders = DecideProgramFolders(*platform.files, *platform.system);
   return platform;
 }

@@ -1,6 +1,7 @@
 #include "platform/win32/file_system.h"
 
 #include <atomic>
+#include <optional>
 #include <vector>
 
 #include "core/win_path.h"
@@ -26,6 +27,15 @@ Status WriteAll(HANDLE file, std::span<const std::uint8_t> data) {
     data = data.subspan(written);
   }
   return {};
+}
+
+// SetFileTime on an open file; a time of zero ticks is left as it is.
+Status SetTimesOf(HANDLE file, const FileTimes& times) {
+  const FILETIME creation = ToFiletime(times.creation);
+  const FILETIME access = ToFiletime(times.lastAccess);
+  const FILETIME write = ToFiletime(times.lastWrite);
+  return StatusOf(::SetFileTime(file, times.creation.ticks ? &creation : nullptr,
+                                times.lastAccess.ticks ? &access : nullptr, times.lastWrite.ticks ? &write : nullptr));
 }
 
 class Win32FileReader final : public FileReader {
@@ -55,7 +65,7 @@ class Win32FileReader final : public FileReader {
 
 class Win32FileWriter final : public FileWriter {
  public:
-  explicit Win32FileWriter(UniqueFileHandle file) : file_(std::move(file)) {}
+  Win32FileWriter(UniqueFileHandle file, bool append) : file_(std::move(file)), append_(append) {}
 
   Status Write(std::span<const std::uint8_t> data) override {
     if (!file_) {
@@ -68,13 +78,58 @@ class Win32FileWriter final : public FileWriter {
     if (!file_) {
       return Error(Errc::InvalidHandle);
     }
-    Status status = StatusOf(::FlushFileBuffers(file_.get()));
+    const Status flushed = StatusOf(::FlushFileBuffers(file_.get()));
+    const Status closed = Close();
+    return flushed ? closed : flushed;
+  }
+
+  // The end of file moves; the file pointer, where the next write goes, stays.
+  Status Reserve(std::uint64_t finalSize) override {
+    if (!file_) {
+      return Error(Errc::InvalidHandle);
+    }
+    if (append_) {
+      return {};  // its data goes after what the file holds
+    }
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile.QuadPart = static_cast<LONGLONG>(finalSize);
+    if (!::SetFileInformationByHandle(file_.get(), FileEndOfFileInfo, &end, sizeof(end))) {
+      return LastError();
+    }
+    reserved_ = true;
+    return {};
+  }
+
+  Status SetTimes(const FileTimes& times) override {
+    if (!file_) {
+      return Error(Errc::InvalidHandle);
+    }
+    times_ = times;
+    return SetTimesOf(file_.get(), times);
+  }
+
+  // SetEndOfFile cuts the file at the pointer: where writing stopped, should the size given
+  // ahead have been wrong. That counts as a write, so the times set before are set again.
+  Status Close() override {
+    if (!file_) {
+      return Error(Errc::InvalidHandle);
+    }
+    Status status;
+    if (reserved_) {
+      status = StatusOf(::SetEndOfFile(file_.get()));
+      if (status && times_) {
+        status = SetTimesOf(file_.get(), *times_);
+      }
+    }
     const Status closed = StatusOf(::CloseHandle(file_.release()));
     return status ? closed : status;
   }
 
  private:
   UniqueFileHandle file_;
+  bool append_;
+  bool reserved_ = false;
+  std::optional<FileTimes> times_;
 };
 
 }  // namespace
@@ -167,11 +222,7 @@ Status Win32FileSystem::SetTimes(std::string_view path, const FileTimes& times) 
   if (!file) {
     return LastError();
   }
-  const FILETIME creation = ToFiletime(times.creation);
-  const FILETIME access = ToFiletime(times.lastAccess);
-  const FILETIME write = ToFiletime(times.lastWrite);
-  return StatusOf(::SetFileTime(file.get(), times.creation.ticks ? &creation : nullptr,
-                                times.lastAccess.ticks ? &access : nullptr, times.lastWrite.ticks ? &write : nullptr));
+  return SetTimesOf(file.get(), times);
 }
 
 Result<std::string> Win32FileSystem::FullPath(std::string_view path) {
@@ -272,7 +323,7 @@ Result<std::unique_ptr<FileWriter>> Win32FileSystem::OpenForWriting(std::string_
   if (mode == CreateMode::Append && !::SetFilePointerEx(file.get(), LARGE_INTEGER{}, nullptr, FILE_END)) {
     return LastError();
   }
-  return std::unique_ptr<FileWriter>(std::make_unique<Win32FileWriter>(std::move(file)));
+  return std::unique_ptr<FileWriter>(std::make_unique<Win32FileWriter>(std::move(file), mode == CreateMode::Append));
 }
 
 Status Win32FileSystem::ReplaceWhole(std::string_view path, std::span<const std::uint8_t> contents) {

@@ -1,5 +1,6 @@
 #include "platform/platform.h"
 
+#include "platform/win32/disk_cleanup_handlers.h"
 #include "platform/win32/file_system.h"
 #include "platform/win32/http.h"
 #include "platform/win32/registry.h"
@@ -20,6 +21,7 @@ Platform CreateSystemPlatform() {
   platform.figures = std::make_unique<win32::Win32SystemFigures>();
   platform.http = std::make_unique<win32::Win32Http>();
   platform.tasks = std::make_unique<win32::Win32ScheduledTasks>();
+  platform.cleanupHandlers = std::make_unique<win32::Win32DiskCleanupHandlers>();
   platform.folders = DecideProgramFolders(*platform.files, *platform.system);
   return platform;
 }

@@ -1,0 +1,251 @@
+// A million files, natively: the junk Find, its JSON output, Delete with a backup of a tenth
+// of them, and the folder chart, against the same over a fifth of the files.
+//
+//   sweepwise-million-bench [DATA_FOLDER] [FILES] [CLI]
+//
+// Makes two trees below DATA_FOLDER (default ./million-bench-data, removed afterwards):
+// FILES/5 files in FILES/50 folders, then FILES (default 1,000,000) in FILES/10 folders,
+// every file a junk name, so that every file is a row. For each tree, with a hot page cache:
+//   - the Find in this process (the engine alone, rows counted);
+//   - "sweepwise-cli find files --json" as a program (CLI, default ../src/sweepwise-cli beside
+//     this program): its time, its peak memory, the rows in its output;
+//   - "sweepwise-cli delete files --plan P --backup --yes" of every tenth row of that output:
+//     its time and peak memory; the deleted files are in the archive;
+//   - the folder chart in this process, and "sweepwise-cli usage C: --json" as a program.
+// Each figure of the large tree is printed beside the small tree's with their ratio (at most
+// 5.5 for five times the files), and each peak memory against 600 MB.
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "bench_support.h"
+#include "files/junk_search.h"
+#include "platform/host/host_file_system.h"
+#include "platform/host/host_shell.h"
+#include "platform/host/host_system.h"
+#include "platform/host/memory_registry.h"
+#include "sysinfo/folder_chart.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr double kMaxRatio = 5.5;
+constexpr double kMaxMegabytes = 600;
+
+double Since(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// `files` junk files of one byte, ten to a folder, a hundred branches of folders.
+void MakeTree(const fs::path& root, int files) {
+  static constexpr const char* kEndings[] = {".tmp", ".tmp", ".tmp", ".tmp", ".tmp",
+                                             ".tmp", ".tmp", ".~doc", ".gid", ".tmp"};
+  const int folders = std::max(1, files / 10);
+  int written = 0;
+  for (int f = 0; f < folders; ++f) {
+    const fs::path folder = root / ("branch" + std::to_string(f % 100)) / ("folder" + std::to_string(f));
+    fs::create_directories(folder);
+    for (int i = 0; i < 10 && written < files; ++i, ++written) {
+      std::ofstream(folder / (std::to_string(written) + kEndings[i])) << "x";
+    }
+  }
+}
+
+struct ProgramRun {
+  double seconds = 0;
+  double peakMegabytes = 0;
+  int status = -1;
+};
+
+// Runs the console program with drive C: at `driveC`, its output into `output`; its time and
+// the most memory it held.
+ProgramRun RunCli(const fs::path& cli, const fs::path& driveC, const std::vector<std::string>& arguments,
+                  const fs::path& output) {
+  std::vector<std::string> words{cli.string()};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  const auto start = Clock::now();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::setenv("SWEEPWISE_HOST_DRIVE_C", driveC.c_str(), 1);
+    const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int none = ::open("/dev/null", O_RDWR);
+    ::dup2(out, 1);
+    ::dup2(none, 0);
+    ::dup2(none, 2);
+    std::vector<char*> argv;
+    for (auto& word : words) {
+      argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  ProgramRun run;
+  int status = 0;
+  struct rusage usage {};
+  ::wait4(child, &status, 0, &usage);
+  run.seconds = Since(start);
+  run.peakMegabytes = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+// Every `step`-th row of a "find files --json" output, as a plan for "delete files --plan",
+// read a row at a time (the output of a million rows is not parsed whole). Returns the rows.
+long long WritePlan(const fs::path& found, const fs::path& plan, int step, long long& rows) {
+  std::ifstream in(found, std::ios::binary);
+  std::ofstream out(plan, std::ios::binary);
+  out << "{\"rows\":[";
+  std::string row;
+  long long kept = 0;
+  int depth = 0;
+  bool inString = false;
+  bool escaped = false;
+  rows = 0;
+  for (char c; in.get(c);) {
+    if (depth >= 2) {
+      row.push_back(c);
+    }
+    if (inString) {
+      if (escaped) {
+        escaped = false;
+      } else if (c == '\\') {
+        escaped = true;
+      } else if (c == '"') {
+        inString = false;
+      }
+      continue;
+    }
+    if (c == '"') {
+      inString = true;
+    } else if (c == '{') {
+      if (++depth == 2) {
+        row = "{";
+      }
+    } else if (c == '}' && --depth == 1) {
+      if (rows++ % step == 0) {
+        out << (kept++ == 0 ? "" : ",") << row;
+      }
+    }
+  }
+  out << "]}\n";
+  return kept;
+}
+
+struct Figures {
+  double find = 0;
+  long long findRows = 0;
+  ProgramRun json;
+  long long jsonRows = 0;
+  double jsonMegabytes = 0;
+  ProgramRun remove;
+  long long planned = 0;
+  long long deleted = 0;
+  double chart = 0;
+  ProgramRun usage;
+};
+
+Figures Measure(const fs::path& root, int files, const fs::path& cli) {
+  Figures figures;
+  const fs::path tree = root / "c";
+  fs::remove_all(tree);
+  const auto made = Clock::now();
+  MakeTree(tree, files);
+  std::printf("  made %d files in %d folders in %.1f s\n", files, files / 10, Since(made));
+
+  sw::platform::Platform platform;
+  platform.registry = std::make_unique<sw::platform::host::MemoryRegistry>();
+  platform.files = std::make_unique<sw::platform::host::HostFileSystem>(
+      std::vector<sw::platform::host::DriveMapping>{{'C', tree, sw::platform::DriveType::Fixed}});
+  platform.system = std::make_unique<sw::platform::host::HostSystem>();
+  platform.shell = std::make_unique<sw::platform::host::HostShell>();
+  platform.processes = std::make_unique<sw::platform::host::RecordingProcesses>();
+  sw::bench::CountingSink sink;
+  (void)sw::files::FindFiles(platform, sink);  // warms the cache
+  figures.find = sw::bench::BestSeconds([&] {
+    sink.rows = 0;
+    (void)sw::files::FindFiles(platform, sink);
+  });
+  figures.findRows = sink.rows;
+
+  const fs::path found = root / "found.json";
+  figures.json = RunCli(cli, tree, {"find", "files", "--json"}, found);
+  figures.jsonMegabytes = static_cast<double>(fs::file_size(found)) / (1 << 20);
+  figures.planned = WritePlan(found, tree / "plan.json", 10, figures.jsonRows);
+  fs::remove(found);
+  const fs::path deleted = root / "deleted.json";
+  figures.remove = RunCli(cli, tree, {"delete", "files", "--plan", "C:\\plan.json", "--backup", "--yes", "--json"}, deleted);
+  try {
+    std::ifstream in(deleted);
+    const auto outcome = nlohmann::json::parse(in);
+    figures.deleted = outcome.value("deleted", 0LL);
+  } catch (const std::exception&) {
+    figures.deleted = -1;
+  }
+
+  figures.chart = sw::bench::BestSeconds([&] { (void)sw::sysinfo::folderpiechart(*platform.files, "C:"); });
+  figures.usage = RunCli(cli, tree, {"usage", "C:", "--json"}, root / "usage.json");
+  fs::remove_all(tree);
+  return figures;
+}
+
+void Line(const char* what, double small, double large, const char* unit) {
+  const double ratio = large / small;
+  std::printf("%-34s %9.2f %-4s %9.2f %-4s %6.2fx  (at most %.1fx: %s)\n", what, small, unit, large, unit, ratio,
+              kMaxRatio, ratio <= kMaxRatio ? "met" : "NOT MET");
+}
+
+void Memory(const char* what, const ProgramRun& small, const ProgramRun& large) {
+  std::printf("%-34s %9.0f MB   %9.0f MB   peak of the large run at most %.0f MB: %s\n", what, small.peakMegabytes,
+              large.peakMegabytes, kMaxMegabytes, large.peakMegabytes <= kMaxMegabytes ? "met" : "NOT MET");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const fs::path root = fs::absolute(argc > 1 ? argv[1] : "million-bench-data");
+  const int files = argc > 2 ? std::max(1000, std::atoi(argv[2])) : 1000000;
+  const fs::path cli = argc > 3 ? fs::absolute(argv[3]) : fs::absolute(argv[0]).parent_path() / "../src/sweepwise-cli";
+  if (!fs::exists(cli)) {
+    std::fprintf(stderr, "no console program at %s\n", cli.c_str());
+    return 1;
+  }
+  fs::remove_all(root);
+  fs::create_directories(root);
+  std::printf("the small tree:\n");
+  const Figures small = Measure(root, files / 5, cli);
+  std::printf("the large tree:\n");
+  const Figures large = Measure(root, files, cli);
+  fs::remove_all(root);
+
+  std::printf("\n%-34s %14s %14s\n", "", (std::to_string(files / 5) + " files").c_str(),
+              (std::to_string(files) + " files").c_str());
+  std::printf("%-34s %9lld rows %9lld rows\n", "Find: rows", small.findRows, large.findRows);
+  Line("Find (the engine)", small.find, large.find, "s");
+  std::printf("%-34s %9lld rows %9lld rows   (%.0f MB of JSON from the large tree)\n", "find files --json: rows",
+              small.jsonRows, large.jsonRows, large.jsonMegabytes);
+  Line("find files --json", small.json.seconds, large.json.seconds, "s");
+  Memory("find files --json, memory", small.json, large.json);
+  std::printf("%-34s %9lld of %lld %6lld of %lld  (exit %d, %d)\n", "delete --plan --backup: deleted", small.deleted,
+              small.planned, large.deleted, large.planned, small.remove.status, large.remove.status);
+  Line("delete --plan --backup", small.remove.seconds, large.remove.seconds, "s");
+  Memory("delete --plan --backup, memory", small.remove, large.remove);
+  Line("folder chart (the engine)", small.chart, large.chart, "s");
+  Line("usage C: --json", small.usage.seconds, large.usage.seconds, "s");
+  Memory("usage C: --json, memory", small.usage, large.usage);
+  return 0;
+}
