@@ -32,4 +32,7 @@ void AddPathsCommand(CLI::App& app, CliContext& context, const GlobalOptions& op
 void AddUpdateCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 void AddHistoryCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 
+// Undoes the history entry `id` as "undo ID" does; the command's exit status.
+int UndoHistoryEntry(CliContext& context, const GlobalOptions& options, int id);
+
 }  // namespace sw::cli

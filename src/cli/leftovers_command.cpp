@@ -90,46 +90,14 @@ int Leftovers(CliContext& context, const GlobalOptions& options, const std::stri
   return RemoveFound(context, options, sink, scan.leftovers, likelyToo, std::move(result));
 }
 
+// The undo of the history, for an entry that removed leftovers.
 int UndoRemoval(CliContext& context, const GlobalOptions& options, int id) {
-  ConsoleSink sink(context.err, options.yes, context.console);
   history::HistoryLog log(context.platform);
   auto found = log.Find(id);
   if (!found || !*found || (*found)->action != history::Action::LeftoversRemoved) {
     return PrintFailure(context, options.json, "history entry " + std::to_string(id) + " is no removal of leftovers");
   }
-  const history::Entry& entry = **found;
-  if (!entry.undoneBy.empty()) {
-    return PrintFailure(context, options.json, "history entry " + std::to_string(id) + " has been undone already");
-  }
-  if (!Confirm(sink, "Put back what history entry " + std::to_string(id) + " removed (" + entry.summary + ")?",
-               std::string(kProductName))) {
-    return PrintFailure(context, options.json, "nothing put back");
-  }
-  history::Entry start;
-  start.action = history::Action::Undo;
-  start.origin = "sweepwise-cli leftovers --undo";
-  start.undoes = entry.key;
-  start.summary = "Putting back " + entry.summary;
-  history::Recording recording(log, start);
-  const uninstall::LeftoverUndoOutcome undone = uninstall::UndoLeftoverRemoval(context.platform, entry, sink);
-  recording.entry().summary = "Put back " + std::to_string(undone.files) + " files, " +
-                              std::to_string(undone.values) + " registry values and " +
-                              std::to_string(undone.tasks) + " scheduled tasks";
-  recording.entry().count = undone.files + undone.values + undone.tasks;
-  if (!undone.problems.empty()) {
-    recording.entry().problem = undone.problems.front();
-  }
-  (void)recording.Complete(undone.problems.empty() ? history::EntryState::Done : history::EntryState::Failed);
-
-  CommandResult result;
-  result.status = recording.entry().summary;
-  result.extra = {{"files", undone.files},   {"folders", undone.folders}, {"values", undone.values},
-                  {"tasks", undone.tasks},   {"problems", undone.problems}, {"undid", id}};
-  if (!undone.problems.empty()) {
-    return PrintFailure(context, options.json, undone.problems.front(), result);
-  }
-  PrintResult(context, options.json, result);
-  return kExitSuccess;
+  return UndoHistoryEntry(context, options, id);
 }
 
 }  // namespace
