@@ -25,6 +25,9 @@ class FixtureProgram {
   // "Leftover Fixture Bcde": the process number in letters, as digits would read as a version.
   FixtureProgram(const std::string& base, const std::string& publisherBase)
       : name(base + " " + Letters()), publisher(publisherBase + " " + Letters()) {}
+  // A second program of the same publisher as `sibling`, in the same publisher's folders.
+  FixtureProgram(const std::string& base, const FixtureProgram& sibling)
+      : name(base + " " + Letters()), publisher(sibling.publisher) {}
   FixtureProgram(const FixtureProgram&) = delete;
   FixtureProgram& operator=(const FixtureProgram&) = delete;
   ~FixtureProgram() { Clear(); }

@@ -62,7 +62,7 @@ class LeftoversOnWine : public ::testing::Test {
   test::RecordingSink sink_;
   LeftoverScanOutcome outcome_;
   test::FixtureProgram fixture_{"Leftover Fixture", "Sweepwise Fixtures"};
-  test::FixtureProgram companion_{"Companion", fixture_.publisher};
+  test::FixtureProgram companion_{"Companion", fixture_};
 };
 
 TEST_F(LeftoversOnWine, EachRemainIsFoundWithItsCertaintyAndTheCompanionAndTheUsersFilesAreLeftAlone) {

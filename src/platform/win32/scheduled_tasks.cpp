@@ -100,13 +100,17 @@ class Scheduler {
   ComPtr<ITaskService> service_;
 };
 
-// The programs the exec actions of a registered task start.
-std::vector<std::string> ProgramsOf(IRegisteredTask& task) {
+// The programs the exec actions of a registered task start, read from the task's own
+// definition text: the definition object a registered task hands out is empty where the
+// scheduler fills it only on registration (Wine's), while its text is always the stored one.
+std::vector<std::string> ProgramsOf(ITaskService& service, IRegisteredTask& task) {
   std::vector<std::string> programs;
+  UniqueBstr xml;
   ComPtr<ITaskDefinition> definition;
   ComPtr<IActionCollection> actions;
   LONG count = 0;
-  if (FAILED(task.get_Definition(definition.put())) || FAILED(definition.get()->get_Actions(actions.put())) ||
+  if (FAILED(task.get_Xml(xml.put())) || FAILED(service.NewTask(0, definition.put())) ||
+      FAILED(definition.get()->put_XmlText(xml.get())) || FAILED(definition.get()->get_Actions(actions.put())) ||
       FAILED(actions.get()->get_Count(&count))) {
     return programs;
   }
@@ -127,29 +131,83 @@ std::vector<std::string> ProgramsOf(IRegisteredTask& task) {
   return programs;
 }
 
-void AddTasksOf(ITaskFolder& folder, std::vector<ScheduledTask>& tasks) {
-  ComPtr<IRegisteredTaskCollection> collection;
-  LONG count = 0;
-  if (FAILED(folder.GetTasks(TASK_ENUM_HIDDEN, collection.put())) || FAILED(collection.get()->get_Count(&count))) {
-    return;
-  }
-  for (LONG i = 1; i <= count; ++i) {
-    ComPtr<IRegisteredTask> task;
-    UniqueBstr path;
-    if (SUCCEEDED(collection.get()->get_Item(IndexVariant(i), task.put())) &&
-        SUCCEEDED(task.get()->get_Path(path.put()))) {
-      tasks.push_back(ScheduledTask{TextOf(path), ProgramsOf(*task.get())});
-    }
+void AddTask(ITaskService& service, IRegisteredTask& task, std::vector<ScheduledTask>& tasks) {
+  UniqueBstr path;
+  if (SUCCEEDED(task.get_Path(path.put()))) {
+    tasks.push_back(ScheduledTask{TextOf(path), ProgramsOf(service, task)});
   }
 }
 
+// The names of the tasks of `folder` as the files the service keeps them in below the
+// system's Tasks folder: what a scheduler whose collections cannot count (Wine's answers
+// E_NOTIMPL) still shows. Each is then opened through the service like any other.
+HRESULT AddTasksByTheirFiles(ITaskService& service, ITaskFolder& folder, std::vector<ScheduledTask>& tasks) {
+  UniqueBstr folderPath;
+  HRESULT result = folder.get_Path(folderPath.put());
+  if (FAILED(result)) {
+    return result;
+  }
+  wchar_t system[MAX_PATH];
+  const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) {
+    return HRESULT_FROM_WIN32(::GetLastError());
+  }
+  std::wstring store = std::wstring(system, length) + L"\\Tasks" + ToWide(TextOf(folderPath));
+  if (store.back() != L'\\') {
+    store += L'\\';
+  }
+  WIN32_FIND_DATAW found;
+  const UniqueFindHandle find(::FindFirstFileExW((store + L"*").c_str(), FindExInfoBasic, &found,
+                                                 FindExSearchNameMatch, nullptr, 0));
+  if (!find) {
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? S_OK : HRESULT_FROM_WIN32(error);
+  }
+  do {
+    if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+      continue;  // a folder is walked as a folder of the service; a link is nobody's task
+    }
+    ComPtr<IRegisteredTask> task;
+    const UniqueBstr name(::SysAllocString(found.cFileName));
+    if (SUCCEEDED(folder.GetTask(name.get(), task.put()))) {
+      AddTask(service, *task.get(), tasks);
+    }
+  } while (::FindNextFileW(find.get(), &found));
+  return S_OK;
+}
+
+HRESULT AddTasksOf(ITaskService& service, ITaskFolder& folder, std::vector<ScheduledTask>& tasks) {
+  ComPtr<IRegisteredTaskCollection> collection;
+  LONG count = 0;
+  HRESULT result = folder.GetTasks(TASK_ENUM_HIDDEN, collection.put());
+  if (SUCCEEDED(result)) {
+    result = collection.get()->get_Count(&count);
+  }
+  if (result == E_NOTIMPL) {
+    return AddTasksByTheirFiles(service, folder, tasks);
+  }
+  if (FAILED(result)) {
+    return result;
+  }
+  for (LONG i = 1; i <= count; ++i) {
+    ComPtr<IRegisteredTask> task;
+    if (SUCCEEDED(collection.get()->get_Item(IndexVariant(i), task.put()))) {
+      AddTask(service, *task.get(), tasks);
+    }
+  }
+  return S_OK;
+}
+
 // The folders below `folder`, for the walk.
-std::vector<ComPtr<ITaskFolder>> SubfoldersOf(ITaskFolder& folder) {
-  std::vector<ComPtr<ITaskFolder>> subfolders;
+HRESULT AddSubfolders(ITaskFolder& folder, std::vector<ComPtr<ITaskFolder>>& subfolders) {
   ComPtr<ITaskFolderCollection> collection;
   LONG count = 0;
-  if (FAILED(folder.GetFolders(0, collection.put())) || FAILED(collection.get()->get_Count(&count))) {
-    return subfolders;
+  HRESULT result = folder.GetFolders(0, collection.put());
+  if (SUCCEEDED(result)) {
+    result = collection.get()->get_Count(&count);
+  }
+  if (FAILED(result)) {
+    return result;
   }
   for (LONG i = 1; i <= count; ++i) {
     ComPtr<ITaskFolder> subfolder;
@@ -157,7 +215,7 @@ std::vector<ComPtr<ITaskFolder>> SubfoldersOf(ITaskFolder& folder) {
       subfolders.push_back(std::move(subfolder));
     }
   }
-  return subfolders;
+  return S_OK;
 }
 
 Result<ComPtr<IRegisteredTask>> TaskAt(Scheduler& scheduler, std::string_view path) {
@@ -221,9 +279,14 @@ Result<std::vector<ScheduledTask>> Win32ScheduledTasks::List() {
   while (!pending.empty()) {
     ComPtr<ITaskFolder> folder = std::move(pending.back());
     pending.pop_back();
-    AddTasksOf(*folder.get(), tasks);
-    for (auto& subfolder : SubfoldersOf(*folder.get())) {
-      pending.push_back(std::move(subfolder));
+    // A folder whose tasks cannot be listed makes the whole list untrustworthy: a program's
+    // task left out would look like no task at all.
+    HRESULT listed = AddTasksOf(*scheduler.get(), *folder.get(), tasks);
+    if (SUCCEEDED(listed)) {
+      listed = AddSubfolders(*folder.get(), pending);
+    }
+    if (FAILED(listed)) {
+      return ErrorOfResult(listed);
     }
   }
   return tasks;
