@@ -43,7 +43,7 @@ class FixtureProgram {
   }
   [[nodiscard]] std::string Subkey() const { return "{5EE1A0F1-" + Letters() + "-" + Without(name, ' ') + "}"; }
   [[nodiscard]] uninstall::EntrySource Entry() const {
-    return {{platform::RootKey::CurrentUser, platform::RegView::Own}, Subkey()};
+    return {{platform::RootKey::LocalMachine, platform::RegView::Own}, Subkey()};
   }
   [[nodiscard]] std::string InstallFolder() const {
     return ShellFolder(CSIDL_PROGRAM_FILES) + "\\" + publisher + "\\" + name;
@@ -62,7 +62,7 @@ class FixtureProgram {
   }
   // The entry's uninstall command, run to its end; true when it succeeded.
   bool RunUninstaller(platform::Processes& processes) {
-    const auto command = reg::RegReadString(registry_, platform::RootKey::CurrentUser,
+    const auto command = reg::RegReadString(registry_, platform::RootKey::LocalMachine,
                                             uninstall::EntryKeyPath(Entry()) + "\\UninstallString");
     if (!command) {
       return false;
@@ -142,7 +142,7 @@ class FixtureProgram {
     RemoveKey(RootKey::LocalMachine, RegView::Bits32, "Software", name);
     RemoveKey(RootKey::CurrentUser, RegView::Own, "Software\\Classes", TypeName());
     RemoveKey(RootKey::CurrentUser, RegView::Own, "Software\\Classes", "." + Extension());
-    RemoveKey(RootKey::CurrentUser, RegView::Own, std::string(uninstall::kUninstallKey), Subkey());
+    RemoveKey(RootKey::LocalMachine, RegView::Own, std::string(uninstall::kUninstallKey), Subkey());
     (void)reg::RegDeleteValueAt(registry_, RootKey::CurrentUser,
                                 R"(Software\Microsoft\Windows\CurrentVersion\Run\)" + name + " Agent");
     platform::win32::Win32ScheduledTasks tasks;

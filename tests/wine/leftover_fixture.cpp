@@ -11,7 +11,8 @@
 //     HKEY_LOCAL_MACHINE\Software\NAME in the 32-bit view
 //     the Run value "NAME Agent", the file type NAME.Document with the extension .NAME
 //       (blanks left out), and with --task the scheduled task \PUBLISHER\NAME Update
-//     the entry SUBKEY of the user's uninstall key: "NAME VERSION (64-bit)", its install
+//     the entry SUBKEY of the machine's uninstall key (a program in Program Files is
+//       installed for every user): "NAME VERSION (64-bit)", its install
 //       location, icon and uninstaller ("uninstall.exe uninstall SUBKEY NAME.exe")
 //   sweepwise-leftover-fixture.exe uninstall SUBKEY MAIN
 //     deletes the entry SUBKEY and MAIN beside itself; nothing else.
@@ -163,19 +164,19 @@ bool Install(const std::string& name, const std::string& publisher, const std::s
   }
 
   const std::string entry = std::string(sw::uninstall::kUninstallKey) + "\\" + subkey;
-  ok = ok && SetText(RootKey::CurrentUser, entry, "DisplayName", name + " " + version + " (64-bit)");
-  ok = ok && SetText(RootKey::CurrentUser, entry, "DisplayVersion", version);
-  ok = ok && SetText(RootKey::CurrentUser, entry, "Publisher", publisher);
-  ok = ok && SetText(RootKey::CurrentUser, entry, "InstallLocation", folder);
-  ok = ok && SetText(RootKey::CurrentUser, entry, "DisplayIcon", main + ",0");
-  ok = ok && SetText(RootKey::CurrentUser, entry, "UninstallString",
+  ok = ok && SetText(RootKey::LocalMachine, entry, "DisplayName", name + " " + version + " (64-bit)");
+  ok = ok && SetText(RootKey::LocalMachine, entry, "DisplayVersion", version);
+  ok = ok && SetText(RootKey::LocalMachine, entry, "Publisher", publisher);
+  ok = ok && SetText(RootKey::LocalMachine, entry, "InstallLocation", folder);
+  ok = ok && SetText(RootKey::LocalMachine, entry, "DisplayIcon", main + ",0");
+  ok = ok && SetText(RootKey::LocalMachine, entry, "UninstallString",
                      Quoted(folder + "\\uninstall.exe") + " uninstall " + Quoted(subkey) + " " + Quoted(name + ".exe"));
   return ok;
 }
 
 bool Uninstall(const std::string& subkey, const std::string& mainName) {
   sw::platform::win32::Win32Registry registry;
-  auto root = registry.OpenRoot(RootKey::CurrentUser);
+  auto root = registry.OpenRoot(RootKey::LocalMachine);
   auto parent = root ? (*root)->Open(sw::uninstall::kUninstallKey, sw::platform::RegAccess::ReadWrite)
                      : decltype((*root)->Open("", sw::platform::RegAccess::Read))(root.error());
   const std::string self = Self();

@@ -6,6 +6,8 @@
 #include <taskschd.h>
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "platform/win32/com_scope.h"
 #include "platform/win32/handles.h"
@@ -100,21 +102,34 @@ class Scheduler {
   ComPtr<ITaskService> service_;
 };
 
-// The programs the exec actions of a registered task start, read from the task's own
-// definition text: the definition object a registered task hands out is empty where the
-// scheduler fills it only on registration (Wine's), while its text is always the stored one.
-std::vector<std::string> ProgramsOf(ITaskService& service, IRegisteredTask& task) {
+// Where the service keeps what it stores of the task or folder at `path`: the system's Tasks
+// folder followed by that path.
+std::optional<std::wstring> StoreOf(std::string_view path) {
+  wchar_t system[MAX_PATH];
+  const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) {
+    return std::nullopt;
+  }
+  return std::wstring(system, length) + L"\\Tasks" + ToWide(path);
+}
+
+// The actions of a task's definition text: how many, and the programs its exec actions start.
+// Read from the text rather than the definition object a registered task hands out, which
+// is empty where the scheduler fills it only on registration (Wine's).
+struct Actions {
+  LONG count = 0;
   std::vector<std::string> programs;
-  UniqueBstr xml;
+};
+
+Actions ActionsOf(ITaskService& service, BSTR xml) {
+  Actions found;
   ComPtr<ITaskDefinition> definition;
   ComPtr<IActionCollection> actions;
-  LONG count = 0;
-  if (FAILED(task.get_Xml(xml.put())) || FAILED(service.NewTask(0, definition.put())) ||
-      FAILED(definition.get()->put_XmlText(xml.get())) || FAILED(definition.get()->get_Actions(actions.put())) ||
-      FAILED(actions.get()->get_Count(&count))) {
-    return programs;
+  if (xml == nullptr || FAILED(service.NewTask(0, definition.put())) || FAILED(definition.get()->put_XmlText(xml)) ||
+      FAILED(definition.get()->get_Actions(actions.put())) || FAILED(actions.get()->get_Count(&found.count))) {
+    return Actions{};
   }
-  for (LONG i = 1; i <= count; ++i) {  // the collection counts from 1
+  for (LONG i = 1; i <= found.count; ++i) {  // the collection counts from 1
     ComPtr<IAction> action;
     TASK_ACTION_TYPE type = TASK_ACTION_EXEC;
     if (FAILED(actions.get()->get_Item(i, action.put())) || FAILED(action.get()->get_Type(&type)) ||
@@ -125,16 +140,18 @@ std::vector<std::string> ProgramsOf(ITaskService& service, IRegisteredTask& task
     UniqueBstr path;
     if (SUCCEEDED(action.get()->QueryInterface(IID_IExecAction, reinterpret_cast<void**>(exec.put()))) &&
         SUCCEEDED(exec.get()->get_Path(path.put()))) {
-      programs.push_back(TextOf(path));
+      found.programs.push_back(TextOf(path));
     }
   }
-  return programs;
+  return found;
 }
 
 void AddTask(ITaskService& service, IRegisteredTask& task, std::vector<ScheduledTask>& tasks) {
   UniqueBstr path;
   if (SUCCEEDED(task.get_Path(path.put()))) {
-    tasks.push_back(ScheduledTask{TextOf(path), ProgramsOf(service, task)});
+    UniqueBstr xml;
+    (void)task.get_Xml(xml.put());
+    tasks.push_back(ScheduledTask{TextOf(path), ActionsOf(service, xml.get()).programs});
   }
 }
 
@@ -147,12 +164,11 @@ HRESULT AddTasksByTheirFiles(ITaskService& service, ITaskFolder& folder, std::ve
   if (FAILED(result)) {
     return result;
   }
-  wchar_t system[MAX_PATH];
-  const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) {
+  auto folderStore = StoreOf(TextOf(folderPath));
+  if (!folderStore) {
     return HRESULT_FROM_WIN32(::GetLastError());
   }
-  std::wstring store = std::wstring(system, length) + L"\\Tasks" + ToWide(TextOf(folderPath));
+  std::wstring store = std::move(*folderStore);
   if (store.back() != L'\\') {
     store += L'\\';
   }
