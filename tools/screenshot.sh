@@ -13,7 +13,7 @@
 # Update says when this is the latest version and when the version file does not verify, and
 # the news sign-up dialog; then, as a standard user of Windows 10, the window with its rights
 # in the status bar and the tray menu's "Restart as administrator"; the Software page of a
-# current system; the Files page after a Find over a Windows 10 user's junk
+# current system and its leftovers of an uninstalled program; the Files page after a Find over a Windows 10 user's junk
 # (tools/windows10-layout.sh), as Windows 10 shows the program, and its Delete after a folder
 # of that junk was replaced by a link; the Advanced page's tabs on Windows 10 and 11; and the
 # Files page after a Find with the system's own cleanup handlers (handlers of the tests
@@ -34,7 +34,7 @@ if [[ -z "${SWEEPWISE_SCREENSHOT_DISPLAY:-}" ]]; then
   tools/install-deps.sh
   cmake --preset mingw >/dev/null
   cmake --build --preset mingw --target sweepwise sweepwise-window-driver sweepwise-standard-user \
-    sweepwise-trust-certificate sweepwise-test-cleanup-handlers >&2
+    sweepwise-trust-certificate sweepwise-test-cleanup-handlers sweepwise-leftover-fixture >&2
   exec env SWEEPWISE_SCREENSHOT_DISPLAY=1 xvfb-run -a -s "-screen 0 ${screen}x24" "$0" "$@"
 fi
 
@@ -192,6 +192,17 @@ SWEEPWISE_SERVER="$site/newer" tools/wine-run.sh --prefix "$prefix" build/mingw/
 program=$!
 driver wait show page software find
 shoot software-sources
+driver exit
+wait "$program"
+# The Software page after an uninstall: the test fixture program (installed into every place
+# programs use, with an uninstaller that removes only its entry and main program) is
+# uninstalled, and the page lists what it left behind, each row with how sure and why.
+tools/wine-run.sh --prefix "$prefix" build/mingw/tests/sweepwise-leftover-fixture.exe install 'Aardvark Notes' \
+  'Aardvark Labs' 3.2 '{AA4D7A2C-0000-4000-8000-00000000AA01}'
+SWEEPWISE_SERVER="$site/newer" tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise.exe -splash &
+program=$!
+driver wait show page software find check-first delete answer ok sleep 3000
+shoot software-leftovers
 driver exit
 wait "$program"
 # The Files page after a Find over a Windows 10 user's junk: a copy of the program that Wine

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/language.h"
+#include "uninstall/leftover.h"
 #include "uninstall/software_list.h"
 
 namespace sw::app {
@@ -13,6 +14,14 @@ ListColumns SoftwareColumns() {
   ListColumns columns;
   for (const uninstall::ColumnLayout& layout : uninstall::kSoftwareColumns) {
     columns.push_back(ListColumn{-1, layout.heading, layout.width == uninstall::ColumnWidth::kHidden});
+  }
+  return columns;
+}
+
+ListColumns LeftoverColumns() {
+  ListColumns columns;
+  for (const std::string_view heading : uninstall::kLeftoverHeadings) {
+    columns.push_back(ListColumn{-1, heading, heading.empty()});
   }
   return columns;
 }

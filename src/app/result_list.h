@@ -35,6 +35,9 @@ inline const ListColumns kRegistryColumns{{68, {}, false}, {69, {}, false}, {70,
 // "Software Title", "Type", the uninstall command and an empty column (both hidden), then
 // "Publisher", "Version", "Size" and "Installed".
 [[nodiscard]] ListColumns SoftwareColumns();
+// While the Software page lists what uninstalled programs left behind: "Leftover", "Type",
+// two empty columns (hidden), then "Certainty", "Reason", "Size" and "Program".
+[[nodiscard]] ListColumns LeftoverColumns();
 
 // The heading in the current language.
 [[nodiscard]] std::string HeadingText(const ListColumn& column);

@@ -70,6 +70,7 @@ int RunCli(const std::vector<std::string>& args, CliContext& context) {
   AddRegistryCommands(verbs, context, options, status);
   AddArchiveCommands(app, context, options, status);
   AddSoftwareCommands(app, context, options, status);
+  AddLeftoversCommand(app, context, options, status);
   AddTweaksCommands(app, context, options, status);
   AddRestoreCommands(app, context, options, status);
   AddSysinfoCommands(app, context, options, status);

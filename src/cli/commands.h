@@ -24,11 +24,15 @@ void AddArchiveCommands(CLI::App& app, CliContext& context, const GlobalOptions&
 void AddFilesCommands(const SharedVerbs& verbs, CliContext& context, const GlobalOptions& options, int& status);
 void AddRegistryCommands(const SharedVerbs& verbs, CliContext& context, const GlobalOptions& options, int& status);
 void AddSoftwareCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
+void AddLeftoversCommand(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 void AddTweaksCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 void AddRestoreCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 void AddSysinfoCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 void AddPathsCommand(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 void AddUpdateCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
 void AddHistoryCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status);
+
+// Undoes the history entry `id` as "undo ID" does; the command's exit status.
+int UndoHistoryEntry(CliContext& context, const GlobalOptions& options, int id);
 
 }  // namespace sw::cli

@@ -77,7 +77,9 @@ int ListHistory(CliContext& context, const GlobalOptions& options) {
   return kExitSuccess;
 }
 
-int UndoEntry(CliContext& context, const GlobalOptions& options, int id) {
+}  // namespace
+
+int UndoHistoryEntry(CliContext& context, const GlobalOptions& options, int id) {
   ConsoleSink sink(context.err, options.yes, context.console);
   history::HistoryLog log(context.platform);
   const undo::UndoOutcome outcome =
@@ -104,8 +106,6 @@ int UndoEntry(CliContext& context, const GlobalOptions& options, int id) {
   return kExitSuccess;
 }
 
-}  // namespace
-
 void AddHistoryCommands(CLI::App& app, CliContext& context, const GlobalOptions& options, int& status) {
   CLI::App* history =
       app.add_subcommand("history", "Every change Sweepwise made, newest first, and whether it can be undone");
@@ -114,7 +114,7 @@ void AddHistoryCommands(CLI::App& app, CliContext& context, const GlobalOptions&
   auto id = std::make_shared<int>(0);
   CLI::App* undo = app.add_subcommand("undo", "Undo the history entry ID, never over a later change");
   undo->add_option("ID", *id, "The number 'history' shows for the entry")->required()->check(CLI::PositiveNumber);
-  undo->callback([&context, &options, &status, id] { status = UndoEntry(context, options, *id); });
+  undo->callback([&context, &options, &status, id] { status = UndoHistoryEntry(context, options, *id); });
 }
 
 }  // namespace sw::cli

@@ -8,10 +8,12 @@
 #include "cli/commands.h"
 #include "cli/console_sink.h"
 #include "cli/interrupt.h"
+#include "cli/leftovers_cli.h"
 #include "cli/output.h"
 #include "core/product.h"
 #include "core/text.h"
 #include "registry/registry_names.h"
+#include "uninstall/leftover_flow.h"
 #include "uninstall/software_list.h"
 #include "uninstall/uninstall_flow.h"
 
@@ -263,13 +265,14 @@ class UninstallConsole final : public EngineSink {
 };
 
 int Uninstall(CliContext& context, const GlobalOptions& options, const std::vector<std::string>& titles, bool quiet,
-              int timeoutSeconds) {
+              int timeoutSeconds, int leftovers) {
   ConsoleSink console(context.err, options.yes, context.console);
   const Listed listed = ListEntries(context, console, /*all=*/false);
   const std::vector<ResultRow> named = NamedRows(listed.rows, titles);
   if (!Confirm(console, Question(named), std::string(kProductName))) {
     return PrintFailure(context, options.json, "nothing uninstalled", Uninstalled(named, {}));
   }
+  const std::vector<uninstall::LeftoverSnapshot> snapshots = uninstall::KeepSnapshots(context.platform, named);
   UninstallConsole sink(console, context.err);
   uninstall::UninstallOptions uninstallOptions;
   uninstallOptions.quiet = quiet;
@@ -277,12 +280,20 @@ int Uninstall(CliContext& context, const GlobalOptions& options, const std::vect
   uninstallOptions.onWaiting = [&sink](const uninstall::Waiting& waiting) { sink.OnWaiting(waiting); };
   std::vector<ResultRow> list = named;
   const uninstall::UninstallOutcome outcome = uninstall::UninstallSoftware(list, context.platform, sink, uninstallOptions);
-  const CommandResult result = Uninstalled(named, outcome);
+  CommandResult result = Uninstalled(named, outcome);
   if (const std::string failure = Failure(context, named, outcome); !failure.empty()) {
     return PrintFailure(context, options.json, failure, result);
   }
-  PrintResult(context, options.json, result);
-  return kExitSuccess;
+  if (leftovers == 0) {
+    PrintResult(context, options.json, result);
+    return kExitSuccess;
+  }
+  const std::vector<uninstall::Leftover> found =
+      uninstall::LeftoversOfUninstalled(context.platform, snapshots, outcome, sink);
+  for (const uninstall::Leftover& leftover : found) {
+    result.rows.push_back(uninstall::LeftoverRow(leftover));
+  }
+  return RemoveFound(context, options, console, found, leftovers > 1, std::move(result));
 }
 
 }  // namespace
@@ -313,8 +324,13 @@ void AddSoftwareCommands(CLI::App& app, CliContext& context, const GlobalOptions
                    "The longest wait for one program's uninstall, in seconds (default 1800); Ctrl+C stops waiting "
                    "sooner. A wait that ends so removes nothing.")
       ->check(CLI::Range(1, 7 * 24 * 3600));
-  uninstall->callback([&context, &options, &status, titles, quiet, timeout] {
-    status = Uninstall(context, options, *titles, *quiet, *timeout);
+  auto leftovers = std::make_shared<bool>(false);
+  auto allLeftovers = std::make_shared<bool>(false);
+  uninstall->add_flag("--leftovers", *leftovers,
+                      "Then remove what the programs that went left behind and the search is sure of, saved first");
+  uninstall->add_flag("--all-leftovers", *allLeftovers, "Then remove the likely leftovers too");
+  uninstall->callback([&context, &options, &status, titles, quiet, timeout, leftovers, allLeftovers] {
+    status = Uninstall(context, options, *titles, *quiet, *timeout, *allLeftovers ? 2 : (*leftovers ? 1 : 0));
   });
 
   for (CLI::App* command : {list, software, uninstall}) {

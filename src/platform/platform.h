@@ -10,6 +10,7 @@
 #include "platform/processes.h"
 #include "platform/program_folders.h"
 #include "platform/registry.h"
+#include "platform/scheduled_tasks.h"
 #include "platform/shell.h"
 #include "platform/system.h"
 #include "platform/system_figures.h"
@@ -25,6 +26,7 @@ struct Platform {
   std::unique_ptr<Shell> shell;
   std::unique_ptr<SystemFigures> figures;
   std::unique_ptr<Http> http;
+  std::unique_ptr<ScheduledTasks> tasks;
   // The system's own Disk Cleanup handlers; none where a test gives none.
   std::unique_ptr<DiskCleanupHandlers> cleanupHandlers;
   // Decided once at start (DecideProgramFolders); tests set it to folders of their own.

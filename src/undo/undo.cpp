@@ -12,6 +12,7 @@
 #include "tweaks/restore_file.h"
 #include "undo/deleted_files.h"
 #include "undo/history_rows.h"
+#include "uninstall/leftover_removal.h"
 
 namespace sw::undo {
 namespace {
@@ -124,10 +125,24 @@ void UndoTweaks(platform::Platform& platform, history::HistoryLog& log, const En
   taken.needsRights = restored.writes.NeedsRights();
 }
 
+// A removal of leftovers keeps files, folders, keys and tasks together in a manifest of its
+// own; its undo puts each back, never over something there again since.
+void UndoLeftovers(platform::Platform& platform, const Entry& entry, EngineSink& sink, Taken& taken) {
+  const uninstall::LeftoverUndoOutcome undone = uninstall::UndoLeftoverRemoval(platform, entry, sink);
+  taken.summary = std::to_string(undone.files) + " files, " + std::to_string(undone.values) +
+                  " registry values and " + std::to_string(undone.tasks) + " scheduled tasks back";
+  taken.details = undone.problems;
+  taken.failed = !undone.problems.empty();
+}
+
 void Dispatch(platform::Platform& platform, history::HistoryLog& log, const Entry& entry, EngineSink& sink,
               Taken& taken) {
   if (entry.action == Action::TweaksApplied || entry.action == Action::TweaksRestored) {
     UndoTweaks(platform, log, entry, taken);
+    return;
+  }
+  if (entry.action == Action::LeftoversRemoved) {
+    UndoLeftovers(platform, entry, sink, taken);
     return;
   }
   std::vector<std::string> summaries;

@@ -24,6 +24,9 @@ HostPlatform::HostPlatform(DriveType driveD) {
   auto http = std::make_unique<platform::host::HostHttp>();
   http_ = http.get();
   platform_.http = std::move(http);
+  auto tasks = std::make_unique<platform::host::MemoryScheduledTasks>();
+  tasks_ = tasks.get();
+  platform_.tasks = std::move(tasks);
   auto cleanupHandlers = std::make_unique<platform::host::ScriptedDiskCleanupHandlers>();
   cleanupHandlers_ = cleanupHandlers.get();
   platform_.cleanupHandlers = std::move(cleanupHandlers);

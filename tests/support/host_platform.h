@@ -15,6 +15,7 @@
 #include "platform/host/host_system.h"
 #include "platform/host/host_system_figures.h"
 #include "platform/host/memory_registry.h"
+#include "platform/host/memory_scheduled_tasks.h"
 #include "platform/host/scripted_disk_cleanup.h"
 #include "platform/platform.h"
 #include "support/temp_folder.h"
@@ -34,6 +35,7 @@ class HostPlatform {
   platform::host::HostShell& shell() { return *shell_; }
   platform::host::HostSystemFigures& figures() { return *figures_; }
   platform::host::HostHttp& http() { return *http_; }
+  platform::host::MemoryScheduledTasks& tasks() { return *tasks_; }
   platform::host::ScriptedDiskCleanupHandlers& cleanupHandlers() { return *cleanupHandlers_; }
   platform::host::RecordingProcesses& processes() {
     return static_cast<platform::host::RecordingProcesses&>(*platform_.processes);
@@ -53,6 +55,7 @@ class HostPlatform {
   platform::host::HostShell* shell_ = nullptr;
   platform::host::HostSystemFigures* figures_ = nullptr;
   platform::host::HostHttp* http_ = nullptr;
+  platform::host::MemoryScheduledTasks* tasks_ = nullptr;
   platform::host::ScriptedDiskCleanupHandlers* cleanupHandlers_ = nullptr;
   platform::Platform platform_;
 };

@@ -39,6 +39,7 @@
 #include "platform/platform.h"
 #include "registry/registry_object.h"
 #include "sysinfo/regain_stream.h"
+#include "uninstall/leftover.h"
 
 namespace sw::app::win32 {
 
@@ -188,6 +189,8 @@ class MainWindow : public Window, public PageHost {
   // software_page.cpp
   void FindSoftwareBranch(EngineSink& sink);
   void UninstallBranch(EngineSink& sink);
+  void ShowLeftovers(const std::vector<uninstall::Leftover>& found);
+  void RemoveLeftoversBranch(EngineSink& sink);
   // The list's columns; kept for ApplyLanguage, so that the headings stay those of the rows
   // shown.
   void SetColumns(const ListColumns& columns);
@@ -222,6 +225,9 @@ class MainWindow : public Window, public PageHost {
   bool exitRequested_ = false;
   bool stopRequested_ = false;
   bool clearWithoutAsking_ = false;
+  // The Software page lists leftovers (after an uninstall) rather than programs: Delete
+  // removes the checked ones, after a backup.
+  bool leftoversShown_ = false;
   bool diskAfterClean_ = false;
   std::string lastPageSender_;
 

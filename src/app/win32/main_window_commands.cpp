@@ -219,6 +219,7 @@ void MainWindow::FitFilesColumns() {
 
 void MainWindow::ClearResults() {
   list_.Clear();
+  leftoversShown_ = false;
   SetProgress(0);
 }
 
@@ -288,7 +289,9 @@ void MainWindow::btnSilClick() {
   }
   // A page without a button pressed (the tweaks page after its button was released for a
   // user without administrator rights) removes nothing.
-  if (IsToolbarButtonPressed(kCmdSoftware)) {
+  if (IsToolbarButtonPressed(kCmdSoftware) && leftoversShown_) {
+    RemoveLeftoversBranch(sink);
+  } else if (IsToolbarButtonPressed(kCmdSoftware)) {
     UninstallBranch(sink);
     frame.KeepFindHidden();
   } else if (IsToolbarButtonPressed(kCmdDosyalar)) {
@@ -297,7 +300,9 @@ void MainWindow::btnSilClick() {
     DeleteRegistryBranch(sink);
   }
   list_.Refill();
-  SetStatusText("Done");
+  if (!leftoversShown_) {
+    SetStatusText("Done");
+  }
 }
 
 void MainWindow::DeleteFilesBranch(RunSink& sink) {

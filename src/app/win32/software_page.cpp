@@ -1,14 +1,20 @@
 // The Software page: the installed programs in the result list, and Uninstall, which runs
-// their uninstallers one after the other while the window goes on answering.
+// their uninstallers one after the other while the window goes on answering; then what the
+// programs that went left behind, in the same list, which Delete removes after a backup.
 
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "app/command_ids.h"
 #include "app/win32/dpi.h"
 #include "app/win32/main_window.h"
 #include "core/language.h"
+#include "core/product.h"
+#include "uninstall/leftover_flow.h"
+#include "uninstall/leftover_removal.h"
 #include "uninstall/software_list.h"
 #include "uninstall/uninstall_flow.h"
 
@@ -85,9 +91,60 @@ void MainWindow::UninstallBranch(EngineSink& sink) {
     }
     showStop(!waiting.done);
   };
-  (void)uninstall::UninstallSoftware(list_.rows(), *env_.platform, sink, options);
+  // Before the uninstallers run: afterwards the entries, and with them the way to what
+  // their programs left behind, are gone.
+  const std::vector<uninstall::LeftoverSnapshot> snapshots = uninstall::KeepSnapshots(*env_.platform, list_.rows());
+  const uninstall::UninstallOutcome outcome = uninstall::UninstallSoftware(list_.rows(), *env_.platform, sink, options);
   showStop(false);
   list_.Refill();
+  ShowLeftovers(uninstall::LeftoversOfUninstalled(*env_.platform, snapshots, outcome, sink));
+}
+
+// The leftovers replace the programs still listed (a Find brings them back): the sure ones
+// checked, the likely ones not, and Delete now removes the checked ones.
+void MainWindow::ShowLeftovers(const std::vector<uninstall::Leftover>& found) {
+  if (found.empty()) {
+    return;
+  }
+  ClearResults();
+  SetColumns(LeftoverColumns());
+  for (const uninstall::Leftover& leftover : found) {
+    list_.Add(uninstall::LeftoverRow(leftover));
+  }
+  list_.ShowAdded();
+  for (const int column : {0, 1, 4, 5, 6, 7}) {
+    ListView_SetColumnWidth(list_.hwnd(), column, LVSCW_AUTOSIZE_USEHEADER);
+  }
+  leftoversShown_ = true;
+  SetHint("btnSil", "Remove the checked leftovers; they are saved in the data folder first, and the history can put "
+                    "them back");
+  SetStatusText(std::to_string(found.size()) + " leftovers found; the sure ones are checked");
+}
+
+// Delete while leftovers are listed: the checked ones go, saved first; the rows of those
+// that went leave the list, those that stayed stay with the reason in the status bar.
+void MainWindow::RemoveLeftoversBranch(EngineSink& sink) {
+  const std::vector<uninstall::Leftover> chosen = uninstall::CheckedLeftovers(list_.rows());
+  if (chosen.empty()) {
+    return;
+  }
+  const uninstall::LeftoverRemovalOutcome outcome =
+      uninstall::RemoveLeftovers(*env_.platform, chosen, "Software page", sink);
+  if (!outcome.problem.empty()) {
+    ShowMessageBox(hwnd(), "Nothing was removed: " + outcome.problem, kProductName, MB_OK | MB_ICONERROR);
+    return;
+  }
+  std::erase_if(list_.rows(), [&](const ResultRow& row) {
+    const auto leftover = uninstall::LeftoverOfRow(row);
+    return leftover && std::find(outcome.removed.begin(), outcome.removed.end(), *leftover) != outcome.removed.end();
+  });
+  list_.Refill();
+  std::string status = "Removed " + std::to_string(outcome.removed.size()) + " leftovers (history entry " +
+                       std::to_string(outcome.historyId) + ", which Undo puts back)";
+  if (!outcome.kept.empty()) {
+    status += "; " + std::to_string(outcome.kept.size()) + " stayed: " + outcome.kept.front();
+  }
+  SetStatusText(status);
 }
 
 }  // namespace sw::app::win32

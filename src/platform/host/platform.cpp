@@ -8,6 +8,7 @@
 #include "platform/host/host_system.h"
 #include "platform/host/host_system_figures.h"
 #include "platform/host/memory_registry.h"
+#include "platform/host/memory_scheduled_tasks.h"
 #include "platform/host/scripted_disk_cleanup.h"
 
 namespace sw::platform {
@@ -25,6 +26,7 @@ Platform CreateSystemPlatform() {
   platform.shell = std::make_unique<host::HostShell>();
   platform.figures = std::make_unique<host::HostSystemFigures>(std::move(drives));
   platform.http = std::make_unique<host::HostHttp>();
+  platform.tasks = std::make_unique<host::MemoryScheduledTasks>();
   platform.cleanupHandlers = std::make_unique<host::ScriptedDiskCleanupHandlers>();
   platform.folders = DecideProgramFolders(*platform.files, *platform.system);
   return platform;

@@ -4,6 +4,7 @@
 #include "platform/win32/file_system.h"
 #include "platform/win32/http.h"
 #include "platform/win32/registry.h"
+#include "platform/win32/scheduled_tasks.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/system.h"
 #include "platform/win32/system_figures.h"
@@ -19,6 +20,7 @@ Platform CreateSystemPlatform() {
   platform.shell = std::make_unique<win32::Win32Shell>();
   platform.figures = std::make_unique<win32::Win32SystemFigures>();
   platform.http = std::make_unique<win32::Win32Http>();
+  platform.tasks = std::make_unique<win32::Win32ScheduledTasks>();
   platform.cleanupHandlers = std::make_unique<win32::Win32DiskCleanupHandlers>();
   platform.folders = DecideProgramFolders(*platform.files, *platform.system);
   return platform;

@@ -6,30 +6,11 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "platform/win32/com_scope.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
 namespace sw::platform::win32 {
-namespace {
-
-// The component library for this thread, for as long as the object lives; a thread that
-// has it already (in another mode, too) just uses it.
-class ComScope {
- public:
-  ComScope() : initialised_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~ComScope() {
-    if (initialised_) {
-      ::CoUninitialize();
-    }
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  bool initialised_;
-};
-
-}  // namespace
 
 std::string Win32Shell::ResolveLink(std::string_view path) {
   const ComScope com;
