@@ -201,7 +201,7 @@ tools/wine-run.sh --prefix "$prefix" build/mingw/tests/sweepwise-leftover-fixtur
   'Aardvark Labs' 3.2 '{AA4D7A2C-0000-4000-8000-00000000AA01}'
 SWEEPWISE_SERVER="$site/newer" tools/wine-run.sh --prefix "$prefix" build/mingw/src/sweepwise.exe -splash &
 program=$!
-driver wait show page software find check-first delete answer ok sleep 3000
+driver wait show page software find check-row 2 delete answer ok sleep 5000
 shoot software-leftovers
 driver exit
 wait "$program"

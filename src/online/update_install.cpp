@@ -14,19 +14,6 @@
 namespace sw::online {
 namespace {
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  return -1;
-}
-
 std::string WaitingMessage(const UpdateOffer& offer) {
   return "An update already waits for the next log-on (" + offer.DownloadPath() +
          "); it is left as it is. Please restart your computer so that it is installed, then update again.";
@@ -157,8 +144,8 @@ std::optional<platform::Sha256Digest> ParseSha256(std::string_view hex) {
     return std::nullopt;
   }
   for (std::size_t i = 0; i < digest.size(); ++i) {
-    const int high = HexDigit(hex[2 * i]);
-    const int low = HexDigit(hex[2 * i + 1]);
+    const int high = HexDigitValue(hex[2 * i]);
+    const int low = HexDigitValue(hex[2 * i + 1]);
     if (high < 0 || low < 0) {
       return std::nullopt;
     }

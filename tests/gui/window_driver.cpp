@@ -14,6 +14,7 @@
 //     find           Find of the current page; returns when it has ended
 //     delete         Delete of the current page, without waiting (it asks first)
 //     check-first    checks the first row of the result list, as Home and the space bar do
+//     check-row N    checks row N (from 0) of the result list, as Home, N times Down and space do
 //     stop           presses Stop ("Stop waiting" while an uninstall waits), without waiting
 //     wait-stop      waits (up to 60 s) until the Stop button is on show
 //     answer BUTTON  presses yes, no or ok in the message box Sweepwise shows (waits for it)
@@ -177,11 +178,16 @@ bool HasClass(HWND window, const wchar_t* className) {
   return std::wcscmp(name, className) == 0;
 }
 
-// The result list: the window's one list view that asks for its rows (LVS_OWNERDATA).
-bool ShowLastRow() {
-  HWND list = ChildWhere([](HWND child) {
+// The result list: the window's one list view that asks for its rows (LVS_OWNERDATA); a page
+// may have small lists of options too.
+HWND ResultList() {
+  return ChildWhere([](HWND child) {
     return HasClass(child, WC_LISTVIEWW) && (GetWindowLongW(child, GWL_STYLE) & LVS_OWNERDATA) != 0;
   });
+}
+
+bool ShowLastRow() {
+  HWND list = ResultList();
   const auto rows = list == nullptr ? 0 : SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
   return rows > 0 && SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(rows - 1), FALSE) != 0;
 }
@@ -474,13 +480,17 @@ const std::map<std::wstring, unsigned> kPages{
 const std::map<std::wstring, unsigned> kLanguages{{L"turkish", LanguageCommand(0)}, {L"english", LanguageCommand(1)}};
 
 // The first row of the result list selected and its check turned over, as the keyboard does.
-bool CheckFirstRow() {
-  HWND list = ChildOfClass(L"SysListView32");
-  if (list == nullptr || SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 0) {
+bool CheckRow(int row) {
+  HWND list = ResultList();
+  if (list == nullptr || row < 0 || SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) <= row) {
     return false;
   }
   SendMessageW(list, WM_KEYDOWN, VK_HOME, 0);
   SendMessageW(list, WM_KEYUP, VK_HOME, 0);
+  for (int i = 0; i < row; ++i) {
+    SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+    SendMessageW(list, WM_KEYUP, VK_DOWN, 0);
+  }
   SendMessageW(list, WM_CHAR, L' ', 0);
   return true;
 }
@@ -531,7 +541,9 @@ bool RunStep(const std::wstring& step, const wchar_t* argument) {
   if (step == L"delete")
     return PostMessageW(MainWindow(), WM_COMMAND, kCmdSil, 0) != FALSE;
   if (step == L"check-first")
-    return CheckFirstRow();
+    return CheckRow(0);
+  if (step == L"check-row" && argument != nullptr)
+    return CheckRow(_wtoi(argument));
   if (step == L"stop")
     return PostMessageW(MainWindow(), WM_COMMAND, kCmdStop, 0) != FALSE;
   if (step == L"wait-stop")
@@ -599,7 +611,7 @@ int wmain(int argc, wchar_t** argv) {
       continue;
     }
     const bool takesArgument = step == L"page" || step == L"ask-page" || step == L"language" || step == L"sleep" ||
-                               step == L"chart-stop" ||
+                               step == L"chart-stop" || step == L"check-row" ||
                                step == L"tab" || step == L"answer" || step == L"update" || step == L"signup" ||
                                step == L"version" || step == L"press";
     const wchar_t* argument = takesArgument && i + 1 < argc ? argv[++i] : nullptr;

@@ -115,6 +115,13 @@ void MainWindow::ShowLeftovers(const std::vector<uninstall::Leftover>& found) {
   for (const int column : {0, 1, 4, 5, 6, 7}) {
     ListView_SetColumnWidth(list_.hwnd(), column, LVSCW_AUTOSIZE_USEHEADER);
   }
+  // A long path may take no more than half the list: how sure a row is, and why, stay in view.
+  RECT box{};
+  GetClientRect(list_.hwnd(), &box);
+  const int half = (box.right - box.left) / 2;
+  if (ListView_GetColumnWidth(list_.hwnd(), 0) > half) {
+    ListView_SetColumnWidth(list_.hwnd(), 0, half);
+  }
   leftoversShown_ = true;
   SetHint("btnSil", "Remove the checked leftovers; they are saved in the data folder first, and the history can put "
                     "them back");
