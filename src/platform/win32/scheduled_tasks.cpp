@@ -113,23 +113,19 @@ std::optional<std::wstring> StoreOf(std::string_view path) {
   return std::wstring(system, length) + L"\\Tasks" + ToWide(path);
 }
 
-// The actions of a task's definition text: how many, and the programs its exec actions start.
-// Read from the text rather than the definition object a registered task hands out, which
-// is empty where the scheduler fills it only on registration (Wine's).
-struct Actions {
-  LONG count = 0;
+// The programs the exec actions of a task's definition text start. Read from the text rather
+// than the definition object a registered task hands out, which is empty where the scheduler
+// fills it only on registration (Wine's).
+std::vector<std::string> ProgramsOf(ITaskService& service, BSTR xml) {
   std::vector<std::string> programs;
-};
-
-Actions ActionsOf(ITaskService& service, BSTR xml) {
-  Actions found;
   ComPtr<ITaskDefinition> definition;
   ComPtr<IActionCollection> actions;
+  LONG count = 0;
   if (xml == nullptr || FAILED(service.NewTask(0, definition.put())) || FAILED(definition.get()->put_XmlText(xml)) ||
-      FAILED(definition.get()->get_Actions(actions.put())) || FAILED(actions.get()->get_Count(&found.count))) {
-    return Actions{};
+      FAILED(definition.get()->get_Actions(actions.put())) || FAILED(actions.get()->get_Count(&count))) {
+    return programs;
   }
-  for (LONG i = 1; i <= found.count; ++i) {  // the collection counts from 1
+  for (LONG i = 1; i <= count; ++i) {  // the collection counts from 1
     ComPtr<IAction> action;
     TASK_ACTION_TYPE type = TASK_ACTION_EXEC;
     if (FAILED(actions.get()->get_Item(i, action.put())) || FAILED(action.get()->get_Type(&type)) ||
@@ -140,10 +136,10 @@ Actions ActionsOf(ITaskService& service, BSTR xml) {
     UniqueBstr path;
     if (SUCCEEDED(action.get()->QueryInterface(IID_IExecAction, reinterpret_cast<void**>(exec.put()))) &&
         SUCCEEDED(exec.get()->get_Path(path.put()))) {
-      found.programs.push_back(TextOf(path));
+      programs.push_back(TextOf(path));
     }
   }
-  return found;
+  return programs;
 }
 
 void AddTask(ITaskService& service, IRegisteredTask& task, std::vector<ScheduledTask>& tasks) {
@@ -151,7 +147,7 @@ void AddTask(ITaskService& service, IRegisteredTask& task, std::vector<Scheduled
   if (SUCCEEDED(task.get_Path(path.put()))) {
     UniqueBstr xml;
     (void)task.get_Xml(xml.put());
-    tasks.push_back(ScheduledTask{TextOf(path), ActionsOf(service, xml.get()).programs});
+    tasks.push_back(ScheduledTask{TextOf(path), ProgramsOf(service, xml.get())});
   }
 }
 
