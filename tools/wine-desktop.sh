@@ -11,5 +11,8 @@ tools_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SWEEPWISE_PREFIX=$(realpath -m "$1")
 # shellcheck source=wine-env.sh
 source "$tools_dir/wine-env.sh"
+# Before the first program: the desktop's programs (a tray program and those that look for
+# its window) must all find the same server.
+start_persistent_server
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$2" /f >/dev/null 2>&1

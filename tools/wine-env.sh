@@ -15,3 +15,34 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winebrowser.exe=d
 # inside the sandbox, even that could not reach the user's own files.
 export HOME="$SWEEPWISE_PREFIX/home"
 mkdir -p "$HOME"
+
+# Makes sure the prefix's Wine server is the long-lived one: started with ten minutes of
+# persistence after its last program, so that a test run pays for start-up once. Call it
+# before the first `wine` of a script. A server that a plain `wine` started first lives only
+# three seconds past its last program, and "wineserver -p600" cannot lengthen that (it exits
+# with 2 while any server runs). Such a server begins to shut down in any pause of three
+# seconds: it tells Explorer's desktop and the services to end and closes its socket four
+# seconds later. A program started in those seconds (a tray program, say) lands in a server
+# that programs started a moment later can no longer reach, and they start one of their own
+# that does not see its windows.
+# The server and its helper processes (services, devices) get none of the descriptors this
+# script inherited beyond the standard three: a helper that held CTest's pipe would keep CTest
+# waiting for the server to end, and one that held our prefix lock, or a caller's lock (a test
+# run under flock), would keep it taken for as long as it lives.
+start_persistent_server() {
+  detached() {
+    (
+      for fd in /proc/$BASHPID/fd/*; do
+        fd=${fd##*/}
+        if ((fd > 2 && fd != 255)); then eval "exec $fd>&-"; fi
+      done
+      exec "$@"
+    )
+  }
+  exec 9>"$WINEPREFIX.lock"
+  flock 9
+  if detached wineserver -p600 </dev/null >/dev/null 2>&1; then
+    (cd "$WINEPREFIX/drive_c" && detached wine cmd /c exit </dev/null >/dev/null 2>&1)
+  fi
+  exec 9>&-
+}

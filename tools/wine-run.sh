@@ -32,21 +32,13 @@ tools_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=wine-env.sh
 source "$tools_dir/wine-env.sh"
 
-# One Wine server per prefix, kept for ten minutes after its last program so that a test run
-# pays for start-up once. Its helper processes (services, devices) are started here with no
-# tie to our caller's output: a helper that inherited CTest's pipe would keep CTest waiting
-# for the server to end. The server must not end between the check below and the program's
-# start (the program would then start one holding CTest's pipe, and tests arriving at the
-# pace of a test run keep such a server alive past any time-out), so it outlives any pause
-# a test run makes: the window tests and installer tests run in prefixes of their own for
-# minutes while this one idles.
-# (The lock's descriptor is closed for them: a server that inherited it would hold the lock.)
-exec 9>"$WINEPREFIX.lock"
-flock 9
-if wineserver -p600 </dev/null >/dev/null 2>&1 9>&-; then
-  (cd "$WINEPREFIX/drive_c" && wine cmd /c exit </dev/null >/dev/null 2>&1 9>&-)
-fi
-exec 9>&-
+# One Wine server per prefix, kept for ten minutes after its last program (see
+# wine-env.sh). The server must not end between this and the program's start (the program
+# would then start one holding CTest's pipe, and tests arriving at the pace of a test run
+# keep such a server alive past any time-out), so it outlives any pause a test run makes:
+# the window tests and installer tests run in prefixes of their own for minutes while this
+# one idles.
+start_persistent_server
 
 program=$1
 shift
