@@ -54,40 +54,33 @@ if [[ $check_only -eq 1 ]]; then
   exit 0
 fi
 
-mkdir -p "$(dirname "$WINEPREFIX")"
-exec 9>"$WINEPREFIX.lock"
-flock 9  # parallel test runs create the prefix once
+# Boots a sandboxed prefix at $WINEPREFIX (with HOME inside it), as every prefix begins.
+boot_sandbox() {
+  wineserver -k 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX" "$HOME"
+  wineboot -i </dev/null >/dev/null 2>&1 8>&- 9>&-
+  wineserver -w
 
-if [[ -z "$(sandbox_faults)" ]]; then
-  exit 0
-fi
+  # Every drive but C: goes, Z: (the host's "/") first of all.
+  for entry in "$WINEPREFIX"/dosdevices/*; do
+    [[ "$(basename "$entry")" == "c:" ]] || rm -f "$entry"
+  done
+  # Linked profile folders become real, empty folders.
+  while IFS= read -r -d '' link; do
+    rm -f "$link"
+    mkdir -p "$link"
+  done < <(find "$WINEPREFIX/drive_c" -type l -print0)
 
-echo "Creating the sandboxed Wine prefix $WINEPREFIX ..." >&2
-wineserver -k 2>/dev/null || true
-rm -rf "$WINEPREFIX"
-mkdir -p "$WINEPREFIX" "$HOME"
-wineboot -i </dev/null >/dev/null 2>&1 9>&-
-wineserver -w
+  # Fonts for windows under Xvfb.
+  if compgen -G "/usr/share/wine/fonts/*.ttf" >/dev/null; then
+    cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  fi
 
-# Every drive but C: goes, Z: (the host's "/") first of all.
-for entry in "$WINEPREFIX"/dosdevices/*; do
-  [[ "$(basename "$entry")" == "c:" ]] || rm -f "$entry"
-done
-# Linked profile folders become real, empty folders.
-while IFS= read -r -d '' link; do
-  rm -f "$link"
-  mkdir -p "$link"
-done < <(find "$WINEPREFIX/drive_c" -type l -print0)
-
-# Fonts for windows under Xvfb.
-if compgen -G "/usr/share/wine/fonts/*.ttf" >/dev/null; then
-  cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-fi
-
-# No crash dialog waiting for a click that never comes; a virtual desktop (with a tray) for
-# windows under Xvfb.
-settings="$WINEPREFIX/drive_c/sweepwise-sandbox.reg"
-cat >"$settings" <<'REG'
+  # No crash dialog waiting for a click that never comes; a virtual desktop (with a tray) for
+  # windows under Xvfb.
+  local settings="$WINEPREFIX/drive_c/sweepwise-sandbox.reg"
+  cat >"$settings" <<'REG'
 REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
@@ -99,11 +92,39 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
 "Default"="1280x800"
 REG
-(cd "$WINEPREFIX/drive_c" && wine regedit /s 'C:\sweepwise-sandbox.reg' </dev/null >/dev/null 2>&1 9>&-)
-rm -f "$settings"
-wineserver -w
+  (cd "$WINEPREFIX/drive_c" && wine regedit /s 'C:\sweepwise-sandbox.reg' </dev/null >/dev/null 2>&1 8>&- 9>&-)
+  rm -f "$settings"
+  wineserver -w
+  touch "$WINEPREFIX/.sweepwise-sandbox"
+}
 
-touch "$stamp"
+mkdir -p "$(dirname "$WINEPREFIX")"
+exec 9>"$WINEPREFIX.lock"
+flock 9  # parallel test runs create the prefix once
+
+if [[ -z "$(sandbox_faults)" ]]; then
+  exit 0
+fi
+
+# Every prefix of a build folder is a copy of one booted prefix kept beside them: booting
+# takes the better part of a minute, a copy a second or two, and a test run makes several
+# fresh prefixes (the window tests', the installer's, Windows 10's). Nothing in a prefix
+# names the folder it is in, so a copy is a prefix as good as a booted one.
+template="$(dirname "$WINEPREFIX")/.wine-template"
+if [[ "$WINEPREFIX" != "$template" ]]; then
+  "$0" "$template"
+  echo "Creating the sandboxed Wine prefix $WINEPREFIX ..." >&2
+  wineserver -k 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+  exec 8>"$template.lock"
+  flock 8  # no copy while the template is made anew
+  cp -a "$template" "$WINEPREFIX"
+  exec 8>&-
+else
+  echo "Booting the sandboxed Wine prefix every prefix here is copied from, $WINEPREFIX ..." >&2
+  boot_sandbox
+fi
+
 faults=$(sandbox_faults)
 if [[ -n "$faults" ]]; then
   echo "$faults" >&2
