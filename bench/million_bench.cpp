@@ -106,6 +106,8 @@ ProgramRun RunCli(const fs::path& cli, const fs::path& driveC, const std::vector
 
 // Every `step`-th row of a "find files --json" output, as a plan for "delete files --plan",
 // read a row at a time (the output of a million rows is not parsed whole). Returns the rows.
+// Only the objects of the "rows" array, which comes first, are rows: objects that follow it
+// (the summary of Windows' own cleanup, say) are not.
 long long WritePlan(const fs::path& found, const fs::path& plan, int step, long long& rows) {
   std::ifstream in(found, std::ios::binary);
   std::ofstream out(plan, std::ios::binary);
@@ -115,6 +117,7 @@ long long WritePlan(const fs::path& found, const fs::path& plan, int step, long 
   int depth = 0;
   bool inString = false;
   bool escaped = false;
+  int arrays = 0;
   rows = 0;
   for (char c; in.get(c);) {
     if (depth >= 2) {
@@ -132,6 +135,12 @@ long long WritePlan(const fs::path& found, const fs::path& plan, int step, long 
     }
     if (c == '"') {
       inString = true;
+    } else if (c == '[') {
+      ++arrays;
+    } else if (c == ']') {
+      if (--arrays == 0 && depth == 1) {
+        break;  // the end of "rows"
+      }
     } else if (c == '{') {
       if (++depth == 2) {
         row = "{";

@@ -215,8 +215,12 @@ void DescribeDeletion(const files::FileDeleteOutcome& outcome, const std::vector
   }
   result.extra["plan_rows_not_listed"] = std::move(unlisted);
   result.extra["archive"] = outcome.archive;
+  result.extra["archives"] = outcome.archives;
   result.status = "Deleted " + std::to_string(outcome.deleted) + " files";
-  if (!outcome.archive.empty()) {
+  if (outcome.archives.size() > 1) {
+    result.status += "; backup in " + outcome.archives.front() + " to " + outcome.archives.back() + " (" +
+                     std::to_string(outcome.archives.size()) + " archives, each with its entry in the history)";
+  } else if (!outcome.archive.empty()) {
     result.status += "; backup in " + outcome.archive;
   }
   if (outcome.queued > 0) {

@@ -71,15 +71,27 @@ class FileDeletion {
         platform_(platform),
         sink_(sink),
         dataFolder_(platform.folders.data),
-        record_(history::HistoryLog(platform)) {}
+        batch_(dataFolder_, *platform.files, *platform.system),
+        gone_(list.size(), false) {
+    if (platform_.processes) {
+      for (const std::string& name : platform_.processes->RunningProgramNames()) {
+        running_.insert(ToLowerText(name));
+      }
+    }
+  }
 
-  // Opens and checks every checked row's files; keeps what is not what the Find listed.
-  void Open();
-  // Packs the readable files; false when the backup failed.
+  // Opens and checks the files of the checked rows from `from` on, until a round's worth is
+  // open; keeps what is not what the Find listed. Returns the row after the last one taken.
+  std::size_t Open(std::size_t from);
+  // Packs the readable files of the round; false when the backup failed.
   bool Backup(int& backupCounter);
-  // Begins the history's entry; false (and nothing to be deleted) when it cannot be written.
+  // Begins the round's history entry; false (and nothing to be deleted) when it cannot be written.
   bool BeginRecord();
   void Delete();
+  // Completes the round's history entry and lets go of its handles.
+  void EndRound();
+  // Writes the batch of the files left for the next logon, once for all rounds.
+  void SaveBatch();
   void Finish();
 
   FileDeleteOutcome outcome;
@@ -105,31 +117,35 @@ class FileDeletion {
   platform::Platform& platform_;
   EngineSink& sink_;
   std::string dataFolder_;  // where the archive and the batch go
-  std::vector<RowWork> work_;
+  std::vector<RowWork> work_;  // the round's rows
+  std::unordered_set<std::string> running_;
+  CleanBatch batch_;
+  std::vector<bool> gone_;            // by row: deleted in some round
+  std::vector<std::string> stayed_;
   std::vector<std::string> changed_;  // the rows kept as not the files listed
   std::vector<std::string> notQueuedShared_;
   std::vector<std::string> notQueuedAdmin_;
   std::optional<bool> dataFolderShared_;
-  DeleteRecord record_;
+  std::optional<DeleteRecord> record_;  // the round's
+  std::string archive_;                 // the round's backup, empty without one
+  FileDeleteOutcome roundStart_;        // the counts before the round
 };
 
-void FileDeletion::Open() {
-  std::unordered_set<std::string> running;
-  if (platform_.processes) {
-    for (const std::string& name : platform_.processes->RunningProgramNames()) {
-      running.insert(ToLowerText(name));
-    }
-  }
+std::size_t FileDeletion::Open(std::size_t from) {
+  work_.clear();
+  roundStart_ = outcome;
   sink_.SetProgressMax(list_.size());
-  for (std::size_t i = 0; i < list_.size(); ++i) {
+  std::size_t i = from;
+  for (; i < list_.size() && work_.size() < kRowsPerDeleteRound; ++i) {
     sink_.ProcessMessages();
     if (list_[i].checked) {
       RowWork& work = work_.emplace_back();
       work.row = i;
-      OpenRow(work, running);
+      OpenRow(work, running_);
     }
     sink_.SetProgress(i + 1);
   }
+  return i;
 }
 
 void FileDeletion::OpenRow(RowWork& work, const std::unordered_set<std::string>& running) {
@@ -218,6 +234,7 @@ std::string FileDeletion::NextArchive(int& counter) {
 }
 
 bool FileDeletion::Backup(int& backupCounter) {
+  archive_.clear();
   // Every file of a row goes into the archive, or the row stays whole.
   std::vector<std::string> backupList;
   std::unordered_map<std::string, Target*> byPath;  // as the archive's list spells them
@@ -265,13 +282,18 @@ bool FileDeletion::Backup(int& backupCounter) {
       }
       return backup::BackupSource{std::move(*reader), found->second->seen.lastWrite};
     };
-    outcome.archive = NextArchive(backupCounter);
-    if (!archive.Backup(backupList, outcome.archive)) {
-      outcome.error = "The backup " + outcome.archive + " could not be written. Nothing was deleted.";
+    archive_ = NextArchive(backupCounter);
+    if (!archive.Backup(backupList, archive_)) {
+      outcome.error = "The backup " + archive_ + " could not be written. " +
+                      (outcome.deleted > 0 ? "Nothing more was deleted." : "Nothing was deleted.");
       Notify(sink_, outcome.error, MessageKind::Error);
       return false;
     }
     ++backupCounter;
+    if (outcome.archive.empty()) {
+      outcome.archive = archive_;
+    }
+    outcome.archives.push_back(archive_);
     KeepWhatIsNotInTheArchive(archive.StoredFiles());
   }
   sink_.ShowStatus("Backup done.");
@@ -310,7 +332,7 @@ bool FileDeletion::BeginRecord() {
     names.push_back(FullPathOfRow(list_[work.row]));
     for (const Target& target : work.targets) {
       bytes += target.seen.size;
-      if (!outcome.archive.empty() && target.opened && !target.seen.folder) {
+      if (!archive_.empty() && target.opened && !target.seen.folder) {
         stored.push_back({target.path, target.seen.lastWrite, target.seen.size});
       }
     }
@@ -319,8 +341,9 @@ bool FileDeletion::BeginRecord() {
     return true;  // nothing changes, and nothing is recorded
   }
   names.resize(std::min(names.size(), history::kNamesKept));
-  if (Status begun = record_.Begin(sink_.Origin(), count, bytes, names, outcome.archive, stored); !begun) {
-    outcome.error = "The history of changes (" + record_.Path() + ") could not be written: " +
+  record_.emplace(history::HistoryLog(platform_));
+  if (Status begun = record_->Begin(sink_.Origin(), count, bytes, names, archive_, stored); !begun) {
+    outcome.error = "The history of changes (" + record_->Path() + ") could not be written: " +
                     platform::ErrorMessage(begun.error()) + ". Nothing was deleted.";
     Notify(sink_, outcome.error, MessageKind::Error);
     return false;
@@ -329,27 +352,28 @@ bool FileDeletion::BeginRecord() {
 }
 
 void FileDeletion::Delete() {
-  CleanBatch batch(dataFolder_, *platform_.files, *platform_.system);
-  sink_.SetProgressMax(list_.size());
+  sink_.SetProgressMax(work_.size());
   std::uint64_t progress = 0;
   for (RowWork& work : work_) {
     sink_.ProcessMessages();
     sink_.SetProgress(++progress);
     if (work.fate == Fate::Pending) {
-      DeleteRow(work, batch);
+      DeleteRow(work, batch_);
     }
   }
+}
+
+void FileDeletion::SaveBatch() {
   // The batch is rewritten by every deletion, as the files of the last one are those to go;
   // none is written when others may write the data folder, where it would wait to be run.
-  if (!DataFolderShared()) {
-    if (const Status saved = batch.Save(); !saved) {
-      outcome.error = "The batch " + batch.Path() + " could not be written: " + platform::ErrorMessage(saved.error());
-      Notify(sink_, outcome.error, MessageKind::Error);
-    }
+  if (DataFolderShared()) {
+    return;
   }
-  if (!DataFolderShared()) {
-    WriteRunOnce();
+  if (const Status saved = batch_.Save(); !saved) {
+    outcome.error = "The batch " + batch_.Path() + " could not be written: " + platform::ErrorMessage(saved.error());
+    Notify(sink_, outcome.error, MessageKind::Error);
   }
+  WriteRunOnce();
 }
 
 void FileDeletion::DeleteRow(RowWork& work, CleanBatch& batch) {
@@ -506,32 +530,41 @@ void FileDeletion::Tell() {
   }
 }
 
-void FileDeletion::Finish() {
-  Tell();
+void FileDeletion::EndRound() {
   const auto deleted = PathsOf(Fate::Deleted);
   std::vector<std::string> stayed = PathsOf(Fate::Kept);
   const auto waiting = PathsOf(Fate::Waiting);
   stayed.insert(stayed.end(), waiting.begin(), waiting.end());
+  const int queued = outcome.queued - roundStart_.queued;
   std::string problem;
   if (!stayed.empty()) {
     problem = std::to_string(stayed.size()) + " files kept: " + FirstNames(stayed) + ".";
-    if (outcome.queued > 0) {
-      problem += " " + std::to_string(outcome.queued) + " of them queued for deletion at the next logon.";
+    if (queued > 0) {
+      problem += " " + std::to_string(queued) + " of them queued for deletion at the next logon.";
     }
   }
-  record_.Complete(static_cast<std::uint64_t>(outcome.deleted), outcome.deletedBytes,
-                   std::vector<std::string>(deleted.begin(), deleted.begin() + static_cast<std::ptrdiff_t>(std::min(
-                                                                                deleted.size(), history::kNamesKept))),
-                   outcome.queued, problem);
-  // Each kept file is named in the outcome, in list order.
-  outcome.kept = stayed;
-  // The rows of deleted files leave the list; the others stay as they were.
-  std::vector<bool> gone(list_.size(), false);
-  for (const RowWork& work : work_) {
-    gone[work.row] = work.fate == Fate::Deleted;
+  if (record_) {
+    record_->Complete(deleted.size(), outcome.deletedBytes - roundStart_.deletedBytes,
+                      std::vector<std::string>(deleted.begin(),
+                                               deleted.begin() + static_cast<std::ptrdiff_t>(
+                                                                     std::min(deleted.size(), history::kNamesKept))),
+                      queued, problem);
+    record_.reset();
   }
+  for (const RowWork& work : work_) {
+    gone_[work.row] = work.fate == Fate::Deleted;
+  }
+  stayed_.insert(stayed_.end(), stayed.begin(), stayed.end());
+  work_.clear();  // the round's handles close
+}
+
+void FileDeletion::Finish() {
+  Tell();
+  // Each kept file is named in the outcome, in list order.
+  outcome.kept = stayed_;
+  // The rows of deleted files leave the list; the others stay as they were.
   std::size_t at = 0;
-  std::erase_if(list_, [&](const ResultRow&) { return gone[at++]; });
+  std::erase_if(list_, [&](const ResultRow&) { return gone_[at++]; });
   sink_.SetProgress(0);
   sink_.ShowStatus(Text(89));
 }
@@ -570,14 +603,20 @@ FileDeleteOutcome DeleteFiles(std::vector<ResultRow>& list, bool backup, int& ba
   }
   FileDeletion deletion(list, backup, platform, sink);
   deletion.outcome = outcome;
-  deletion.Open();
-  if (backup && !deletion.Backup(backupCounter)) {
-    return deletion.outcome;
+  bool roundsDone = false;
+  for (std::size_t next = 0; next < list.size();) {
+    next = deletion.Open(next);
+    if ((backup && !deletion.Backup(backupCounter)) || !deletion.BeginRecord()) {
+      break;  // this round deletes nothing; what earlier rounds did stands
+    }
+    deletion.Delete();
+    deletion.EndRound();
+    roundsDone = true;
   }
-  if (!deletion.BeginRecord()) {
-    return deletion.outcome;
+  if (!roundsDone) {
+    return deletion.outcome;  // nothing changed: the list stays as it was
   }
-  deletion.Delete();
+  deletion.SaveBatch();
   deletion.Finish();
   return deletion.outcome;
 }

@@ -54,7 +54,8 @@ struct FileDeleteOutcome {
   int leftInUse = 0;        // in use, of a category whose files are left alone then (not queued)
   std::vector<std::string> kept;             // the full path of every checked file that stays
   std::vector<std::string> browsersStarted;  // "Chrome"
-  std::string archive;                       // the backup written
+  std::string archive;                       // the backup written (the first, when there are several)
+  std::vector<std::string> archives;         // every backup written, one per round (see below)
   std::string error;                         // the backup, the history or the batch could not be written
   // The RunOnce value for clean.bat could not be written (why, in the system's words): the
   // queued files wait for the batch to be started by hand.
@@ -63,8 +64,14 @@ struct FileDeleteOutcome {
   bool clearWithoutAsking = false;
 };
 
+// Each file is checked, backed up and deleted through one handle held from its check to its
+// deletion. The handles of a round of at most this many rows are held at once: a million
+// rows do not hold a million handles (Linux and Wine give a process some thousands of
+// descriptors). Each round is a deletion of its own, with its own archive and history entry.
+inline constexpr std::size_t kRowsPerDeleteRound = 8192;
+
 // `backupCounter` names the first archive tried (zq<counter>.bck); it ends one past the
-// archive written. The history names the sink's origin as the maker of the change.
+// last archive written. The history names the sink's origin as the maker of the change.
 FileDeleteOutcome DeleteFiles(std::vector<ResultRow>& list, bool backup, int& backupCounter,
                               platform::Platform& platform, EngineSink& sink);
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -265,6 +266,60 @@ TEST_F(JunkDeleteTest, EachDeletionIsOneHistoryEntryWithItsArchiveAndItsFiles) {
   ASSERT_EQ(entries.size(), 2U);
   EXPECT_EQ(entries[0].notUndoable, "No backup was asked for.");
   EXPECT_FALSE(entries[0].Undoable());
+}
+
+// More rows than one round holds the handles of go round by round, each round with its own
+// archive and history entry, and every file is backed up and deleted. The process may hold
+// fewer descriptors than there are rows (its limit is lowered with setrlimit to a round and a
+// few more, as Wine and Linux give a process some thousands): holding every row's handle at
+// once would fail there, and did, the rows then kept as "changed since the Find". (The host
+// stand-in holds two descriptors per file, its O_PATH handle and its data, so the limit is two
+// rounds' worth, fewer than the rows' own.)
+TEST_F(JunkDeleteTest, MoreRowsThanARoundGoRoundByRoundWithinTheHandlesAProcessMayHold) {
+  list_.clear();
+  const std::size_t rows = kRowsPerDeleteRound + 100;
+  const auto pathOf = [](std::size_t i) {
+    return std::string(R"(C:\many\)") + std::to_string(i % 50) + "\\" + std::to_string(i) + ".tmp";
+  };
+  for (std::size_t i = 0; i < rows; ++i) {
+    host_.MakeFile(pathOf(i), "row " + std::to_string(i));
+    list_.push_back(Listed(pathOf(i)));
+  }
+  struct rlimit saved {};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+  struct rlimit lowered = saved;
+  lowered.rlim_cur = 2 * kRowsPerDeleteRound + 64;
+  ASSERT_LT(lowered.rlim_cur, 2 * rows);
+  if (lowered.rlim_cur > saved.rlim_max) {
+    GTEST_SKIP() << "this machine lets a process hold at most " << saved.rlim_max << " descriptors";
+  }
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &lowered), 0);
+  const FileDeleteOutcome outcome = Delete(true);
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+
+  EXPECT_EQ(outcome.deleted, static_cast<int>(rows));
+  EXPECT_EQ(outcome.keptChanged, 0);
+  EXPECT_TRUE(outcome.kept.empty());
+  EXPECT_TRUE(list_.empty());
+  EXPECT_FALSE(Exists(pathOf(0)));
+  EXPECT_FALSE(Exists(pathOf(rows - 1)));
+  ASSERT_EQ(outcome.archives, (std::vector<std::string>{R"(C:\Program\zq7.bck)", R"(C:\Program\zq8.bck)"}));
+  EXPECT_EQ(outcome.archive, outcome.archives.front());
+  const auto entries = History();  // newest first
+  ASSERT_EQ(entries.size(), 2U);
+  EXPECT_EQ(entries[1].count, kRowsPerDeleteRound);
+  EXPECT_EQ(entries[1].backups, std::vector<std::string>{outcome.archives[0]});
+  EXPECT_EQ(entries[0].count, 100U);
+  EXPECT_EQ(entries[0].backups, std::vector<std::string>{outcome.archives[1]});
+  EXPECT_EQ(entries[0].state, history::EntryState::Done);
+
+  // The second round's archive holds the last rows' files, byte for byte.
+  backup::TBackupFile archive(host_.files(), host_.system());
+  archive.RestoreFullPath = true;
+  ASSERT_TRUE(archive.Restore(outcome.archives[1], R"(C:\restored)").succeeded);
+  const std::string last = pathOf(rows - 1).substr(3);
+  EXPECT_EQ(test::ReadFileBytes(host_.Host(R"(C:\restored\)" + last)), "row " + std::to_string(rows - 1));
+  EXPECT_FALSE(Exists(std::string(R"(C:\restored\)") + pathOf(0).substr(3)));  // in the first archive
 }
 
 TEST_F(JunkDeleteTest, AHistoryThatCannotBeWrittenStopsTheDeletionBeforeItStarts) {
