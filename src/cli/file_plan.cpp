@@ -1,6 +1,7 @@
 #include "cli/file_plan.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "core/win_path.h"
 
@@ -120,28 +121,45 @@ files::CategorySet PlanCategories(const std::vector<ResultRow>& plan) {
 }
 
 PlanMatch MatchPlan(const std::vector<ResultRow>& plan, const std::vector<ResultRow>& found) {
+  // The found rows each checked plan row names by its path, in the Find's order: one pass over
+  // the Find, however many rows either has (a million found, a hundred thousand planned).
+  std::vector<std::optional<files::FileFacts>> wanted(plan.size());
+  std::unordered_map<std::string, std::vector<std::size_t>> foundAt;
+  for (std::size_t p = 0; p < plan.size(); ++p) {
+    if (plan[p].checked) {
+      wanted[p] = files::FactsOfRow(plan[p]);
+      if (wanted[p]) {
+        foundAt.try_emplace(files::FullPathOfRow(plan[p]));
+      }
+    }
+  }
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    if (const auto at = foundAt.find(files::FullPathOfRow(found[i])); at != foundAt.end()) {
+      at->second.push_back(i);
+    }
+  }
+
   PlanMatch match;
   std::vector<bool> taken(found.size(), false);
-  for (const ResultRow& wanted : plan) {
-    const auto facts = files::FactsOfRow(wanted);
-    if (!wanted.checked || !facts) {
+  for (std::size_t p = 0; p < plan.size(); ++p) {
+    const auto& facts = wanted[p];
+    if (!facts) {
       continue;
     }
     // The very path, byte for byte, of the very file: the path a Find spells, and the
     // identity, size and time it saw.
-    const auto same = [&](const ResultRow& row) {
-      const auto now = files::FactsOfRow(row);
-      return now && files::FullPathOfRow(row) == files::FullPathOfRow(wanted) && now->category == facts->category &&
-             now->object.identity == facts->object.identity && now->object.size == facts->object.size &&
-             now->object.lastWrite == facts->object.lastWrite;
+    const auto same = [&](std::size_t i) {
+      const auto now = files::FactsOfRow(found[i]);
+      return now && now->category == facts->category && now->object.identity == facts->object.identity &&
+             now->object.size == facts->object.size && now->object.lastWrite == facts->object.lastWrite;
     };
-    const auto it = std::find_if(found.begin(), found.end(), same);
-    const auto at = static_cast<std::size_t>(it - found.begin());
-    if (it == found.end()) {
-      match.notFound.push_back(wanted);
-    } else if (!taken[at]) {
-      taken[at] = true;
-      match.toDelete.push_back(*it);
+    const std::vector<std::size_t>& candidates = foundAt.at(files::FullPathOfRow(plan[p]));
+    const auto it = std::find_if(candidates.begin(), candidates.end(), same);
+    if (it == candidates.end()) {
+      match.notFound.push_back(plan[p]);
+    } else if (!taken[*it]) {
+      taken[*it] = true;
+      match.toDelete.push_back(found[*it]);
       match.toDelete.back().checked = true;
     }
   }
