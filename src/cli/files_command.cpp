@@ -221,6 +221,7 @@ void DescribeDeletion(const files::FileDeleteOutcome& outcome, const std::vector
   result.extra["kept_unreadable"] = outcome.keptUnreadable;
   result.extra["kept_not_stored"] = outcome.keptNotStored;
   result.extra["kept_changed"] = outcome.keptChanged;
+  result.extra["kept_unopened"] = outcome.keptUnopened;
   result.extra["kept_browser_running"] = outcome.keptBrowser;
   result.extra["browsers_started"] = outcome.browsersStarted;
   result.extra["left_in_use"] = outcome.leftInUse;
@@ -244,6 +245,9 @@ void DescribeDeletion(const files::FileDeleteOutcome& outcome, const std::vector
   }
   if (outcome.keptChanged > 0) {
     result.status += "; " + std::to_string(outcome.keptChanged) + " changed since the Find, kept";
+  }
+  if (outcome.keptUnopened > 0) {
+    result.status += "; " + std::to_string(outcome.keptUnopened) + " could not be opened to be checked, kept";
   }
   if (outcome.keptBrowser > 0) {
     result.status += "; " + std::to_string(outcome.keptBrowser) + " of a browser started since the Find, kept";
@@ -333,7 +337,7 @@ int DeleteFiles(CliContext& context, const GlobalOptions& options, const FilesAr
   if (!cleanup.Summary().empty()) {
     result.status += ". " + cleanup.Summary();
   }
-  const int kept = outcome.keptChanged + outcome.keptBrowser + outcome.keptUnreadable + outcome.keptNotStored +
+  const int kept = outcome.keptChanged + outcome.keptUnopened + outcome.keptBrowser + outcome.keptUnreadable + outcome.keptNotStored +
                    outcome.notQueued + outcome.notQueuedShared + outcome.notQueuedAdmin + outcome.leftInUse;
   if (kept > 0 || !notFound.empty() || HandlersFailed(cleanup)) {
     PrintResult(context, options.json, result);

@@ -39,6 +39,7 @@ struct Target {
   std::string path;
   ObjectFacts seen;
   std::unique_ptr<platform::ListedFile> opened;  // null when gone already
+  std::optional<Error> openError;                // could not be opened to be checked, and why
   bool inUse = false;                            // held by another program: not deleted now
   bool readable = false;
 };
@@ -99,9 +100,10 @@ class FileDeletion {
  private:
   void OpenRow(RowWork& work, const std::unordered_set<std::string>& running);
   // Opens one target with the most rights the system gives; false when it is not the object
-  // the Find saw (or cannot be checked).
+  // the Find saw, or cannot be opened to be checked (its `openError` says why).
   bool OpenTarget(Target& target);
-  void Keep(RowWork& work, int& counter);
+  // Keeps the row, counted in `counter`, and named in `names` when given.
+  void Keep(RowWork& work, int& counter, std::vector<std::string>* names = nullptr);
   void KeepWhatIsNotInTheArchive(const std::vector<std::string>& stored);
   void DeleteRow(RowWork& work, CleanBatch& batch);
   // Queues a file that could not be deleted now, where the rules let the batch take it.
@@ -122,18 +124,22 @@ class FileDeletion {
   CleanBatch batch_;
   std::vector<bool> gone_;            // by row: deleted in some round
   std::vector<std::string> stayed_;
-  std::vector<std::string> changed_;  // the rows kept as not the files listed
+  std::vector<std::string> changed_;   // the rows kept as not the files listed
+  std::vector<std::string> unopened_;  // the rows kept as not opened to be checked
+  std::optional<Error> firstOpenError_;
   std::vector<std::string> notQueuedShared_;
   std::vector<std::string> notQueuedAdmin_;
   std::optional<bool> dataFolderShared_;
   std::optional<DeleteRecord> record_;  // the round's
   std::string archive_;                 // the round's backup, empty without one
-  FileDeleteOutcome roundStart_;        // the counts before the round
+  int roundQueuedBefore_ = 0;           // outcome.queued before the round
+  std::uint64_t roundBytesBefore_ = 0;  // outcome.deletedBytes before the round
 };
 
 std::size_t FileDeletion::Open(std::size_t from) {
   work_.clear();
-  roundStart_ = outcome;
+  roundQueuedBefore_ = outcome.queued;
+  roundBytesBefore_ = outcome.deletedBytes;
   sink_.SetProgressMax(list_.size());
   std::size_t i = from;
   for (; i < list_.size() && work_.size() < kRowsPerDeleteRound; ++i) {
@@ -152,7 +158,7 @@ void FileDeletion::OpenRow(RowWork& work, const std::unordered_set<std::string>&
   const ResultRow& row = list_[work.row];
   auto facts = FactsOfRow(row);
   if (!facts) {
-    Keep(work, outcome.keptChanged);  // not a row of a Find: nothing to check it against
+    Keep(work, outcome.keptChanged, &changed_);  // not a row of a Find: nothing to check it against
     return;
   }
   work.facts = std::move(*facts);
@@ -185,8 +191,17 @@ void FileDeletion::OpenRow(RowWork& work, const std::unordered_set<std::string>&
   }
   for (Target& target : work.targets) {
     if (!OpenTarget(target)) {
+      // A file that cannot be opened at all (too many handles, a failing disk) is not known
+      // to have changed: it is told apart, with the system's reason.
+      if (target.openError) {
+        if (!firstOpenError_) {
+          firstOpenError_ = target.openError;
+        }
+        Keep(work, outcome.keptUnopened, &unopened_);
+      } else {
+        Keep(work, outcome.keptChanged, &changed_);
+      }
       work.targets.clear();  // the handles close: nothing of the row is touched
-      Keep(work, outcome.keptChanged);
       return;
     }
   }
@@ -208,6 +223,7 @@ bool FileDeletion::OpenTarget(Target& target) {
     opened = files.OpenListedFile(target.path, access);
   }
   if (!opened) {
+    target.openError = opened.error();
     return false;
   }
   target.readable = access.read;
@@ -215,11 +231,11 @@ bool FileDeletion::OpenTarget(Target& target) {
   return IsListedObject(*target.opened, target.path, target.seen);
 }
 
-void FileDeletion::Keep(RowWork& work, int& counter) {
+void FileDeletion::Keep(RowWork& work, int& counter, std::vector<std::string>* names) {
   work.fate = Fate::Kept;
   ++counter;
-  if (&counter == &outcome.keptChanged) {
-    changed_.push_back(FullPathOfRow(list_[work.row]));
+  if (names != nullptr) {
+    names->push_back(FullPathOfRow(list_[work.row]));
   }
 }
 
@@ -479,6 +495,13 @@ void FileDeletion::Tell() {
                "they are now.",
            MessageKind::Warning);
   }
+  if (outcome.keptUnopened > 0) {
+    Notify(sink_,
+           std::to_string(outcome.keptUnopened) + " files could not be opened to be checked (" +
+               platform::ErrorMessage(*firstOpenError_) + "): " + FirstNames(unopened_) +
+               ". They were not deleted and stay in the list, checked; delete again to retry them.",
+           MessageKind::Warning);
+  }
   if (outcome.keptUnreadable > 0) {
     Notify(sink_,
            std::to_string(outcome.keptUnreadable) +
@@ -535,7 +558,7 @@ void FileDeletion::EndRound() {
   std::vector<std::string> stayed = PathsOf(Fate::Kept);
   const auto waiting = PathsOf(Fate::Waiting);
   stayed.insert(stayed.end(), waiting.begin(), waiting.end());
-  const int queued = outcome.queued - roundStart_.queued;
+  const int queued = outcome.queued - roundQueuedBefore_;
   std::string problem;
   if (!stayed.empty()) {
     problem = std::to_string(stayed.size()) + " files kept: " + FirstNames(stayed) + ".";
@@ -544,7 +567,7 @@ void FileDeletion::EndRound() {
     }
   }
   if (record_) {
-    record_->Complete(deleted.size(), outcome.deletedBytes - roundStart_.deletedBytes,
+    record_->Complete(deleted.size(), outcome.deletedBytes - roundBytesBefore_,
                       std::vector<std::string>(deleted.begin(),
                                                deleted.begin() + static_cast<std::ptrdiff_t>(
                                                                      std::min(deleted.size(), history::kNamesKept))),

@@ -50,6 +50,7 @@ struct FileDeleteOutcome {
   int keptUnreadable = 0;   // could not be read, so left out of the backup and not deleted
   int keptNotStored = 0;    // read, yet not in the archive written (gone from the list), so kept
   int keptChanged = 0;      // not the file the Find listed any more, or not listed by a Find
+  int keptUnopened = 0;     // could not be opened to be checked (too many handles, a failing disk)
   int keptBrowser = 0;      // of a browser started since the Find
   int leftInUse = 0;        // in use, of a category whose files are left alone then (not queued)
   std::vector<std::string> kept;             // the full path of every checked file that stays

@@ -11,7 +11,9 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <map>
 
 #include "backup/archive_listing.h"
 #include "backup/backup_file.h"
@@ -19,6 +21,7 @@
 #include "core/text.h"
 #include "files/clean_batch.h"
 #include "history/history_log.h"
+#include "platform/host/posix_error.h"
 #include "registry/registry_paths.h"
 #include "support/forwarding_file_system.h"
 #include "support/host_platform.h"
@@ -345,6 +348,9 @@ class HeldFiles final : public test::ForwardingFileSystem {
     if (access.remove && std::find(held.begin(), held.end(), std::string(path)) != held.end()) {
       return Error(Errc::SharingViolation);
     }
+    if (const auto fault = failing.find(std::string(path)); fault != failing.end()) {
+      return fault->second;
+    }
     return real_.OpenListedFile(path, access);
   }
   Result<bool> OnlyAdministratorsMayDelete(std::string_view path) override {
@@ -352,6 +358,7 @@ class HeldFiles final : public test::ForwardingFileSystem {
     return administratorsOnly;
   }
   std::vector<std::string> held;
+  std::map<std::string, Error> failing;  // opened with this error, whatever is asked
   std::vector<std::string> asked;
   bool administratorsOnly = false;
 };
@@ -410,6 +417,33 @@ TEST_F(JunkDeleteTest, OnlyFilesNobodyElseCanRedirectAreQueuedForTheNextLogon) {
   EXPECT_FALSE(Exists(R"(C:\Program\clean.bat)"));
   EXPECT_FALSE(reg::RegValueExists(host_.registry(), RootKey::CurrentUser, kRunOnceValue));
   host_.platform().files = std::move(real);
+}
+
+// A file the system will not open at all (here the descriptor limit's own error, injected
+// through the file system: Linux cannot be made to refuse one file only) is not a file that
+// changed since the Find: it is counted apart, with the system's reason, and kept.
+TEST_F(JunkDeleteTest, AFileThatCannotBeOpenedIsKeptWithTheSystemsReasonNotAsChanged) {
+  auto failing = std::make_unique<HeldFiles>(host_.files());
+  failing->failing.emplace(R"(C:\a\two words.tmp)", platform::host::ErrorFromErrno(EMFILE));
+  failing->held = {R"(C:\b\50%.tmp)"};
+  auto real = std::move(host_.platform().files);
+  host_.platform().files = std::move(failing);
+  const FileDeleteOutcome outcome = Delete(true);
+  host_.platform().files = std::move(real);
+
+  EXPECT_EQ(outcome.keptUnopened, 1);
+  EXPECT_EQ(outcome.keptChanged, 0);
+  EXPECT_EQ(outcome.deleted, 1);
+  EXPECT_EQ(outcome.queued, 1);  // the file in use is still checked, backed up and queued
+  EXPECT_TRUE(Exists(R"(C:\a\two words.tmp)"));
+  EXPECT_FALSE(Exists(R"(C:\a\one.tmp)"));
+  EXPECT_TRUE(Told(R"(1 files could not be opened to be checked (Too many open files): C:\a\two words.tmp.)"))
+      << sink_.questions.front().text;
+  EXPECT_FALSE(Told("changed since the Find"));
+  const auto stays = std::find_if(list_.begin(), list_.end(), [](const ResultRow& row) { return row.columns[0] == "two words.tmp"; });
+  ASSERT_NE(stays, list_.end());
+  EXPECT_TRUE(stays->checked);
+  EXPECT_NE(std::find(outcome.kept.begin(), outcome.kept.end(), R"(C:\a\two words.tmp)"), outcome.kept.end());
 }
 
 TEST(CleanBatch, LinesNameExactlyOneFile) {
