@@ -5,7 +5,8 @@
 // bench/million_window_bench.sh can plant a million junk files). Meanwhile this program sends
 // the window one message after another and times how long each waits before the window's
 // thread handles it: the longest wait is the longest gap between processed messages. After
-// the Find the list is paged through, sent to its end and back, and repainted, the same way.
+// the Find the list is scrolled through (scroll bar, wheel, repaints), then paged through
+// with the keys, to its end and back, the same way; each is timed on its own.
 //
 //   tools/wine-gui-run.sh build/mingw/bench-prefix build/mingw/src/sweepwise-find-latency-bench.exe [FILES]
 
@@ -81,14 +82,28 @@ void PrintWaits(const char* what, double seconds, std::vector<double> waits) {
               waits[waits.size() * 99 / 100] * 1000);
 }
 
-// The list as a user goes through it: page by page, to its end and back to its top, with
-// the mouse wheel, and repainted, while messages keep coming.
-std::vector<double> BrowseList(HWND window, HWND list) {
+// The list as a user goes through it with the keys: page by page, to its end and back to
+// its top, while messages keep coming. Each key moves the focus and the selection, which the
+// list control keeps itself.
+std::vector<double> BrowseWithKeys(HWND window, HWND list) {
   std::vector<double> waits;
-  for (int i = 0; i < 400; ++i) {
+  for (int i = 0; i < 200; ++i) {
     const WPARAM key = i % 100 == 50 ? VK_END : i % 100 == 99 ? VK_HOME : VK_NEXT;
     PostMessageW(list, WM_KEYDOWN, key, 0);
     PostMessageW(list, WM_KEYUP, key, 0);
+    waits.push_back(WaitOfOneMessage(window));
+    Sleep(2);
+  }
+  return waits;
+}
+
+// The same with the scroll bar and the mouse wheel, the list repainted now and then: only
+// the rows that come into view are asked for.
+std::vector<double> BrowseByScrolling(HWND window, HWND list) {
+  std::vector<double> waits;
+  for (int i = 0; i < 200; ++i) {
+    const WPARAM bar = i % 100 == 50 ? SB_BOTTOM : i % 100 == 99 ? SB_TOP : SB_PAGEDOWN;
+    PostMessageW(list, WM_VSCROLL, bar, 0);
     if (i % 10 == 5) {
       // The wheel's distance is a signed word in the high half: three notches down.
       const auto down = static_cast<WORD>(static_cast<SHORT>(-3 * WHEEL_DELTA));
@@ -150,9 +165,12 @@ int wmain(int argc, wchar_t** argv) {
   const double seconds = Now() - started;
   HWND list = ResultListOf(window);
   const LRESULT rows = list != nullptr ? SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) : 0;
-  const double browsing = Now();
-  const std::vector<double> listWaits = list != nullptr ? BrowseList(window, list) : std::vector<double>{};
-  const double browsed = Now() - browsing;
+  double browsing = Now();
+  const std::vector<double> scrollWaits = list != nullptr ? BrowseByScrolling(window, list) : std::vector<double>{};
+  const double scrolled = Now() - browsing;
+  browsing = Now();
+  const std::vector<double> keyWaits = list != nullptr ? BrowseWithKeys(window, list) : std::vector<double>{};
+  const double keyed = Now() - browsing;
   PostMessageW(window, WM_COMMAND, sw::app::kCmdExit1, 0);
   WaitForSingleObject(process.hProcess, 20000);
   CloseHandle(process.hThread);
@@ -164,11 +182,12 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   PrintWaits("Find over drive C:", seconds, waits);
-  if (listWaits.empty()) {
+  if (scrollWaits.empty() || keyWaits.empty()) {
     std::fprintf(stderr, "no result list\n");
     return 1;
   }
-  const std::string browse = "Browsing the list of " + std::to_string(rows) + " rows";
-  PrintWaits(browse.c_str(), browsed, listWaits);
+  const std::string browse = "the list of " + std::to_string(rows) + " rows";
+  PrintWaits(("Scrolling through " + browse).c_str(), scrolled, scrollWaits);
+  PrintWaits(("Paging through " + browse + " with the keys").c_str(), keyed, keyWaits);
   return 0;
 }
