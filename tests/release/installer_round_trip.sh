@@ -105,7 +105,9 @@ done
 [[ ! -e "$other_folder" ]] || fail "the install wrote into the other mode's folder $other_folder"
 [[ "$(tr -d '\r' <"$folder/version.txt")" == "$version" ]] || fail "version.txt holds $(cat "$folder/version.txt")"
 for program in sweepwise.exe sweepwise-cli.exe; do
-  [[ "$(driver version "$win_folder\\$program")" == "$version.0 $version" ]] || fail "the version resource of $program"
+  said=$(driver version "$win_folder\\$program" 2>"$prefix/driver-errors.txt")
+  [[ "$said" == "$version.0 $version" ]] ||
+    fail "the version resource of $program: \"$said\", errors: $(cat "$prefix/driver-errors.txt")"
 done
 [[ -e "$shortcut" ]] || fail "no Start menu shortcut"
 [[ ! -e "$other_shortcut" ]] || fail "a shortcut in the other mode's Start menu"
