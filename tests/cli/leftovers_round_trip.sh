@@ -26,6 +26,9 @@ export SWEEPWISE_PREFIX=$prefix
 source "$tools/wine-env.sh"
 finish() { wineserver -k 2>/dev/null; rm -rf "$prefix"; }
 trap finish EXIT
+# One server for every program of the test, kept between them (tools/wine-env.sh): one that
+# a plain `wine` started ends in any pause of three seconds, under whatever starts then.
+start_persistent_server
 # The runner's prefix is this one: the arguments name the shared one.
 runner=()
 while [[ $# -gt 1 ]]; do

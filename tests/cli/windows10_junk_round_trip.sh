@@ -51,6 +51,10 @@ in_c reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null
 in_c reg add 'HKLM\Software\Wine\Drives' /v e: /d hd /f >/dev/null
 wineserver -k
 wineserver -w
+# From here on one server serves every program, and stays between them (tools/wine-env.sh):
+# a server a plain `wine` starts ends in any pause of three seconds, and a program started as
+# it shuts down fails without a word (a `winepath` that printed nothing, once).
+start_persistent_server
 
 mkdir -p "$c/Sweepwise" "$c/Programs"
 cp "$bin/sweepwise-cli.exe" "$c/Sweepwise/"
