@@ -44,7 +44,7 @@ class MainWindow::RunSink final : public EngineSink {
   void SetProgress(std::uint64_t position) override { window_.SetProgress(position); }
   // The first row of a run shows at once; later ones with the next pass of the messages.
   void AddRow(const ResultRow& row) override {
-    const bool first = window_.list_.rows().empty();
+    const bool first = window_.list_.empty();
     window_.list_.Add(row);
     if (first) {
       window_.list_.ShowAdded();

@@ -66,7 +66,7 @@ void ResultListView::Refill() {
 }
 
 void ResultListView::CheckAll() {
-  for (ResultRow& row : rows_) {
+  for (ResultRow& row : rows()) {
     row.checked = true;
   }
   InvalidateRect(list_, nullptr, FALSE);
@@ -93,8 +93,7 @@ void ResultListView::OnGetDispInfo(NMLVDISPINFOW& info) {
     return;
   }
   const ResultRow& row = rows_[static_cast<std::size_t>(item.iItem)];
-  if ((item.mask & LVIF_TEXT) != 0 && item.iSubItem >= 0 && item.iSubItem < kResultListColumns &&
-      item.cchTextMax > 0) {
+  if ((item.mask & LVIF_TEXT) != 0 && item.iSubItem >= 0 && item.iSubItem < kResultListColumns && item.cchTextMax > 0) {
     text_ = Wide(row.Column(static_cast<std::size_t>(item.iSubItem)));
     const std::size_t length = std::min(text_.size(), static_cast<std::size_t>(item.cchTextMax - 1));
     std::copy_n(text_.c_str(), length, item.pszText);
@@ -123,7 +122,7 @@ void ResultListView::Toggle(const std::vector<std::size_t>& indexes) {
   if (locked_) {
     return;
   }
-  ApplyEnterKey(rows_, indexes);
+  ApplyEnterKey(rows(), indexes);
   ShowChecks(indexes);
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/steady_vector.h"
 #include "app/win32/gdi.h"
 #include "core/result_row.h"
 
@@ -35,8 +36,11 @@ class ResultListView {
   void SetCheckBoxSize(int size);
   [[nodiscard]] HWND hwnd() const { return list_; }
 
-  [[nodiscard]] std::vector<ResultRow>& rows() { return rows_; }
-  [[nodiscard]] const std::vector<ResultRow>& rows() const { return rows_; }
+  // All rows in one vector (finishing a growth the appends left under way).
+  [[nodiscard]] std::vector<ResultRow>& rows() { return rows_.Settled(); }
+  [[nodiscard]] const std::vector<ResultRow>& rows() const { return rows_.Settled(); }
+  // Whether the list is empty, without settling the rows: asked at every row of a run.
+  [[nodiscard]] bool empty() const { return rows_.empty(); }
 
   // Appends a row; the control learns of it at the next ShowAdded (a run calls that between
   // its items, so that rows appear while it goes on without redrawing for each one).
@@ -71,7 +75,9 @@ class ResultListView {
 
   HWND list_ = nullptr;
   UniqueImageList checkBoxes_;
-  std::vector<ResultRow> rows_;
+  // Rows arrive one by one on the window's thread during a run, so their growth is spread
+  // over the appends; `rows()` is const to its callers while it may finish such a growth.
+  mutable SteadyVector<ResultRow> rows_;
   std::wstring text_;  // the text last handed to the control, alive until it asks again
   bool mouseInside_ = false;
   bool locked_ = false;

@@ -1,0 +1,91 @@
+#pragma once
+// The rows of a list that grows one row at a time on the window's thread, which must answer
+// the user between rows. A std::vector moves all its elements at once when it outgrows its
+// block: with half a million result rows that one append took about a third of a second, and
+// the window froze for it. This vector starts its next block when the current one is seven
+// eighths full and moves eight elements along with every append, so the move is done by the
+// time the block is full and no append moves more than eight.
+//
+// Everything but appending, reading by index and clearing works on `Settled()`, the elements
+// in one std::vector; asking for it in the middle of a growth finishes the move first.
+
+#include <cstddef>
+#include <utility>
+#include <vector>
+
+namespace sw::app {
+
+template <typename T>
+class SteadyVector {
+ public:
+  // Below this capacity a whole move is brief, and growth is left to std::vector.
+  static constexpr std::size_t kSteadyFrom = std::size_t{1} << 15;
+  // Moved along with each append while the next block fills; the growth starts when the room
+  // left is a `kMovesPerAppend`th of the block, so the move ends as the block fills.
+  static constexpr std::size_t kMovesPerAppend = 8;
+
+  [[nodiscard]] std::size_t size() const { return current_.size(); }
+  [[nodiscard]] bool empty() const { return current_.empty(); }
+
+  [[nodiscard]] const T& operator[](std::size_t index) const { return index < moved_ ? next_[index] : current_[index]; }
+
+  void push_back(const T& value) {
+    if (growing_ && current_.size() == current_.capacity()) {
+      Finish();  // cannot happen at the pace above; kept so a full block never reallocates
+    }
+    // (A block already full, as one assigned from outside may be, grows at once.)
+    if (!growing_ && current_.capacity() >= kSteadyFrom && current_.size() < current_.capacity() &&
+        current_.capacity() - current_.size() <= current_.capacity() / kMovesPerAppend) {
+      next_.reserve(current_.capacity() * 2);
+      growing_ = true;
+    }
+    current_.push_back(value);
+    if (growing_) {
+      MoveAlong(kMovesPerAppend);
+    }
+  }
+
+  void clear() {
+    current_.clear();
+    std::vector<T>().swap(next_);
+    moved_ = 0;
+    growing_ = false;
+  }
+
+  [[nodiscard]] std::vector<T>& Settled() {
+    if (growing_) {
+      Finish();
+    }
+    return current_;
+  }
+
+ private:
+  void MoveAlong(std::size_t count) {
+    for (; count > 0 && moved_ < current_.size(); --count) {
+      next_.push_back(std::move(current_[moved_++]));
+    }
+    if (moved_ == current_.size()) {
+      Finish();
+    }
+  }
+
+  // The rest moved; the new block becomes the vector, and the old one, holding only what
+  // was moved from, is let go.
+  void Finish() {
+    while (moved_ < current_.size()) {
+      next_.push_back(std::move(current_[moved_++]));
+    }
+    current_.swap(next_);
+    std::vector<T>().swap(next_);
+    moved_ = 0;
+    growing_ = false;
+  }
+
+  std::vector<T> current_;
+  // While growing: the block that takes over, holding the first `moved_` elements.
+  std::vector<T> next_;
+  std::size_t moved_ = 0;
+  bool growing_ = false;
+};
+
+}  // namespace sw::app
