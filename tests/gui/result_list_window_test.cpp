@@ -9,13 +9,17 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
+#include <string>
 
 #include "app/command_ids.h"
 #include "core/language.h"
 #include "core/text.h"
 #include "gui/main_window_fixture.h"
+#include "platform/error_message.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
+#include "support/forwarding_file_system.h"
 #include "support/listed_row.h"
 #include "support/shell_link.h"
 
@@ -336,8 +340,8 @@ TEST_F(ResultListWindowTest, TheMorePlacesAndTheTypeOfEachRow) {
   std::filesystem::create_directories(temp);
   WriteFileBytes(temp / "left-by-a-setup.log", "two days old");
   const std::string old = Utf8Of(temp / "left-by-a-setup.log");
-  platform::win32::UniqueFileHandle file(CreateFileW(Wide(old).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                                                     OPEN_EXISTING, 0, nullptr));
+  platform::win32::UniqueFileHandle file(
+      CreateFileW(Wide(old).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(file);
   FILETIME now{};
   GetSystemTimeAsFileTime(&now);
@@ -463,6 +467,59 @@ TEST_F(ResultListWindowTest, AFileReplacedSinceTheFindIsKeptAndNamed) {
   // The deletion is in the history, made by the Files Cleaning page.
   const std::string log = ProgramFile("history.log");
   EXPECT_NE(log.find("\"origin\":\"Files Cleaning page\""), std::string::npos) << log;
+}
+
+// A file system that refuses to open one file, with the error a Windows file system gives
+// when a process holds too many files open. Wine has no rights to refuse an open with, so
+// the refusal is put in through the platform's file system, which the window's Delete uses.
+class RefusingFiles final : public test::ForwardingFileSystem {
+ public:
+  RefusingFiles(platform::FileSystem& real, std::string refused)
+      : ForwardingFileSystem(real), refused_(std::move(refused)) {}
+  Result<std::unique_ptr<platform::ListedFile>> OpenListedFile(std::string_view path,
+                                                               platform::ListedAccess access) override {
+    if (CompareNoCase(path, refused_) == 0) {
+      return Error(static_cast<std::uint32_t>(ERROR_TOO_MANY_OPEN_FILES));
+    }
+    return real_.OpenListedFile(path, access);
+  }
+
+ private:
+  std::string refused_;
+};
+
+// A file the Delete cannot open to check is neither deleted nor told as changed since the
+// Find: it stays listed and checked, and the window gives the system's reason and its name.
+TEST_F(ResultListWindowTest, AFileThatCannotBeOpenedToBeCheckedStaysWithTheSystemsReason) {
+  const std::string unopened = PlantJunk("unopened.tmp");
+  const std::string other = PlantJunk("deeper\\other.tmp", "other junk");
+  MainWindow& window = StartAndAnswer();
+  window.RunCommand(app::kCmdBul);
+  ASSERT_TRUE(Listed(window, unopened) && Listed(window, other));
+  auto real = std::move(gui_.platform.files);
+  gui_.platform.files = std::make_unique<RefusingFiles>(*real, unopened);
+  ShownMessages().clear();
+  window.RunCommand(app::kCmdSil);
+  gui_.platform.files = std::move(real);
+
+  EXPECT_TRUE(std::filesystem::exists(junk_ / "unopened.tmp"));
+  EXPECT_FALSE(std::filesystem::exists(junk_ / "deeper" / "other.tmp"));
+  const auto row = std::find_if(window.rows().begin(), window.rows().end(), [&](const ResultRow& r) {
+    return CompareNoCase(r.columns[1] + r.columns[0], unopened) == 0;
+  });
+  ASSERT_NE(row, window.rows().end());
+  EXPECT_TRUE(row->checked);
+  EXPECT_FALSE(Listed(window, other));
+  const std::string reason = platform::ErrorMessage(Error(static_cast<std::uint32_t>(ERROR_TOO_MANY_OPEN_FILES)));
+  ASSERT_FALSE(reason.empty());
+  const auto told = std::find_if(ShownMessages().begin(), ShownMessages().end(), [&](const auto& message) {
+    return message.text.find("1 files could not be opened to be checked (" + reason + ")") != std::string::npos;
+  });
+  ASSERT_NE(told, ShownMessages().end());
+  EXPECT_NE(ToLowerText(told->text).find(ToLowerText(unopened)), std::string::npos) << told->text;
+  for (const auto& message : ShownMessages()) {
+    EXPECT_EQ(message.text.find("no longer the files it listed"), std::string::npos) << message.text;
+  }
 }
 
 TEST_F(ResultListWindowTest, ColumnClicksSortAndEnterTogglesTheSelectedRows) {
