@@ -120,6 +120,12 @@ if [[ "$WINEPREFIX" != "$template" ]]; then
   flock 8  # no copy while the template is made anew
   cp -a "$template" "$WINEPREFIX"
   exec 8>&-
+  # Wine finds a prefix's server by the device and inode number of its folder, and the file
+  # system may give this new folder the number of a prefix deleted while its server still ran
+  # (a long-lived server lasts ten minutes past its last program). Such a server would answer
+  # for this prefix with the other one's registry and desktop, and end whenever its own time
+  # is up. Whatever server answers for the new folder is ended before anything runs in it.
+  wineserver -k 2>/dev/null || true
 else
   echo "Booting the sandboxed Wine prefix every prefix here is copied from, $WINEPREFIX ..." >&2
   boot_sandbox

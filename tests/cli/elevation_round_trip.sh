@@ -59,6 +59,10 @@ user_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 register() {  # ROOT-KEY SUBKEY TITLE COMMAND
   reg add "$1\\$2" /v DisplayName /t REG_SZ /d "$3" /f >/dev/null
   reg add "$1\\$2" /v UninstallString /t REG_SZ /d "$4" /f >/dev/null
+  # An entry that did not take would show later as a program not found; say so here, with
+  # which Wine servers ran (one answering for another prefix would explain it).
+  [[ "$(reg query "$1\\$2" /v DisplayName)" == *"$3"* ]] ||
+    fail "the entry $1\\$2 was not written: $(reg query "$1\\$2" 2>&1); prefix folder's inode $(stat -c %i "$prefix"); servers: $(pgrep -a wineserver | tr '\n' ' ')"
 }
 has() { reg query "$1\\$2" >/dev/null; }
 helper() { printf '"C:\\Helpers\\sweepwise-test-uninstaller.exe" "%s" %s' "$log" "$*"; }

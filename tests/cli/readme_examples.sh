@@ -15,7 +15,13 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 rm -rf "$prefix"
 "$tools/demo-data.sh" "$prefix" "$bin/sweepwise-window-driver.exe" --again >/dev/null || fail "no demo prefix"
-trap 'rm -rf "$prefix"' EXIT
+# The prefix's server ends with it: one left running would answer for the next folder that
+# gets the deleted one's inode number.
+finish() {
+  (SWEEPWISE_PREFIX=$prefix && source "$tools/wine-env.sh" && wineserver -k 2>/dev/null) || true
+  rm -rf "$prefix"
+}
+trap finish EXIT
 [[ -n "${SWEEPWISE_KEEP_PREFIX:-}" ]] && trap - EXIT
 export SWEEPWISE_SERVER=https://127.0.0.1:9
 # The README's demo prefix is build/mingw/demo-prefix; its lines name files in it.
