@@ -30,17 +30,18 @@ class SteadyVector {
   [[nodiscard]] const T& operator[](std::size_t index) const { return index < moved_ ? next_[index] : current_[index]; }
 
   void push_back(const T& value) {
-    if (growing_ && current_.size() == current_.capacity()) {
-      Finish();  // cannot happen at the pace above; kept so a full block never reallocates
+    // A vector assigned from outside more than seven eighths full fills its block before the
+    // pace above has moved everything: the rest moves now, so a full block never reallocates.
+    if (Growing() && current_.size() == current_.capacity()) {
+      Finish();
     }
     // (A block already full, as one assigned from outside may be, grows at once.)
-    if (!growing_ && current_.capacity() >= kSteadyFrom && current_.size() < current_.capacity() &&
+    if (!Growing() && current_.capacity() >= kSteadyFrom && current_.size() < current_.capacity() &&
         current_.capacity() - current_.size() <= current_.capacity() / kMovesPerAppend) {
       next_.reserve(current_.capacity() * 2);
-      growing_ = true;
     }
     current_.push_back(value);
-    if (growing_) {
+    if (Growing()) {
       MoveAlong(kMovesPerAppend);
     }
   }
@@ -49,17 +50,19 @@ class SteadyVector {
     current_.clear();
     std::vector<T>().swap(next_);
     moved_ = 0;
-    growing_ = false;
   }
 
   [[nodiscard]] std::vector<T>& Settled() {
-    if (growing_) {
+    if (Growing()) {
       Finish();
     }
     return current_;
   }
 
  private:
+  // A growth is under way exactly while the next block is held.
+  [[nodiscard]] bool Growing() const { return next_.capacity() != 0; }
+
   void MoveAlong(std::size_t count) {
     for (; count > 0 && moved_ < current_.size(); --count) {
       next_.push_back(std::move(current_[moved_++]));
@@ -78,14 +81,12 @@ class SteadyVector {
     current_.swap(next_);
     std::vector<T>().swap(next_);
     moved_ = 0;
-    growing_ = false;
   }
 
   std::vector<T> current_;
   // While growing: the block that takes over, holding the first `moved_` elements.
   std::vector<T> next_;
   std::size_t moved_ = 0;
-  bool growing_ = false;
 };
 
 }  // namespace sw::app
