@@ -157,6 +157,14 @@ void DrainMessages() {
   }
 }
 
+void JoinAnswering(std::thread& worker, const std::atomic<bool>& done) {
+  while (!done) {
+    DrainMessages();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+  worker.join();
+}
+
 std::string RegistryString(HKEY root, const wchar_t* key, const wchar_t* value) {
   wchar_t data[1024] = {};
   DWORD size = sizeof(data) - sizeof(wchar_t);

@@ -4,12 +4,14 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/platform.h"
@@ -82,6 +84,11 @@ sysinfo::RegainStreamFactory StandInRegainStreams(RegainLog& log);
 // Runs the window messages waiting for this thread, and takes away the quit request a
 // destroyed main window leaves behind.
 void DrainMessages();
+// Joins `worker` while this thread keeps answering the messages sent to its windows: a
+// worker that probes a window of this thread after the last pass of its messages would
+// otherwise wait on a thread blocked in the join until the probe timed out. The worker sets
+// `done` as its last step.
+void JoinAnswering(std::thread& worker, const std::atomic<bool>& done);
 
 // A value of the registry as text, or "" when it does not exist.
 std::string RegistryString(HKEY root, const wchar_t* key, const wchar_t* value);

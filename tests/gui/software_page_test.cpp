@@ -215,6 +215,7 @@ TEST_F(SoftwarePageTest, UninstallWaitsForASelfCopyingUninstallerWhileTheWindowA
   // must take a message from another thread.
   std::atomic<bool> answered{false};
   std::atomic<bool> duringTheCopy{false};
+  std::atomic<bool> probed{false};
   std::thread prober([&] {
     for (int i = 0; i < 500 && Log().find("A-copy start") == std::string::npos; ++i) {
       Sleep(20);
@@ -222,10 +223,11 @@ TEST_F(SoftwarePageTest, UninstallWaitsForASelfCopyingUninstallerWhileTheWindowA
     DWORD_PTR result = 0;
     answered = SendMessageTimeoutW(window.hwnd(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
     duringTheCopy = Log().find("A handoff") != std::string::npos && Log().find("A-copy end") == std::string::npos;
+    probed = true;
   });
   SetYesNoAnswer(IDNO);
   window.RunCommand(app::kCmdSil);
-  prober.join();
+  JoinAnswering(prober, probed);
 
   EXPECT_TRUE(answered) << "the window did not answer while an uninstaller ran";
   EXPECT_TRUE(duringTheCopy);

@@ -96,6 +96,7 @@ TEST_F(WindowsCleanupWindowTest, TheWindowAnswersWhileAHandlerHangsAndListsTheOt
   // programs send it messages; a window that waited without handling its messages would
   // answer only once the handler had been given up.
   std::atomic<bool> finding{true};
+  std::atomic<bool> probed{false};
   std::vector<Probe> probes;
   std::thread prober([&] {
     HWND status = window.Control("StatusBar1");
@@ -103,10 +104,11 @@ TEST_F(WindowsCleanupWindowTest, TheWindowAnswersWhileAHandlerHangsAndListsTheOt
       probes.push_back(ProbeStatusBar(status));
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+    probed = true;
   });
   window.RunCommand(app::kCmdBul);
   finding = false;
-  prober.join();
+  JoinAnswering(prober, probed);
 
   // Every probe sent after one had seen the hang, but the last few, was answered while the
   // status still showed the hang: the window answered during the wait.
