@@ -64,6 +64,11 @@ err=$(mktemp -p "$WINEPREFIX" .run-errors.XXXXXX)
 trap 'rm -f "$out" "$err"' EXIT
 status=0
 wine "$windows_program" "$@" >"$out" 2>"$err" || status=$?
+if [[ $status -ne 0 && ! -s "$out" && ! -s "$err" ]]; then
+  # A program that could not start (or Wine's loader, quiet under WINEDEBUG=-all) leaves no
+  # other trace of why a test failed.
+  echo "wine-run.sh: $windows_program ended with exit status $status and printed nothing" >&2
+fi
 cat "$err" >&2
 cat "$out"
 exit $status
