@@ -8,7 +8,7 @@
 namespace sw::backup {
 namespace {
 
-constexpr std::size_t kBufferSize = 64 * 1024;
+constexpr std::size_t kScanBlockSize = 64 * 1024;
 // Windows paths hold at most 32,767 UTF-16 units: in UTF-8 no more than three bytes each.
 constexpr std::size_t kMaxNameBytes = 3 * 32767;
 constexpr std::size_t kMaxTitleBytes = 64 * 1024;
@@ -19,10 +19,10 @@ constexpr std::size_t kMaxTitleBytes = 64 * 1024;
 
 }  // namespace
 
-ArchiveScanner::ArchiveScanner(platform::FileReader& source) : source_(&source), buffer_(kBufferSize) {}
+ArchiveScanner::ArchiveScanner(platform::FileReader& source) : source_(&source), buffer_(kScanBlockSize) {}
 
 ArchiveScanner::ArchiveScanner(std::unique_ptr<platform::FileReader> volume)
-    : owned_(std::move(volume)), source_(owned_.get()), buffer_(kBufferSize) {}
+    : owned_(std::move(volume)), source_(owned_.get()), buffer_(kScanBlockSize) {}
 
 ArchiveScanner::~ArchiveScanner() = default;
 

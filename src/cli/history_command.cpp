@@ -12,11 +12,6 @@
 namespace sw::cli {
 namespace {
 
-// The elevation hint as a sentence of its own, for the engine's message.
-std::string AdviceOf(std::string hint) {
-  return hint.starts_with(' ') ? hint.substr(1) : hint;
-}
-
 std::string TimeText(FileTime time, platform::System& system) {
   if (time.ticks == 0) {
     return {};
@@ -83,7 +78,7 @@ int UndoHistoryEntry(CliContext& context, const GlobalOptions& options, int id) 
   ConsoleSink sink(context.err, options.yes, context.console);
   history::HistoryLog log(context.platform);
   const undo::UndoOutcome outcome =
-      undo::Undo(context.platform, log, id, sink, AdviceOf(ElevationHint(context.platform, "undo")));
+      undo::Undo(context.platform, log, id, sink, ElevationAdvice(context.platform, "undo"));
   CommandResult result;
   result.extra = {{"id", id},
                   {"undo_id", outcome.undoId},

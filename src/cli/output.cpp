@@ -142,6 +142,11 @@ std::string ElevationHint(platform::Platform& platform, std::string_view command
          "' from a console started with Run as administrator.";
 }
 
+std::string ElevationAdvice(platform::Platform& platform, std::string_view command) {
+  std::string hint = ElevationHint(platform, command);
+  return hint.starts_with(' ') ? hint.substr(1) : hint;
+}
+
 int PrintUsageError(CliContext& context, bool json, const std::string& message) {
   context.err << "sweepwise-cli: " << message << ". Run 'sweepwise-cli --help' for usage.\n";
   if (json) {

@@ -53,6 +53,8 @@ int PrintFailure(CliContext& context, bool json, const std::string& message, Com
 // from an elevated console ("... Run 'sweepwise-cli delete registry' from a console started
 // with Run as administrator."). Empty when the program runs elevated already.
 std::string ElevationHint(platform::Platform& platform, std::string_view command);
+// The same hint as a sentence of its own, for an engine's message; empty when elevated.
+std::string ElevationAdvice(platform::Platform& platform, std::string_view command);
 
 // A usage error: one line on stderr with the way to the full usage (with --json also
 // {"error": ..., "status": 2} on stdout); returns kExitUsage.

@@ -12,11 +12,6 @@
 namespace sw::cli {
 namespace {
 
-// The elevation hint as a sentence of its own, for the engine's message.
-std::string AdviceOf(std::string hint) {
-  return hint.starts_with(' ') ? hint.substr(1) : hint;
-}
-
 // The absolute form of a path given on the command line.
 std::string FullPathOf(platform::FileSystem& files, const std::string& path) {
   const auto full = files.FullPath(path);
@@ -35,7 +30,7 @@ int RestoreTweaks(CliContext& context, const GlobalOptions& options) {
     return PrintFailure(context, options.json, "nothing restored", result);
   }
   const tweaks::TweakRestoreOutcome restored =
-      tweaks::RestoreTweaks(p, sink, AdviceOf(ElevationHint(p, "restore tweaks")));
+      tweaks::RestoreTweaks(p, sink, ElevationAdvice(p, "restore tweaks"));
   switch (restored.result) {
     case tweaks::TweakRestore::Restored: result.status = "All tasks were restored to their original states."; break;
     case tweaks::TweakRestore::NothingToRestore: result.status = "All restorations were already done."; break;
@@ -63,7 +58,7 @@ int RestoreRegistry(CliContext& context, const GlobalOptions& options, const std
     return PrintFailure(context, options.json, "nothing restored", result);
   }
   const auto imported = tweaks::ImportRegistryBackup(context.platform, file, sink,
-                                                     AdviceOf(ElevationHint(context.platform, "restore registry")));
+                                                     ElevationAdvice(context.platform, "restore registry"));
   if (!imported) {
     return PrintFailure(context, options.json, "nothing restored from " + file, result);
   }

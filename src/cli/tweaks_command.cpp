@@ -14,11 +14,6 @@
 namespace sw::cli {
 namespace {
 
-// The elevation hint as a sentence of its own, for the engine's message.
-std::string AdviceOf(std::string hint) {
-  return hint.starts_with(' ') ? hint.substr(1) : hint;
-}
-
 using tweaks::TweakPage;
 
 int ListTweaks(CliContext& context, const GlobalOptions& options, int tab) {
@@ -110,7 +105,7 @@ CommandResult ResultOf(const ApplyTally& tally) {
 int ApplyTweaks(CliContext& context, const GlobalOptions& options, const std::vector<std::string>& titles) {
   ConsoleSink sink(context.err, options.yes, context.console);
   TweakPage page(context.platform);
-  page.elevationAdvice = AdviceOf(ElevationHint(context.platform, "tweaks apply"));
+  page.elevationAdvice = ElevationAdvice(context.platform, "tweaks apply");
   const auto tabs = TabsOf(titles, page);
   ApplyTally tally;
   tally.restoreFile = tweaks::RestoreFilePath(context.platform.folders);

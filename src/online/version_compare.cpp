@@ -7,19 +7,9 @@
 namespace sw::online {
 namespace {
 
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
-
 std::vector<std::string_view> Parts(std::string_view version) {
   std::vector<std::string_view> parts;
-  version = Trimmed(version);
+  version = TrimBlanks(version);
   while (!version.empty()) {
     const auto dot = version.find('.');
     parts.push_back(version.substr(0, dot));

@@ -10,7 +10,7 @@ namespace {
 
 using platform::RootKey;
 
-constexpr std::string_view kMemoryManagement = R"(SYSTEM\CurrentControlSet\Control\Session Manager\Memory Management)";
+constexpr std::string_view kMemoryManagementKey = R"(SYSTEM\CurrentControlSet\Control\Session Manager\Memory Management)";
 constexpr std::string_view kTcpipAdapters = R"(SYSTEM\CurrentControlSet\Services\Tcpip\Parameters\Adapters)";
 
 std::vector<std::string> Names(platform::Registry& registry, std::string_view keyPath, reg::NameKind kind) {
@@ -106,14 +106,14 @@ std::string OptimizedPagingFiles(std::string_view pagingFiles) {
 Result<bool> OptimizePagingFile(TweakPass& pass) {
   platform::Registry& registry = *pass.platform().registry;
   const auto current =
-      reg::RegReadMultiString(registry, RootKey::LocalMachine, std::string(kMemoryManagement) + "\\PagingFiles");
+      reg::RegReadMultiString(registry, RootKey::LocalMachine, std::string(kMemoryManagementKey) + "\\PagingFiles");
   const std::string optimized = OptimizedPagingFiles(current.value_or(""));
   if (optimized.empty()) {
     // No paging file to size: an entry without a file would be no paging file at all.
     return pass.toBeApplied();
   }
   return pass.Change(RegistryChange{RootKey::LocalMachine,
-                                    "\\" + std::string(kMemoryManagement) + "\\",
+                                    "\\" + std::string(kMemoryManagementKey) + "\\",
                                     "PagingFiles",
                                     ChangeType::MultiString,
                                     optimized,

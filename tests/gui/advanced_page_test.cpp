@@ -112,12 +112,6 @@ class ProgressRecorder {
   WPARAM highest_ = 0;
 };
 
-std::string ItemText(HWND list, int row, int column) {
-  wchar_t text[512] = {};
-  ListView_GetItemText(list, row, column, text, 512);
-  return app::win32::Utf8(text);
-}
-
 // The rows of a list as it shows them: "title|category|image".
 std::vector<std::string> ShownRows(HWND list) {
   std::vector<std::string> rows;

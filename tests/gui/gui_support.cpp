@@ -1,5 +1,6 @@
 #include "gui/gui_support.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -180,6 +181,21 @@ void DeleteRegistryValue(HKEY root, const wchar_t* key, const wchar_t* value) {
     RegDeleteValueW(opened, value);
     RegCloseKey(opened);
   }
+}
+
+std::string ItemText(HWND list, int row, int column) {
+  wchar_t text[512] = {};
+  ListView_GetItemText(list, row, column, text, 512);
+  return app::win32::Utf8(text);
+}
+
+std::vector<std::string> ShownColumn(HWND list, int column) {
+  std::vector<std::string> texts;
+  const int count = ListView_GetItemCount(list);
+  for (int row = 0; row < count; ++row) {
+    texts.push_back(ItemText(list, row, column));
+  }
+  return texts;
 }
 
 }  // namespace sw::test

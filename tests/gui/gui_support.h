@@ -90,6 +90,10 @@ void DrainMessages();
 // `done` as its last step.
 void JoinAnswering(std::thread& worker, const std::atomic<bool>& done);
 
+// The text of one cell of a list view as it shows it, and of one column, top to bottom.
+std::string ItemText(HWND list, int row, int column);
+std::vector<std::string> ShownColumn(HWND list, int column);
+
 // A value of the registry as text, or "" when it does not exist.
 std::string RegistryString(HKEY root, const wchar_t* key, const wchar_t* value);
 void DeleteRegistryValue(HKEY root, const wchar_t* key, const wchar_t* value);

@@ -19,12 +19,6 @@ namespace {
 
 using app::win32::MainWindow;
 
-std::string ItemText(HWND list, int row, int column) {
-  wchar_t text[512] = {};
-  ListView_GetItemText(list, row, column, text, 512);
-  return app::win32::Utf8(text);
-}
-
 void Select(HWND list, int row) {
   ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   DrainMessages();

@@ -36,18 +36,6 @@ ResultRow Row(std::string caption, std::string folder, std::string length) {
   return row;
 }
 
-// The texts of one column as the list view shows them, top to bottom.
-std::vector<std::string> ShownColumn(HWND list, int column) {
-  std::vector<std::string> texts;
-  const int count = ListView_GetItemCount(list);
-  for (int i = 0; i < count; ++i) {
-    wchar_t text[256] = {};
-    ListView_GetItemText(list, i, column, text, 256);
-    texts.push_back(app::win32::Utf8(text));
-  }
-  return texts;
-}
-
 // Clicks a command button as the mouse would.
 void ClickButton(MainWindow& window, const char* name) {
   SendMessageW(window.Control(name), BM_CLICK, 0, 0);

@@ -38,17 +38,6 @@ struct Entry {
   std::string command;
 };
 
-std::vector<std::string> ShownColumn(HWND list, int column) {
-  std::vector<std::string> texts;
-  const int count = ListView_GetItemCount(list);
-  for (int i = 0; i < count; ++i) {
-    wchar_t text[256] = {};
-    ListView_GetItemText(list, i, column, text, 256);
-    texts.push_back(app::win32::Utf8(text));
-  }
-  return texts;
-}
-
 void ClickHeading(MainWindow& window, int column) {
   NMLISTVIEW click{};
   click.hdr.hwndFrom = window.Control("ListView1");

@@ -20,15 +20,15 @@ using platform::DriveType;
 using platform::MemoryStatus;
 using platform::VolumeSpace;
 
-constexpr std::uint64_t kMB = 1024 * 1024;
-constexpr std::uint64_t kGB = 1024 * kMB;
+constexpr std::uint64_t kMiB = 1024 * 1024;
+constexpr std::uint64_t kGiB = 1024 * kMiB;
 
 TEST(FigureText, TruncatesAndStaysExactPastFourGigabytes) {
   EXPECT_EQ(KBAndMBText(268'029'952), "261748KB (255MB)");
-  EXPECT_EQ(MBText(kMB - 1), "0MB");
-  EXPECT_EQ(KBAndMBText(6 * kGB + 512), "6291456KB (6144MB)");
+  EXPECT_EQ(MBText(kMiB - 1), "0MB");
+  EXPECT_EQ(KBAndMBText(6 * kGiB + 512), "6291456KB (6144MB)");
   EXPECT_EQ(PercentOf(1, 3), 33);
-  EXPECT_EQ(PercentOf(5 * kGB, 10 * kGB), 50);
+  EXPECT_EQ(PercentOf(5 * kGiB, 10 * kGiB), 50);
   EXPECT_EQ(PercentOf(std::uint64_t{1} << 62, std::uint64_t{1} << 63), 50);  // no overflow of part × 100
   EXPECT_EQ(PercentOf(7, 0), 0);
 }
@@ -37,7 +37,7 @@ class MemoryRows : public ::testing::Test {
  protected:
   // Refreshes the memory figures with `freeMB` of 1000 MB free.
   void Free(std::uint64_t freeMB) {
-    figures_.SetMemory(1000 * kMB, freeMB * kMB, 1000 * kMB);
+    figures_.SetMemory(1000 * kMiB, freeMB * kMiB, 1000 * kMiB);
     ASSERT_TRUE(memory_.Refresh());
   }
 
@@ -86,7 +86,7 @@ TEST_F(MemoryRows, AZeroGaugeTakesAnyFigureAndAFailedRefreshKeepsTheLast) {
 
   figures_.memory = Error(Errc::AccessDenied);
   EXPECT_FALSE(memory_.Refresh());
-  EXPECT_EQ(memory_.PhysicalFree, 400 * kMB);
+  EXPECT_EQ(memory_.PhysicalFree, 400 * kMiB);
 }
 
 // The build's file system with drive types the test chooses; every other letter has no drive.
@@ -104,10 +104,10 @@ class ScriptedDrives final : public test::ForwardingFileSystem {
 class DiskRows : public test::FileFixture {
  protected:
   void SetUp() override {
-    figures_.volumes = {{'C', VolumeSpace{100 * kGB, 40 * kGB, 41 * kGB}},
-                        {'D', VolumeSpace{300 * kGB, 10 * kGB, 10 * kGB}},
-                        {'E', VolumeSpace{600 * kGB, 600 * kGB, 600 * kGB}},
-                        {'G', VolumeSpace{200 * kGB, 50 * kGB, 50 * kGB}}};
+    figures_.volumes = {{'C', VolumeSpace{100 * kGiB, 40 * kGiB, 41 * kGiB}},
+                        {'D', VolumeSpace{300 * kGiB, 10 * kGiB, 10 * kGiB}},
+                        {'E', VolumeSpace{600 * kGiB, 600 * kGiB, 600 * kGiB}},
+                        {'G', VolumeSpace{200 * kGiB, 50 * kGiB, 50 * kGiB}}};
   }
 
   ScriptedDrives drives_{files()};
@@ -124,7 +124,7 @@ TEST_F(DiskRows, TotalsTakeEveryFixedDriveAGapInTheLettersHidesNone) {
   EXPECT_EQ(page_.before.text, "51200MB");  // C: and D: (space free to the user)
   EXPECT_EQ(page_.before.gauge, 12);        // 50 of 400 GB
   EXPECT_EQ(disk_.Drive(), "d:");
-  EXPECT_EQ(disk_.Capacity, 300 * kGB);
+  EXPECT_EQ(disk_.Capacity, 300 * kGiB);
   EXPECT_EQ(page_.after.text, "-");
 
   // A DVD drive at D:, no drive at F:: E: and G: still count.
@@ -135,13 +135,13 @@ TEST_F(DiskRows, TotalsTakeEveryFixedDriveAGapInTheLettersHidesNone) {
   const DriveTotals totals = FixedDriveTotals(drives_, figures_);
   ASSERT_EQ(totals.drives.size(), 3U);
   EXPECT_EQ(totals.drives[2].drive, "G:");
-  EXPECT_EQ(totals.drives[2].freeSpace, 50 * kGB);
+  EXPECT_EQ(totals.drives[2].freeSpace, 50 * kGiB);
   EXPECT_EQ(totals.FreeText(), page_.after.text);
   EXPECT_EQ(totals.FreePercent(), page_.after.gauge);
 
   // A: and B: are never the fixed drives the totals mean.
   drives_.types = {{'A', DriveType::Fixed}, {'C', DriveType::Fixed}};
-  figures_.volumes.emplace('A', VolumeSpace{kGB, kGB, kGB});
+  figures_.volumes.emplace('A', VolumeSpace{kGiB, kGiB, kGiB});
   EXPECT_EQ(FixedDriveTotals(drives_, figures_).drives.size(), 1U);
 }
 

@@ -17,11 +17,6 @@ constexpr const char* kMemory = R"(SYSTEM\CurrentControlSet\Control\Session Mana
 constexpr const char* kTcpip = R"(SYSTEM\CurrentControlSet\Services\Tcpip\Parameters\)";
 constexpr std::string_view kApplied = "Selected tasks were applied. Some of them needs rebooting to take effect.";
 
-constexpr int kOptimizationTab = 0;
-constexpr int kCleaningTab = 1;
-constexpr int kInternetTab = 2;
-constexpr int kMiscellaneousTab = 3;
-
 // The strings, each ended by a zero, as a multi-string holds them.
 std::string Multi(std::initializer_list<std::string_view> strings) {
   std::string data;

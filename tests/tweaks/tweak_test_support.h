@@ -24,6 +24,12 @@ using Lines = std::vector<std::string>;
 
 inline constexpr const char* kRestoreFile = "C:\\Program\\default.reg";
 
+// The tabs of the Advanced page, as the catalogue numbers them.
+inline constexpr int kOptimizationTab = 0;
+inline constexpr int kCleaningTab = 1;
+inline constexpr int kInternetTab = 2;
+inline constexpr int kMiscellaneousTab = 3;
+
 // Records what the page reports, the busy notes included; every question is answered Yes.
 class TweakSink final : public EngineSink {
  public:

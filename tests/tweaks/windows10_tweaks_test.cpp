@@ -22,8 +22,6 @@ namespace {
 using platform::RegAccess;
 using platform::RegKey;
 
-constexpr int kOptimizationTab = 0;
-constexpr int kMiscellaneousTab = 3;
 constexpr const char* kCurrentVersionKey = R"(SOFTWARE\Microsoft\Windows NT\CurrentVersion)";
 constexpr const char* kEditionId = R"(SOFTWARE\Microsoft\Windows NT\CurrentVersion\EditionID)";
 constexpr const char* kLongPaths = R"(SYSTEM\CurrentControlSet\Control\FileSystem\LongPathsEnabled)";

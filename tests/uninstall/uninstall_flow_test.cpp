@@ -31,7 +31,7 @@ using platform::RootKey;
 using platform::host::RecordingProcesses;
 using Events = std::vector<std::string>;
 
-std::string Key(std::string_view below) {
+std::string UninstallKey(std::string_view below) {
   return std::string(kUninstallKey) + "\\" + std::string(below);
 }
 
@@ -81,17 +81,17 @@ class UninstallFlowTest : public ::testing::Test {
            RegView view = RegView::Own, std::uint32_t type = platform::kRegSz) {
     auto key = host_.registry().OpenRootView(root, view);
     ASSERT_TRUE(key);
-    auto entry = (*key)->Create(Key(subKey));
+    auto entry = (*key)->Create(UninstallKey(subKey));
     ASSERT_TRUE(entry);
     ASSERT_TRUE((*entry)->Set(name, type, reg::EncodeRegText(text, true)));
   }
   void SetDword(std::string_view subKey, std::string_view name, std::uint32_t number) {
-    ASSERT_TRUE(reg::RegWriteDword(host_.registry(), RootKey::LocalMachine, Key(subKey) + "\\" + std::string(name),
+    ASSERT_TRUE(reg::RegWriteDword(host_.registry(), RootKey::LocalMachine, UninstallKey(subKey) + "\\" + std::string(name),
                                    number));
   }
   bool Has(std::string_view subKey, RootKey root = RootKey::LocalMachine, RegView view = RegView::Own) {
     auto key = host_.registry().OpenRootView(root, view);
-    return key && (*key)->Open(Key(subKey), platform::RegAccess::Read).has_value();
+    return key && (*key)->Open(UninstallKey(subKey), platform::RegAccess::Read).has_value();
   }
   void Remove(std::string_view subKey, RootKey root = RootKey::LocalMachine, RegView view = RegView::Own) {
     auto key = host_.registry().OpenRootView(root, view);
@@ -222,7 +222,7 @@ TEST_F(UninstallFlowTest, AnEntryLeftBehindStaysUnlessTheUserAnswersYes) {
       keyLines.push_back(line);
     }
   }
-  const std::string entry = "[HKEY_LOCAL_MACHINE\\" + Key("{22222222-BBBB}");
+  const std::string entry = "[HKEY_LOCAL_MACHINE\\" + UninstallKey("{22222222-BBBB}");
   EXPECT_EQ(keyLines, (std::vector<std::string>{entry + "]", entry + "\\Sub]", entry + "\\Sub\\Deep]"}));
   const std::string text = Backup("regbackup000.reg");
   EXPECT_NE(text.find("\"EstimatedSize\"=dword:00002710"), std::string::npos) << text;

@@ -7,6 +7,7 @@
 
 #include "app/command_ids.h"
 #include "app/help_pages.h"
+#include "app/win32/control_place.h"
 #include "app/win32/dpi.h"
 #include "app/win32/main_window.h"
 #include "app/win32/message_box_sink.h"
@@ -23,10 +24,6 @@ namespace {
 constexpr COLORREF kPanelColor = RGB(236, 241, 248);
 
 enum AboutTab { kAboutTab, kEmailTab, kWebTab, kHelpTab, kThanksTab };
-
-void Place(HWND control, int left, int top, int width, int height) {
-  SetWindowPos(control, nullptr, left, top, std::max(0, width), std::max(0, height), SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 // Text 135, which tells where the support page is when it cannot be opened; a language whose
 // table lacks it says it in English.

@@ -12,6 +12,7 @@
 
 #include "app/command_ids.h"
 #include "app/result_list.h"
+#include "app/win32/control_place.h"
 #include "app/win32/dpi.h"
 #include "app/win32/gradient_progress.h"
 #include "app/win32/main_window.h"
@@ -40,10 +41,6 @@ constexpr std::array kLegend{
     LegendLabel{"lblYellowBox", tweaks::kYellowLegend, 1, RGB(160, 110, 0)},
     LegendLabel{"lblGreenBox", tweaks::kGreenLegend, 0, RGB(30, 120, 40)},
 };
-
-void Place(HWND control, int left, int top, int width, int height) {
-  SetWindowPos(control, nullptr, left, top, std::max(0, width), std::max(0, height), SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 void AddColumns(HWND list, std::span<const tweaks::ColumnLayout> columns, UINT dpi) {
   int index = 0;

@@ -7,6 +7,7 @@
 
 #include "app/command_ids.h"
 #include "app/system_tabs.h"
+#include "app/win32/control_place.h"
 #include "app/win32/dpi.h"
 #include "app/win32/popup_note.h"
 #include "core/product.h"
@@ -16,10 +17,6 @@ namespace {
 
 constexpr COLORREF kNavy = RGB(0, 0, 128);
 constexpr std::string_view kCalculatingNote = "Calculating Files and Folders";
-
-void Place(HWND control, int left, int top, int width, int height) {
-  SetWindowPos(control, nullptr, left, top, std::max(0, width), std::max(0, height), SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 // lblFolderMessage writes its text centred in navy on its panel's background; a plain static
 // control takes its text colour from its parent, which colours every label alike.

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/command_ids.h"
+#include "app/win32/control_place.h"
 #include "app/win32/dpi.h"
 #include "app/win32/window.h"
 #include "undo/history_rows.h"
@@ -25,10 +26,6 @@ constexpr std::array<HistoryColumn, 6> kColumns{
     {{"Date", 130}, {"Action", 150}, {"Size", 110}, {"State", 80}, {"What", 330}, {"Made by", 180}}};
 constexpr int kButtonWidth = 90;
 constexpr int kButtonHeight = 26;
-
-void Place(HWND control, int left, int top, int width, int height) {
-  SetWindowPos(control, nullptr, left, top, std::max(0, width), std::max(0, height), SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <array>
 
 #include "app/command_ids.h"
+#include "app/win32/control_place.h"
 #include "app/win32/dpi.h"
 #include "app/win32/gradient_progress.h"
 #include "app/win32/main_window.h"
@@ -30,7 +31,7 @@ struct ToolbarButton {
 // act without changing the page (Help, Support, Restore), then the secure button on its own.
 // Were those three in the group, a click on them would release the page button, and Find
 // and Delete would no longer know their page.
-constexpr std::array kPageButtons{
+constexpr std::array kPageToolbarButtons{
     ToolbarButton{"tbtDosyalar", kCmdDosyalar, ToolbarGlyph::kFiles},
     ToolbarButton{"tbtSistemKayit", kCmdSistemKayit, ToolbarGlyph::kRegistry},
     ToolbarButton{"tbtMemory", kCmdMemory, ToolbarGlyph::kMemory},
@@ -46,10 +47,6 @@ constexpr std::array kActionButtons{
     ToolbarButton{"tbtRestore", kCmdRestore, ToolbarGlyph::kRestore},
 };
 constexpr ToolbarButton kBackupButton{"tbtBackup", kCmdBackup, ToolbarGlyph::kBackup};
-
-void Place(HWND control, int left, int top, int width, int height) {
-  SetWindowPos(control, nullptr, left, top, std::max(0, width), std::max(0, height), SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 }  // namespace
 
@@ -180,7 +177,7 @@ void MainWindow::CreateToolbar() {
   SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolbarImages_.get()));
   SendMessageW(toolbar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(size, size));
   std::vector<TBBUTTON> buttons;
-  for (const ToolbarButton& button : kPageButtons) {
+  for (const ToolbarButton& button : kPageToolbarButtons) {
     toolbarButtonNames_[button.command] = button.name;
     buttons.push_back(TBBUTTON{
         static_cast<int>(button.glyph), static_cast<int>(button.command), TBSTATE_ENABLED, BTNS_CHECKGROUP, {}, 0, 0});

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/win32/control_place.h"
 #include "app/win32/dpi.h"
 #include "app/win32/result_list_view.h"
 #include "app/win32/window.h"
@@ -13,10 +14,6 @@ namespace {
 
 constexpr std::string_view kHint =
     "Also search these places (Windows Vista and later). Uncheck a place to leave it out.";
-
-void Place(HWND control, int left, int top, int width, int height) {
-  SetWindowPos(control, nullptr, left, top, std::max(0, width), std::max(0, height), SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 }  // namespace
 

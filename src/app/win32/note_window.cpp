@@ -64,7 +64,7 @@ void NoteWindow::ShowNote(std::string_view text) {
   SetWindowPos(hwnd(), HWND_TOPMOST, left, top, layout.windowWidth, layout.windowHeight,
                SWP_NOACTIVATE | SWP_SHOWWINDOW);
   InvalidateRect(hwnd(), nullptr, TRUE);
-  UpdateWindow(hwnd());
+  ::UpdateWindow(hwnd());
 }
 
 void NoteWindow::HideNote() {

@@ -26,7 +26,7 @@ bool SplashWindow::Create() {
 
 void SplashWindow::Show() {
   ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
-  UpdateWindow(hwnd());
+  ::UpdateWindow(hwnd());
 }
 
 LRESULT SplashWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

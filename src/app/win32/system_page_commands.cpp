@@ -37,7 +37,7 @@ class SystemPage::GaugeSink final : public EngineSink {
     const auto shown = static_cast<WPARAM>(std::min<std::uint64_t>(position, 1000000));
     if (SendMessageW(gauge_, PBM_GETPOS, 0, 0) != static_cast<LRESULT>(shown)) {
       SendMessageW(gauge_, PBM_SETPOS, shown, 0);
-      UpdateWindow(gauge_);
+      ::UpdateWindow(gauge_);
     }
   }
   void AddRow(const ResultRow& row) override { window_->AddRow(row); }

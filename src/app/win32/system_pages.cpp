@@ -12,6 +12,7 @@
 
 #include "app/command_ids.h"
 #include "app/system_tabs.h"
+#include "app/win32/control_place.h"
 #include "app/win32/dpi.h"
 #include "app/win32/gdi.h"
 #include "app/win32/gradient_progress.h"
@@ -65,10 +66,6 @@ constexpr std::array kMemoryRows{
 
 constexpr std::string_view kRegainNote =
     "Please click Regain button at the action panel below to regain memory used by dead processes";
-
-void Place(HWND control, int left, int top, int width, int height) {
-  SetWindowPos(control, nullptr, left, top, std::max(0, width), std::max(0, height), SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 // The colour the work area paints its background in (it hands out its brush as it does to
 // its labels); the tab pages take it on.

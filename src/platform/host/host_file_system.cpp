@@ -30,10 +30,6 @@ bool HasReservedCharacter(std::string_view name) {
   return false;
 }
 
-FileTime TimeOf(const struct timespec& ts) {
-  return FileTimeFromUnix(ts.tv_sec, static_cast<std::uint32_t>(ts.tv_nsec));
-}
-
 struct timespec TimespecOf(FileTime time) {
   if (time.ticks == 0) {
     return {0, UTIME_OMIT};
@@ -259,8 +255,8 @@ class HostFolderReader final : public FolderReader {
   }
 
   static void SetDetails(FolderEntry& entry, const struct stat& st) {
-    entry.lastWrite = TimeOf(st.st_mtim);
-    entry.lastAccess = TimeOf(st.st_atim);
+    entry.lastWrite = FileTimeOf(st.st_mtim);
+    entry.lastAccess = FileTimeOf(st.st_atim);
     entry.size = S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
   }
 
@@ -465,8 +461,8 @@ Result<FolderEntry> HostFileSystem::EntryOf(std::string_view path) {
   entry.attributes = *attributes;
   const bool plainFile = S_ISREG(located->status.st_mode);
   entry.size = plainFile ? static_cast<std::uint64_t>(located->status.st_size) : 0;
-  entry.lastWrite = TimeOf(located->status.st_mtim);
-  entry.lastAccess = TimeOf(located->status.st_atim);
+  entry.lastWrite = FileTimeOf(located->status.st_mtim);
+  entry.lastAccess = FileTimeOf(located->status.st_atim);
   return entry;
 }
 
@@ -550,7 +546,7 @@ Result<FileTimes> HostFileSystem::TimesOf(std::string_view path) {
     return LastError(*host);
   }
   // Linux keeps no creation time that every file system fills; the change time stands in.
-  return FileTimes{TimeOf(st.st_ctim), TimeOf(st.st_atim), TimeOf(st.st_mtim)};
+  return FileTimes{FileTimeOf(st.st_ctim), FileTimeOf(st.st_atim), FileTimeOf(st.st_mtim)};
 }
 
 Status HostFileSystem::SetTimes(std::string_view path, const FileTimes& times) {
@@ -704,6 +700,10 @@ Status HostFileSystem::RenameFile(std::string_view from, std::string_view to) {
     attributes_.erase(source->path.string());
   }
   return {};
+}
+
+FileTime FileTimeOf(const struct timespec& time) {
+  return FileTimeFromUnix(time.tv_sec, static_cast<std::uint32_t>(time.tv_nsec));
 }
 
 }  // namespace sw::platform::host

@@ -17,6 +17,9 @@
 
 namespace sw::platform::host {
 
+// A Linux time stamp as the file time Windows gives for it.
+FileTime FileTimeOf(const struct timespec& time);
+
 struct DriveMapping {
   char letter = 'C';
   std::filesystem::path hostFolder;

@@ -52,10 +52,6 @@ Result<fs::path> RealPathOf(int fd) {
   return fs::path(std::move(path));
 }
 
-FileTime TimeOf(const struct timespec& ts) {
-  return FileTimeFromUnix(ts.tv_sec, static_cast<std::uint32_t>(ts.tv_nsec));
-}
-
 // A reader at its own position in a descriptor it does not own.
 class PositionReader final : public FileReader {
  public:
@@ -120,8 +116,8 @@ class HostListedFile final : public ListedFile {
           owner_.StoredAttributes(hostPath_.parent_path(), hostPath_.filename().string(), S_ISDIR(st.st_mode));
     }
     entry.size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
-    entry.lastWrite = TimeOf(st.st_mtim);
-    entry.lastAccess = TimeOf(st.st_atim);
+    entry.lastWrite = FileTimeOf(st.st_mtim);
+    entry.lastAccess = FileTimeOf(st.st_atim);
     entry.fileId = static_cast<std::uint64_t>(st.st_ino);
     entry.volume = static_cast<std::uint64_t>(st.st_dev);
     entry.links = static_cast<std::uint32_t>(st.st_nlink);

@@ -2,19 +2,15 @@
 
 #include <openssl/evp.h>
 
+#include <array>
 #include <memory>
 
+#include "platform/host/digest_context.h"
+
 namespace sw::platform {
-namespace {
-
-struct ContextFree {
-  void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
-};
-
-}  // namespace
 
 Result<Sha256Digest> Sha256Of(FileReader& file) {
-  const std::unique_ptr<EVP_MD_CTX, ContextFree> context(EVP_MD_CTX_new());
+  const DigestContext context(EVP_MD_CTX_new());
   if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1) {
     return Error(Errc::NotEnoughMemory);
   }

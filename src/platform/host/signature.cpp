@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/host/digest_context.h"
+
 namespace sw::platform {
 namespace {
 
@@ -16,9 +18,6 @@ struct BioFree {
 };
 struct KeyFree {
   void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
-};
-struct ContextFree {
-  void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
 };
 
 using Key = std::unique_ptr<EVP_PKEY, KeyFree>;
@@ -50,7 +49,7 @@ Result<bool> VerifyEcdsaP256(std::string_view publicKeyPem, std::span<const std:
   if (!key) {
     return Error(Errc::InvalidData);
   }
-  const std::unique_ptr<EVP_MD_CTX, ContextFree> context(EVP_MD_CTX_new());
+  const DigestContext context(EVP_MD_CTX_new());
   if (!context || EVP_DigestVerifyInit(context.get(), nullptr, EVP_sha256(), nullptr, key.get()) != 1) {
     return Error(Errc::NotEnoughMemory);
   }
