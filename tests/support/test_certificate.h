@@ -8,8 +8,8 @@
 namespace sw::test {
 
 // Adds the PEM certificate to the machine's root store of this (Wine) prefix, after taking
-// out every earlier certificate of the test server, so the store does not grow run by run.
-// False when it could not be added.
+// out the test server's certificates that have expired, so the store does not grow run by
+// run. False when it could not be added or the system does not trust it once added.
 bool TrustTestCertificate(std::string_view pem);
 
 // TrustTestCertificate with the certificate named in SWEEPWISE_TEST_TLS_CERT_PEM, once per
