@@ -7,7 +7,11 @@ if [[ -z "${SWEEPWISE_PREFIX:-}" ]]; then
 fi
 export WINEPREFIX="$SWEEPWISE_PREFIX"
 export WINEARCH=win64
-export WINEDEBUG=-all
+# Wine says nothing but the errors of its loader, processes, memory, exceptions and server:
+# channels that a whole test run leaves silent, and the only trace of a program that ends
+# before its first line (a test group once failed so, printing nothing). The other channels'
+# errors (a missing NTLM helper, a window without a display) are the sandbox's and stay off.
+export WINEDEBUG=-all,err+module,err+process,err+virtual,err+seh,err+server,err+heap,err+ntdll
 # No Mono or Gecko prompts, no menu entries or file associations written into $HOME, and no
 # web address or mail link handed to the host's browser (winebrowser would call xdg-open).
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winebrowser.exe=d"

@@ -63,11 +63,15 @@ out=$(mktemp -p "$WINEPREFIX" .run-output.XXXXXX)
 err=$(mktemp -p "$WINEPREFIX" .run-errors.XXXXXX)
 trap 'rm -f "$out" "$err"' EXIT
 status=0
+started=${EPOCHREALTIME/./}
 wine "$windows_program" "$@" >"$out" 2>"$err" || status=$?
 if [[ $status -ne 0 && ! -s "$out" && ! -s "$err" ]]; then
-  # A program that could not start (or Wine's loader, quiet under WINEDEBUG=-all) leaves no
-  # other trace of why a test failed.
-  echo "wine-run.sh: $windows_program ended with exit status $status and printed nothing" >&2
+  # A program that could not start leaves no other trace of why a test failed (Wine's loader
+  # says why only on the channels wine-env.sh keeps on): how long it ran, and which Wine
+  # servers ran then, tell a program that never started from one that ended at once.
+  echo "wine-run.sh: $windows_program ended with exit status $status after" \
+    "$(((${EPOCHREALTIME/./} - started) / 1000)) ms and printed nothing; Wine servers:" \
+    "$(pgrep -a wineserver | tr '\n' ' ')" >&2
 fi
 cat "$err" >&2
 cat "$out"
