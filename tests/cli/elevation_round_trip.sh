@@ -62,9 +62,16 @@ register() {  # ROOT-KEY SUBKEY TITLE COMMAND
   # An entry that did not take would show later as a program not found; say so here, with
   # which Wine servers ran (one answering for another prefix would explain it).
   [[ "$(reg query "$1\\$2" /v DisplayName)" == *"$3"* ]] ||
-    fail "the entry $1\\$2 was not written: $(reg query "$1\\$2" 2>&1); prefix folder's inode $(stat -c %i "$prefix"); servers: $(pgrep -a wineserver | tr '\n' ' ')"
+    fail "the entry $1\\$2 was not written: $(reg query "$1\\$2" 2>&1); servers: $(servers)"
 }
 has() { reg query "$1\\$2" >/dev/null; }
+# Which prefix each running Wine server answers for: a server works in the folder named after
+# the device and inode number of its prefix's folder.
+servers() {
+  local pid
+  for pid in $(pgrep wineserver); do printf '%s:%s ' "$pid" "$(readlink "/proc/$pid/cwd")"; done
+  printf '(this prefix: server-%s-%x)' "$(stat -c %D "$prefix")" "$(stat -c %i "$prefix")"
+}
 helper() { printf '"C:\\Helpers\\sweepwise-test-uninstaller.exe" "%s" %s' "$log" "$*"; }
 logged() { [[ -f "$host_log" ]] && tr -d '\r' <"$host_log" | grep -q "^$1\$"; }
 
@@ -106,7 +113,7 @@ status=$?
 show "a Windows Installer product, with MsiExec.exe planted beside the program and in the current folder" $status
 [[ ! -f "$host_log" ]] || fail "a planted MsiExec.exe ran: $(cat "$host_log")"
 [[ "$(json '["rows"][0]["command"]' <<<"$out")" == "\"C:\\windows\\system32\\MsiExec.exe\" /X$product /qn" ]] ||
-  fail "not started from System32: $out"
+  fail "not started from System32: $out; the entry now: $(reg query "$entry_key\\$product" 2>&1); servers: $(servers)"
 [[ "$(json '["rows"][0]["exit_code"]' <<<"$out")" == 1605 && "$(json '["rows"][0]["result"]' <<<"$out")" == orphaned ]] ||
   fail "Wine's msiexec: $out"
 has "$entry_key" "$product" && fail "the orphaned entry stayed with --yes"

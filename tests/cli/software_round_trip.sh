@@ -48,7 +48,11 @@ view_of() {
 at() { local where; where=$(view_of "$1"); echo "${where%% *}\\$uninstall_key\\$1"; }
 view_flag() { local where; where=$(view_of "$1"); [[ "$where" == *" "* ]] && echo "${where#* }"; }
 # shellcheck disable=SC2046
-add() { reg add "$(at "$1")" /v "$2" /t "${4:-REG_SZ}" /d "$3" /f $(view_flag "$1") >/dev/null || fail "reg add $1 $2"; }
+add() {
+  local said
+  said=$(cd "$WINEPREFIX/drive_c" && wine reg add "$(at "$1")" /v "$2" /t "${4:-REG_SZ}" /d "$3" /f $(view_flag "$1") 2>&1) ||
+    fail "reg add $1 $2 exited $?: $said"
+}
 # shellcheck disable=SC2046
 exists() { reg query "$(at "$1")" $(view_flag "$1") >/dev/null; }
 # shellcheck disable=SC2046

@@ -64,7 +64,22 @@ fi
 cp "$SWEEPWISE_TEST_UPDATE_KEY" "$folder/update-key.pem"
 
 printf '3.5\r\n' >"$folder/version.txt"
-out=$(cli "$@" update check --server "$server/newer" --json) || fail "update check exited $?: $out"
+# Whether the prefix's machine root store holds the server's certificate now: said when the
+# first request fails, since Wine keeps that store in its registry.
+trusted_now() {
+  $wine || return 0
+  local hash
+  hash=$(openssl x509 -noout -fingerprint -sha1 <<<"$SWEEPWISE_TEST_TLS_CERT_PEM" | sed 's/.*=//; s/://g')
+  if wine_do reg query "HKLM\Software\Microsoft\SystemCertificates\Root\Certificates\$hash" >/dev/null; then
+    echo "the root store holds the certificate $hash"
+  else
+    echo "the root store lacks the certificate $hash"
+  fi
+}
+out=$(cli "$@" update check --server "$server/newer" --json) ||
+  fail "update check exited $?: $out ($(trusted_now); Wine servers and the folders they serve:" \
+    "$(for pid in $(pgrep wineserver); do printf '%s:%s ' "$pid" "$(readlink "/proc/$pid/cwd")"; done)" \
+    "this prefix: server-$(stat -c %D "$prefix")-$(printf %x "$(stat -c %i "$prefix")"))"
 [[ $(field newer <<<"$out") == true ]] || fail "3.6 is not newer than 3.5: $out"
 [[ $(field offered <<<"$out") == '"3.6"' && $(field current <<<"$out") == '"3.5"' ]] || fail "versions: $out"
 [[ $(field product <<<"$out") == '"QZ Sweepwise Pro"' ]] || fail "product: $out"
