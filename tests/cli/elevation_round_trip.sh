@@ -57,12 +57,18 @@ show() {  # NAME STATUS: what the program printed, for the record
 entry_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 user_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 register() {  # ROOT-KEY SUBKEY TITLE COMMAND
-  reg add "$1\\$2" /v DisplayName /t REG_SZ /d "$3" /f >/dev/null
-  reg add "$1\\$2" /v UninstallString /t REG_SZ /d "$4" /f >/dev/null
-  # An entry that did not take would show later as a program not found; say so here, with
-  # which Wine servers ran (one answering for another prefix would explain it).
-  [[ "$(reg query "$1\\$2" /v DisplayName)" == *"$3"* ]] ||
-    fail "the entry $1\\$2 was not written: $(reg query "$1\\$2" 2>&1); servers: $(servers)"
+  set_value "$1\\$2" DisplayName "$3"
+  set_value "$1\\$2" UninstallString "$4"
+}
+# Writes one string value and checks that it reads back: an entry that did not take would
+# show later as a program not found. Wine's reg once failed so, exiting without a word; what
+# it said, its exit status and which Wine servers ran then are kept for the message.
+set_value() {  # KEY NAME DATA
+  local said status
+  said=$(cd "$c/Work" && wine reg add "$1" /v "$2" /t REG_SZ /d "$3" /f 2>&1 | tr -d '\r')
+  status=$?  # reg's own, with pipefail
+  [[ "$(reg query "$1" /v "$2")" == *"$3"* ]] ||
+    fail "the value $1\\$2 was not written (reg add exited $status: $said); the key now: $(reg query "$1" 2>&1); servers: $(servers)"
 }
 has() { reg query "$1\\$2" >/dev/null; }
 # Which prefix each running Wine server answers for: a server works in the folder named after

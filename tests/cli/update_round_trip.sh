@@ -70,11 +70,8 @@ trusted_now() {
   $wine || return 0
   local hash
   hash=$(openssl x509 -noout -fingerprint -sha1 <<<"$SWEEPWISE_TEST_TLS_CERT_PEM" | sed 's/.*=//; s/://g')
-  if wine_do reg query "HKLM\Software\Microsoft\SystemCertificates\Root\Certificates\$hash" >/dev/null; then
-    echo "the root store holds the certificate $hash"
-  else
-    echo "the root store lacks the certificate $hash"
-  fi
+  wine_do reg query "HKLM\Software\Microsoft\SystemCertificates\Root\Certificates\$hash" >/dev/null
+  echo "a query for the certificate $hash in the root store exited $? (0: it is there)"
 }
 out=$(cli "$@" update check --server "$server/newer" --json) ||
   fail "update check exited $?: $out ($(trusted_now); Wine servers and the folders they serve:" \
