@@ -20,6 +20,15 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winebrowser.exe=d
 export HOME="$SWEEPWISE_PREFIX/home"
 mkdir -p "$HOME"
 
+# The running Wine servers with the folder each works in (named after the device and inode
+# number of its prefix's folder), and the folder this prefix's server works in: which server
+# a program reached, for the message of a test that failed as if it had reached another.
+wine_servers() {
+  local pid
+  for pid in $(pgrep wineserver); do printf '%s:%s ' "$pid" "$(readlink "/proc/$pid/cwd")"; done
+  printf '(this prefix: server-%s-%x)' "$(stat -c %D "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")"
+}
+
 # Makes sure the prefix's Wine server is the long-lived one: started with ten minutes of
 # persistence after its last program, so that a test run pays for start-up once. Call it
 # before the first `wine` of a script. A server that a plain `wine` started first lives only

@@ -70,8 +70,7 @@ if [[ $status -ne 0 && ! -s "$out" && ! -s "$err" ]]; then
   # says why only on the channels wine-env.sh keeps on): how long it ran, and which Wine
   # servers ran then, tell a program that never started from one that ended at once.
   echo "wine-run.sh: $windows_program ended with exit status $status after" \
-    "$(((${EPOCHREALTIME/./} - started) / 1000)) ms and printed nothing; Wine servers:" \
-    "$(pgrep -a wineserver | tr '\n' ' ')" >&2
+    "$(((${EPOCHREALTIME/./} - started) / 1000)) ms and printed nothing; Wine servers: $(wine_servers)" >&2
 fi
 cat "$err" >&2
 cat "$out"

@@ -68,16 +68,9 @@ set_value() {  # KEY NAME DATA
   said=$(cd "$c/Work" && wine reg add "$1" /v "$2" /t REG_SZ /d "$3" /f 2>&1 | tr -d '\r')
   status=$?  # reg's own, with pipefail
   [[ "$(reg query "$1" /v "$2")" == *"$3"* ]] ||
-    fail "the value $1\\$2 was not written (reg add exited $status: $said); the key now: $(reg query "$1" 2>&1); servers: $(servers)"
+    fail "the value $1\\$2 was not written (reg add exited $status: $said); the key now: $(reg query "$1" 2>&1); servers: $(wine_servers)"
 }
 has() { reg query "$1\\$2" >/dev/null; }
-# Which prefix each running Wine server answers for: a server works in the folder named after
-# the device and inode number of its prefix's folder.
-servers() {
-  local pid
-  for pid in $(pgrep wineserver); do printf '%s:%s ' "$pid" "$(readlink "/proc/$pid/cwd")"; done
-  printf '(this prefix: server-%s-%x)' "$(stat -c %D "$prefix")" "$(stat -c %i "$prefix")"
-}
 helper() { printf '"C:\\Helpers\\sweepwise-test-uninstaller.exe" "%s" %s' "$log" "$*"; }
 logged() { [[ -f "$host_log" ]] && tr -d '\r' <"$host_log" | grep -q "^$1\$"; }
 
@@ -119,7 +112,7 @@ status=$?
 show "a Windows Installer product, with MsiExec.exe planted beside the program and in the current folder" $status
 [[ ! -f "$host_log" ]] || fail "a planted MsiExec.exe ran: $(cat "$host_log")"
 [[ "$(json '["rows"][0]["command"]' <<<"$out")" == "\"C:\\windows\\system32\\MsiExec.exe\" /X$product /qn" ]] ||
-  fail "not started from System32: $out; the entry now: $(reg query "$entry_key\\$product" 2>&1); servers: $(servers)"
+  fail "not started from System32: $out; the entry now: $(reg query "$entry_key\\$product" 2>&1); servers: $(wine_servers)"
 [[ "$(json '["rows"][0]["exit_code"]' <<<"$out")" == 1605 && "$(json '["rows"][0]["result"]' <<<"$out")" == orphaned ]] ||
   fail "Wine's msiexec: $out"
 has "$entry_key" "$product" && fail "the orphaned entry stayed with --yes"

@@ -54,6 +54,7 @@ trap cleanup EXIT
 
 cli() { SWEEPWISE_HOST_DRIVE_C="$drive_c" "$@" </dev/null; }
 field() { python3 -c 'import json, sys; print(json.dumps(json.loads(sys.stdin.read())[sys.argv[1]]))' "$1"; }
+wine_do_servers() { (SWEEPWISE_PREFIX="$prefix" && source "$tools_dir/wine-env.sh" && wine_servers); }
 run_once_value() { wine_do reg query "$run_once" /v sweepwisepro2Update; }
 
 if $wine; then
@@ -74,9 +75,7 @@ trusted_now() {
   echo "a query for the certificate $hash in the root store exited $? (0: it is there)"
 }
 out=$(cli "$@" update check --server "$server/newer" --json) ||
-  fail "update check exited $?: $out ($(trusted_now); Wine servers and the folders they serve:" \
-    "$(for pid in $(pgrep wineserver); do printf '%s:%s ' "$pid" "$(readlink "/proc/$pid/cwd")"; done)" \
-    "this prefix: server-$(stat -c %D "$prefix")-$(printf %x "$(stat -c %i "$prefix")"))"
+  fail "update check exited $?: $out ($(trusted_now); Wine servers: $(wine_do_servers))"
 [[ $(field newer <<<"$out") == true ]] || fail "3.6 is not newer than 3.5: $out"
 [[ $(field offered <<<"$out") == '"3.6"' && $(field current <<<"$out") == '"3.5"' ]] || fail "versions: $out"
 [[ $(field product <<<"$out") == '"QZ Sweepwise Pro"' ]] || fail "product: $out"
