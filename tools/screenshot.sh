@@ -211,7 +211,7 @@ tools/windows10-layout.sh "$prefix"
 cp "$bin/sweepwise.exe" "$bin/sweepwise-win10.exe"
 (SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh &&
   wine reg add 'HKCU\Software\Wine\AppDefaults\sweepwise-win10.exe' /v Version /t REG_SZ /d win10 /f >/dev/null &&
-  cd "$bin" && exec wine 'C:\sweepwise\bin\sweepwise-win10.exe' -splash) &
+  cd "$bin" && exec "${wine_layout[@]}" wine 'C:\sweepwise\bin\sweepwise-win10.exe' -splash) &
 program=$!
 driver wait show page files find
 shoot files-windows10
@@ -273,7 +273,7 @@ truncate -s 1M "$handlers/Settings/settings.dat"
 truncate -s 200M "$handlers/Not Unattended/asked.dat"
 # The copy Wine shows Windows 10: these handlers are for Vista and later.
 (SWEEPWISE_PREFIX=$(realpath -m "$prefix") && source tools/wine-env.sh && cd "$bin" &&
-  SWEEPWISE_CLEANUP_CALL_LIMIT_MS=3000 exec wine 'C:\sweepwise\bin\sweepwise-win10.exe' -splash) &
+  SWEEPWISE_CLEANUP_CALL_LIMIT_MS=3000 exec "${wine_layout[@]}" wine 'C:\sweepwise\bin\sweepwise-win10.exe' -splash) &
 program=$!
 driver wait show page files find last-row
 shoot files-windows-cleanup

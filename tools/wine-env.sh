@@ -20,6 +20,28 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winebrowser.exe=d
 export HOME="$SWEEPWISE_PREFIX/home"
 mkdir -p "$HOME"
 
+# Every Wine program starts with its heap where Linux puts it, and Wine must then map the page
+# Windows programs read the time and the system's version from at its fixed address, 0x7ffe0000.
+# Debian's Wine has no preloader to keep that address free, and its loader sits at 0x7d000000,
+# so the heap begins just above it; this machine's kernel places that start anywhere in the
+# gigabyte after the program. Now and then the heap covers 0x7ffe0000, and the program ends
+# before its first line: "failed to map the shared user data: c0000018", exit status 1 (a
+# `wine reg add` lost so, a test group that printed nothing, a copied uninstaller that "ran"
+# for no time). Wine's programs therefore run with Linux's own layout unrandomised (setarch -R),
+# which leaves the heap right after the loader, 48 MB below that page. Windows' own layout
+# inside Wine does not change. Where the personality cannot be set (a container's seccomp
+# filter may refuse it), the programs run as before.
+if setarch "$(uname -m)" -R true 2>/dev/null; then
+  wine_layout=(setarch "$(uname -m)" -R)
+else
+  wine_layout=()
+fi
+# Through `env`, so that each finds the program and not this function. A script that execs a
+# Wine program (exec bypasses functions) writes `exec "${wine_layout[@]}" wine ...`.
+wine() { "${wine_layout[@]}" env wine "$@"; }
+winepath() { "${wine_layout[@]}" env winepath "$@"; }
+wineboot() { "${wine_layout[@]}" env wineboot "$@"; }
+
 # The running Wine servers with the folder each works in (named after the device and inode
 # number of its prefix's folder), and the folder this prefix's server works in: which server
 # a program reached, for the message of a test that failed as if it had reached another.
@@ -55,7 +77,7 @@ start_persistent_server() {
   exec 9>"$WINEPREFIX.lock"
   flock 9
   if detached wineserver -p600 </dev/null >/dev/null 2>&1; then
-    (cd "$WINEPREFIX/drive_c" && detached wine cmd /c exit </dev/null >/dev/null 2>&1)
+    (cd "$WINEPREFIX/drive_c" && detached "${wine_layout[@]}" wine cmd /c exit </dev/null >/dev/null 2>&1)
   fi
   exec 9>&-
 }

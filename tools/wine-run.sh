@@ -57,7 +57,7 @@ done
 cd "$bin"
 windows_program="C:\\sweepwise\\bin\\$(basename "$program")"
 if [[ $collect -eq 0 ]]; then
-  exec wine "$windows_program" "$@"
+  exec "${wine_layout[@]}" wine "$windows_program" "$@"
 fi
 out=$(mktemp -p "$WINEPREFIX" .run-output.XXXXXX)
 err=$(mktemp -p "$WINEPREFIX" .run-errors.XXXXXX)
