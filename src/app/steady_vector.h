@@ -52,6 +52,18 @@ class SteadyVector {
     moved_ = 0;
   }
 
+  // Everything held, block by block, leaving the vector empty and without a growth: for a
+  // caller that lets go of many elements a share at a time. In the middle of a growth that is
+  // the block taking over, holding the first elements, then the current block, whose first
+  // elements are what was moved from.
+  [[nodiscard]] std::vector<std::vector<T>> TakeBlocks() {
+    std::vector<std::vector<T>> blocks;
+    blocks.push_back(std::exchange(next_, {}));
+    blocks.push_back(std::exchange(current_, {}));
+    moved_ = 0;
+    return blocks;
+  }
+
   [[nodiscard]] std::vector<T>& Settled() {
     if (Growing()) {
       Finish();

@@ -126,6 +126,7 @@ class JunkSearch {
   bool Visit(const platform::FolderEntry& entry);
   std::string ReadString(RootKey root, std::string_view key, std::string_view value) const;
   void Step(int steps = 1) { sink_.SetProgress(progress_ += static_cast<std::uint64_t>(steps)); }
+  void ReleasePaths();
   // How many distinct paths matched.
   [[nodiscard]] std::size_t FoundCount() const { return listed_.size() + passedOver_.size(); }
 
@@ -205,7 +206,23 @@ JunkSearchOutcome JunkSearch::Run() {
   outcome_.totalBytes = total_;
   outcome_.foundFiles = FoundCount();
   outcome_.stopped = stopped_;
+  ReleasePaths();
   return outcome_;
+}
+
+// Freeing a million paths at once holds the window's thread for a third of a second under the
+// Windows heap, and the window is still in the Find's hands: they go a few thousand at a
+// time, with its messages between.
+void JunkSearch::ReleasePaths() {
+  constexpr int kPathsPerStep = 4096;
+  for (std::unordered_set<std::string>* paths : {&listed_, &passedOver_}) {
+    while (!paths->empty()) {
+      for (int n = 0; n < kPathsPerStep && !paths->empty(); ++n) {
+        paths->erase(paths->begin());
+      }
+      sink_.ProcessMessages();
+    }
+  }
 }
 
 std::vector<std::string> JunkSearch::FixedDrives() const {
@@ -428,8 +445,11 @@ bool JunkSearch::Visit(const platform::FolderEntry& entry) {
   }
   if (pacer_.Due()) {
     sink_.ShowStatus(entry.name);
-    stopped_ = sink_.ShouldStop();
   }
+  // Asked at every entry: the sink paces its own messages, and a second pace here of the same
+  // period made the window wait two periods whenever this one came just before the sink's was
+  // due (60 ms waits, one pass of the messages in ten, during a Find).
+  stopped_ = sink_.ShouldStop();
   return !stopped_;
 }
 

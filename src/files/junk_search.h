@@ -36,7 +36,7 @@ struct JunkSearchOptions {
   bool internetCookies = true;
   bool internetHistory = true;
   bool recentDocuments = true;
-  // How often the walk shows the entry it is at and asks whether to stop.
+  // How often the walk shows the entry it is at (it asks whether to stop at every entry).
   std::chrono::milliseconds statusInterval{30};
   CategorySet categories = CategorySet::All();
   // The system's own cleanup handlers, asked last (windows_cleanup.h).

@@ -108,6 +108,33 @@ TEST(SteadyVector, ClearingInTheMiddleOfAGrowthStartsAfresh) {
   ExpectInOrder(vector.Settled(), 3 * capacity);
 }
 
+// The list hands its rows over to be let go a share at a time: taken in the middle of a
+// growth, the blocks hold every element once (apart from what was moved from), and the
+// vector starts afresh.
+TEST(SteadyVector, TakingTheBlocksInTheMiddleOfAGrowthHandsOverEveryElementOnce) {
+  SteadyVector<Counted> vector;
+  (void)AppendAndMeasure(vector, 0, 2 * SteadyVector<Counted>::kSteadyFrom);
+  const std::size_t capacity = vector.Settled().capacity();
+  const std::size_t count = capacity - capacity / 16;
+  (void)AppendAndMeasure(vector, vector.size(), count - vector.size());
+
+  std::vector<std::size_t> seen(count, 0);
+  std::size_t blocksWithElements = 0;
+  for (const std::vector<Counted>& block : vector.TakeBlocks()) {
+    blocksWithElements += block.empty() ? 0 : 1;
+    for (const Counted& element : block) {
+      if (element.value < count && Holds(element, element.value)) {
+        ++seen[element.value];
+      }
+    }
+  }
+  EXPECT_EQ(blocksWithElements, 2U) << "the growth was under way";
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), 1U), static_cast<std::ptrdiff_t>(count));
+  EXPECT_TRUE(vector.empty());
+  (void)AppendAndMeasure(vector, 0, 100);
+  ExpectInOrder(vector.Settled(), 100);
+}
+
 // The advanced page hands the list a whole new vector, whose block may be exactly full: the
 // first append grows it at once, as a plain vector would, and the rest keep the pace.
 TEST(SteadyVector, AVectorAssignedFromOutsideTakesAppendsInOrder) {

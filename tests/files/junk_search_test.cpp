@@ -125,10 +125,9 @@ TEST_F(JunkSearchTest, StopKeepsTheRowsFoundSoFar) {
   EXPECT_TRUE(sink_.rows.front().checked);
 }
 
-// The walk asks for Stop only every so often; a request that came after its last question
-// still ends the searches after it, before their first entry.
+// A request to stop that came after the walk's last question (a folder's rows come after its
+// entries) still ends the searches after it, before their first entry.
 TEST_F(JunkSearchTest, AStopDuringTheWalkEndsTheSearchesAfterIt) {
-  options_.statusInterval = std::chrono::hours(1);
   ASSERT_TRUE(reg::RegWriteString(host_.registry(), RootKey::CurrentUser,
                                   R"(Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders\Recent)",
                                   R"(D:\Recent)"));

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/command_ids.h"
 #include "core/language.h"
@@ -298,6 +299,42 @@ TEST_F(ResultListWindowTest, HelpSupportAndRestoreLeaveTheListPageAndItsFindWork
     }
   }
   RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+}
+
+// A cleared list lets go of its rows a share at a time, on a timer, while the window answers
+// and new rows come in: the next Find after a million rows no longer waits for them all.
+TEST_F(ResultListWindowTest, AClearedListLetsGoOfItsRowsAShareAtATime) {
+  MainWindow& window = StartAndAnswer();
+  app::win32::ResultListView& list = window.resultList();
+  constexpr std::size_t kOld = 20'000;
+  for (std::size_t n = 0; n < kOld; ++n) {
+    list.Add(Row("old" + std::to_string(n) + ".tmp", "C:\\A folder of the first Find\\", "1"));
+  }
+  list.ShowAdded();
+  ASSERT_EQ(ListView_GetItemCount(list.hwnd()), static_cast<int>(kOld));
+
+  list.Clear();
+  EXPECT_EQ(ListView_GetItemCount(list.hwnd()), 0);
+  EXPECT_EQ(list.retiredRows(), kOld);
+  list.Add(Row("new.tmp", "C:\\A folder of the next Find\\", "2"));
+  list.ShowAdded();
+
+  // Each pass of the messages lets go of a share, never all at once.
+  std::vector<std::size_t> left{list.retiredRows()};
+  const ULONGLONG deadline = GetTickCount64() + 20'000;
+  while (list.retiredRows() > 0 && GetTickCount64() < deadline) {
+    Sleep(15);
+    DrainMessages();
+    if (list.retiredRows() != left.back()) {
+      left.push_back(list.retiredRows());
+    }
+  }
+  EXPECT_EQ(list.retiredRows(), 0U);
+  EXPECT_GE(left.size(), 4U) << "let go in " << left.size() - 1 << " steps";
+  ASSERT_EQ(ListView_GetItemCount(list.hwnd()), 1);
+  ASSERT_EQ(list.rows().size(), 1U);
+  EXPECT_EQ(list.rows()[0].columns[0], "new.tmp");
+  list.Clear();
 }
 
 TEST_F(ResultListWindowTest, AFindOnTheRegistryPageKeepsTheFilesOptionsDisabled) {

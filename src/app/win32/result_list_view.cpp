@@ -55,9 +55,49 @@ void ResultListView::ShowAdded() {
   }
 }
 
+namespace {
+
+// The control's timer that lets go of the rows of a cleared list, a share at each tick.
+constexpr UINT_PTR kReleaseTimer = 1;
+constexpr UINT kReleaseTickMs = 10;
+constexpr std::size_t kRowsReleasedPerTick = 4096;
+
+}  // namespace
+
+// A million rows hold several million strings, and freeing them at once held the window's
+// thread for about a second under the Windows heap, at the start of the next Find: the rows
+// are set aside and let go a few thousand at a time while the window goes on.
 void ResultListView::Clear() {
-  rows_.clear();
+  for (std::vector<ResultRow>& block : rows_.TakeBlocks()) {
+    if (!block.empty()) {
+      retired_.push_back(std::move(block));
+    }
+  }
+  if (!retired_.empty()) {
+    SetTimer(list_, kReleaseTimer, kReleaseTickMs, nullptr);
+  }
   Refill();
+}
+
+std::size_t ResultListView::retiredRows() const {
+  std::size_t count = 0;
+  for (const std::vector<ResultRow>& block : retired_) {
+    count += block.size();
+  }
+  return count;
+}
+
+void ResultListView::ReleaseRetiredRows() {
+  if (!retired_.empty()) {
+    std::vector<ResultRow>& block = retired_.back();
+    block.erase(block.end() - static_cast<std::ptrdiff_t>(std::min(block.size(), kRowsReleasedPerTick)), block.end());
+    if (block.empty()) {
+      retired_.pop_back();
+    }
+  }
+  if (retired_.empty()) {
+    KillTimer(list_, kReleaseTimer);
+  }
 }
 
 void ResultListView::Refill() {
@@ -169,6 +209,12 @@ LRESULT CALLBACK ResultListView::Subclass(HWND window, UINT message, WPARAM wPar
       }
       if (wParam == L' ') {
         view.Toggle(view.SelectedRows());
+        return 0;
+      }
+      break;
+    case WM_TIMER:
+      if (wParam == kReleaseTimer) {
+        view.ReleaseRetiredRows();
         return 0;
       }
       break;

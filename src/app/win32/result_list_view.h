@@ -41,6 +41,8 @@ class ResultListView {
   [[nodiscard]] const std::vector<ResultRow>& rows() const { return rows_.Settled(); }
   // Whether the list is empty, without settling the rows: asked at every row of a run.
   [[nodiscard]] bool empty() const { return rows_.empty(); }
+  // How many rows of lists cleared before are still to be let go.
+  [[nodiscard]] std::size_t retiredRows() const;
 
   // Appends a row; the control learns of it at the next ShowAdded (a run calls that between
   // its items, so that rows appear while it goes on without redrawing for each one).
@@ -72,12 +74,15 @@ class ResultListView {
   static LRESULT CALLBACK Subclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                    DWORD_PTR self);
   void Toggle(const std::vector<std::size_t>& indexes);
+  void ReleaseRetiredRows();
 
   HWND list_ = nullptr;
   UniqueImageList checkBoxes_;
   // Rows arrive one by one on the window's thread during a run, so their growth is spread
   // over the appends; `rows()` is const to its callers while it may finish such a growth.
   mutable SteadyVector<ResultRow> rows_;
+  // Rows of a list cleared while they are let go a share at a time, on a timer of the control.
+  std::vector<std::vector<ResultRow>> retired_;
   std::wstring text_;  // the text last handed to the control, alive until it asks again
   bool mouseInside_ = false;
   bool locked_ = false;
