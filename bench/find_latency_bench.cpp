@@ -74,24 +74,32 @@ double WaitOfOneMessage(HWND window) {
   return Now() - sent;
 }
 
-void PrintWaits(const char* what, double seconds, std::vector<double> waits) {
-  std::sort(waits.begin(), waits.end());
-  std::printf("%s took %.2f s; %zu messages sent meanwhile: longest wait %.1f ms, median %.2f ms, "
+// One message's wait, and when it was sent, in seconds from the start of what is timed: the
+// time of the longest wait tells which step of the work held the window.
+struct Wait {
+  double at = 0;
+  double seconds = 0;
+};
+
+void PrintWaits(const char* what, double seconds, std::vector<Wait> waits) {
+  std::sort(waits.begin(), waits.end(), [](const Wait& a, const Wait& b) { return a.seconds < b.seconds; });
+  std::printf("%s took %.2f s; %zu messages sent meanwhile: longest wait %.1f ms (at %.2f s), median %.2f ms, "
               "99th percentile %.1f ms\n",
-              what, seconds, waits.size(), waits.back() * 1000, waits[waits.size() / 2] * 1000,
-              waits[waits.size() * 99 / 100] * 1000);
+              what, seconds, waits.size(), waits.back().seconds * 1000, waits.back().at,
+              waits[waits.size() / 2].seconds * 1000, waits[waits.size() * 99 / 100].seconds * 1000);
 }
 
 // The list as a user goes through it with the keys: page by page, to its end and back to
 // its top, while messages keep coming. Each key moves the focus and the selection, which the
 // list control keeps itself.
-std::vector<double> BrowseWithKeys(HWND window, HWND list) {
-  std::vector<double> waits;
+std::vector<Wait> BrowseWithKeys(HWND window, HWND list) {
+  const double start = Now();
+  std::vector<Wait> waits;
   for (int i = 0; i < 200; ++i) {
     const WPARAM key = i % 100 == 50 ? VK_END : i % 100 == 99 ? VK_HOME : VK_NEXT;
     PostMessageW(list, WM_KEYDOWN, key, 0);
     PostMessageW(list, WM_KEYUP, key, 0);
-    waits.push_back(WaitOfOneMessage(window));
+    waits.push_back({Now() - start, WaitOfOneMessage(window)});
     Sleep(2);
   }
   return waits;
@@ -99,8 +107,9 @@ std::vector<double> BrowseWithKeys(HWND window, HWND list) {
 
 // The same with the scroll bar and the mouse wheel, the list repainted now and then: only
 // the rows that come into view are asked for.
-std::vector<double> BrowseByScrolling(HWND window, HWND list) {
-  std::vector<double> waits;
+std::vector<Wait> BrowseByScrolling(HWND window, HWND list) {
+  const double start = Now();
+  std::vector<Wait> waits;
   for (int i = 0; i < 200; ++i) {
     const WPARAM bar = i % 100 == 50 ? SB_BOTTOM : i % 100 == 99 ? SB_TOP : SB_PAGEDOWN;
     PostMessageW(list, WM_VSCROLL, bar, 0);
@@ -112,7 +121,7 @@ std::vector<double> BrowseByScrolling(HWND window, HWND list) {
     if (i % 20 == 0) {
       RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     }
-    waits.push_back(WaitOfOneMessage(window));
+    waits.push_back({Now() - start, WaitOfOneMessage(window)});
     Sleep(2);
   }
   return waits;
@@ -157,19 +166,19 @@ int wmain(int argc, wchar_t** argv) {
     Sleep(1);
   }
   const double started = Now();
-  std::vector<double> waits;
+  std::vector<Wait> waits;
   while (IsWindowVisible(stop)) {
-    waits.push_back(WaitOfOneMessage(window));
+    waits.push_back({Now() - started, WaitOfOneMessage(window)});
     Sleep(2);
   }
   const double seconds = Now() - started;
   HWND list = ResultListOf(window);
   const LRESULT rows = list != nullptr ? SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) : 0;
   double browsing = Now();
-  const std::vector<double> scrollWaits = list != nullptr ? BrowseByScrolling(window, list) : std::vector<double>{};
+  const std::vector<Wait> scrollWaits = list != nullptr ? BrowseByScrolling(window, list) : std::vector<Wait>{};
   const double scrolled = Now() - browsing;
   browsing = Now();
-  const std::vector<double> keyWaits = list != nullptr ? BrowseWithKeys(window, list) : std::vector<double>{};
+  const std::vector<Wait> keyWaits = list != nullptr ? BrowseWithKeys(window, list) : std::vector<Wait>{};
   const double keyed = Now() - browsing;
   PostMessageW(window, WM_COMMAND, sw::app::kCmdExit1, 0);
   WaitForSingleObject(process.hProcess, 20000);

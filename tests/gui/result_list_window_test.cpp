@@ -337,6 +337,115 @@ TEST_F(ResultListWindowTest, AClearedListLetsGoOfItsRowsAShareAtATime) {
   list.Clear();
 }
 
+// The rows whose selection the list reports changed, by the control's notifications to its
+// parent; -1 stands for "every row".
+class SelectionChanges {
+ public:
+  explicit SelectionChanges(HWND list) : list_(list), parent_(GetParent(list)) {
+    SetWindowSubclass(parent_, &SelectionChanges::Record, 7, reinterpret_cast<DWORD_PTR>(this));
+  }
+  ~SelectionChanges() { RemoveWindowSubclass(parent_, &SelectionChanges::Record, 7); }
+  SelectionChanges(const SelectionChanges&) = delete;
+  SelectionChanges& operator=(const SelectionChanges&) = delete;
+
+  std::vector<int> rows;
+
+ private:
+  static LRESULT CALLBACK Record(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+    auto& changes = *reinterpret_cast<SelectionChanges*>(self);
+    if (message == WM_NOTIFY) {
+      const auto& change = *reinterpret_cast<const NMLISTVIEW*>(lParam);
+      if (change.hdr.hwndFrom == changes.list_ && change.hdr.code == LVN_ITEMCHANGED &&
+          ((change.uOldState ^ change.uNewState) & LVIS_SELECTED) != 0) {
+        changes.rows.push_back(change.iItem);
+      }
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+  }
+
+  HWND list_;
+  HWND parent_;
+};
+
+std::vector<int> SelectedIndexes(HWND list) {
+  std::vector<int> selected;
+  for (int i = -1; (i = ListView_GetNextItem(list, i, LVNI_SELECTED)) >= 0;) {
+    selected.push_back(i);
+  }
+  return selected;
+}
+
+// Keys and clicks that put the selection on one row of a long list never have the control
+// deselect every row (Wine's control does that one row at a time, half a second at a million
+// rows, unless the selection is empty), and end with the selection the user expects: one
+// row, the focused one, also where the key cannot move (Page Down on the last row).
+TEST_F(ResultListWindowTest, KeysAndClicksMoveTheSelectionWithoutDeselectingEveryRow) {
+  MainWindow& window = StartAndAnswer();
+  app::win32::ResultListView& view = window.resultList();
+  constexpr int kRows = 50'000;
+  for (int n = 0; n < kRows; ++n) {
+    view.Add(Row("row" + std::to_string(n) + ".tmp", "C:\\A long list\\", "1"));
+  }
+  view.ShowAdded();
+  HWND list = view.hwnd();
+  SetFocus(list);
+  ListView_SetItemState(list, 0, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+  ListView_SetSelectionMark(list, 0);
+  DrainMessages();
+
+  SelectionChanges changes(list);
+  const auto press = [&](WPARAM key) {
+    SendMessageW(list, WM_KEYDOWN, key, 0);
+    SendMessageW(list, WM_KEYUP, key, 0);
+    DrainMessages();
+  };
+  const auto only = [&](int row) {
+    EXPECT_EQ(SelectedIndexes(list), std::vector<int>{row});
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), row);
+    EXPECT_EQ(view.SelectedRows(), std::vector<std::size_t>{static_cast<std::size_t>(row)});
+  };
+
+  press(VK_NEXT);
+  const int pageEnd = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
+  EXPECT_GT(pageEnd, 0);
+  only(pageEnd);
+  press(VK_DOWN);
+  only(pageEnd + 1);
+  press(VK_END);
+  only(kRows - 1);
+  press(VK_NEXT);  // nowhere to go: the last row stays selected
+  only(kRows - 1);
+  press(VK_DOWN);
+  only(kRows - 1);
+  press(VK_HOME);
+  only(0);
+
+  RECT third{};
+  ListView_GetItemRect(list, 3, &third, LVIR_LABEL);
+  const LPARAM onThird = MAKELPARAM((third.left + third.right) / 2, (third.top + third.bottom) / 2);
+  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, onThird);
+  SendMessageW(list, WM_LBUTTONUP, 0, onThird);
+  DrainMessages();
+  only(3);
+  // The space bar keeps the row selected and turns its check over.
+  ASSERT_TRUE(window.rows()[3].checked);
+  press(VK_SPACE);
+  SendMessageW(list, WM_CHAR, L' ', 0);
+  only(3);
+  EXPECT_FALSE(window.rows()[3].checked);
+
+  EXPECT_EQ(std::count(changes.rows.begin(), changes.rows.end(), -1), 0)
+      << "the control was made to deselect every row";
+  EXPECT_FALSE(changes.rows.empty());
+
+  // With two rows selected the control widens nothing and still ends on one row.
+  ListView_SetItemState(list, 4, LVIS_SELECTED, LVIS_SELECTED);
+  ASSERT_EQ(view.SelectedRows(), (std::vector<std::size_t>{3, 4}));
+  press(VK_DOWN);
+  only(4);
+  view.Clear();
+}
+
 TEST_F(ResultListWindowTest, AFindOnTheRegistryPageKeepsTheFilesOptionsDisabled) {
   MainWindow& window = StartAndAnswer();
   window.RunCommand(app::kCmdSistemKayit);

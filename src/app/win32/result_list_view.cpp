@@ -118,13 +118,72 @@ void ResultListView::ShowChecks(const std::vector<std::size_t>& indexes) {
   }
 }
 
+// Asking the control for the next selected row looks at every row up to it, so the search
+// ends as soon as it has found as many as the control counts, and one selected row (the
+// usual case) is found where the focus or the selection mark is.
 std::vector<std::size_t> ResultListView::SelectedRows() const {
+  const int count = ListView_GetSelectedCount(list_);
+  if (const int only = OnlySelectedRow(); count == 1 && only >= 0) {
+    return {static_cast<std::size_t>(only)};
+  }
   std::vector<std::size_t> selected;
   int index = -1;
-  while ((index = ListView_GetNextItem(list_, index, LVNI_SELECTED)) >= 0) {
+  while (static_cast<int>(selected.size()) < count &&
+         (index = ListView_GetNextItem(list_, index, LVNI_SELECTED)) >= 0) {
     selected.push_back(static_cast<std::size_t>(index));
   }
   return selected;
+}
+
+int ResultListView::OnlySelectedRow() const {
+  if (ListView_GetSelectedCount(list_) != 1) {
+    return -1;
+  }
+  for (const int row : {ListView_GetNextItem(list_, -1, LVNI_FOCUSED), ListView_GetSelectionMark(list_)}) {
+    if (row >= 0 && ListView_GetItemState(list_, row, LVIS_SELECTED) != 0) {
+      return row;
+    }
+  }
+  return -1;
+}
+
+namespace {
+
+// The keys with which the control moves the selection to one row (the space bar selects the
+// focused row), when neither Shift nor Ctrl widens or keeps the selection.
+bool ReplacesSelection(WPARAM key) {
+  switch (key) {
+    case VK_UP:
+    case VK_DOWN:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_HOME:
+    case VK_END:
+    case VK_SPACE: return GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_CONTROL) >= 0;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+// Wine's control, to put the selection on one row of a virtual list, first deselects every
+// row, one call per row whether selected or not: at a million rows each key and click held
+// the window for almost half a second. With no row selected it skips that. So the one
+// selected row is deselected here first; a key that moves nowhere (Page Down on the last
+// row) selects nothing, and then that row is selected again. Windows' control ends with the
+// same selection either way.
+LRESULT ResultListView::ReplaceSelection(UINT message, WPARAM wParam, LPARAM lParam) {
+  const int only = OnlySelectedRow();
+  if (only >= 0) {
+    ListView_SetItemState(list_, only, 0, LVIS_SELECTED);
+  }
+  const LRESULT result = DefSubclassProc(list_, message, wParam, lParam);
+  if (only >= 0 && message == WM_KEYDOWN && ListView_GetSelectedCount(list_) == 0) {
+    ListView_SetItemState(list_, only, LVIS_SELECTED, LVIS_SELECTED);
+  }
+  return result;
 }
 
 void ResultListView::OnGetDispInfo(NMLVDISPINFOW& info) {
@@ -168,7 +227,8 @@ void ResultListView::Toggle(const std::vector<std::size_t>& indexes) {
 
 // The horizontal scroll bar is taken away each time the control works out its frame; the
 // mouse entering and leaving the control is reported; Enter and the space bar turn the
-// checks of the selected rows over.
+// checks of the selected rows over; keys and clicks that select one row empty the selection
+// first.
 LRESULT CALLBACK ResultListView::Subclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                           DWORD_PTR self) {
   auto& view = *reinterpret_cast<ResultListView*>(self);
@@ -194,6 +254,16 @@ LRESULT CALLBACK ResultListView::Subclass(HWND window, UINT message, WPARAM wPar
       }
       return result;
     }
+    case WM_KEYDOWN:
+      if (ReplacesSelection(wParam)) {
+        return view.ReplaceSelection(message, wParam, lParam);
+      }
+      break;
+    case WM_LBUTTONDOWN:
+      if ((wParam & (MK_SHIFT | MK_CONTROL)) == 0) {
+        return view.ReplaceSelection(message, wParam, lParam);
+      }
+      break;
     case WM_GETDLGCODE:
       if (lParam != 0 && reinterpret_cast<const MSG*>(lParam)->message == WM_KEYDOWN &&
           reinterpret_cast<const MSG*>(lParam)->wParam == VK_RETURN) {

@@ -75,6 +75,11 @@ class ResultListView {
                                    DWORD_PTR self);
   void Toggle(const std::vector<std::size_t>& indexes);
   void ReleaseRetiredRows();
+  // The row selected when exactly one is, found without going through the rows; -1 otherwise.
+  [[nodiscard]] int OnlySelectedRow() const;
+  // Lets the control handle a key or click that puts the selection on one row, with the
+  // selection emptied beforehand (see the definition for why).
+  LRESULT ReplaceSelection(UINT message, WPARAM wParam, LPARAM lParam);
 
   HWND list_ = nullptr;
   UniqueImageList checkBoxes_;
