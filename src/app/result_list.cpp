@@ -1,6 +1,7 @@
 #include "app/result_list.h"
 
 #include <algorithm>
+#include <numeric>
 
 #include "core/language.h"
 #include "uninstall/leftover.h"
@@ -40,11 +41,34 @@ int SortColumn() {
   return g_sortColumn;
 }
 
-void SortRowsByColumn(std::vector<ResultRow>& rows, int column, bool filesPageCurrent) {
+void RememberSortColumn(int column) {
   g_sortColumn = column;
-  std::stable_sort(rows.begin(), rows.end(), [&](const ResultRow& a, const ResultRow& b) {
-    return ListView1Compare(a, b, column, filesPageCurrent) < 0;
+}
+
+// Indexes are sorted rather than the rows, so that the rows stay as they are (and readable)
+// until the order is known, and each is moved once.
+std::vector<std::uint32_t> SortedOrder(const std::vector<ResultRow>& rows, int column, bool filesPageCurrent) {
+  std::vector<std::uint32_t> order(rows.size());
+  std::iota(order.begin(), order.end(), std::uint32_t{0});
+  std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+    return ListView1Compare(rows[a], rows[b], column, filesPageCurrent) < 0;
   });
+  return order;
+}
+
+std::vector<ResultRow> InOrder(std::vector<ResultRow>&& rows, const std::vector<std::uint32_t>& order) {
+  std::vector<ResultRow> sorted;
+  sorted.reserve(order.size());
+  for (const std::uint32_t index : order) {
+    sorted.push_back(std::move(rows[index]));
+  }
+  return sorted;
+}
+
+void SortRowsByColumn(std::vector<ResultRow>& rows, int column, bool filesPageCurrent) {
+  RememberSortColumn(column);
+  const std::vector<std::uint32_t> order = SortedOrder(rows, column, filesPageCurrent);
+  rows = InOrder(std::move(rows), order);
 }
 
 void ApplyEnterKey(std::vector<ResultRow>& rows, std::span<const std::size_t> selected) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -48,6 +49,13 @@ inline const ListColumns kRegistryColumns{{68, {}, false}, {69, {}, false}, {70,
 // ListView1ColumnClick: remembers `column` and sorts the rows present once, stably, with
 // ListView1Compare. Rows added later are appended unsorted.
 void SortRowsByColumn(std::vector<ResultRow>& rows, int column, bool filesPageCurrent);
+// The two steps of that sort, for a caller that runs them on another thread while its own
+// shows the rows: the order of the rows as indexes (the rows are only read), then the rows
+// moved into that order. Neither remembers the column; `RememberSortColumn` does.
+[[nodiscard]] std::vector<std::uint32_t> SortedOrder(const std::vector<ResultRow>& rows, int column,
+                                                     bool filesPageCurrent);
+[[nodiscard]] std::vector<ResultRow> InOrder(std::vector<ResultRow>&& rows, const std::vector<std::uint32_t>& order);
+void RememberSortColumn(int column);
 
 // ListView1KeyPress with Enter: the first selected row (in list order) flips its check and
 // every further selected row takes the same state. `selected` lists row indexes in list

@@ -446,6 +446,92 @@ TEST_F(ResultListWindowTest, KeysAndClicksMoveTheSelectionWithoutDeselectingEver
   view.Clear();
 }
 
+// A window of the test's own that notes when its message comes, and whether the result list
+// was sorted by then.
+class MessageWitness {
+ public:
+  explicit MessageWitness(const MainWindow& window) : window_(window) {
+    WNDCLASSW type{};
+    type.lpfnWndProc = &MessageWitness::Procedure;
+    type.hInstance = GetModuleHandleW(nullptr);
+    type.lpszClassName = L"SweepwiseTestWitness";
+    RegisterClassW(&type);
+    hwnd_ = CreateWindowW(L"SweepwiseTestWitness", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, type.hInstance, nullptr);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  ~MessageWitness() { DestroyWindow(hwnd_); }
+  MessageWitness(const MessageWitness&) = delete;
+  MessageWitness& operator=(const MessageWitness&) = delete;
+
+  [[nodiscard]] HWND hwnd() const { return hwnd_; }
+  bool came = false;
+  std::vector<std::string> firstCaptions;  // the list's first rows when it came
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<MessageWitness*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_APP && self != nullptr) {
+      self->came = true;
+      const auto& rows = self->window_.rows();
+      for (std::size_t i = 0; i < std::min<std::size_t>(3, rows.size()); ++i) {
+        self->firstCaptions.push_back(rows[i].columns[0]);
+      }
+      return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+
+  const MainWindow& window_;
+  HWND hwnd_ = nullptr;
+};
+
+// A click on a column heading of a long list sorts it beside the window's messages: they run
+// while the order is worked out (the list still shows the rows as they were), commands wait
+// meanwhile, and the rows end sorted, none lost.
+TEST_F(ResultListWindowTest, ASortOfALongListLetsTheMessagesThroughAndKeepsEveryRow) {
+  MainWindow& window = StartAndAnswer();
+  app::win32::ResultListView& view = window.resultList();
+  constexpr std::uint32_t kRows = 100'000;
+  std::uint64_t totalBefore = 0;
+  for (std::uint32_t n = 0; n < kRows; ++n) {
+    const std::uint32_t size = (n * 2654435761U) % 1'000'003U;  // sizes in no order
+    totalBefore += size;
+    view.Add(Row("row" + std::to_string(n) + ".tmp", "C:\\A long list\\", std::to_string(size)));
+  }
+  view.ShowAdded();
+  MessageWitness witness(window);
+  PostMessageW(witness.hwnd(), WM_APP, 0, 0);
+  PostMessageW(window.hwnd(), WM_COMMAND, app::kCmdBul, 0);  // Find, which must wait for the sort
+
+  NMLISTVIEW click{};
+  click.hdr.hwndFrom = view.hwnd();
+  click.hdr.code = LVN_COLUMNCLICK;
+  click.iSubItem = 2;
+  SendMessageW(window.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
+
+  EXPECT_TRUE(witness.came) << "no message ran during the sort";
+  EXPECT_EQ(witness.firstCaptions, (std::vector<std::string>{"row0.tmp", "row1.tmp", "row2.tmp"}))
+      << "the list showed its rows unsorted while the order was worked out";
+  EXPECT_FALSE(window.running());
+  ASSERT_EQ(window.rows().size(), kRows) << "the Find asked for during the sort did not run";
+  ASSERT_EQ(ListView_GetItemCount(view.hwnd()), static_cast<int>(kRows));
+  std::uint64_t totalAfter = 0;
+  std::uint64_t previous = UINT64_MAX;
+  bool descending = true;
+  for (const ResultRow& row : window.rows()) {
+    const std::uint64_t size = std::stoull(row.columns[2]);
+    descending = descending && size <= previous;
+    previous = size;
+    totalAfter += size;
+  }
+  EXPECT_TRUE(descending) << "largest first";
+  EXPECT_EQ(totalAfter, totalBefore);
+  wchar_t shown[32] = {};
+  ListView_GetItemText(view.hwnd(), 0, 2, shown, 32);
+  EXPECT_EQ(Utf8Of(shown), window.rows().front().columns[2]) << "the list shows the sorted rows";
+  view.Clear();
+}
+
 TEST_F(ResultListWindowTest, AFindOnTheRegistryPageKeepsTheFilesOptionsDisabled) {
   MainWindow& window = StartAndAnswer();
   window.RunCommand(app::kCmdSistemKayit);

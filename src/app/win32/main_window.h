@@ -180,6 +180,7 @@ class MainWindow : public Window, public PageHost {
   // main_window_commands.cpp
   class RunSink;
   class CommandFrame;
+  class SortFrame;
   void btnBulClick();
   void btnSilClick();
   void FindFilesBranch(RunSink& sink);

@@ -141,6 +141,31 @@ class MainWindow::CommandFrame {
   PageView page_;  // what the page showed before the frame changed it
 };
 
+// Around a sort of the result list: commands wait, the checks are locked, the hourglass
+// shows, and a close asked for meanwhile comes after it.
+class MainWindow::SortFrame {
+ public:
+  explicit SortFrame(MainWindow& window) : window_(window) {
+    window_.running_ = true;
+    window_.list_.SetLocked(true);
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  }
+  SortFrame(const SortFrame&) = delete;
+  SortFrame& operator=(const SortFrame&) = delete;
+  ~SortFrame() {
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    window_.list_.SetLocked(false);
+    window_.running_ = false;
+    window_.stopRequested_ = false;  // nothing to stop: the sort ends by itself
+    if (window_.closeAfterRun_) {
+      PostMessageW(window_.hwnd(), WM_CLOSE, 0, 0);
+    }
+  }
+
+ private:
+  MainWindow& window_;
+};
+
 std::unique_ptr<EngineSink> MainWindow::MakeSink() {
   return std::make_unique<RunSink>(*this);
 }
@@ -360,11 +385,33 @@ void MainWindow::ReturnControl() {
   }
 }
 
+// A sort of a million rows takes a second or two, so it runs beside the window's messages, as
+// a Find does: commands wait (the hourglass shows) and the checks are locked meanwhile.
+// First the order is worked out while the list goes on showing the rows, which both threads
+// only read; then the rows are taken from the list, which does not redraw, and moved into
+// that order on the other thread, and come back.
 void MainWindow::ListView1ColumnClick(int column) {
   if (running_) {
     return;
   }
-  SortRowsByColumn(list_.rows(), column, IsToolbarButtonPressed(kCmdDosyalar));
+  SortFrame frame(*this);
+  RememberSortColumn(column);
+  const bool filesPage = IsToolbarButtonPressed(kCmdDosyalar);
+  const std::vector<ResultRow>& shown = list_.rows();
+  std::vector<std::uint32_t> order;
+  RunBesideMessages([&] { order = SortedOrder(shown, column, filesPage); });
+  SendMessageW(list_.hwnd(), WM_SETREDRAW, FALSE, 0);
+  std::vector<ResultRow> rows = std::move(list_.rows());
+  try {
+    RunBesideMessages([&] { rows = InOrder(std::move(rows), order); });
+  } catch (...) {
+    list_.rows() = std::move(rows);  // no room for the sorted rows: none was moved yet
+    SendMessageW(list_.hwnd(), WM_SETREDRAW, TRUE, 0);
+    list_.Refill();
+    throw;
+  }
+  list_.rows() = std::move(rows);
+  SendMessageW(list_.hwnd(), WM_SETREDRAW, TRUE, 0);
   list_.Refill();
 }
 

@@ -1,6 +1,8 @@
 #include "app/win32/window.h"
 
+#include <chrono>
 #include <exception>
+#include <future>
 
 #include "platform/win32/wide.h"
 
@@ -109,6 +111,17 @@ bool ProcessPendingMessages(HWND dialog) {
     }
   }
   return true;
+}
+
+void RunBesideMessages(const std::function<void()>& work) {
+  std::future<void> done = std::async(std::launch::async, work);
+  do {
+    if (!ProcessPendingMessages()) {
+      break;
+    }
+    MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  } while (done.wait_for(std::chrono::seconds(0)) != std::future_status::ready);
+  done.get();
 }
 
 void SetMessageBoxHook(MessageBoxHook hook) {

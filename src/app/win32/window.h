@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -50,6 +51,12 @@ LRESULT PaintWindow(HWND window, PaintFn paint) {
 // when given). A quit request is left in the queue for the message loop; the answer is
 // false when one came.
 bool ProcessPendingMessages(HWND dialog = nullptr);
+
+// Runs `work` on a thread of its own while this thread runs its window messages as they come
+// (at least once, whenever the work ends), so that the window answers during work of a second
+// or two that cannot be cut into steps. An exception of the work is thrown here. After a quit
+// request the messages are left to the message loop and the work is waited for.
+void RunBesideMessages(const std::function<void()>& work);
 
 // UTF-8 <-> UTF-16 for window texts.
 std::wstring Wide(std::string_view text);
