@@ -64,6 +64,16 @@ class SteadyVector {
     return blocks;
   }
 
+  // Moves up to `count` more elements of a growth under way, finishing it when they are the
+  // last; true once no growth is under way. For a caller that settles the vector a share at a
+  // time with other work between the shares, before it asks for `Settled()`.
+  bool SettleSome(std::size_t count) {
+    if (Growing() && count > 0) {
+      MoveAlong(count);
+    }
+    return !Growing();
+  }
+
   [[nodiscard]] std::vector<T>& Settled() {
     if (Growing()) {
       Finish();

@@ -94,6 +94,33 @@ TEST(SteadyVector, SettlingInTheMiddleOfAGrowthKeepsEveryElementAndAppendingGoes
   EXPECT_EQ(vector[5].text, "changed");
 }
 
+// Settled a share at a time halfway through a growth: no share moves more than asked for, the
+// elements read back in order all along, and the last share leaves nothing for Settled().
+TEST(SteadyVector, SettlingAShareAtATimeMovesNoMoreThanEachShare) {
+  SteadyVector<Counted> vector;
+  const std::size_t steady = SteadyVector<Counted>::kSteadyFrom;
+  (void)AppendAndMeasure(vector, 0, steady);
+  const std::size_t capacity = vector.Settled().capacity();
+  const std::size_t inGrowth = capacity - capacity / 16;
+  (void)AppendAndMeasure(vector, steady, inGrowth - steady);
+
+  constexpr std::size_t kShare = 1000;
+  std::size_t shares = 0;
+  bool settled = false;
+  while (!settled) {
+    Counted::transfers = 0;
+    settled = vector.SettleSome(kShare);
+    EXPECT_LE(Counted::transfers, kShare);
+    ++shares;
+    EXPECT_TRUE(Holds(vector[shares * 37 % inGrowth], shares * 37 % inGrowth)) << shares;
+  }
+  EXPECT_GT(shares, 2U) << "the growth had more than two shares left";
+  Counted::transfers = 0;
+  ExpectInOrder(vector.Settled(), inGrowth);
+  EXPECT_EQ(Counted::transfers, 0U) << "Settled() found nothing left to move";
+  EXPECT_TRUE(vector.SettleSome(kShare));
+}
+
 TEST(SteadyVector, ClearingInTheMiddleOfAGrowthStartsAfresh) {
   SteadyVector<Counted> vector;
   (void)AppendAndMeasure(vector, 0, 2 * SteadyVector<Counted>::kSteadyFrom);

@@ -39,6 +39,8 @@ class ResultListView {
   // All rows in one vector (finishing a growth the appends left under way).
   [[nodiscard]] std::vector<ResultRow>& rows() { return rows_.Settled(); }
   [[nodiscard]] const std::vector<ResultRow>& rows() const { return rows_.Settled(); }
+  // Settles the rows a share of `count` at a time (see SteadyVector); true once settled.
+  bool SettleSome(std::size_t count) { return rows_.SettleSome(count); }
   // Whether the list is empty, without settling the rows: asked at every row of a run.
   [[nodiscard]] bool empty() const { return rows_.empty(); }
   // How many rows of lists cleared before are still to be let go.
