@@ -102,6 +102,10 @@ driver page registry
 shoot registry-turkish
 driver language english page files find
 shoot files-find
+# Sorted by a click on the Length heading, largest first, the second row's check turned over
+# with the keys.
+driver sort 2 check-row 1
+shoot files-sorted
 driver ask-page registry answer yes find
 shoot registry-find
 driver ask-page software answer yes find

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/language.h"
+#include "core/sharded_string_set.h"
 #include "core/text.h"
 #include "core/win_path.h"
 #include "files/cleanup_handlers.h"
@@ -139,8 +140,8 @@ class JunkSearch {
   // Upper-cased paths whose names matched: those listed, and the others (working shortcuts,
   // files that could not be observed), apart, so that a million rows keep one copy of their
   // paths.
-  std::unordered_set<std::string> listed_;
-  std::unordered_set<std::string> passedOver_;
+  ShardedStringSet listed_;
+  ShardedStringSet passedOver_;
   std::uint64_t total_ = 0;
   std::uint64_t progress_ = 0;
   bool stopped_ = false;
@@ -211,15 +212,11 @@ JunkSearchOutcome JunkSearch::Run() {
 }
 
 // Freeing a million paths at once holds the window's thread for a third of a second under the
-// Windows heap, and the window is still in the Find's hands: they go a few thousand at a
-// time, with its messages between.
+// Windows heap, and the window is still in the Find's hands: they go a shard at a time (a
+// 64th), with its messages between.
 void JunkSearch::ReleasePaths() {
-  constexpr int kPathsPerStep = 4096;
-  for (std::unordered_set<std::string>* paths : {&listed_, &passedOver_}) {
-    while (!paths->empty()) {
-      for (int n = 0; n < kPathsPerStep && !paths->empty(); ++n) {
-        paths->erase(paths->begin());
-      }
+  for (ShardedStringSet* paths : {&listed_, &passedOver_}) {
+    while (paths->ReleaseShard()) {
       sink_.ProcessMessages();
     }
   }

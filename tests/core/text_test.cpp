@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/unicode.h"
+
 namespace sw {
 namespace {
 
@@ -24,6 +31,53 @@ TEST(Text, OrdersLikeRegistrySubkeys) {
   EXPECT_GT(CompareNoCase("_x", "zzz"), 0);
   EXPECT_LT(CompareNoCase("ab", "abc"), 0);
   EXPECT_EQ(CompareNoCase("Key", "kEY"), 0);
+}
+
+// The order by its definition: both texts decoded in full (a byte that is no character counts
+// as U+FFFD), each character upper-cased, then compared character by character.
+int OrderByCharacters(std::string_view a, std::string_view b) {
+  const auto decode = [](std::string_view text) {
+    std::vector<char32_t> characters;
+    for (std::size_t at = 0; at < text.size();) {
+      characters.push_back(ToUpperChar(DecodeUtf8(text, at).value_or(0xFFFD)));
+    }
+    return characters;
+  };
+  const std::vector<char32_t> left = decode(a);
+  const std::vector<char32_t> right = decode(b);
+  return std::lexicographical_compare(left.begin(), left.end(), right.begin(), right.end())   ? -1
+         : std::lexicographical_compare(right.begin(), right.end(), left.begin(), left.end()) ? 1
+                                                                                               : 0;
+}
+
+// Texts that share long beginnings and part from each other anywhere, in the middle of a
+// character too, with letters of both cases, characters of two to four bytes, stray lead and
+// continuation bytes, and texts cut short: the comparison orders every pair as the definition
+// does.
+TEST(Text, OrdersTextsWithSharedBeginningsByTheirCharacters) {
+  const std::vector<std::string> pieces{"a", "A", "z", "_", "\\", "\xC3\xA4", "\xC3\x84", "\xC5\x81", "\xC5\x82",
+                                        "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xC3", "\x84", "\xE2\x82", "\xFF"};
+  std::mt19937 random(20261210);
+  const auto piece = [&] { return pieces[random() % pieces.size()]; };
+  for (int n = 0; n < 20000; ++n) {
+    std::string shared = "C:\\Users\\";
+    for (int k = static_cast<int>(random() % 12); k > 0; --k) {
+      shared += piece();
+    }
+    std::string a = shared;
+    std::string b = shared;
+    for (int k = static_cast<int>(random() % 4); k > 0; --k) {
+      a += piece();
+    }
+    for (int k = static_cast<int>(random() % 4); k > 0; --k) {
+      b += piece();
+    }
+    if (random() % 4 == 0 && !b.empty()) {
+      b.pop_back();  // may leave a character cut in two
+    }
+    ASSERT_EQ(CompareNoCase(a, b), OrderByCharacters(a, b)) << testing::PrintToString(a) << " " << testing::PrintToString(b);
+    ASSERT_EQ(CompareNoCase(b, a), OrderByCharacters(b, a)) << testing::PrintToString(b) << " " << testing::PrintToString(a);
+  }
 }
 
 TEST(Text, MapsCaseBothWays) {

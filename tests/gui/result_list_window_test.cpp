@@ -427,6 +427,18 @@ TEST_F(ResultListWindowTest, KeysAndClicksMoveTheSelectionWithoutDeselectingEver
   SendMessageW(list, WM_LBUTTONUP, 0, onThird);
   DrainMessages();
   only(3);
+  RECT fifth{};
+  ListView_GetItemRect(list, 5, &fifth, LVIR_LABEL);
+  const LPARAM onFifth = MAKELPARAM((fifth.left + fifth.right) / 2, (fifth.top + fifth.bottom) / 2);
+  // (The control waits in a loop of its own for the button to come up: it is queued first.)
+  PostMessageW(list, WM_RBUTTONUP, 0, onFifth);
+  SendMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, onFifth);
+  DrainMessages();
+  only(5);
+  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, onThird);
+  SendMessageW(list, WM_LBUTTONUP, 0, onThird);
+  DrainMessages();
+  only(3);
   // The space bar keeps the row selected and turns its check over.
   ASSERT_TRUE(window.rows()[3].checked);
   press(VK_SPACE);

@@ -15,6 +15,7 @@
 //     delete         Delete of the current page, without waiting (it asks first)
 //     check-first    checks the first row of the result list, as Home and the space bar do
 //     check-row N    checks row N (from 0) of the result list, as Home, N times Down and space do
+//     sort N         clicks the heading of column N (from 0) of the result list, and waits a moment
 //     stop           presses Stop ("Stop waiting" while an uninstall waits), without waiting
 //     wait-stop      waits (up to 60 s) until the Stop button is on show
 //     answer BUTTON  presses yes, no or ok in the message box Sweepwise shows (waits for it)
@@ -190,6 +191,30 @@ bool ShowLastRow() {
   HWND list = ResultList();
   const auto rows = list == nullptr ? 0 : SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
   return rows > 0 && SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(rows - 1), FALSE) != 0;
+}
+
+// A click on the heading of column `column` of the result list, as the mouse makes it, in the
+// middle of the column by the widths the list gives (a header's item rectangles cannot be
+// asked for from another process), and the sort it starts given time to end.
+bool SortBy(int column) {
+  HWND list = ResultList();
+  HWND header = list == nullptr ? nullptr : reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  if (header == nullptr || column < 0 || column >= SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) {
+    return false;
+  }
+  RECT bounds{};
+  GetClientRect(header, &bounds);
+  int left = 0;
+  for (int i = 0; i < column; ++i) {
+    left += static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, i, 0));
+  }
+  const int width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0));
+  const LPARAM middle = MAKELPARAM(left + width / 2, bounds.bottom / 2);
+  PostMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+  PostMessageW(header, WM_LBUTTONUP, 0, middle);
+  Sleep(500);
+  DWORD_PTR answer = 0;
+  return SendMessageTimeoutW(MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer) != 0;
 }
 
 // The focus message selects a tab the way a click does, with its change notifications, and
@@ -544,6 +569,8 @@ bool RunStep(const std::wstring& step, const wchar_t* argument) {
     return CheckRow(0);
   if (step == L"check-row" && argument != nullptr)
     return CheckRow(_wtoi(argument));
+  if (step == L"sort" && argument != nullptr)
+    return SortBy(_wtoi(argument));
   if (step == L"stop")
     return PostMessageW(MainWindow(), WM_COMMAND, kCmdStop, 0) != FALSE;
   if (step == L"wait-stop")
@@ -611,7 +638,7 @@ int wmain(int argc, wchar_t** argv) {
       continue;
     }
     const bool takesArgument = step == L"page" || step == L"ask-page" || step == L"language" || step == L"sleep" ||
-                               step == L"chart-stop" || step == L"check-row" ||
+                               step == L"chart-stop" || step == L"check-row" || step == L"sort" ||
                                step == L"tab" || step == L"answer" || step == L"update" || step == L"signup" ||
                                step == L"version" || step == L"press";
     const wchar_t* argument = takesArgument && i + 1 < argc ? argv[++i] : nullptr;

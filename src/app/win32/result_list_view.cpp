@@ -260,6 +260,7 @@ LRESULT CALLBACK ResultListView::Subclass(HWND window, UINT message, WPARAM wPar
       }
       break;
     case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
       if ((wParam & (MK_SHIFT | MK_CONTROL)) == 0) {
         return view.ReplaceSelection(message, wParam, lParam);
       }
