@@ -66,10 +66,12 @@ class SteadyVector {
 
   // Moves up to `count` more elements of a growth under way, finishing it when they are the
   // last; true once no growth is under way. For a caller that settles the vector a share at a
-  // time with other work between the shares, before it asks for `Settled()`.
-  bool SettleSome(std::size_t count) {
+  // time with other work between the shares, before it asks for `Settled()`. The block the
+  // growth leaves behind (its elements moved from, a million destructors at a million rows)
+  // goes to `spent` rather than being let go here, for the caller to let go in steps too.
+  bool SettleSome(std::size_t count, std::vector<T>& spent) {
     if (Growing() && count > 0) {
-      MoveAlong(count);
+      MoveAlong(count, &spent);
     }
     return !Growing();
   }
@@ -85,22 +87,25 @@ class SteadyVector {
   // A growth is under way exactly while the next block is held.
   [[nodiscard]] bool Growing() const { return next_.capacity() != 0; }
 
-  void MoveAlong(std::size_t count) {
+  void MoveAlong(std::size_t count, std::vector<T>* spent = nullptr) {
     for (; count > 0 && moved_ < current_.size(); --count) {
       next_.push_back(std::move(current_[moved_++]));
     }
     if (moved_ == current_.size()) {
-      Finish();
+      Finish(spent);
     }
   }
 
   // The rest moved; the new block becomes the vector, and the old one, holding only what
-  // was moved from, is let go.
-  void Finish() {
+  // was moved from, is let go (or handed to `spent`).
+  void Finish(std::vector<T>* spent = nullptr) {
     while (moved_ < current_.size()) {
       next_.push_back(std::move(current_[moved_++]));
     }
     current_.swap(next_);
+    if (spent != nullptr) {
+      *spent = std::move(next_);
+    }
     std::vector<T>().swap(next_);
     moved_ = 0;
   }

@@ -107,9 +107,11 @@ TEST(SteadyVector, SettlingAShareAtATimeMovesNoMoreThanEachShare) {
   constexpr std::size_t kShare = 1000;
   std::size_t shares = 0;
   bool settled = false;
+  std::vector<Counted> spent;
   while (!settled) {
     Counted::transfers = 0;
-    settled = vector.SettleSome(kShare);
+    settled = vector.SettleSome(kShare, spent);
+    EXPECT_EQ(spent.empty(), !settled) << "the old block comes with the last share";
     EXPECT_LE(Counted::transfers, kShare);
     ++shares;
     EXPECT_TRUE(Holds(vector[shares * 37 % inGrowth], shares * 37 % inGrowth)) << shares;
@@ -118,7 +120,10 @@ TEST(SteadyVector, SettlingAShareAtATimeMovesNoMoreThanEachShare) {
   Counted::transfers = 0;
   ExpectInOrder(vector.Settled(), inGrowth);
   EXPECT_EQ(Counted::transfers, 0U) << "Settled() found nothing left to move";
-  EXPECT_TRUE(vector.SettleSome(kShare));
+  EXPECT_EQ(spent.size(), inGrowth) << "the whole old block, its elements moved from";
+  std::vector<Counted> none;
+  EXPECT_TRUE(vector.SettleSome(kShare, none));
+  EXPECT_TRUE(none.empty());
 }
 
 TEST(SteadyVector, ClearingInTheMiddleOfAGrowthStartsAfresh) {

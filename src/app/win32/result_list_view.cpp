@@ -69,14 +69,23 @@ constexpr std::size_t kRowsReleasedPerTick = 4096;
 // are set aside and let go a few thousand at a time while the window goes on.
 void ResultListView::Clear() {
   for (std::vector<ResultRow>& block : rows_.TakeBlocks()) {
-    if (!block.empty()) {
-      retired_.push_back(std::move(block));
-    }
-  }
-  if (!retired_.empty()) {
-    SetTimer(list_, kReleaseTimer, kReleaseTickMs, nullptr);
+    Retire(std::move(block));
   }
   Refill();
+}
+
+bool ResultListView::SettleSome(std::size_t count) {
+  std::vector<ResultRow> spent;
+  const bool settled = rows_.SettleSome(count, spent);
+  Retire(std::move(spent));
+  return settled;
+}
+
+void ResultListView::Retire(std::vector<ResultRow>&& block) {
+  if (!block.empty()) {
+    retired_.push_back(std::move(block));
+    SetTimer(list_, kReleaseTimer, kReleaseTickMs, nullptr);
+  }
 }
 
 std::size_t ResultListView::retiredRows() const {

@@ -39,8 +39,9 @@ class ResultListView {
   // All rows in one vector (finishing a growth the appends left under way).
   [[nodiscard]] std::vector<ResultRow>& rows() { return rows_.Settled(); }
   [[nodiscard]] const std::vector<ResultRow>& rows() const { return rows_.Settled(); }
-  // Settles the rows a share of `count` at a time (see SteadyVector); true once settled.
-  bool SettleSome(std::size_t count) { return rows_.SettleSome(count); }
+  // Settles the rows a share of `count` at a time (see SteadyVector); true once settled. The
+  // block a growth leaves behind is let go as a cleared list's rows are.
+  bool SettleSome(std::size_t count);
   // Whether the list is empty, without settling the rows: asked at every row of a run.
   [[nodiscard]] bool empty() const { return rows_.empty(); }
   // How many rows of lists cleared before are still to be let go.
@@ -77,6 +78,7 @@ class ResultListView {
                                    DWORD_PTR self);
   void Toggle(const std::vector<std::size_t>& indexes);
   void ReleaseRetiredRows();
+  void Retire(std::vector<ResultRow>&& block);
   // The row selected when exactly one is, found without going through the rows; -1 otherwise.
   [[nodiscard]] int OnlySelectedRow() const;
   // Lets the control handle a key or click that puts the selection on one row, with the
