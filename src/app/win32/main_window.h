@@ -181,6 +181,7 @@ class MainWindow : public Window, public PageHost {
   class RunSink;
   class CommandFrame;
   class SortFrame;
+  void EndRun();
   void btnBulClick();
   void btnSilClick();
   void FindFilesBranch(RunSink& sink);

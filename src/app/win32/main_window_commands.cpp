@@ -128,15 +128,11 @@ class MainWindow::CommandFrame {
     EnableWindow(window_.Control("btnSil"), TRUE);
     ShowWindow(window_.Control("btnStop"), SW_HIDE);
     window_.LayoutCommandButtons();
-    window_.stopRequested_ = false;
     if (!find_) {
       window_.diskAfterClean_ = true;
     }
     window_.EnableRunControls(true);
-    window_.running_ = false;
-    if (window_.closeAfterRun_) {
-      PostMessageW(window_.hwnd(), WM_CLOSE, 0, 0);
-    }
+    window_.EndRun();
   }
 
  private:
@@ -159,16 +155,22 @@ class MainWindow::SortFrame {
   ~SortFrame() {
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     window_.list_.SetLocked(false);
-    window_.running_ = false;
-    window_.stopRequested_ = false;  // nothing to stop: the sort ends by itself
-    if (window_.closeAfterRun_) {
-      PostMessageW(window_.hwnd(), WM_CLOSE, 0, 0);
-    }
+    window_.EndRun();
   }
 
  private:
   MainWindow& window_;
 };
+
+// What every frame that set `running_` does last: commands act again, a Stop asked for is
+// forgotten, and an Exit that came meanwhile closes the window now.
+void MainWindow::EndRun() {
+  stopRequested_ = false;
+  running_ = false;
+  if (closeAfterRun_) {
+    PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+  }
+}
 
 std::unique_ptr<EngineSink> MainWindow::MakeSink() {
   return std::make_unique<RunSink>(*this);

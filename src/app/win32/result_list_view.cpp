@@ -131,10 +131,10 @@ void ResultListView::ShowChecks(const std::vector<std::size_t>& indexes) {
 // ends as soon as it has found as many as the control counts, and one selected row (the
 // usual case) is found where the focus or the selection mark is.
 std::vector<std::size_t> ResultListView::SelectedRows() const {
-  const int count = ListView_GetSelectedCount(list_);
-  if (const int only = OnlySelectedRow(); count == 1 && only >= 0) {
+  if (const int only = OnlySelectedRow(); only >= 0) {
     return {static_cast<std::size_t>(only)};
   }
+  const int count = ListView_GetSelectedCount(list_);
   std::vector<std::size_t> selected;
   int index = -1;
   while (static_cast<int>(selected.size()) < count &&
