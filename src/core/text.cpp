@@ -102,11 +102,7 @@ std::string ToLowerText(std::string_view text) {
 // byte at a time and never takes one into another character, so there the decoding of both
 // texts is at a character's start, and everything before it decoded the same.
 int CompareNoCase(std::string_view a, std::string_view b) {
-  const std::size_t common = std::min(a.size(), b.size());
-  std::size_t start = static_cast<std::size_t>(std::mismatch(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(common),
-                                                             b.begin())
-                                                   .first -
-                                               a.begin());
+  auto start = static_cast<std::size_t>(std::ranges::mismatch(a, b).in1 - a.begin());
   while (start > 0 && static_cast<unsigned char>(a[start - 1]) >= 0x80) {
     --start;
   }
