@@ -8,9 +8,9 @@
 #include "backup/archive_format.h"
 #include "backup/archive_output.h"
 #include "backup/chunk_codec.h"
-#include "backup/chunk_pipeline.h"
 #include "backup/file_list.h"
 #include "core/dos_time.h"
+#include "core/ordered_pipeline.h"
 #include "core/text.h"
 
 namespace sw::backup {

@@ -16,7 +16,7 @@
 
 #include "backup/archive_scanner.h"
 #include "backup/chunk_codec.h"
-#include "backup/chunk_pipeline.h"
+#include "core/ordered_pipeline.h"
 
 namespace sw::backup {
 

@@ -1,6 +1,7 @@
 #include "files/junk_delete.h"
 
 #include <algorithm>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -8,6 +9,7 @@
 
 #include "backup/backup_file.h"
 #include "core/language.h"
+#include "core/ordered_pipeline.h"
 #include "core/product.h"
 #include "core/text.h"
 #include "core/win_path.h"
@@ -42,6 +44,7 @@ struct Target {
   std::optional<Error> openError;                // could not be opened to be checked, and why
   bool inUse = false;                            // held by another program: not deleted now
   bool readable = false;
+  bool removed = false;                          // deleted by this deletion
 };
 
 // What becomes of a checked row.
@@ -53,6 +56,45 @@ struct RowWork {
   std::vector<Target> targets;  // in the order they are deleted
   Fate fate = Fate::Pending;
 };
+
+// Deleting a file is mostly a wait for the disk (its folder written, its blocks freed), so a
+// few rows are deleted at once; the processors are not what limits it.
+constexpr unsigned kDeletionThreads = 4;
+
+// Deletes a row's files in their order, through the handles that were checked, up to the
+// first that stays: what is left of the row stays with it. Returns the target that stayed.
+// Runs on a deletion thread, and touches nothing but the row's own targets.
+std::optional<std::size_t> RemoveTargets(RowWork& work) {
+  for (std::size_t i = 0; i < work.targets.size(); ++i) {
+    Target& target = work.targets[i];
+    if (!target.opened) {
+      continue;  // gone already
+    }
+    const Status removed = target.inUse ? Status(Error(Errc::SharingViolation)) : target.opened->DeleteThroughHandle();
+    if (!removed && !IsNotFound(removed.error())) {
+      return i;
+    }
+    target.opened.reset();
+    target.removed = true;
+  }
+  return std::nullopt;
+}
+
+struct TargetRemover {
+  std::optional<std::size_t> operator()(RowWork*&& work) { return RemoveTargets(*work); }
+};
+
+// Whether the row must be deleted alone, after the rows before it and before those after it,
+// as one row at a time would: it removes a folder (the list's other rows may be inside it),
+// or names a file an earlier row of the round names too. `named` gathers the round's paths.
+bool GoesAlone(const RowWork& work, std::unordered_set<std::string>& named) {
+  bool alone = false;
+  for (const Target& target : work.targets) {
+    const bool repeated = !named.insert(ToLowerText(target.path)).second;
+    alone = alone || repeated || target.seen.folder;
+  }
+  return alone;
+}
 
 // The browser whose program is `process`, as the location table names it.
 std::string BrowserOf(const std::string& process) {
@@ -105,7 +147,8 @@ class FileDeletion {
   // Keeps the row, counted in `counter`, and named in `names` when given.
   void Keep(RowWork& work, int& counter, std::vector<std::string>* names = nullptr);
   void KeepWhatIsNotInTheArchive(const std::vector<std::string>& stored);
-  void DeleteRow(RowWork& work, CleanBatch& batch);
+  // Counts what a row's deletion did; queues or reports the file that stayed.
+  void Settle(RowWork& work, std::optional<std::size_t> stayed);
   // Queues a file that could not be deleted now, where the rules let the batch take it.
   void QueueOrReport(RowWork& work, const Target& target, CleanBatch& batch);
   std::string NextArchive(int& counter);
@@ -370,12 +413,38 @@ bool FileDeletion::BeginRecord() {
 void FileDeletion::Delete() {
   sink_.SetProgressMax(work_.size());
   std::uint64_t progress = 0;
-  for (RowWork& work : work_) {
+  const auto settled = [&] {
     sink_.ProcessMessages();
     sink_.SetProgress(++progress);
-    if (work.fate == Fate::Pending) {
-      DeleteRow(work, batch_);
+  };
+  OrderedPipeline<RowWork*, std::optional<std::size_t>, TargetRemover> removals(
+      kDeletionThreads, [] { return std::make_unique<TargetRemover>(); });
+  std::deque<RowWork*> inFlight;  // in list order, as the results come back
+  const auto settleOldest = [&] {
+    Settle(*inFlight.front(), removals.Take());
+    inFlight.pop_front();
+    settled();
+  };
+  std::unordered_set<std::string> named;
+  for (RowWork& work : work_) {
+    if (work.fate != Fate::Pending) {
+      settled();
+    } else if (GoesAlone(work, named)) {
+      while (!inFlight.empty()) {
+        settleOldest();
+      }
+      Settle(work, RemoveTargets(work));
+      settled();
+    } else {
+      if (removals.Full()) {
+        settleOldest();
+      }
+      removals.Submit(&work);
+      inFlight.push_back(&work);
     }
+  }
+  while (!inFlight.empty()) {
+    settleOldest();
   }
 }
 
@@ -392,20 +461,17 @@ void FileDeletion::SaveBatch() {
   WriteRunOnce();
 }
 
-void FileDeletion::DeleteRow(RowWork& work, CleanBatch& batch) {
-  for (Target& target : work.targets) {
-    if (!target.opened) {
-      continue;  // gone already
+void FileDeletion::Settle(RowWork& work, std::optional<std::size_t> stayed) {
+  for (const Target& target : work.targets) {
+    if (target.removed) {
+      outcome.deletedBytes += target.seen.size;
     }
-    const Status removed = target.inUse ? Status(Error(Errc::SharingViolation)) : target.opened->DeleteThroughHandle();
-    if (!removed && !IsNotFound(removed.error())) {
-      // What is left of the row stays, and the next Find lists it again.
-      work.fate = Fate::Waiting;
-      QueueOrReport(work, target, batch);
-      return;
-    }
-    target.opened.reset();
-    outcome.deletedBytes += target.seen.size;
+  }
+  if (stayed) {
+    // What is left of the row stays, and the next Find lists it again.
+    work.fate = Fate::Waiting;
+    QueueOrReport(work, work.targets[*stayed], batch_);
+    return;
   }
   work.fate = Fate::Deleted;
   ++outcome.deleted;

@@ -446,6 +446,72 @@ TEST_F(JunkDeleteTest, AFileThatCannotBeOpenedIsKeptWithTheSystemsReasonNotAsCha
   EXPECT_NE(std::find(outcome.kept.begin(), outcome.kept.end(), R"(C:\a\two words.tmp)"), outcome.kept.end());
 }
 
+// Files are deleted several at once, and every outcome still follows the list's order as one
+// at a time would give it: a folder's row comes after the rows of the files in it, and its
+// folder, empty by then, goes too (a folder with a file left in it could not go).
+TEST_F(JunkDeleteTest, AFolderRowAfterTheRowsOfItsFilesFindsItEmptyAndGoes) {
+  list_.clear();
+  constexpr int kFolders = 40;
+  for (int f = 0; f < kFolders; ++f) {
+    const std::string folder = R"(C:\cache\)" + std::to_string(f);
+    for (const char* name : {R"(\a.tmp)", R"(\b.tmp)", R"(\c.tmp)"}) {
+      host_.MakeFile(folder + name, "cached");
+      list_.push_back(Listed(folder + name));
+    }
+    list_.push_back(Listed(folder));
+    ASSERT_TRUE(list_.back().checked);
+  }
+  const FileDeleteOutcome outcome = Delete(false);
+  EXPECT_EQ(outcome.deleted, 4 * kFolders);
+  EXPECT_EQ(outcome.queued + outcome.notQueued, 0);
+  EXPECT_TRUE(list_.empty());
+  EXPECT_TRUE(fs::is_empty(host_.Host(R"(C:\cache)")));
+}
+
+// Files held by another program (Linux has no such locks: the file system refuses them for
+// removal, as Windows does a file in use) among many that go at once: the batch names them,
+// and the list and the outcome keep them, in the list's order.
+TEST_F(JunkDeleteTest, FilesThatStayAreQueuedAndKeptInTheListsOrder) {
+  auto held = std::make_unique<HeldFiles>(host_.files());
+  HeldFiles& files = *held;
+  auto real = std::move(host_.platform().files);
+  host_.platform().files = std::move(held);
+  list_.clear();
+  std::vector<std::string> stay;
+  for (int i = 0; i < 300; ++i) {
+    const std::string path = R"(C:\many\)" + std::to_string(i % 7) + R"(\)" + std::to_string(i) + ".tmp";
+    host_.MakeFile(path, "row " + std::to_string(i));
+    if (i % 11 == 3) {
+      files.held.push_back(path);
+      stay.push_back(path);
+    }
+  }
+  for (int i = 0; i < 300; ++i) {
+    list_.push_back(Listed(R"(C:\many\)" + std::to_string(i % 7) + R"(\)" + std::to_string(i) + ".tmp"));
+  }
+  const FileDeleteOutcome outcome = Delete(false);
+  host_.platform().files = std::move(real);
+
+  EXPECT_EQ(outcome.deleted, 300 - static_cast<int>(stay.size()));
+  EXPECT_EQ(outcome.queued, static_cast<int>(stay.size()));
+  EXPECT_EQ(outcome.kept, stay);
+  std::vector<std::string> queued;
+  for (const std::string& line : BatchLines()) {
+    if (line.starts_with(R"(@del "C:\many\)")) {
+      queued.push_back(line.substr(6));  // the batch leaves the last quote open, as "del" takes it
+    }
+  }
+  EXPECT_EQ(queued, stay);
+  std::vector<std::string> left;
+  for (const ResultRow& row : list_) {
+    left.push_back(FullPathOfRow(row));
+  }
+  EXPECT_EQ(left, stay);
+  for (const std::string& path : stay) {
+    EXPECT_TRUE(Exists(path)) << path;
+  }
+}
+
 TEST(CleanBatch, LinesNameExactlyOneFile) {
   test::HostPlatform host;
   CleanBatch batch(R"(C:\Program Files\Sweep 100%)", host.files(), host.system());

@@ -379,10 +379,9 @@ Result<fs::path> HostFileSystem::ToHostPath(std::string_view path) const {
 }
 
 std::uint32_t HostFileSystem::StoredAttributes(const fs::path& hostFolder, std::string_view name, bool isFolder) const {
-  if (!attributes_.empty()) {  // spares folder walks a path per entry in the usual case
-    const auto it = attributes_.find((hostFolder / name).string());
-    if (it != attributes_.end()) {
-      return it->second | (isFolder ? kAttrDirectory : 0);
+  if (!attributes_.Empty()) {  // spares folder walks a path per entry in the usual case
+    if (const auto bits = attributes_.Find((hostFolder / name).string())) {
+      return *bits | (isFolder ? kAttrDirectory : 0);
     }
   }
   return isFolder ? kAttrDirectory : kAttrArchive;  // new files carry the archive bit
@@ -390,8 +389,7 @@ std::uint32_t HostFileSystem::StoredAttributes(const fs::path& hostFolder, std::
 
 Status HostFileSystem::CheckNotReadOnly(const fs::path& hostPath) const {
   // Checked here because root, who runs the tests, may write any file whatever its mode.
-  const auto it = attributes_.find(hostPath.string());
-  if (it != attributes_.end() && (it->second & kAttrReadOnly) != 0) {
+  if (const auto bits = attributes_.Find(hostPath.string()); bits && (*bits & kAttrReadOnly) != 0) {
     return Error(Errc::AccessDenied);
   }
   return {};
@@ -471,7 +469,7 @@ Status HostFileSystem::ForceAttributes(std::string_view path, std::uint32_t attr
   if (!entry) {
     return entry.error();
   }
-  attributes_[entry->path.string()] = attributes & ~(kAttrDirectory | kAttrReparsePoint);
+  attributes_.Set(entry->path.string(), attributes & ~(kAttrDirectory | kAttrReparsePoint));
   return {};
 }
 
@@ -484,7 +482,7 @@ Status HostFileSystem::SetAttributes(std::string_view path, std::uint32_t attrib
   // file, to the walks), which tests make this way.
   constexpr std::uint32_t kSettable =
       kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive | kAttrTemporary | kAttrOffline;
-  attributes_[entry->path.string()] = attributes & kSettable;
+  attributes_.Set(entry->path.string(), attributes & kSettable);
   return {};
 }
 
@@ -502,7 +500,7 @@ Status HostFileSystem::RemoveFile(std::string_view path) {
   if (::unlink(entry->path.c_str()) != 0) {  // a symbolic link goes, its target stays
     return LastError(entry->path);
   }
-  attributes_.erase(entry->path.string());
+  attributes_.Erase(entry->path.string());
   return {};
 }
 
@@ -515,7 +513,7 @@ Status HostFileSystem::RemoveFolder(std::string_view path) {
   if ((S_ISLNK(entry->status.st_mode) ? ::unlink(hostPath) : ::rmdir(hostPath)) != 0) {
     return LastError(entry->path);
   }
-  attributes_.erase(entry->path.string());
+  attributes_.Erase(entry->path.string());
   return {};
 }
 
@@ -646,7 +644,7 @@ Result<std::unique_ptr<FileWriter>> HostFileSystem::OpenForWriting(std::string_v
     return LastError(*host);
   }
   if (mode != CreateMode::Append) {
-    attributes_.erase(host->string());
+    attributes_.Erase(host->string());
   }
   return std::unique_ptr<FileWriter>(std::make_unique<HostFileWriter>(std::move(fd), mode == CreateMode::Append));
 }
@@ -695,11 +693,38 @@ Status HostFileSystem::RenameFile(std::string_view from, std::string_view to) {
   if (::renameat2(AT_FDCWD, source->path.c_str(), AT_FDCWD, target->c_str(), RENAME_NOREPLACE) != 0) {
     return errno == EEXIST ? Error(Errc::FileExists) : LastError(*target);
   }
-  if (const auto attributes = attributes_.find(source->path.string()); attributes != attributes_.end()) {
-    attributes_[target->string()] = attributes->second;
-    attributes_.erase(source->path.string());
-  }
+  attributes_.Move(source->path.string(), target->string());
   return {};
+}
+
+bool HostFileSystem::AttributeStore::Empty() const {
+  const std::lock_guard lock(mutex_);
+  return bits_.empty();
+}
+
+std::optional<std::uint32_t> HostFileSystem::AttributeStore::Find(const std::string& path) const {
+  const std::lock_guard lock(mutex_);
+  const auto it = bits_.find(path);
+  return it == bits_.end() ? std::nullopt : std::optional(it->second);
+}
+
+void HostFileSystem::AttributeStore::Set(const std::string& path, std::uint32_t attributes) {
+  const std::lock_guard lock(mutex_);
+  bits_[path] = attributes;
+}
+
+void HostFileSystem::AttributeStore::Erase(const std::string& path) {
+  const std::lock_guard lock(mutex_);
+  bits_.erase(path);
+}
+
+void HostFileSystem::AttributeStore::Move(const std::string& from, const std::string& to) {
+  const std::lock_guard lock(mutex_);
+  if (const auto it = bits_.find(from); it != bits_.end()) {
+    const std::uint32_t attributes = it->second;
+    bits_.erase(it);
+    bits_[to] = attributes;
+  }
 }
 
 FileTime FileTimeOf(const struct timespec& time) {

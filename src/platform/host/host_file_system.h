@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -92,11 +93,26 @@ class HostFileSystem final : public FileSystem {
   Result<std::filesystem::path> SpelledHostPath(std::string_view path) const;
   Status CheckNotReadOnly(const std::filesystem::path& hostPath) const;
 
+  // Attribute bits other than "directory" and "reparse point", by Linux path. Listed files
+  // are deleted on several threads at once, each clearing its own file's entry.
+  class AttributeStore {
+   public:
+    [[nodiscard]] bool Empty() const;
+    [[nodiscard]] std::optional<std::uint32_t> Find(const std::string& path) const;
+    void Set(const std::string& path, std::uint32_t attributes);
+    void Erase(const std::string& path);
+    // The bits of `from`, if any, now belong to `to` (a rename).
+    void Move(const std::string& from, const std::string& to);
+
+   private:
+    mutable std::mutex mutex_;
+    std::map<std::string, std::uint32_t> bits_;
+  };
+
   std::vector<DriveMapping> drives_;
   std::string tempFolder_;
   std::string currentFolder_ = "C:\\";
-  // Attribute bits other than "directory" and "reparse point", by Linux path.
-  std::map<std::string, std::uint32_t> attributes_;
+  AttributeStore attributes_;
 };
 
 }  // namespace sw::platform::host

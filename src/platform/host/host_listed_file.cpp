@@ -170,8 +170,8 @@ class HostListedFile final : public ListedFile {
     }
     // Root, who runs the tests, may unlink anything: the read-only attribute is enforced here,
     // and cleared first, as Windows' deletion through a handle clears it.
-    owner_.attributes_.erase(hostPath_.string());
-    owner_.attributes_.erase(real->string());
+    owner_.attributes_.Erase(hostPath_.string());
+    owner_.attributes_.Erase(real->string());
     if (::unlinkat(folder.get(), name.c_str(), S_ISDIR(there.st_mode) ? AT_REMOVEDIR : 0) != 0) {
       return ErrorFromErrno(errno);
     }

@@ -1,12 +1,12 @@
 #pragma once
-// Works on chunks ahead of the archive writer or reader, on several threads, and hands the
-// results back in the order the chunks were submitted. Chunks are independent zlib streams,
-// so the results are the same whatever the number of threads; with one thread the caller's
-// thread does the work in Take. At most a few chunks per thread are in flight, so memory
-// stays bounded whatever the file size.
+// Works on jobs ahead of their consumer, on several threads, and hands the results back in the
+// order the jobs were submitted: the archive's chunks (independent zlib streams, so the archive
+// is the same whatever the number of threads), and the files a deletion removes (mostly a wait
+// for the disk). With one thread the caller's thread does the work in Take. At most a few jobs
+// per thread are in flight, so memory stays bounded however many there are.
 //
-// `Worker` is made once per thread (it keeps its zlib state) and maps a Job, which it may
-// take apart, to a Result:
+// `Worker` is made once per thread (it may keep state, such as a zlib stream) and maps a Job,
+// which it may take apart, to a Result:
 //   struct Worker { Result operator()(Job&&); };
 
 #include <algorithm>
@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-namespace sw::backup {
+namespace sw {
 
 template <class Job, class Result, class Worker>
 class OrderedPipeline {
@@ -159,4 +159,4 @@ class OrderedPipeline {
   std::vector<std::thread> workers_;
 };
 
-}  // namespace sw::backup
+}  // namespace sw
