@@ -51,9 +51,10 @@ FileTime TimeFromText(const std::string& text) {
 
 // A key no other start in the log has: the time to the tick and 32 random bits, so two
 // programs that begin in the same instant still differ. Digits and letters only: it also
-// names the entry's items file.
+// names the entry's items file. Each thread draws from its own generator, seeded apart: two
+// threads of one program may begin entries at once.
 std::string NewKey(FileTime now) {
-  static std::mt19937 generator{std::random_device{}()};
+  thread_local std::mt19937 generator{std::random_device{}()};
   char text[40];
   std::snprintf(text, sizeof text, "%016llx-%08x", static_cast<unsigned long long>(now.ticks),
                 static_cast<unsigned>(generator()));
