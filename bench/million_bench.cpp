@@ -12,8 +12,9 @@
 //   - "sweepwise-cli delete files --plan P --backup --yes" of every tenth row of that output:
 //     its time and peak memory; the deleted files are in the archive;
 //   - the folder chart in this process, and "sweepwise-cli usage C: --json" as a program.
-// Each figure of the large tree is printed beside the small tree's with their ratio (at most
-// 5.5 for five times the files), and each peak memory against 600 MB.
+// Each step starts with the disk settled (sync). Each figure of the large tree is printed
+// beside the small tree's with their ratio (at most 5.5 for five times the files), and each
+// peak memory against 600 MB.
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -48,6 +49,15 @@ constexpr double kMaxMegabytes = 600;
 
 double Since(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Writes back what the tree's making (or the last step) left in the page cache, so that each
+// figure starts from the same state of the disk. A file made in the last half minute may have
+// no block on the disk yet, and deleting it frees none (on a disk told of every freed block,
+// that is most of a deletion's time); a step that begins with writes pending shares the disk
+// with them.
+void Settle() {
+  ::sync();
 }
 
 // `files` junk files of one byte, ten to a folder, a hundred branches of folders.
@@ -185,6 +195,7 @@ Figures Measure(const fs::path& root, int files, const fs::path& cli) {
   platform.processes = std::make_unique<sw::platform::host::RecordingProcesses>();
   sw::bench::CountingSink sink;
   (void)sw::files::FindFiles(platform, sink);  // warms the cache
+  Settle();
   figures.find = sw::bench::BestSeconds([&] {
     sink.rows = 0;
     (void)sw::files::FindFiles(platform, sink);
@@ -192,11 +203,13 @@ Figures Measure(const fs::path& root, int files, const fs::path& cli) {
   figures.findRows = sink.rows;
 
   const fs::path found = root / "found.json";
+  Settle();
   figures.json = RunCli(cli, tree, {"find", "files", "--json"}, found);
   figures.jsonMegabytes = static_cast<double>(fs::file_size(found)) / (1 << 20);
   figures.planned = WritePlan(found, tree / "plan.json", 10, figures.jsonRows);
   fs::remove(found);
   const fs::path deleted = root / "deleted.json";
+  Settle();
   figures.remove = RunCli(cli, tree, {"delete", "files", "--plan", "C:\\plan.json", "--backup", "--yes", "--json"}, deleted);
   try {
     std::ifstream in(deleted);
@@ -206,7 +219,9 @@ Figures Measure(const fs::path& root, int files, const fs::path& cli) {
     figures.deleted = -1;
   }
 
+  Settle();
   figures.chart = sw::bench::BestSeconds([&] { (void)sw::sysinfo::folderpiechart(*platform.files, "C:"); });
+  Settle();
   figures.usage = RunCli(cli, tree, {"usage", "C:", "--json"}, root / "usage.json");
   fs::remove_all(tree);
   return figures;
