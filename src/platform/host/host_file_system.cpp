@@ -309,7 +309,22 @@ class HostFolderReader final : public FolderReader {
 }  // namespace
 
 HostFileSystem::HostFileSystem(std::vector<DriveMapping> drives, std::string_view tempFolder)
-    : drives_(std::move(drives)), tempFolder_(AddTrailingBackslash(tempFolder)) {}
+    : drives_(std::move(drives)), resolvedRoots_(drives_.size()), tempFolder_(AddTrailingBackslash(tempFolder)) {}
+
+std::optional<fs::path> HostFileSystem::ResolvedRoot(std::size_t drive) const {
+  const std::lock_guard lock(rootsLock_);
+  std::optional<fs::path>& resolved = resolvedRoots_[drive];
+  std::error_code error;
+  if (!resolved) {
+    if (fs::path root = fs::canonical(drives_[drive].hostFolder, error); !error) {
+      resolved = std::move(root);
+    } else {
+      fs::path planned = fs::weakly_canonical(drives_[drive].hostFolder, error);  // not made yet
+      return error ? std::nullopt : std::optional(std::move(planned));
+    }
+  }
+  return resolved;
+}
 
 const DriveMapping* HostFileSystem::DriveOf(std::string_view path) const {
   const auto letter = DriveLetterOf(path);

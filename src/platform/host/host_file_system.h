@@ -92,6 +92,8 @@ class HostFileSystem final : public FileSystem {
   // The Linux path with the names as given, without looking at the disk.
   Result<std::filesystem::path> SpelledHostPath(std::string_view path) const;
   Status CheckNotReadOnly(const std::filesystem::path& hostPath) const;
+  // The drive's folder with every link on the way resolved; nullopt when it cannot be.
+  std::optional<std::filesystem::path> ResolvedRoot(std::size_t drive) const;
 
   // Attribute bits other than "directory" and "reparse point", by Linux path. Listed files
   // are deleted on several threads at once, each clearing its own file's entry.
@@ -110,6 +112,10 @@ class HostFileSystem final : public FileSystem {
   };
 
   std::vector<DriveMapping> drives_;
+  // By drive: its folder resolved, once the folder exists. A drive's folder stays where it is
+  // for the file system's life, and every final path of a walk's files is measured from it.
+  mutable std::mutex rootsLock_;
+  mutable std::vector<std::optional<std::filesystem::path>> resolvedRoots_;
   std::string tempFolder_;
   std::string currentFolder_ = "C:\\";
   AttributeStore attributes_;

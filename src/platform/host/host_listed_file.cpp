@@ -227,13 +227,13 @@ Result<bool> HostFileSystem::OthersMayWrite(std::string_view folder) {
 }
 
 std::optional<std::string> HostFileSystem::WindowsPathOf(const fs::path& hostPath) const {
-  for (const DriveMapping& drive : drives_) {
-    std::error_code error;
-    const fs::path root = fs::weakly_canonical(drive.hostFolder, error);
-    if (error) {
+  for (std::size_t d = 0; d < drives_.size(); ++d) {
+    const DriveMapping& drive = drives_[d];
+    const auto root = ResolvedRoot(d);
+    if (!root) {
       continue;
     }
-    const fs::path relative = hostPath.lexically_relative(root);
+    const fs::path relative = hostPath.lexically_relative(*root);
     if (relative.empty() || *relative.begin() == "..") {
       continue;
     }
