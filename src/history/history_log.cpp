@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <mutex>
 #include <random>
 #include <thread>
 
@@ -51,13 +52,18 @@ FileTime TimeFromText(const std::string& text) {
 
 // A key no other start in the log has: the time to the tick and 32 random bits, so two
 // programs that begin in the same instant still differ. Digits and letters only: it also
-// names the entry's items file. Each thread draws from its own generator, seeded apart: two
-// threads of one program may begin entries at once.
+// names the entry's items file. Two threads of one program may begin entries at once: they
+// draw from the one generator in turn.
 std::string NewKey(FileTime now) {
-  thread_local std::mt19937 generator{std::random_device{}()};
+  static std::mutex drawing;
+  static std::mt19937 generator{std::random_device{}()};
+  unsigned draw = 0;
+  {
+    const std::lock_guard lock(drawing);
+    draw = static_cast<unsigned>(generator());
+  }
   char text[40];
-  std::snprintf(text, sizeof text, "%016llx-%08x", static_cast<unsigned long long>(now.ticks),
-                static_cast<unsigned>(generator()));
+  std::snprintf(text, sizeof text, "%016llx-%08x", static_cast<unsigned long long>(now.ticks), draw);
   return text;
 }
 
