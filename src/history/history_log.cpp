@@ -179,7 +179,16 @@ Status HistoryLog::AppendLine(const std::string& line) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     auto writer = files_.OpenForWriting(path_, platform::CreateMode::Append);
     if (!writer && IsNotFound(writer.error())) {
-      writer = files_.OpenForWriting(path_, platform::CreateMode::CreateNew);
+      // The log is made empty, then appended to as every time after: a program that made it
+      // and wrote at its start would write over a record another one appended in between.
+      auto made = files_.OpenForWriting(path_, platform::CreateMode::CreateNew);
+      if (made) {
+        if (Status closed = (*made)->Commit(); !closed) {
+          return closed;
+        }
+      }
+      const bool exists = made || made.error().Is(Errc::FileExists) || made.error().Is(Errc::AlreadyExists);
+      writer = exists ? files_.OpenForWriting(path_, platform::CreateMode::Append) : std::move(made);
     }
     if (writer) {
       if (Status written = (*writer)->Write(bytes); !written) {
