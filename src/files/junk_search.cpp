@@ -419,7 +419,7 @@ void JunkSearch::SearchBinItems(const JunkLocation& row, const std::string& fold
       continue;
     }
     if (!whole) {
-      passedOver_.insert(std::move(key));
+      passedOver_.insert(key);
       continue;
     }
     if (auto added = InsertObjectRow(folder, item.entry.name, std::move(facts), kImageFile)) {
@@ -501,7 +501,7 @@ std::optional<ListedFile> JunkSearch::InsertFileToList(const std::string& folder
   }
   const bool shortcut = judgeShortcuts && key.ends_with(".LNK");
   if (shortcut && !IsBrokenShortcut(path)) {
-    passedOver_.insert(std::move(key));
+    passedOver_.insert(key);
     return std::nullopt;
   }
   const auto seen = ListObject(folder, entry.name, std::move(key));
@@ -516,11 +516,11 @@ std::optional<ObjectFacts> JunkSearch::ListObject(const std::string& folder, con
   // compares them with; a file reached through a link swapped in meanwhile is not listed.
   auto seen = ObserveObject(*platform_.files, folder + name);
   if (!seen) {
-    passedOver_.insert(std::move(key));
+    passedOver_.insert(key);
     return std::nullopt;
   }
   passedOver_.erase(key);
-  listed_.insert(std::move(key));
+  listed_.insert(key);
   total_ += seen->size;
   return seen;
 }

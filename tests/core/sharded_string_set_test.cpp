@@ -33,6 +33,32 @@ TEST(ShardedStringSet, HoldsWhatOneSetWouldHold) {
   }
 }
 
+// Strings of every length are kept whole (the empty one, and one longer than a block of the
+// set's strings), and a set whose strings come and go many times over keeps answering: the
+// marks its erases leave are cleared out rather than filling its table for good.
+TEST(ShardedStringSet, KeepsStringsOfAnyLengthThroughManyErases) {
+  ShardedStringSet set;
+  const std::string longest(300'000, 'X');
+  EXPECT_TRUE(set.insert(""));
+  EXPECT_TRUE(set.insert(longest));
+  EXPECT_FALSE(set.insert(std::string(longest)));
+  EXPECT_FALSE(set.contains(longest.substr(1)));
+  EXPECT_FALSE(set.contains(longest + "X"));
+  for (int round = 0; round < 200; ++round) {
+    for (int n = 0; n < 1'000; ++n) {
+      ASSERT_TRUE(set.insert(PathNumber(round * 1'000 + n))) << round << " " << n;
+    }
+    for (int n = 0; n < 1'000; ++n) {
+      set.erase(PathNumber(round * 1'000 + n));
+    }
+    ASSERT_EQ(set.size(), 2U) << round;
+  }
+  EXPECT_TRUE(set.contains(""));
+  EXPECT_TRUE(set.contains(longest));
+  EXPECT_FALSE(set.contains(PathNumber(199'999)));
+  EXPECT_TRUE(set.insert(PathNumber(199'999)));
+}
+
 // Let go of a shard at a time, the set empties in steps of about a 64th of its strings: the
 // hash spreads paths that differ only in their numbers over all the shards.
 TEST(ShardedStringSet, LetsGoOfItsStringsAShardAtATime) {
