@@ -13,7 +13,9 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <mutex>
 
 #include "backup/archive_listing.h"
 #include "backup/backup_file.h"
@@ -509,6 +511,105 @@ TEST_F(JunkDeleteTest, FilesThatStayAreQueuedAndKeptInTheListsOrder) {
   EXPECT_EQ(left, stay);
   for (const std::string& path : stay) {
     EXPECT_TRUE(Exists(path)) << path;
+  }
+}
+
+// A file system that swaps a link in for the folder C:\junkdir at the first use of a checked
+// file: when the archive first reads one, or when the first is deleted. A symbolic link on the
+// host stands for the junction an attacker would put there on Windows.
+class SwapsAtTheFirstUse final : public test::ForwardingFileSystem {
+ public:
+  SwapsAtTheFirstUse(platform::FileSystem& real, std::function<void()> swap)
+      : ForwardingFileSystem(real), swap_(std::move(swap)) {}
+
+  Result<std::unique_ptr<platform::ListedFile>> OpenListedFile(std::string_view path,
+                                                               platform::ListedAccess access) override {
+    auto opened = real_.OpenListedFile(path, access);
+    if (!opened) {
+      return opened;
+    }
+    return std::unique_ptr<platform::ListedFile>(std::make_unique<Swapping>(*this, std::move(*opened)));
+  }
+
+ private:
+  // Workers delete several files at once: the swap is made once, by whichever comes first.
+  void SwapOnce() {
+    std::call_once(swapped_, swap_);
+  }
+
+  class Swapping final : public platform::ListedFile {
+   public:
+    Swapping(SwapsAtTheFirstUse& owner, std::unique_ptr<platform::ListedFile> real)
+        : owner_(owner), real_(std::move(real)) {}
+    [[nodiscard]] platform::FileIdentity Identity() const override { return real_->Identity(); }
+    Result<platform::FolderEntry> Describe() override { return real_->Describe(); }
+    Result<std::string> FinalPath() override { return real_->FinalPath(); }
+    Result<std::unique_ptr<platform::FileReader>> Reader() override {
+      owner_.SwapOnce();
+      return real_->Reader();
+    }
+    Status DeleteThroughHandle() override {
+      owner_.SwapOnce();
+      return real_->DeleteThroughHandle();
+    }
+
+   private:
+    SwapsAtTheFirstUse& owner_;
+    std::unique_ptr<platform::ListedFile> real_;
+  };
+
+  std::function<void()> swap_;
+  std::once_flag swapped_;
+};
+
+// The folder of the listed files is moved away and a link to the user's documents, which hold
+// files of the same names, sizes and times, put at its name after every file was checked, as
+// the files are read into the archive or deleted, several at once. What was checked is what
+// goes: the junk files, moved with their folder, are backed up and deleted through the handles
+// that checked them; not one document is touched, and the archive holds the junk.
+TEST_F(JunkDeleteTest, AFolderSwappedForALinkAfterTheCheckDeletesTheCheckedFilesOnly) {
+  constexpr int kFiles = 60;
+  const auto name = [](int i) { return "report" + std::to_string(i) + ".tmp"; };
+  for (const bool backup : {false, true}) {
+    SCOPED_TRACE(backup ? "swapped as the archive reads" : "swapped as the files are deleted");
+    for (const char* folder : {R"(C:\junkdir)", R"(C:\junkdir.moved)", R"(C:\Users)", R"(C:\restored)"}) {
+      fs::remove_all(host_.Host(folder));
+    }
+    list_.clear();
+    for (int i = 0; i < kFiles; ++i) {
+      const std::string junk = R"(C:\junkdir\)" + name(i);
+      const std::string document = R"(C:\Users\ann\Documents\)" + name(i);
+      host_.MakeFile(junk, "junk " + std::to_string(1000 + i));
+      host_.MakeFile(document, "mine " + std::to_string(1000 + i));
+      fs::last_write_time(host_.Host(document), fs::last_write_time(host_.Host(junk)));
+      list_.push_back(Listed(junk));
+    }
+    auto swapping = std::make_unique<SwapsAtTheFirstUse>(host_.files(), [this] {
+      fs::rename(host_.Host(R"(C:\junkdir)"), host_.Host(R"(C:\junkdir.moved)"));
+      fs::create_directory_symlink(host_.Host(R"(C:\Users\ann\Documents)"), host_.Host(R"(C:\junkdir)"));
+    });
+    auto real = std::move(host_.platform().files);
+    host_.platform().files = std::move(swapping);
+    const FileDeleteOutcome outcome = Delete(backup);
+    host_.platform().files = std::move(real);
+
+    ASSERT_TRUE(fs::is_symlink(host_.Host(R"(C:\junkdir)"))) << "the swap was made";
+    EXPECT_EQ(outcome.deleted, kFiles);
+    EXPECT_TRUE(list_.empty());
+    EXPECT_TRUE(fs::is_empty(host_.Host(R"(C:\junkdir.moved)")));
+    for (int i = 0; i < kFiles; ++i) {
+      EXPECT_EQ(test::ReadFileBytes(host_.Host(R"(C:\Users\ann\Documents\)" + name(i))), "mine " + std::to_string(1000 + i))
+          << name(i);
+    }
+    if (backup) {
+      backup::TBackupFile archive(host_.files(), host_.system());
+      archive.RestoreFullPath = true;
+      ASSERT_TRUE(archive.Restore(outcome.archive, R"(C:\restored)").succeeded);
+      for (int i = 0; i < kFiles; ++i) {
+        EXPECT_EQ(test::ReadFileBytes(host_.Host(R"(C:\restored\junkdir\)" + name(i))), "junk " + std::to_string(1000 + i))
+            << name(i);
+      }
+    }
   }
 }
 
