@@ -83,10 +83,7 @@ struct ProgramRun {
 
 // Runs the console program with drive C: at `driveC`, its output into `output`; its time and
 // the most memory it held.
-ProgramRun RunCli(const fs::path& cli, const fs::path& driveC, const std::vector<std::string>& arguments,
-                  const fs::path& output) {
-  std::vector<std::string> words{cli.string()};
-  words.insert(words.end(), arguments.begin(), arguments.end());
+ProgramRun RunProgram(const std::vector<std::string>& words, const std::string& driveC, const std::string& output) {
   const auto start = Clock::now();
   const pid_t child = ::fork();
   if (child == 0) {
@@ -97,8 +94,8 @@ ProgramRun RunCli(const fs::path& cli, const fs::path& driveC, const std::vector
     ::dup2(none, 0);
     ::dup2(none, 2);
     std::vector<char*> argv;
-    for (auto& word : words) {
-      argv.push_back(word.data());
+    for (const auto& word : words) {
+      argv.push_back(const_cast<char*>(word.c_str()));
     }
     argv.push_back(nullptr);
     ::execv(argv[0], argv.data());
@@ -113,6 +110,109 @@ ProgramRun RunCli(const fs::path& cli, const fs::path& driveC, const std::vector
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
 }
+
+// The programs are started by a process forked before this one holds anything. A process's
+// peak memory counts the memory it had before it became the program (Linux keeps the larger
+// of the two at exec): started from here, after a Find of a million rows in this process, a
+// program that never held 10 MB was reported with this process's 190 MB.
+class Launcher {
+ public:
+  Launcher() {
+    int requests[2];
+    int replies[2];
+    if (::pipe(requests) != 0 || ::pipe(replies) != 0) {
+      std::perror("pipe");
+      std::exit(1);
+    }
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::close(requests[1]);
+      ::close(replies[0]);
+      Serve(requests[0], replies[1]);
+      ::_exit(0);
+    }
+    ::close(requests[0]);
+    ::close(replies[1]);
+    toLauncher_ = requests[1];
+    fromLauncher_ = replies[0];
+  }
+  Launcher(const Launcher&) = delete;
+  Launcher& operator=(const Launcher&) = delete;
+  ~Launcher() {
+    ::close(toLauncher_);  // the launcher reads the end and leaves
+    ::waitpid(pid_, nullptr, 0);
+    ::close(fromLauncher_);
+  }
+
+  // Words of the command line, then drive C: and the output: each ended by a zero byte.
+  ProgramRun Run(const fs::path& cli, const fs::path& driveC, const std::vector<std::string>& arguments,
+                 const fs::path& output) {
+    std::string request = cli.string() + '\0';
+    for (const std::string& word : arguments) {
+      request += word + '\0';
+    }
+    request += '\0' + driveC.string() + '\0' + output.string() + '\0';
+    const auto size = static_cast<std::uint32_t>(request.size());
+    ProgramRun run;
+    if (!WriteAll(toLauncher_, &size, sizeof size) || !WriteAll(toLauncher_, request.data(), size) ||
+        !ReadAll(fromLauncher_, &run, sizeof run)) {
+      std::fprintf(stderr, "the launcher is gone\n");
+      std::exit(1);
+    }
+    return run;
+  }
+
+ private:
+  static bool WriteAll(int fd, const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+      const ssize_t done = ::write(fd, bytes, size);
+      if (done <= 0) {
+        return false;
+      }
+      bytes += done;
+      size -= static_cast<std::size_t>(done);
+    }
+    return true;
+  }
+  static bool ReadAll(int fd, void* data, std::size_t size) {
+    auto* bytes = static_cast<char*>(data);
+    while (size > 0) {
+      const ssize_t done = ::read(fd, bytes, size);
+      if (done <= 0) {
+        return false;
+      }
+      bytes += done;
+      size -= static_cast<std::size_t>(done);
+    }
+    return true;
+  }
+  static void Serve(int requests, int replies) {
+    std::uint32_t size = 0;
+    while (ReadAll(requests, &size, sizeof size)) {
+      std::string request(size, '\0');
+      if (!ReadAll(requests, request.data(), size)) {
+        return;
+      }
+      std::vector<std::string> words;
+      std::size_t at = 0;
+      for (std::size_t end; (end = request.find('\0', at)) != at; at = end + 1) {
+        words.push_back(request.substr(at, end - at));
+      }
+      const std::size_t outputAt = request.find('\0', at + 1) + 1;
+      const std::string driveC = request.substr(at + 1, outputAt - at - 2);
+      const std::string output = request.substr(outputAt, request.size() - outputAt - 1);
+      const ProgramRun run = RunProgram(words, driveC, output);
+      if (!WriteAll(replies, &run, sizeof run)) {
+        return;
+      }
+    }
+  }
+
+  pid_t pid_ = -1;
+  int toLauncher_ = -1;
+  int fromLauncher_ = -1;
+};
 
 // Every `step`-th row of a "find files --json" output, as a plan for "delete files --plan",
 // read a row at a time (the output of a million rows is not parsed whole). Returns the rows.
@@ -178,7 +278,7 @@ struct Figures {
   ProgramRun usage;
 };
 
-Figures Measure(const fs::path& root, int files, const fs::path& cli) {
+Figures Measure(Launcher& launcher, const fs::path& root, int files, const fs::path& cli) {
   Figures figures;
   const fs::path tree = root / "c";
   fs::remove_all(tree);
@@ -204,13 +304,13 @@ Figures Measure(const fs::path& root, int files, const fs::path& cli) {
 
   const fs::path found = root / "found.json";
   Settle();
-  figures.json = RunCli(cli, tree, {"find", "files", "--json"}, found);
+  figures.json = launcher.Run(cli, tree, {"find", "files", "--json"}, found);
   figures.jsonMegabytes = static_cast<double>(fs::file_size(found)) / (1 << 20);
   figures.planned = WritePlan(found, tree / "plan.json", 10, figures.jsonRows);
   fs::remove(found);
   const fs::path deleted = root / "deleted.json";
   Settle();
-  figures.remove = RunCli(cli, tree, {"delete", "files", "--plan", "C:\\plan.json", "--backup", "--yes", "--json"}, deleted);
+  figures.remove = launcher.Run(cli, tree, {"delete", "files", "--plan", "C:\\plan.json", "--backup", "--yes", "--json"}, deleted);
   try {
     std::ifstream in(deleted);
     const auto outcome = nlohmann::json::parse(in);
@@ -222,7 +322,7 @@ Figures Measure(const fs::path& root, int files, const fs::path& cli) {
   Settle();
   figures.chart = sw::bench::BestSeconds([&] { (void)sw::sysinfo::folderpiechart(*platform.files, "C:"); });
   Settle();
-  figures.usage = RunCli(cli, tree, {"usage", "C:", "--json"}, root / "usage.json");
+  figures.usage = launcher.Run(cli, tree, {"usage", "C:", "--json"}, root / "usage.json");
   fs::remove_all(tree);
   return figures;
 }
@@ -241,6 +341,7 @@ void Memory(const char* what, const ProgramRun& small, const ProgramRun& large) 
 }  // namespace
 
 int main(int argc, char** argv) {
+  Launcher launcher;  // first, while this process holds little
   const fs::path root = fs::absolute(argc > 1 ? argv[1] : "million-bench-data");
   const int files = argc > 2 ? std::max(1000, std::atoi(argv[2])) : 1000000;
   const fs::path cli = argc > 3 ? fs::absolute(argv[3]) : fs::absolute(argv[0]).parent_path() / "../src/sweepwise-cli";
@@ -251,9 +352,9 @@ int main(int argc, char** argv) {
   fs::remove_all(root);
   fs::create_directories(root);
   std::printf("the small tree:\n");
-  const Figures small = Measure(root, files / 5, cli);
+  const Figures small = Measure(launcher, root, files / 5, cli);
   std::printf("the large tree:\n");
-  const Figures large = Measure(root, files, cli);
+  const Figures large = Measure(launcher, root, files, cli);
   fs::remove_all(root);
 
   std::printf("\n%-34s %14s %14s\n", "", (std::to_string(files / 5) + " files").c_str(),
