@@ -29,6 +29,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "bench_support.h"
@@ -163,10 +164,12 @@ class Launcher {
   }
 
  private:
-  static bool WriteAll(int fd, const void* data, std::size_t size) {
-    const auto* bytes = static_cast<const char*>(data);
+  // The whole of `size` bytes through `move` (read or write); false when the other end is gone.
+  template <typename Bytes, typename Move>
+  static bool Whole(int fd, Bytes* data, std::size_t size, Move move) {
+    auto* bytes = reinterpret_cast<std::conditional_t<std::is_const_v<Bytes>, const char*, char*>>(data);
     while (size > 0) {
-      const ssize_t done = ::write(fd, bytes, size);
+      const ssize_t done = move(fd, bytes, size);
       if (done <= 0) {
         return false;
       }
@@ -175,18 +178,8 @@ class Launcher {
     }
     return true;
   }
-  static bool ReadAll(int fd, void* data, std::size_t size) {
-    auto* bytes = static_cast<char*>(data);
-    while (size > 0) {
-      const ssize_t done = ::read(fd, bytes, size);
-      if (done <= 0) {
-        return false;
-      }
-      bytes += done;
-      size -= static_cast<std::size_t>(done);
-    }
-    return true;
-  }
+  static bool WriteAll(int fd, const void* data, std::size_t size) { return Whole(fd, data, size, ::write); }
+  static bool ReadAll(int fd, void* data, std::size_t size) { return Whole(fd, data, size, ::read); }
   static void Serve(int requests, int replies) {
     std::uint32_t size = 0;
     while (ReadAll(requests, &size, sizeof size)) {
